@@ -1,0 +1,286 @@
+#include "host/array/value.h"
+
+#include <algorithm>
+#include <stdexcept>
+
+namespace kh {
+
+std::size_t numelOf(const Dims& d) {
+  std::size_t n = 1;
+  for (auto k : d) n *= k;
+  return n;
+}
+
+Dims normalizeDims(Dims d) {
+  while (d.size() < 2) d.push_back(d.empty() ? 0 : 1);
+  while (d.size() > 2 && d.back() == 1) d.pop_back();
+  return d;
+}
+
+Value::Value() = default;
+
+Value Value::empty() { return numeric({0, 0}); }
+
+Value Value::scalar(double v) {
+  Value r = numeric({1, 1});
+  r.p_->re[0] = v;
+  return r;
+}
+
+Value Value::complexScalar(double re, double im) {
+  Value r = numeric({1, 1}, true);
+  r.p_->re[0] = re;
+  r.p_->im[0] = im;
+  return r;
+}
+
+Value Value::logicalScalar(bool b) {
+  Value r = scalar(b ? 1.0 : 0.0);
+  r.logical_ = true;
+  return r;
+}
+
+Value Value::numeric(Dims dims, bool complex) {
+  Value r;
+  r.cls_ = mxDOUBLE_CLASS;
+  r.dims_ = normalizeDims(std::move(dims));
+  r.numel_ = numelOf(r.dims_);
+  r.p_ = std::make_shared<Payload>();
+  r.p_->re.assign(r.numel_, 0.0);
+  if (complex) r.p_->im.assign(r.numel_, 0.0);
+  return r;
+}
+
+Value Value::row(const std::vector<double>& v) {
+  Value r = numeric({1, v.size()});
+  std::copy(v.begin(), v.end(), r.p_->re.begin());
+  return r;
+}
+
+Value Value::column(const std::vector<double>& v) {
+  Value r = numeric({v.size(), 1});
+  std::copy(v.begin(), v.end(), r.p_->re.begin());
+  return r;
+}
+
+Value Value::chars(Dims dims) {
+  Value r;
+  r.cls_ = mxCHAR_CLASS;
+  r.dims_ = normalizeDims(std::move(dims));
+  r.numel_ = numelOf(r.dims_);
+  r.p_ = std::make_shared<Payload>();
+  r.p_->ch.assign(r.numel_, u' ');
+  return r;
+}
+
+Value Value::str(std::u16string_view s) {
+  Value r = chars(s.empty() ? Dims{0, 0} : Dims{1, s.size()});
+  std::copy(s.begin(), s.end(), r.p_->ch.begin());
+  return r;
+}
+
+Value Value::str(std::string_view utf8) { return str(std::u16string_view(toU16(utf8))); }
+
+Value Value::cell(Dims dims) {
+  Value r;
+  r.cls_ = mxCELL_CLASS;
+  r.dims_ = normalizeDims(std::move(dims));
+  r.numel_ = numelOf(r.dims_);
+  r.p_ = std::make_shared<Payload>();
+  r.p_->elems.assign(r.numel_, Value::empty());
+  return r;
+}
+
+Value Value::structArray(Dims dims, std::vector<std::string> fields) {
+  Value r;
+  r.cls_ = mxSTRUCT_CLASS;
+  r.dims_ = normalizeDims(std::move(dims));
+  r.numel_ = numelOf(r.dims_);
+  r.p_ = std::make_shared<Payload>();
+  r.p_->fields = std::move(fields);
+  r.p_->elems.assign(r.numel_ * r.p_->fields.size(), Value::empty());
+  return r;
+}
+
+Value Value::function(FunctionRef ref) {
+  Value r;
+  r.cls_ = mxFUNCTION_CLASS;
+  r.dims_ = {1, 1};
+  r.numel_ = 1;
+  r.p_ = std::make_shared<Payload>();
+  r.p_->fn = std::move(ref);
+  return r;
+}
+
+bool Value::isComplex() const { return cls_ == mxDOUBLE_CLASS && p_ && !p_->im.empty(); }
+
+std::size_t Value::cols() const {
+  std::size_t n = 1;
+  for (std::size_t k = 1; k < dims_.size(); ++k) n *= dims_[k];
+  return n;
+}
+
+bool Value::isVector() const {
+  return dims_.size() == 2 && (dims_[0] == 1 || dims_[1] == 1);
+}
+
+std::size_t Value::length() const {
+  if (numel_ == 0) return 0;
+  return *std::max_element(dims_.begin(), dims_.end());
+}
+
+void Value::reshape(Dims d) {
+  d = normalizeDims(std::move(d));
+  if (numelOf(d) != numel_) throw std::logic_error("reshape: element count differs");
+  dims_ = std::move(d);
+}
+
+const Value::Payload& Value::data() const {
+  static const Payload none;
+  return p_ ? *p_ : none;
+}
+
+Value::Payload& Value::mut() {
+  if (!p_) {
+    p_ = std::make_shared<Payload>();
+  } else if (p_.use_count() > 1) {
+    p_ = std::make_shared<Payload>(*p_);
+  }
+  return *p_;
+}
+
+const double* Value::re() const { return data().re.data(); }
+const double* Value::im() const { return isComplex() ? p_->im.data() : nullptr; }
+double* Value::mutRe() { return mut().re.data(); }
+
+double* Value::mutIm() {
+  Payload& p = mut();
+  if (p.im.empty()) p.im.assign(numel_, 0.0);
+  return p.im.data();
+}
+
+std::complex<double> Value::cat(std::size_t i) const {
+  const Payload& p = data();
+  return {p.re[i], p.im.empty() ? 0.0 : p.im[i]};
+}
+
+void Value::dropZeroImag() {
+  if (!isComplex()) return;
+  for (double v : p_->im)
+    if (v != 0.0) return;
+  mut().im.clear();
+}
+
+const char16_t* Value::chr() const { return data().ch.data(); }
+char16_t* Value::mutChr() { return mut().ch.data(); }
+
+std::u16string Value::u16() const {
+  const Payload& p = data();
+  return std::u16string(p.ch.begin(), p.ch.end());
+}
+
+std::string Value::utf8() const { return toUtf8(u16()); }
+
+std::string Value::rowUtf8(std::size_t r) const {
+  std::u16string s;
+  const std::size_t m = rows(), n = cols();
+  for (std::size_t j = 0; j < n; ++j) s.push_back(data().ch[r + j * m]);
+  return toUtf8(s);
+}
+
+const Value& Value::cellAt(std::size_t i) const { return data().elems.at(i); }
+Value& Value::mutCellAt(std::size_t i) { return mut().elems.at(i); }
+
+const std::vector<std::string>& Value::fieldNames() const { return data().fields; }
+
+int Value::fieldIndex(std::string_view name) const {
+  const auto& f = data().fields;
+  for (std::size_t k = 0; k < f.size(); ++k)
+    if (f[k] == name) return static_cast<int>(k);
+  return -1;
+}
+
+int Value::addField(const std::string& name) {
+  int k = fieldIndex(name);
+  if (k >= 0) return k;
+  Payload& p = mut();
+  const std::size_t nf = p.fields.size();
+  std::vector<Value> grown;
+  grown.reserve(numel_ * (nf + 1));
+  for (std::size_t e = 0; e < numel_; ++e) {
+    for (std::size_t f = 0; f < nf; ++f) grown.push_back(std::move(p.elems[e * nf + f]));
+    grown.push_back(Value::empty());
+  }
+  p.elems = std::move(grown);
+  p.fields.push_back(name);
+  return static_cast<int>(nf);
+}
+
+const Value& Value::fieldAt(std::size_t elem, std::size_t f) const {
+  return data().elems.at(elem * data().fields.size() + f);
+}
+
+Value& Value::mutFieldAt(std::size_t elem, std::size_t f) {
+  Payload& p = mut();
+  return p.elems.at(elem * p.fields.size() + f);
+}
+
+const FunctionRef& Value::functionRef() const { return data().fn; }
+
+std::string className(const Value& v) {
+  switch (v.cls()) {
+    case mxDOUBLE_CLASS: return "double";
+    case mxCHAR_CLASS: return "char";
+    case mxCELL_CLASS: return "cell";
+    case mxSTRUCT_CLASS: return "struct";
+    case mxFUNCTION_CLASS: return "function_handle";
+    default: return "";
+  }
+}
+
+std::string dimsText(const Dims& d) {
+  std::string s;
+  for (std::size_t k = 0; k < d.size(); ++k) {
+    if (k) s += "x";
+    s += std::to_string(d[k]);
+  }
+  return s;
+}
+
+std::u16string toU16(std::string_view s) {
+  std::u16string out;
+  for (std::size_t i = 0; i < s.size();) {
+    unsigned char c = static_cast<unsigned char>(s[i]);
+    char32_t cp;
+    int extra;
+    if (c < 0x80) { cp = c; extra = 0; }
+    else if ((c >> 5) == 6) { cp = c & 0x1f; extra = 1; }
+    else if ((c >> 4) == 14) { cp = c & 0x0f; extra = 2; }
+    else { cp = c & 0x07; extra = 3; }
+    if (i + extra >= s.size() + (extra ? 0 : 1)) { out.push_back(u'?'); break; }
+    for (int k = 1; k <= extra; ++k) cp = (cp << 6) | (static_cast<unsigned char>(s[i + k]) & 0x3f);
+    i += extra + 1;
+    if (cp > 0xffff) cp = u'?';  // 16-bit characters only
+    out.push_back(static_cast<char16_t>(cp));
+  }
+  return out;
+}
+
+std::string toUtf8(std::u16string_view s) {
+  std::string out;
+  for (char16_t c : s) {
+    if (c < 0x80) {
+      out.push_back(static_cast<char>(c));
+    } else if (c < 0x800) {
+      out.push_back(static_cast<char>(0xc0 | (c >> 6)));
+      out.push_back(static_cast<char>(0x80 | (c & 0x3f)));
+    } else {
+      out.push_back(static_cast<char>(0xe0 | (c >> 12)));
+      out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3f)));
+      out.push_back(static_cast<char>(0x80 | (c & 0x3f)));
+    }
+  }
+  return out;
+}
+
+}  // namespace kh

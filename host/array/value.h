@@ -1,0 +1,141 @@
+// The host's array value: class, N-d dimensions and data, with copy-on-write
+// storage so that copies share their data until one side writes.
+#pragma once
+
+#include <complex>
+#include <cstddef>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "runtime/mx_types.h"
+
+namespace kh {
+
+using Dims = std::vector<std::size_t>;
+
+// Number of elements of a dimension vector.
+std::size_t numelOf(const Dims& d);
+// Drops trailing singleton dimensions beyond the second; pads to two.
+Dims normalizeDims(Dims d);
+
+class Value;
+
+// What a function handle names: a feval form (fn) or, when fn is null, a
+// function found by name at call time.
+struct FunctionRef {
+  std::string name;
+  mxFunctionPtr fn = nullptr;
+};
+
+class Value {
+ public:
+  // A placeholder: class id 0, never assigned.
+  Value();
+
+  static Value placeholder() { return Value(); }
+  static Value empty();  // 0-by-0 double
+  static Value scalar(double v);
+  static Value complexScalar(double re, double im);
+  static Value logicalScalar(bool b);
+  static Value numeric(Dims dims, bool complex = false);  // zeros
+  static Value matrix(std::size_t rows, std::size_t cols) { return numeric({rows, cols}); }
+  static Value row(const std::vector<double>& v);
+  static Value column(const std::vector<double>& v);
+  static Value chars(Dims dims);  // blanks
+  static Value str(std::u16string_view s);  // 1-by-n (0-by-0 when empty)
+  static Value str(std::string_view utf8);
+  static Value cell(Dims dims);  // cells of 0-by-0 doubles
+  static Value structArray(Dims dims, std::vector<std::string> fields);
+  static Value function(FunctionRef ref);
+
+  mxClassID cls() const { return cls_; }
+  bool isPlaceholder() const { return cls_ == mxUNKNOWN_CLASS; }
+  bool isDouble() const { return cls_ == mxDOUBLE_CLASS; }
+  bool isChar() const { return cls_ == mxCHAR_CLASS; }
+  bool isCell() const { return cls_ == mxCELL_CLASS; }
+  bool isStruct() const { return cls_ == mxSTRUCT_CLASS; }
+  bool isFunction() const { return cls_ == mxFUNCTION_CLASS; }
+  // Numeric in the host's sense: double (logical results included).
+  bool isNumeric() const { return cls_ == mxDOUBLE_CLASS; }
+  bool isLogical() const { return logical_; }
+  void setLogical(bool b) { logical_ = b && cls_ == mxDOUBLE_CLASS; }
+  bool isComplex() const;
+
+  const Dims& dims() const { return dims_; }
+  std::size_t ndims() const { return dims_.size(); }
+  std::size_t numel() const { return numel_; }
+  std::size_t rows() const { return dims_[0]; }
+  std::size_t cols() const;  // product of dimensions 2..N
+  std::size_t dim(std::size_t k) const { return k < dims_.size() ? dims_[k] : 1; }
+  bool isEmpty() const { return numel_ == 0; }
+  bool isScalar() const { return numel_ == 1; }
+  bool isVector() const;  // 2-D with one dimension equal to 1
+  std::size_t length() const;  // largest dimension, 0 when empty
+  // Reshape without changing the data; the element count must agree.
+  void reshape(Dims d);
+
+  // Numeric data (double class). im() is null for a real value.
+  const double* re() const;
+  const double* im() const;
+  double* mutRe();
+  double* mutIm();  // makes the value complex when needed
+  double at(std::size_t i) const { return re()[i]; }
+  std::complex<double> cat(std::size_t i) const;
+  // Drops the imaginary part when every element of it is zero.
+  void dropZeroImag();
+
+  // Character data.
+  const char16_t* chr() const;
+  char16_t* mutChr();
+  std::u16string u16() const;  // all characters in column order
+  std::string utf8() const;    // all characters in column order
+  // The characters of one row of a character matrix.
+  std::string rowUtf8(std::size_t r) const;
+
+  // Cells: elements in column order.
+  const Value& cellAt(std::size_t i) const;
+  Value& mutCellAt(std::size_t i);
+
+  // Structures: field names and the value of field f of element i.
+  const std::vector<std::string>& fieldNames() const;
+  int fieldIndex(std::string_view name) const;  // -1 when absent
+  int addField(const std::string& name);        // index of the (new) field
+  const Value& fieldAt(std::size_t elem, std::size_t f) const;
+  Value& mutFieldAt(std::size_t elem, std::size_t f);
+
+  // Function handles.
+  const FunctionRef& functionRef() const;
+
+  // Whether two values share their storage (for tests of copy-on-write).
+  bool sharesStorageWith(const Value& o) const { return p_ && p_ == o.p_; }
+
+ private:
+  struct Payload {
+    std::vector<double> re, im;
+    std::vector<char16_t> ch;
+    std::vector<Value> elems;  // cells, or struct fields: elem * nfields + f
+    std::vector<std::string> fields;
+    FunctionRef fn;
+  };
+  Payload& mut();
+  const Payload& data() const;
+
+  mxClassID cls_ = mxUNKNOWN_CLASS;
+  bool logical_ = false;
+  Dims dims_{0, 0};
+  std::size_t numel_ = 0;
+  std::shared_ptr<Payload> p_;
+};
+
+// Class name as the host reports it: "double", "char", "cell", "struct",
+// "function_handle"; "" for a placeholder.
+std::string className(const Value& v);
+// "2x3" style text of a size.
+std::string dimsText(const Dims& d);
+// UTF-8 <-> UTF-16 helpers.
+std::u16string toU16(std::string_view utf8);
+std::string toUtf8(std::u16string_view s);
+
+}  // namespace kh

@@ -1,0 +1,25 @@
+// MAT data files (version 5), read and written through libmatio.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "host/array/value.h"
+
+namespace kh {
+
+using NamedValues = std::vector<std::pair<std::string, Value>>;
+
+// The file a name refers to: NAME.mat when the name has no extension.
+std::string resolveMatFileName(std::string_view name);
+// Reads the named variables (every variable when names is empty), in file
+// order; requested names the file lacks are left out. A missing or
+// unreadable file, or a variable of a class the host does not hold, raises an
+// error naming the file (and the variable); nothing is returned in part.
+NamedValues loadMatFile(const std::string& file, const std::vector<std::string>& names);
+// Writes the variables as a version 5 MAT file, replacing the file.
+void saveMatFile(const std::string& file, const NamedValues& vars);
+
+}  // namespace kh

@@ -1,0 +1,73 @@
+#include "host/loader/registry.h"
+
+#include <string>
+
+#include "host/array/handle.h"
+
+namespace kh {
+namespace {
+const mexFunctionTableEntry* g_rows = nullptr;
+int g_n = 0;
+
+std::string moduleNameOf(const char* rowName) {
+  std::string m(rowName);
+  for (char& c : m)
+    if (c == '/') c = '_';
+  return m;
+}
+}  // namespace
+
+void setLibraryFunctionTable(const mexFunctionTableEntry* rows, int n) {
+  g_rows = rows;
+  g_n = n;
+}
+
+void clearLibraryFunctionTable() {
+  g_rows = nullptr;
+  g_n = 0;
+}
+
+const mexFunctionTableEntry* libraryFunctionTable(int* n) {
+  if (n) *n = g_n;
+  return g_rows;
+}
+
+const mexFunctionTableEntry* findLibraryFunction(std::string_view name, bool allowLocal) {
+  for (int i = 0; i < g_n; ++i)
+    if (name == g_rows[i].name) return &g_rows[i];
+  if (!allowLocal) return nullptr;
+  const auto slash = name.rfind('/');
+  if (slash == std::string_view::npos) return nullptr;
+  const std::string_view module = name.substr(0, slash);
+  const std::string_view local = name.substr(slash + 1);
+  for (int i = 0; i < g_n; ++i) {
+    if (module != g_rows[i].name && module != moduleNameOf(g_rows[i].name)) continue;
+    const mexLocalFunctionTable* t = g_rows[i].local_function_table;
+    if (!t) return nullptr;
+    for (int k = 0; k < t->length; ++k)
+      if (local == t->entries[k].name) return &t->entries[k];
+    return nullptr;
+  }
+  return nullptr;
+}
+
+std::vector<Value> callFevalForm(mxFunctionPtr fn, int nargout, const std::vector<Value>& args) {
+  struct Handles {
+    std::vector<mxArray*> in, out;
+    ~Handles() {
+      for (mxArray* h : in) destroyHandle(h);
+      for (mxArray* h : out) destroyHandle(h);
+    }
+  } h;
+  for (const Value& v : args) h.in.push_back(newHandle(v, false));
+  h.out.assign(static_cast<std::size_t>(nargout > 0 ? nargout : 1), nullptr);
+  fn(nargout, h.out.data(), static_cast<int>(h.in.size()), h.in.data());
+  std::vector<Value> results;
+  for (mxArray* o : h.out) {
+    if (!o) break;
+    results.push_back(o->v);
+  }
+  return results;
+}
+
+}  // namespace kh

@@ -1,0 +1,26 @@
+// Host built-in functions callable by name (from the command window, feval
+// and function handles). Each built-in registers itself at load time.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "host/array/value.h"
+
+namespace kh {
+
+// A built-in receives the number of outputs asked for (0 when the result is
+// only displayed or discarded) and its arguments; it returns its outputs.
+using BuiltinFn = std::function<std::vector<Value>(int nargout, std::vector<Value>& args)>;
+
+void registerBuiltin(const std::string& name, BuiltinFn fn);
+const BuiltinFn* findBuiltin(std::string_view name);
+std::vector<std::string> builtinNames();
+
+struct BuiltinRegistrar {
+  BuiltinRegistrar(const std::string& name, BuiltinFn fn) { registerBuiltin(name, std::move(fn)); }
+};
+
+}  // namespace kh
