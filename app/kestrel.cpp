@@ -1,0 +1,199 @@
+// The kestrel module.
+#include <cstdarg>
+
+#include "framework/entry.h"
+#include "framework/exception_fcn.h"
+#include "framework/frame.h"
+#include "framework/module.h"
+#include "framework/not_built.h"
+
+extern "C" mexLocalFunctionTable _local_function_table_kestrel;
+
+namespace {
+
+// In order of first use: the dispatcher, then loadpulse, piecefit_mod,
+// pulse_estimate, splice_tpsw and tpswma.
+#define POOL(X)                                                \
+  X(kLoadpulse, kf::text("loadpulse"))                         \
+  X(kNSs, kf::text("NSs"))                                     \
+  X(kTag, kf::text("Tag"))                                     \
+  X(kSlider9, kf::text("slider9"))                             \
+  X(kValue, kf::text("Value"))                                 \
+  X(kEdit1, kf::text("edit1"))                                 \
+  X(kString, kf::text("String"))                               \
+  X(kNMs, kf::text("NMs"))                                     \
+  X(kSlider10, kf::text("slider10"))                           \
+  X(kEdit2, kf::text("edit2"))                                 \
+  X(kNLs, kf::text("NLs"))                                     \
+  X(kSlider12, kf::text("slider12"))                           \
+  X(kEdit3, kf::text("edit3"))                                 \
+  X(kStart1, kf::text("start1"))                               \
+  X(kWindowButtonMotionFcn, kf::text("WindowButtonMotionFcn")) \
+  X(kKestrelMove1, kf::text("kestrel move1"))                  \
+  X(kWindowButtonUpFcn, kf::text("WindowButtonUpFcn"))         \
+  X(kKestrelStop1, kf::text("kestrel stop1"))                  \
+  X(kMove1, kf::text("move1"))                                 \
+  X(kCurrentPoint, kf::text("CurrentPoint"))                   \
+  X(kFifty, kf::num(50))                                       \
+  X(kXData, kf::text("XData"))                                 \
+  X(kStop1, kf::text("stop1"))                                 \
+  X(kEmptyText, kf::emptyText())                               \
+  X(kStart2, kf::text("start2"))                               \
+  X(kKestrelMove2, kf::text("kestrel move2"))                  \
+  X(kKestrelStop2, kf::text("kestrel stop2"))                  \
+  X(kMove2, kf::text("move2"))                                 \
+  X(kStop2, kf::text("stop2"))                                 \
+  X(kStart3, kf::text("start3"))                               \
+  X(kKestrelMove3, kf::text("kestrel move3"))                  \
+  X(kKestrelStop3, kf::text("kestrel stop3"))                  \
+  X(kMove3, kf::text("move3"))                                 \
+  X(kStop3, kf::text("stop3"))                                 \
+  X(kPfFlag, kf::text("pf_flag"))                              \
+  X(kSlider7, kf::text("slider7"))                             \
+  X(kEnable, kf::text("Enable"))                               \
+  X(kOnCap, kf::text("On"))                                    \
+  X(kOffCap, kf::text("Off"))                                  \
+  X(kPolyf, kf::text("polyf"))                                 \
+  X(kEdit4, kf::text("edit4"))                                 \
+  X(kYData, kf::text("YData"))                                 \
+  X(kExPulse, kf::text("ex_pulse"))                            \
+  X(kOne, kf::num(1))                                          \
+  X(k5000, kf::num(5000))                                      \
+  X(k500, kf::num(500))                                        \
+  X(k1550, kf::num(1550))                                      \
+  X(kRadiobutton1, kf::text("radiobutton1"))                   \
+  X(k1p1, kf::num(1.1))                                        \
+  X(kOn, kf::text("on"))                                       \
+  X(kMarkerY, kf::matrix(1, 2, {-1, 1}))                       \
+  X(kColor, kf::text("Color"))                                 \
+  X(kOrange, kf::matrix(1, 3, {1, 0.7, 0}))                    \
+  X(kLinewidth, kf::text("linewidth"))                         \
+  X(k1p3, kf::num(1.3))                                        \
+  X(kRedLine, kf::text("-r"))                                  \
+  X(kGreenLine, kf::text("-g"))                                \
+  X(kBlackLine, kf::text("-k"))                                \
+  X(kTwo, kf::num(2))                                          \
+  X(kButtonDownFcn, kf::text("ButtonDownFcn"))                 \
+  X(kKestrelStart1, kf::text("kestrel start1"))                \
+  X(kEraseMode, kf::text("EraseMode"))                         \
+  X(kXor, kf::text("xor"))                                     \
+  X(kKestrelStart2, kf::text("kestrel start2"))                \
+  X(kKestrelStart3, kf::text("kestrel start3"))                \
+  X(kPushbutton1, kf::text("pushbutton1"))                     \
+  X(kZero, kf::num(0))                                         \
+  X(kFour, kf::num(4))                                         \
+  X(k0p75, kf::num(0.75))                                      \
+  X(kThree, kf::num(3))                                        \
+  X(kFive, kf::num(5))                                         \
+  X(kTwenty, kf::num(20))                                      \
+  X(k2049, kf::num(2049))                                      \
+  X(kEight, kf::num(8))                                        \
+  X(k0p04, kf::num(0.04))                                      \
+  X(kSame, kf::text("same"))
+KF_POOL(POOL)
+#undef POOL
+
+kf::Module module{"kestrel", &_local_function_table_kestrel, poolTable};
+
+kf::Function kestrelFn{module, "kestrel", 1, 1, false, {}};
+kf::Function kestrel_loadpulseFn{module, "kestrel/loadpulse", 100, 0, false, {}};
+kf::Function kestrel_piecefit_modFn{module, "kestrel/piecefit_mod", 198, 3, false, {"pa"}};
+kf::Function kestrel_pulse_estimateFn{module, "kestrel/pulse_estimate", 251, 9, false, {"pe"}};
+kf::Function kestrel_splice_tpswFn{module, "kestrel/splice_tpsw", 281, 4, false, {"tpswe"}};
+kf::Function kestrel_tpswmaFn{module, "kestrel/tpswma", 376, 5, false, {"mx"}};
+
+KF_EXCEPTION_FUNCTION()
+
+}  // namespace
+
+extern "C" {
+
+void Mkestrel(mxArray* /*action*/) {
+  kf::Frame frame(kestrelFn);
+  kf::notBuilt(kestrelFn);
+}
+
+void Mkestrel_loadpulse() {
+  kf::Frame frame(kestrel_loadpulseFn);
+  kf::notBuilt(kestrel_loadpulseFn);
+}
+
+mxArray* Mkestrel_piecefit_mod(int /*nargout_*/, mxArray* /*x*/, mxArray* /*winl*/,
+                               mxArray* /*po*/) {
+  kf::Frame frame(kestrel_piecefit_modFn);
+  kf::notBuilt(kestrel_piecefit_modFn);
+}
+
+mxArray* Mkestrel_pulse_estimate(int /*nargout_*/, mxArray* /*seg*/, mxArray* /*Nlarge*/,
+                                 mxArray* /*Nmedium*/, mxArray* /*Nsmall*/, mxArray* /*T1*/,
+                                 mxArray* /*T2*/, mxArray* /*T3*/, mxArray* /*Lpoly*/,
+                                 mxArray* /*pf*/) {
+  kf::Frame frame(kestrel_pulse_estimateFn);
+  kf::notBuilt(kestrel_pulse_estimateFn);
+}
+
+mxArray* Mkestrel_splice_tpsw(int /*nargout_*/, mxArray* /*x*/, mxArray* /*clicks*/,
+                              mxArray* /*wl*/, mxArray* /*wt*/) {
+  kf::Frame frame(kestrel_splice_tpswFn);
+  kf::notBuilt(kestrel_splice_tpswFn);
+}
+
+mxArray* Mkestrel_tpswma(int /*nargout_*/, mxArray* /*x*/, mxArray* /*npts*/, mxArray* /*n*/,
+                         mxArray* /*p*/, mxArray* /*a*/) {
+  kf::Frame frame(kestrel_tpswmaFn);
+  kf::notBuilt(kestrel_tpswmaFn);
+}
+
+void mlfKestrel(mxArray* action) { kf::direct<Mkestrel>(kestrelFn, kf::outs(), kf::ins(action)); }
+
+KF_FEVAL(mlxKestrel, Mkestrel, kestrelFn)
+
+void mlfKestrel_loadpulse() {
+  kf::direct<Mkestrel_loadpulse>(kestrel_loadpulseFn, kf::outs(), kf::ins());
+}
+
+KF_FEVAL(mlxKestrel_loadpulse, Mkestrel_loadpulse, kestrel_loadpulseFn)
+
+mxArray* mlfKestrel_piecefit_mod(mxArray* x, mxArray* winl, mxArray* po) {
+  return kf::direct<Mkestrel_piecefit_mod>(kestrel_piecefit_modFn, kf::outs(),
+                                           kf::ins(x, winl, po));
+}
+
+KF_FEVAL(mlxKestrel_piecefit_mod, Mkestrel_piecefit_mod, kestrel_piecefit_modFn)
+
+mxArray* mlfKestrel_pulse_estimate(mxArray* seg, mxArray* Nlarge, mxArray* Nmedium, mxArray* Nsmall,
+                                   mxArray* T1, mxArray* T2, mxArray* T3, mxArray* Lpoly,
+                                   mxArray* pf) {
+  return kf::direct<Mkestrel_pulse_estimate>(
+      kestrel_pulse_estimateFn, kf::outs(),
+      kf::ins(seg, Nlarge, Nmedium, Nsmall, T1, T2, T3, Lpoly, pf));
+}
+
+KF_FEVAL(mlxKestrel_pulse_estimate, Mkestrel_pulse_estimate, kestrel_pulse_estimateFn)
+
+mxArray* mlfKestrel_splice_tpsw(mxArray* x, mxArray* clicks, mxArray* wl, mxArray* wt) {
+  return kf::direct<Mkestrel_splice_tpsw>(kestrel_splice_tpswFn, kf::outs(),
+                                          kf::ins(x, clicks, wl, wt));
+}
+
+KF_FEVAL(mlxKestrel_splice_tpsw, Mkestrel_splice_tpsw, kestrel_splice_tpswFn)
+
+mxArray* mlfKestrel_tpswma(mxArray* x, mxArray* npts, mxArray* n, mxArray* p, mxArray* a) {
+  return kf::direct<Mkestrel_tpswma>(kestrel_tpswmaFn, kf::outs(), kf::ins(x, npts, n, p, a));
+}
+
+KF_FEVAL(mlxKestrel_tpswma, Mkestrel_tpswma, kestrel_tpswmaFn)
+
+static mexFunctionTableEntry local_function_rows[5] = {
+    {"loadpulse", mlxKestrel_loadpulse, 0, 0, nullptr},
+    {"piecefit_mod", mlxKestrel_piecefit_mod, 3, 1, nullptr},
+    {"pulse_estimate", mlxKestrel_pulse_estimate, 9, 1, nullptr},
+    {"splice_tpsw", mlxKestrel_splice_tpsw, 4, 1, nullptr},
+    {"tpswma", mlxKestrel_tpswma, 5, 1, nullptr},
+};
+mexLocalFunctionTable _local_function_table_kestrel = {5, local_function_rows};
+
+void InitializeModule_kestrel(void) { module.initialize(); }
+void TerminateModule_kestrel(void) { module.terminate(); }
+
+}  // extern "C"

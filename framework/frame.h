@@ -1,0 +1,106 @@
+// The frame of a body: the module's local function table installed for the
+// body's run, nargin, the variables it owns and the check of its outputs.
+// Variables are released when the body ends, also when an error unwinds
+// through it, so a body cannot leak.
+#pragma once
+
+#include <initializer_list>
+
+#include "framework/function.h"
+#include "framework/module.h"
+#include "runtime/runtime.h"
+
+namespace kf {
+
+class Frame {
+ public:
+  explicit Frame(const Function& f)
+      : f_(f), previous_(mclSetCurrentLocalFunctionTable(f.module.localTable())) {}
+  ~Frame() { mclSetCurrentLocalFunctionTable(previous_); }
+  Frame(const Frame&) = delete;
+  Frame& operator=(const Frame&) = delete;
+
+  // Number of inputs the caller supplied: the named inputs, then the
+  // varargin cell for a varargin function.
+  template <typename... A>
+  int nargin(A*... in) const {
+    return mclNargin(f_.code(), in..., static_cast<mxArray*>(nullptr));
+  }
+
+  const Function& function() const { return f_; }
+
+ private:
+  const Function& f_;
+  mexLocalFunctionTablePtr previous_;
+};
+
+// A variable owned by a body: a local (starts as a placeholder, or null when
+// only a data-file load can assign it) or an input made the body's own.
+class Var {
+ public:
+  enum Kind { kInput = 0, kLocal = 1 };
+
+  // A local variable holding a placeholder.
+  explicit Var(const char* name) : name_(name), kind_(kLocal), h_(mclGetUninitializedArray()) {}
+  // A named input or the varargin cell: the parameter is made the body's own.
+  Var(const char* name, mxArray* param) : name_(name), kind_(kInput), h_(param) {
+    mclCopyArray(&h_);
+  }
+  ~Var() { mxDestroyArray(h_); }
+  Var(const Var&) = delete;
+  Var& operator=(const Var&) = delete;
+
+  // A local that only a data-file load can assign: starts null.
+  static Var loadOnly(const char* name) { return Var(name, kLocal, nullptr); }
+  // An output variable that takes the input of the same M-level name.
+  static Var fromInput(const char* name, mxArray* input) {
+    Var v(name, kLocal, nullptr);
+    mclCopyInputArg(&v.h_, input);
+    return v;
+  }
+  Var(Var&& o) noexcept : name_(o.name_), kind_(o.kind_), h_(o.h_) { o.h_ = nullptr; }
+
+  // The value read as an operand or a function argument: an unassigned
+  // variable warns and reads as an empty array.
+  mxArray* operator()() const;
+  // The value read as the object of indexing, a subscript or the whole right
+  // side of an assignment: an unassigned variable warns and reads as itself.
+  mxArray* ref() const;
+
+  // Assignment (takes over a temporary, copies anything else).
+  Var& operator=(mxArray* v) {
+    mlfAssign(&h_, v);
+    return *this;
+  }
+  mxArray** slot() { return &h_; }
+  mxArray* handle() const { return h_; }
+  const char* name() const { return name_; }
+  // Hands the handle over (the body's first output on return).
+  mxArray* release() {
+    mxArray* h = h_;
+    h_ = nullptr;
+    return h;
+  }
+
+ private:
+  Var(const char* name, Kind kind, mxArray* h) : name_(name), kind_(kind), h_(h) {}
+  const char* name_;
+  Kind kind_;
+  mxArray* h_;
+};
+
+// Output check at the end of a body: for output j, a null handle becomes a
+// placeholder; a placeholder that the caller asked for (nargout >= j) warns.
+// Returns the first output, handed over by the variable.
+mxArray* finish(const Frame& frame, int nargout, Var& first,
+                std::initializer_list<mxArray**> rest = {});
+// The same check for a function whose outputs are all slots (none returned).
+void finishSlots(const Frame& frame, int nargout, std::initializer_list<mxArray**> slots);
+
+// Globals: assignment binds the slot on first use; reads never bind.
+void assignGlobal(mxArray** slot, mxArray* value);
+// The slot to hand to a data-file load, bound by the same rule.
+mxArray** globalTarget(mxArray** slot);
+inline mxArray* readGlobal(mxArray** slot, const char* name) { return mclVg(slot, name); }
+
+}  // namespace kf

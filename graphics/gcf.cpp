@@ -1,0 +1,42 @@
+// The gcf module.
+#include <cstdarg>
+
+#include "framework/entry.h"
+#include "framework/exception_fcn.h"
+#include "framework/frame.h"
+#include "framework/module.h"
+#include "framework/not_built.h"
+
+extern "C" mexLocalFunctionTable _local_function_table_gcf;
+
+namespace {
+
+#define POOL(X)
+KF_POOL(POOL)
+#undef POOL
+
+kf::Module module{"gcf", &_local_function_table_gcf, poolTable};
+
+kf::Function gcfFn{module, "gcf", 1, 0, false, {"h"}};
+
+KF_EXCEPTION_FUNCTION()
+
+}  // namespace
+
+extern "C" {
+
+mxArray* Mgcf(int /*nargout_*/) {
+  kf::Frame frame(gcfFn);
+  kf::notBuilt(gcfFn);
+}
+
+mxArray* mlfGcf() { return kf::direct<Mgcf>(gcfFn, kf::outs(), kf::ins()); }
+
+KF_FEVAL(mlxGcf, Mgcf, gcfFn)
+
+mexLocalFunctionTable _local_function_table_gcf = {0, nullptr};
+
+void InitializeModule_gcf(void) { module.initialize(); }
+void TerminateModule_gcf(void) { module.terminate(); }
+
+}  // extern "C"

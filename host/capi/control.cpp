@@ -1,0 +1,114 @@
+// Truth values, switch comparison, errors and warnings.
+#include "runtime/control.h"
+
+#include <cmath>
+#include <cstdarg>
+#include <vector>
+
+#include "host/array/handle.h"
+#include "host/context/errors.h"
+#include "host/context/warnings.h"
+
+namespace {
+
+bool elementTrue(const kh::Value& v, std::size_t i) {
+  if (v.isChar()) return v.chr()[i] != 0;
+  const double re = v.re()[i];
+  const double im = v.im() ? v.im()[i] : 0.0;
+  if (std::isnan(re) || std::isnan(im)) kh::raise("NaN's cannot be converted to logicals.");
+  return re != 0.0 || im != 0.0;
+}
+
+bool sameScalar(const kh::Value& a, const kh::Value& b) {
+  if (!a.isDouble() || !b.isDouble() || a.numel() != 1 || b.numel() != 1) return false;
+  return a.cat(0) == b.cat(0);
+}
+
+bool sameText(const kh::Value& a, const kh::Value& b) {
+  if (!a.isChar() || !b.isChar()) return false;
+  if (a.isEmpty() && b.isEmpty()) return true;
+  return a.dims() == b.dims() && a.u16() == b.u16();
+}
+
+bool caseMatches(const kh::Value& sw, const kh::Value& c) {
+  if (c.isCell()) {
+    for (std::size_t i = 0; i < c.numel(); ++i)
+      if (caseMatches(sw, c.cellAt(i))) return true;
+    return false;
+  }
+  if (sw.isChar() || c.isChar()) return sameText(sw, c);
+  return sameScalar(sw, c);
+}
+
+}  // namespace
+
+extern "C" {
+
+int mlfTobool(mxArray* a) {
+  kh::TempGuard g(a);
+  const kh::Value& v = kh::valueOf(a);
+  if (v.isCell() || v.isStruct() || v.isFunction())
+    kh::raise("Conversion to logical from " + kh::className(v) + " is not possible.");
+  if (v.isEmpty()) return 0;
+  for (std::size_t i = 0; i < v.numel(); ++i)
+    if (!elementTrue(v, i)) return 0;
+  return 1;
+}
+
+int mclSwitchCompare(mxArray* switch_value, mxArray* case_value) {
+  kh::TempGuard g(switch_value, case_value);
+  return caseMatches(kh::valueOf(switch_value), kh::valueOf(case_value)) ? 1 : 0;
+}
+
+mxArray* mclInitialize(mxArray* a) {
+  kh::TempGuard g(a);
+  return kh::newHandle(kh::valueOf(a), false);
+}
+
+void mlfError(mxArray* msg) {
+  std::string text;
+  {
+    kh::TempGuard g(msg);
+    const kh::Value& v = kh::valueOf(msg);
+    if (v.isEmpty()) return;
+    text = v.isChar() ? v.utf8() : "Error.";
+  }
+  kh::raise(text);
+}
+
+// The state is the text "on" or "off"; warning(state) puts it back exactly.
+mxArray* mlfNWarning(int nargout, mxArray* arg, ...) {
+  std::vector<mxArray*> extra;
+  va_list ap;
+  va_start(ap, arg);
+  if (arg)
+    while (mxArray* a = va_arg(ap, mxArray*)) extra.push_back(a);
+  va_end(ap);
+  kh::TempGuard g(arg);
+  for (mxArray* a : extra) g.add(a);
+
+  const bool wasOn = kh::warningsOn();
+  if (arg) {
+    const kh::Value& v = kh::valueOf(arg);
+    const std::string text = v.isChar() ? v.utf8() : "";
+    if (text == "on" || text == "off") {
+      kh::setWarningsOn(text == "on");
+    } else if (!v.isEmpty()) {
+      kh::warn(text);
+    }
+  }
+  if (nargout < 1) return nullptr;
+  return kh::newTemp(kh::Value::str(std::string_view(wasOn ? "on" : "off")));
+}
+
+mxArray* mlfLasterr(mxArray* unused) {
+  kh::TempGuard g(unused);
+  return kh::newTemp(kh::Value::str(std::string_view(kh::lastError())));
+}
+
+jmp_buf* mclGetSetjmpData(void) {
+  static jmp_buf buffer;
+  return &buffer;
+}
+
+}  // extern "C"

@@ -1,0 +1,116 @@
+// Lifetime of values and the context bracket around every call.
+#include "runtime/lifetime.h"
+
+#include <cstdarg>
+
+#include "host/array/handle.h"
+#include "host/capi/destroy_observer.h"
+#include "host/context/context.h"
+
+namespace kh {
+namespace {
+DestroyObserver& observer() {
+  static DestroyObserver fn;
+  return fn;
+}
+}  // namespace
+
+DestroyObserver setDestroyObserver(DestroyObserver fn) {
+  DestroyObserver old = std::move(observer());
+  observer() = std::move(fn);
+  return old;
+}
+
+}  // namespace kh
+
+extern "C" {
+
+void mxDestroyArray(mxArray* a) {
+  if (!a) return;
+  if (kh::observer()) kh::observer()(a);
+  kh::destroyHandle(a);
+}
+
+mxClassID mxGetClassID(const mxArray* a) { return kh::valueOf(a).cls(); }
+
+// The variable part (slot addresses and input handles) only documents what
+// the bracket covers; the host keeps the counts to check that enter and
+// restore match.
+void mlfEnterNewContext(int nout, int nin, ...) { kh::pushContext(nout, nin); }
+
+void mlfRestorePreviousContext(int nout, int nin, ...) { kh::popContext(nout, nin); }
+
+mxArray* mlfReturnValue(mxArray* a) {
+  if (a) a->temporary = true;
+  return a;
+}
+
+void mlfAssign(mxArray** dest, mxArray* src) {
+  if (!dest) return;
+  if (src == *dest) {
+    if (src) src->temporary = false;
+    return;
+  }
+  mxArray* fresh = nullptr;
+  if (src) {
+    if (src->temporary) {
+      src->temporary = false;
+      fresh = src;
+    } else {
+      fresh = kh::newHandle(src->v, false);
+    }
+  }
+  mxArray* old = *dest;
+  *dest = fresh;
+  mxDestroyArray(old);
+}
+
+void mclCopyArray(mxArray** pa) {
+  if (!pa || !*pa) return;
+  if ((*pa)->temporary) {
+    (*pa)->temporary = false;
+  } else {
+    *pa = kh::newHandle((*pa)->v, false);
+  }
+}
+
+void mclCopyInputArg(mxArray** dest, mxArray* src) {
+  if (!dest) return;
+  mxArray* old = *dest;
+  if (!src) {
+    *dest = nullptr;
+  } else if (src->temporary) {
+    src->temporary = false;
+    *dest = src;
+  } else {
+    *dest = kh::newHandle(src->v, false);
+  }
+  mxDestroyArray(old);
+}
+
+void mclCopyOutputArg(mxArray** dest, mxArray* src) {
+  if (!dest) {
+    mxDestroyArray(src);
+    return;
+  }
+  if (*dest == src) return;
+  mxArray* old = *dest;
+  if (src) src->temporary = false;
+  *dest = src;
+  mxDestroyArray(old);
+}
+
+mxArray* mclGetUninitializedArray(void) { return kh::newHandle(kh::Value(), false); }
+
+mxArray* mclCreateEmptyArray(void) { return kh::newTemp(kh::Value::empty()); }
+
+// Errors unwind as exceptions; the protected point that catches one frees
+// what was left behind, so nothing is held here.
+void mclCleanupProtectedItems(void) {}
+
+mxArray* mclCopyArrayValue(mxArray* a) {
+  kh::TempGuard g(a);
+  return kh::newTemp(kh::valueOf(a));
+}
+
+}  // extern "C"
