@@ -2,6 +2,9 @@
 
 #include <map>
 
+#include "host/context/errors.h"
+#include "host/ops/messages.h"
+
 namespace kh {
 namespace {
 std::map<std::string, BuiltinFn, std::less<>>& table() {
@@ -15,6 +18,13 @@ void registerBuiltin(const std::string& name, BuiltinFn fn) { table()[name] = st
 const BuiltinFn* findBuiltin(std::string_view name) {
   auto it = table().find(name);
   return it == table().end() ? nullptr : &it->second;
+}
+
+void checkArgCounts(const std::vector<Value>& args, int nargout, std::size_t minIn,
+                    std::size_t maxIn, int maxOut) {
+  if (args.size() < minIn) raise(msg::kNotEnoughIn);
+  if (args.size() > maxIn) raise(msg::kTooManyIn);
+  if (nargout > maxOut) raise(msg::kTooManyOut);
 }
 
 std::vector<std::string> builtinNames() {

@@ -19,6 +19,11 @@ void registerBuiltin(const std::string& name, BuiltinFn fn);
 const BuiltinFn* findBuiltin(std::string_view name);
 std::vector<std::string> builtinNames();
 
+// Raises the host's argument-count errors when a built-in gets fewer than
+// minIn or more than maxIn inputs, or is asked for more than maxOut outputs.
+void checkArgCounts(const std::vector<Value>& args, int nargout, std::size_t minIn,
+                    std::size_t maxIn, int maxOut = 1);
+
 struct BuiltinRegistrar {
   BuiltinRegistrar(const std::string& name, BuiltinFn fn) { registerBuiltin(name, std::move(fn)); }
 };

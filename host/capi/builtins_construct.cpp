@@ -1,0 +1,42 @@
+// C entry points of the built-ins that build arrays.
+#include "host/capi/wrap.h"
+#include "host/context/errors.h"
+#include "host/ops/concat.h"
+#include "host/ops/construct.h"
+#include "host/ops/convert.h"
+#include "runtime/builtins.h"
+
+#define KH_LIST_CALL(first, fn)                     \
+  kh::CallInputs in;                                \
+  va_list ap;                                       \
+  va_start(ap, first);                              \
+  const auto handles = kh::readList(first, ap, in); \
+  va_end(ap);                                       \
+  return kh::newTemp(fn(kh::valuesOf(handles)))
+
+extern "C" {
+
+mxArray* mlfZeros(mxArray* first, ...) { KH_LIST_CALL(first, kh::zeros); }
+mxArray* mlfOnes(mxArray* first, ...) { KH_LIST_CALL(first, kh::ones); }
+mxArray* mlfEye(mxArray* first, ...) { KH_LIST_CALL(first, kh::eye); }
+mxArray* mlfCell(mxArray* first, ...) { KH_LIST_CALL(first, kh::cellArray); }
+mxArray* mlfHorzcat(mxArray* first, ...) { KH_LIST_CALL(first, kh::horzcat); }
+mxArray* mlfVertcat(mxArray* first, ...) { KH_LIST_CALL(first, kh::vertcat); }
+
+mxArray* mlfReshape(mxArray* x, ...) {
+  kh::CallInputs in(x);
+  va_list ap;
+  va_start(ap, x);
+  const auto handles = kh::readList(va_arg(ap, mxArray*), ap, in);
+  va_end(ap);
+  return kh::newTemp(kh::reshape(kh::valueOf(x), kh::valuesOf(handles)));
+}
+
+mxArray* mlfDiag(mxArray* x, mxArray* k) {
+  kh::CallInputs in(x, k);
+  long off = 0;
+  if (k) off = static_cast<long>(kh::scalarArg(kh::valueOf(k), "Diagonal offset"));
+  return kh::newTemp(kh::diag(kh::valueOf(x), off));
+}
+
+}  // extern "C"

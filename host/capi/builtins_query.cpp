@@ -1,0 +1,77 @@
+// C entry points of the predicates and queries.
+#include "host/capi/sink.h"
+#include "host/capi/wrap.h"
+#include "host/context/errors.h"
+#include "host/ops/convert.h"
+#include "host/ops/query.h"
+#include "runtime/builtins.h"
+
+namespace {
+
+mxArray* boolTemp(bool b) { return kh::newTemp(kh::Value::logicalScalar(b)); }
+
+}  // namespace
+
+extern "C" {
+
+mxArray* mlfIsa(mxArray* x, mxArray* class_name) {
+  kh::CallInputs in(x, class_name);
+  const kh::Value& c = kh::valueOf(class_name);
+  if (!c.isChar()) kh::raise("Second argument must be a class name.");
+  return boolTemp(kh::isA(kh::valueOf(x), c.utf8()));
+}
+
+mxArray* mlfIsempty(mxArray* x) {
+  kh::CallInputs in(x);
+  return boolTemp(kh::valueOf(x).isEmpty());
+}
+
+mxArray* mlfIsequal(mxArray* a, mxArray* b, ...) {
+  kh::CallInputs in(a, b);
+  std::vector<mxArray*> rest;
+  if (b) {
+    va_list ap;
+    va_start(ap, b);
+    rest = kh::readList(va_arg(ap, mxArray*), ap, in);
+    va_end(ap);
+  }
+  if (!a || !b) kh::raise("Not enough input arguments.");
+  bool eq = kh::isEqual(kh::valueOf(a), kh::valueOf(b));
+  for (mxArray* h : rest) eq = eq && kh::isEqual(kh::valueOf(a), kh::valueOf(h));
+  return boolTemp(eq);
+}
+
+mxArray* mlfIsreal(mxArray* x) {
+  kh::CallInputs in(x);
+  return boolTemp(kh::isReal(kh::valueOf(x)));
+}
+
+mxArray* mlfIsstr(mxArray* x) {
+  kh::CallInputs in(x);
+  return boolTemp(kh::valueOf(x).isChar());
+}
+
+mxArray* mlfNdims(mxArray* x) {
+  kh::CallInputs in(x);
+  return kh::newTemp(kh::Value::scalar(static_cast<double>(kh::valueOf(x).ndims())));
+}
+
+mxArray* mlfSize(mlfVarargoutList* sink, mxArray* x, mxArray* dim) {
+  kh::SinkGuard out(sink);
+  kh::CallInputs in(x, dim);
+  const kh::Value& v = kh::valueOf(x);
+  if (dim) {
+    const std::size_t d = kh::dimArg(kh::valueOf(dim));
+    return out.deliver({kh::Value::scalar(static_cast<double>(kh::sizeAlong(v, d)))});
+  }
+  const int n = out.count();
+  if (n <= 1) return out.deliver({kh::sizeVector(v)});
+  return out.deliver(kh::sizeOutputs(v, static_cast<std::size_t>(n)));
+}
+
+mxArray* mlfStrcmp(mxArray* a, mxArray* b) {
+  kh::CallInputs in(a, b);
+  return kh::newTemp(kh::strcmpValue(kh::valueOf(a), kh::valueOf(b)));
+}
+
+}  // extern "C"

@@ -1,0 +1,21 @@
+// Comma-separated lists: a brace or field reference that yields several
+// values (c{:}, s.name on a structure array) returns them as one cell handle
+// marked as a list. Operations that take arguments or subscripts expand a
+// list handle into its elements, so that A(subs{:}) and [c{:}] work.
+#pragma once
+
+#include <vector>
+
+#include "host/array/handle.h"
+
+namespace kh {
+
+// A new temporary list handle holding the values.
+mxArray* newListTemp(std::vector<Value> values);
+// Whether h is a list handle made by newListTemp and still alive.
+bool isListHandle(const mxArray* h);
+// The values an argument stands for: the elements of a list handle, or the
+// handle's own value.
+std::vector<Value> expandArgument(const mxArray* h);
+
+}  // namespace kh

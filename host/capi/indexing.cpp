@@ -1,0 +1,270 @@
+// C entry points of indexing: fixed forms, and the generic forms driven by
+// an index text such as "(?)", "(?,?)", "{?}", ".name" or chains of them.
+#include "runtime/indexing.h"
+
+#include <cmath>
+#include <string>
+
+#include "host/capi/cs_list.h"
+#include "host/capi/wrap.h"
+#include "host/context/errors.h"
+#include "host/ops/colon.h"
+#include "host/ops/convert.h"
+#include "host/ops/index.h"
+#include "host/ops/messages.h"
+
+namespace kh {
+namespace {
+
+// One step of an index text.
+struct IndexPart {
+  enum Kind { Paren, Brace, Field } kind;
+  std::size_t count = 0;  // subscripts ('?') it consumes
+  std::string name;       // field name
+  Subscripts subs;
+};
+
+std::vector<IndexPart> parseIndexText(const char* text) {
+  if (!text) raise("Internal error: missing index text.");
+  std::vector<IndexPart> parts;
+  const std::string s(text);
+  std::size_t i = 0;
+  while (i < s.size()) {
+    const char c = s[i];
+    if (c == '(' || c == '{') {
+      const char close = c == '(' ? ')' : '}';
+      IndexPart p{c == '(' ? IndexPart::Paren : IndexPart::Brace, 0, {}, {}};
+      ++i;
+      while (i < s.size() && s[i] != close) {
+        if (s[i] == '?')
+          ++p.count;
+        else if (s[i] != ',' && s[i] != ' ')
+          raise("Internal error: bad index text \"" + s + "\".");
+        ++i;
+      }
+      if (i == s.size()) raise("Internal error: bad index text \"" + s + "\".");
+      ++i;
+      parts.push_back(std::move(p));
+    } else if (c == '.') {
+      IndexPart p{IndexPart::Field, 0, {}, {}};
+      ++i;
+      while (i < s.size() && s[i] != '.' && s[i] != '(' && s[i] != '{') p.name += s[i++];
+      if (p.name.empty()) raise("Internal error: bad index text \"" + s + "\".");
+      parts.push_back(std::move(p));
+    } else {
+      raise("Internal error: bad index text \"" + s + "\".");
+    }
+  }
+  return parts;
+}
+
+// Takes the subscripts of every part from the argument list; a list handle
+// (subs{:}) gives one subscript per element.
+void takeSubscripts(std::vector<IndexPart>& parts, va_list ap, CallInputs& in) {
+  for (auto& p : parts)
+    for (std::size_t k = 0; k < p.count; ++k) {
+      mxArray* h = va_arg(ap, mxArray*);
+      in.add(h);
+      for (Value& v : expandArgument(h)) p.subs.push_back(std::move(v));
+    }
+}
+
+// A single value from a reference that may yield a list: a value context
+// takes the first one.
+Value single(std::vector<Value> list) {
+  if (list.empty()) raise(msg::kIndexExceeds);
+  return std::move(list.front());
+}
+
+Value refPart(const Value& v, const IndexPart& p) {
+  switch (p.kind) {
+    case IndexPart::Paren:
+      return indexRef(v, p.subs);
+    case IndexPart::Brace:
+      return single(braceRef(v, p.subs));
+    case IndexPart::Field:
+      return single(fieldRef(v, p.name));
+  }
+  return v;
+}
+
+// The current value at a step of an assignment chain, or a placeholder when
+// it does not exist yet (so that the assignment creates it).
+Value currentOrPlaceholder(const Value& v, const IndexPart& p) {
+  if (v.isPlaceholder()) return Value();
+  if (p.kind == IndexPart::Field && v.isStruct() && v.fieldIndex(p.name) < 0) return Value();
+  if (p.kind == IndexPart::Field && v.isDouble() && v.isEmpty()) return Value();
+  if (p.kind != IndexPart::Field) {
+    if (v.isDouble() && v.isEmpty()) return Value();
+    try {
+      return refPart(v, p);
+    } catch (const MError&) {
+      return Value();  // beyond the end: the assignment grows the array
+    }
+  }
+  return refPart(v, p);
+}
+
+void putPart(Value& v, const IndexPart& p, const Value& inner) {
+  switch (p.kind) {
+    case IndexPart::Paren:
+      indexAssign(v, p.subs, inner);
+      break;
+    case IndexPart::Brace:
+      braceAssign(v, p.subs, inner);
+      break;
+    case IndexPart::Field:
+      fieldAssign(v, p.name, inner);
+      break;
+  }
+}
+
+void assignChain(Value& v, const std::vector<IndexPart>& parts, std::size_t k, const Value& rhs,
+                 bool del) {
+  const IndexPart& p = parts[k];
+  if (k + 1 == parts.size()) {
+    if (del) {
+      if (p.kind != IndexPart::Paren) raise("Only parenthesis indexing can delete elements.");
+      indexDelete(v, p.subs);
+    } else {
+      putPart(v, p, rhs);
+    }
+    return;
+  }
+  Value inner = currentOrPlaceholder(v, p);
+  assignChain(inner, parts, k + 1, rhs, del);
+  putPart(v, p, inner);
+}
+
+// The variable behind a destination slot, created when the slot is empty.
+Value& slotValue(mxArray** dest) {
+  if (!dest) raise("Internal error: null assignment destination.");
+  if (!*dest) *dest = newHandle(Value(), false);
+  return (*dest)->v;
+}
+
+Value intIndex(int i) { return Value::scalar(static_cast<double>(i)); }
+
+}  // namespace
+}  // namespace kh
+
+extern "C" {
+
+mxArray* mclArrayRef1(mxArray* a, mxArray* i) {
+  kh::CallInputs in(a, i);
+  return kh::newTemp(kh::indexRef(kh::valueOf(a), {kh::valueOf(i)}));
+}
+
+mxArray* mclArrayRef2(mxArray* a, mxArray* i, mxArray* j) {
+  kh::CallInputs in(a, i, j);
+  return kh::newTemp(kh::indexRef(kh::valueOf(a), {kh::valueOf(i), kh::valueOf(j)}));
+}
+
+mxArray* mclIntArrayRef1(mxArray* a, int i) {
+  kh::CallInputs in(a);
+  return kh::newTemp(kh::indexRef(kh::valueOf(a), {kh::intIndex(i)}));
+}
+
+mxArray* mclIntArrayRef2(mxArray* a, int i, int j) {
+  kh::CallInputs in(a);
+  return kh::newTemp(kh::indexRef(kh::valueOf(a), {kh::intIndex(i), kh::intIndex(j)}));
+}
+
+void mclArrayAssign1(mxArray** dest, mxArray* src, mxArray* i) {
+  kh::CallInputs in(src, i);
+  kh::Value v = kh::valueOf(src), s = kh::valueOf(i);
+  kh::Value t = kh::slotValue(dest);
+  kh::indexAssign(t, {s}, v);
+  (*dest)->v = std::move(t);
+}
+
+void mclArrayAssign2(mxArray** dest, mxArray* src, mxArray* i, mxArray* j) {
+  kh::CallInputs in(src, i, j);
+  kh::Value v = kh::valueOf(src), s = kh::valueOf(i), r = kh::valueOf(j);
+  kh::Value t = kh::slotValue(dest);
+  kh::indexAssign(t, {s, r}, v);
+  (*dest)->v = std::move(t);
+}
+
+void mclIntArrayAssign1(mxArray** dest, mxArray* src, int i) {
+  kh::CallInputs in(src);
+  kh::Value v = kh::valueOf(src);
+  kh::Value t = kh::slotValue(dest);
+  kh::indexAssign(t, {kh::intIndex(i)}, v);
+  (*dest)->v = std::move(t);
+}
+
+int mclLengthInt(mxArray* a) {
+  kh::CallInputs in(a);
+  return static_cast<int>(kh::valueOf(a).length());
+}
+
+mxArray* mlfIndexRef(mxArray* a, const char* index_string, ...) {
+  kh::CallInputs in(a);
+  auto parts = kh::parseIndexText(index_string);
+  va_list ap;
+  va_start(ap, index_string);
+  kh::takeSubscripts(parts, ap, in);
+  va_end(ap);
+  kh::Value v = kh::valueOf(a);
+  for (std::size_t k = 0; k + 1 < parts.size(); ++k) v = kh::refPart(v, parts[k]);
+  if (parts.empty()) return kh::newTemp(std::move(v));
+  // The last step may yield several values (c{:}, s.name of an array): a list.
+  const kh::IndexPart& last = parts.back();
+  if (last.kind == kh::IndexPart::Paren) return kh::newTemp(kh::indexRef(v, last.subs));
+  std::vector<kh::Value> list =
+      last.kind == kh::IndexPart::Brace ? kh::braceRef(v, last.subs) : kh::fieldRef(v, last.name);
+  if (list.size() == 1) return kh::newTemp(std::move(list.front()));
+  return kh::newListTemp(std::move(list));
+}
+
+void mlfIndexAssign(mxArray** dest, const char* index_string, ...) {
+  kh::CallInputs in;
+  auto parts = kh::parseIndexText(index_string);
+  va_list ap;
+  va_start(ap, index_string);
+  kh::takeSubscripts(parts, ap, in);
+  mxArray* src = va_arg(ap, mxArray*);
+  va_end(ap);
+  in.add(src);
+  const kh::Value rhs = kh::valueOf(src);
+  kh::Value t = kh::slotValue(dest);
+  if (parts.empty())
+    t = rhs;
+  else
+    kh::assignChain(t, parts, 0, rhs, false);
+  (*dest)->v = std::move(t);
+}
+
+void mlfIndexDelete(mxArray** dest, const char* index_string, ...) {
+  kh::CallInputs in;
+  auto parts = kh::parseIndexText(index_string);
+  va_list ap;
+  va_start(ap, index_string);
+  kh::takeSubscripts(parts, ap, in);
+  va_end(ap);
+  if (parts.empty()) kh::raise("Internal error: deletion needs an index.");
+  kh::Value t = kh::slotValue(dest);
+  kh::assignChain(t, parts, 0, kh::Value(), true);
+  (*dest)->v = std::move(t);
+}
+
+mxArray* mlfColon(mxArray* a, mxArray* b, mxArray* c) {
+  kh::CallInputs in(a, b, c);
+  if (!c) return kh::newTemp(kh::colon(kh::valueOf(a), kh::valueOf(b)));
+  return kh::newTemp(kh::colon(kh::valueOf(a), kh::valueOf(b), kh::valueOf(c)));
+}
+
+mxArray* mlfCreateColonIndex(void) { return kh::newTemp(kh::colonIndex()); }
+
+mxArray* mlfEnd(mxArray* a, mxArray* k, mxArray* n) {
+  kh::CallInputs in(a, k, n);
+  const double kk = kh::scalarArg(kh::valueOf(k), "end position");
+  const double nn = kh::scalarArg(kh::valueOf(n), "subscript count");
+  if (kk < 1 || nn < 1 || kk > nn) kh::raise("Internal error: bad 'end' position.");
+  const std::size_t e =
+      kh::endOf(kh::valueOf(a), static_cast<std::size_t>(kk) - 1, static_cast<std::size_t>(nn));
+  return kh::newTemp(kh::Value::scalar(static_cast<double>(e)));
+}
+
+}  // extern "C"

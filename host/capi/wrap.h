@@ -1,0 +1,68 @@
+// Helpers shared by the thin C wrappers over the array operations: reading
+// null-terminated argument lists, releasing temporaries among the inputs,
+// and storing results through out-pointers.
+#pragma once
+
+#include <cstdarg>
+#include <vector>
+
+#include "host/array/handle.h"
+#include "host/capi/cs_list.h"
+
+namespace kh {
+
+// Owns the handles passed to one call and releases the temporaries among
+// them when the call ends, on success or when an error unwinds. A handle
+// passed twice is released once.
+class CallInputs {
+ public:
+  CallInputs() = default;
+  template <typename... A>
+  explicit CallInputs(A*... a) {
+    (add(a), ...);
+  }
+  ~CallInputs() {
+    for (mxArray* h : hs_) releaseIfTemp(h);
+  }
+  CallInputs(const CallInputs&) = delete;
+  CallInputs& operator=(const CallInputs&) = delete;
+  void add(mxArray* a) {
+    if (!a) return;
+    for (mxArray* h : hs_)
+      if (h == a) return;
+    hs_.push_back(a);
+  }
+
+ private:
+  std::vector<mxArray*> hs_;
+};
+
+// Reads handles from ap until a null handle, recording each in `in`.
+inline std::vector<mxArray*> readList(mxArray* first, va_list ap, CallInputs& in) {
+  std::vector<mxArray*> out;
+  for (mxArray* a = first; a; a = va_arg(ap, mxArray*)) {
+    in.add(a);
+    out.push_back(a);
+  }
+  return out;
+}
+
+// The values of an argument list; a list handle stands for its elements.
+inline std::vector<Value> valuesOf(const std::vector<mxArray*>& hs) {
+  std::vector<Value> v;
+  v.reserve(hs.size());
+  for (mxArray* h : hs)
+    for (Value& x : expandArgument(h)) v.push_back(std::move(x));
+  return v;
+}
+
+// Stores v into the caller's slot (when the slot is wanted), releasing what
+// the slot held before.
+inline void setOutput(mxArray** slot, Value v) {
+  if (!slot) return;
+  mxArray* old = *slot;
+  *slot = newHandle(std::move(v), false);
+  destroyHandle(old);
+}
+
+}  // namespace kh

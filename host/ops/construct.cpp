@@ -1,0 +1,122 @@
+#include "host/ops/construct.h"
+
+#include <cmath>
+
+#include "host/context/errors.h"
+#include "host/ops/convert.h"
+#include "host/ops/messages.h"
+
+namespace kh {
+namespace {
+
+std::size_t count(double v) {
+  if (std::isnan(v)) raise("Size arguments must not be NaN.");
+  if (v <= 0) return 0;
+  if (v > 4294967295.0) raise("Maximum variable size allowed by the program is exceeded.");
+  return static_cast<std::size_t>(std::floor(v));
+}
+
+}  // namespace
+
+Dims sizeFromArgs(const std::vector<Value>& args, const char* fn) {
+  if (args.empty()) return {1, 1};
+  for (const auto& a : args)
+    if (!isNumericLike(a)) raise(std::string("Size arguments of ") + fn + " must be numeric.");
+  if (args.size() == 1) {
+    const Value v = toNumeric(args[0], fn);
+    if (v.numel() == 1) return {count(v.at(0)), count(v.at(0))};
+    if (v.isEmpty()) return {0, 0};
+    if (!v.isVector()) raise("Size vector must be a row vector with real elements.");
+    Dims d;
+    for (std::size_t i = 0; i < v.numel(); ++i) d.push_back(count(v.at(i)));
+    return normalizeDims(d);
+  }
+  Dims d;
+  for (const auto& a : args) {
+    if (a.numel() != 1) raise("Size arguments must be scalars.");
+    d.push_back(count(toNumeric(a, fn).at(0)));
+  }
+  return normalizeDims(d);
+}
+
+Value zeros(const std::vector<Value>& args) { return Value::numeric(sizeFromArgs(args, "zeros")); }
+
+Value ones(const std::vector<Value>& args) {
+  Value r = Value::numeric(sizeFromArgs(args, "ones"));
+  double* z = r.mutRe();
+  for (std::size_t i = 0; i < r.numel(); ++i) z[i] = 1.0;
+  return r;
+}
+
+Value eye(const std::vector<Value>& args) {
+  const Dims d = sizeFromArgs(args, "eye");
+  if (d.size() > 2) raise("N-dimensional identity matrices are not supported.");
+  Value r = Value::numeric(d);
+  double* z = r.mutRe();
+  for (std::size_t i = 0; i < std::min(d[0], d[1]); ++i) z[i + i * d[0]] = 1.0;
+  return r;
+}
+
+Value cellArray(const std::vector<Value>& args) { return Value::cell(sizeFromArgs(args, "cell")); }
+
+Value reshape(const Value& x, const std::vector<Value>& args) {
+  if (args.empty()) raise(msg::kNotEnoughIn);
+  Dims d;
+  std::size_t inferred = SIZE_MAX;
+  if (args.size() == 1) {
+    const Value v = toNumeric(args[0], "reshape");
+    if (v.numel() < 2) raise("Size vector must have at least two elements.");
+    for (std::size_t i = 0; i < v.numel(); ++i) d.push_back(count(v.at(i)));
+  } else {
+    for (std::size_t i = 0; i < args.size(); ++i) {
+      if (args[i].isEmpty()) {
+        if (inferred != SIZE_MAX) raise("Size can only have one unknown dimension.");
+        inferred = i;
+        d.push_back(1);
+        continue;
+      }
+      if (args[i].numel() != 1) raise("Size arguments must be scalars.");
+      d.push_back(count(toNumeric(args[i], "reshape").at(0)));
+    }
+  }
+  if (inferred != SIZE_MAX) {
+    const std::size_t rest = numelOf(d);
+    if (rest == 0 || x.numel() % rest) raise(msg::kReshapeCount);
+    d[inferred] = x.numel() / rest;
+  }
+  if (numelOf(d) != x.numel()) raise(msg::kReshapeCount);
+  Value r = x;
+  r.reshape(d);
+  return r;
+}
+
+Value diag(const Value& x, long k) {
+  if (x.ndims() > 2) raise("First input must be 2-D.");
+  const std::size_t off = static_cast<std::size_t>(std::labs(k));
+  if (x.isVector() || x.isEmpty()) {
+    if (x.isEmpty() && !(x.rows() == 0 && x.cols() == 0) && !x.isVector()) {
+      // An empty matrix has an empty diagonal.
+      return blankLike(x, {0, 1});
+    }
+    const std::size_t n = x.numel() + off;
+    Value r = blankLike(x, {n, n});
+    if (r.isDouble()) r.setLogical(false);
+    for (std::size_t i = 0; i < x.numel(); ++i) {
+      const std::size_t row = k >= 0 ? i : i + off, col = k >= 0 ? i + off : i;
+      copyElement(r, row + col * n, x, i);
+    }
+    return r;
+  }
+  const std::size_t m = x.rows(), n = x.cols();
+  std::vector<std::size_t> lin;
+  for (std::size_t i = 0;; ++i) {
+    const std::size_t row = k >= 0 ? i : i + off, col = k >= 0 ? i + off : i;
+    if (row >= m || col >= n) break;
+    lin.push_back(row + col * m);
+  }
+  Value r = blankLike(x, {lin.size(), 1});
+  for (std::size_t i = 0; i < lin.size(); ++i) copyElement(r, i, x, lin[i]);
+  return r;
+}
+
+}  // namespace kh

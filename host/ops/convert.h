@@ -1,0 +1,32 @@
+// Conversions shared by the array operations: reading operands as numbers,
+// scalar arguments, and the first non-singleton dimension.
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+#include "host/array/value.h"
+
+namespace kh {
+
+// The operand as a double array: doubles as they are (logical flag kept),
+// characters as their codes. Anything else raises an error naming `op`.
+Value toNumeric(const Value& v, const std::string& op);
+// Whether v can be read as numbers (double or char).
+bool isNumericLike(const Value& v);
+// The first element of a numeric-like scalar argument; raises when v is empty
+// or not numeric. `what` names the argument in the message.
+double scalarArg(const Value& v, const std::string& what);
+// A dimension argument (1-based, positive integer), returned 0-based.
+std::size_t dimArg(const Value& v);
+// 0-based index of the first dimension whose length is not 1 (0 when none).
+std::size_t firstNonSingleton(const Dims& d);
+// A copy of v's element i as a 1x1 value of the same class.
+Value elementAt(const Value& v, std::size_t i);
+// A value of the same class as `like` with dimensions d, filled with the
+// class's default element (0, char 0, [] for cells, empty fields for structs).
+Value blankLike(const Value& like, Dims d);
+// Copies element si of src into element di of dst; both of one class.
+void copyElement(Value& dst, std::size_t di, const Value& src, std::size_t si);
+
+}  // namespace kh

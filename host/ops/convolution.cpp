@@ -1,0 +1,306 @@
+#include "host/ops/convolution.h"
+
+#include <algorithm>
+#include <cmath>
+#include <complex>
+#include <unsupported/Eigen/FFT>
+#include <vector>
+
+#include "host/context/errors.h"
+
+namespace kh {
+namespace {
+
+// Kernels up to this many taps are always applied directly; above it the
+// cheaper of direct and FFT evaluation is chosen by an operation count.
+constexpr std::size_t kDirectTaps = 48;
+
+// Smallest n >= want whose only prime factors are 2, 3 and 5, and even.
+std::size_t niceFftSize(std::size_t want) {
+  std::size_t best = 2;
+  while (best < want) best *= 2;
+  for (std::size_t p5 = 1; p5 < best; p5 *= 5)
+    for (std::size_t p35 = p5; p35 < best; p35 *= 3) {
+      std::size_t n = p35 * 2;
+      while (n < want) n *= 2;
+      if (n < best) best = n;
+    }
+  return best;
+}
+
+// Gathers a strided sequence into contiguous storage.
+std::vector<double> gather(const double* x, std::size_t n, std::ptrdiff_t s) {
+  std::vector<double> v(n);
+  for (std::size_t i = 0; i < n; ++i) v[i] = x[static_cast<std::ptrdiff_t>(i) * s];
+  return v;
+}
+
+void scatter(const std::vector<double>& v, double* out, std::ptrdiff_t os) {
+  for (std::size_t i = 0; i < v.size(); ++i) out[static_cast<std::ptrdiff_t>(i) * os] = v[i];
+}
+
+Eigen::FFT<double>& fftEngine() {
+  thread_local Eigen::FFT<double> fft = [] {
+    Eigen::FFT<double> f;
+    f.SetFlag(Eigen::FFT<double>::HalfSpectrum);
+    return f;
+  }();
+  return fft;
+}
+
+}  // namespace
+
+void convolveSegmentDirect(const double* x, std::size_t nx, std::ptrdiff_t xs, const double* h,
+                           std::size_t nh, std::size_t lo, std::size_t count, double* out,
+                           std::ptrdiff_t os) {
+  std::vector<double> xc = gather(x, nx, xs);
+  std::vector<double> y(count, 0.0);
+  // y[t - lo] += h[j] * x[t - j] for every tap: each pass is an axpy over
+  // the output indices where x[t - j] exists.
+  for (std::size_t j = 0; j < nh; ++j) {
+    const std::size_t tBegin = std::max(lo, j);
+    const std::size_t tEnd = std::min(lo + count, j + nx);
+    if (tBegin >= tEnd) continue;
+    const double hj = h[j];
+    double* yp = y.data() + (tBegin - lo);
+    const double* xp = xc.data() + (tBegin - j);
+    const std::size_t n = tEnd - tBegin;
+    for (std::size_t i = 0; i < n; ++i) yp[i] += hj * xp[i];
+  }
+  scatter(y, out, os);
+}
+
+void convolveSegmentFft(const double* x, std::size_t nx, std::ptrdiff_t xs, const double* h,
+                        std::size_t nh, std::size_t lo, std::size_t count, double* out,
+                        std::ptrdiff_t os) {
+  std::vector<double> y(count, 0.0);
+  if (nx == 0 || nh == 0 || count == 0) {
+    scatter(y, out, os);
+    return;
+  }
+  const std::size_t fullLen = nx + nh - 1;
+  std::size_t n = niceFftSize(std::max<std::size_t>(4 * nh, 4096));
+  n = std::min(n, niceFftSize(fullLen));
+  const std::size_t blockLen = n - nh + 1;  // input samples per block
+
+  Eigen::FFT<double>& fft = fftEngine();
+  std::vector<double> buf(n, 0.0);
+  std::vector<std::complex<double>> hs, xs_spec;
+  for (std::size_t j = 0; j < nh; ++j) buf[j] = h[j];
+  fft.fwd(hs, buf);
+
+  const std::size_t hi = lo + count;  // one past the last output wanted
+  for (std::size_t start = 0; start < nx; start += blockLen) {
+    const std::size_t len = std::min(blockLen, nx - start);
+    // This block contributes to full-output indices start .. start+len+nh-2.
+    if (start + len + nh - 1 <= lo) continue;
+    if (start >= hi) break;
+    std::fill(buf.begin(), buf.end(), 0.0);
+    for (std::size_t i = 0; i < len; ++i)
+      buf[i] = x[static_cast<std::ptrdiff_t>(start + i) * xs];
+    fft.fwd(xs_spec, buf);
+    for (std::size_t k = 0; k < xs_spec.size(); ++k) xs_spec[k] *= hs[k];
+    fft.inv(buf, xs_spec, static_cast<Eigen::Index>(n));
+    const std::size_t blockEnd = std::min(start + len + nh - 1, hi);
+    for (std::size_t t = std::max(start, lo); t < blockEnd; ++t) y[t - lo] += buf[t - start];
+  }
+  scatter(y, out, os);
+}
+
+void convolveSegment(const double* x, std::size_t nx, std::ptrdiff_t xs, const double* h,
+                     std::size_t nh, std::size_t lo, std::size_t count, double* out,
+                     std::ptrdiff_t os) {
+  const std::size_t shortLen = std::min(nx, nh);
+  bool direct = shortLen <= kDirectTaps;
+  if (!direct) {
+    // Direct: about count * min(nx, nh) multiply-adds. FFT: a few transforms
+    // of the block size per block, about 3 * n * log2(n) * 2.5 flops each.
+    const double directCost = static_cast<double>(count) * static_cast<double>(shortLen);
+    const double fftN = static_cast<double>(niceFftSize(std::max<std::size_t>(4 * nh, 4096)));
+    const double blocks = std::ceil(static_cast<double>(nx) / (fftN - static_cast<double>(nh) + 1));
+    const double fftCost = (blocks * 2 + 1) * 2.5 * fftN * std::log2(fftN);
+    direct = directCost <= fftCost;
+  }
+  if (direct) {
+    // Convolution is symmetric; iterate over the shorter sequence as taps.
+    if (nh <= nx) {
+      convolveSegmentDirect(x, nx, xs, h, nh, lo, count, out, os);
+    } else {
+      const std::vector<double> xc = gather(x, nx, xs);
+      convolveSegmentDirect(h, nh, 1, xc.data(), nx, lo, count, out, os);
+    }
+    return;
+  }
+  convolveSegmentFft(x, nx, xs, h, nh, lo, count, out, os);
+}
+
+ConvShape convShapeFromText(const Value& text) {
+  if (text.isChar()) {
+    const std::string s = text.utf8();
+    if (s == "full") return ConvShape::Full;
+    if (s == "same") return ConvShape::Same;
+    if (s == "valid") return ConvShape::Valid;
+  }
+  raise("Unknown shape parameter.");
+}
+
+namespace {
+
+// Output range of one dimension: the first full-output index kept and how
+// many are kept, for data length n and kernel length k.
+void shapeRange(ConvShape shape, std::size_t n, std::size_t k, std::size_t* first,
+                std::size_t* count) {
+  const std::size_t full = (n == 0 || k == 0) ? 0 : n + k - 1;
+  switch (shape) {
+    case ConvShape::Full:
+      *first = 0;
+      *count = (n == 0 || k == 0) ? 0 : full;
+      if (n == 0 || k == 0) *count = (n + k > 0) ? (n + k - 1) : 0;
+      break;
+    case ConvShape::Same:
+      *first = k / 2;
+      *count = n;
+      break;
+    case ConvShape::Valid:
+      *first = k == 0 ? 0 : k - 1;
+      *count = n >= k ? n - k + 1 : 0;
+      break;
+  }
+}
+
+std::vector<double> realPart(const Value& v) { return std::vector<double>(v.re(), v.re() + v.numel()); }
+std::vector<double> imagPart(const Value& v) {
+  return v.isComplex() ? std::vector<double>(v.im(), v.im() + v.numel())
+                       : std::vector<double>(v.numel(), 0.0);
+}
+
+void requireNumeric2d(const Value& v) {
+  if (!v.isDouble()) raise("conv2 is only defined for numeric arrays.");
+  if (v.ndims() > 2) raise("N-D arrays are not supported.");
+}
+
+// Separable pass over real parts: columns of a (m-by-n, column-major) with
+// hc, then rows with hr; writes the requested shape into out (rows-by-cols).
+void separableReal(const std::vector<double>& a, std::size_t m, std::size_t n,
+                   const std::vector<double>& hc, const std::vector<double>& hr, ConvShape shape,
+                   std::vector<double>& out, std::size_t* rowsOut, std::size_t* colsOut) {
+  std::size_t r0, rc, c0, cc;
+  shapeRange(shape, m, hc.size(), &r0, &rc);
+  shapeRange(shape, n, hr.size(), &c0, &cc);
+  *rowsOut = rc;
+  *colsOut = cc;
+  out.assign(rc * cc, 0.0);
+  if (rc == 0 || cc == 0) return;
+  // Column pass into an rc-by-n intermediate (only the rows kept).
+  std::vector<double> mid(rc * n, 0.0);
+  const bool colIdentity = hc.size() == 1 && hc[0] == 1.0 && r0 == 0 && rc == m;
+  for (std::size_t j = 0; j < n; ++j) {
+    if (colIdentity) {
+      std::copy(a.begin() + j * m, a.begin() + (j + 1) * m, mid.begin() + j * rc);
+    } else if (m > 0 && !hc.empty()) {
+      convolveSegment(a.data() + j * m, m, 1, hc.data(), hc.size(), r0, rc, mid.data() + j * rc, 1);
+    }
+  }
+  // Row pass: each row of mid (stride rc) with hr.
+  const bool rowIdentity = hr.size() == 1 && hr[0] == 1.0 && c0 == 0 && cc == n;
+  if (rowIdentity) {
+    out = std::move(mid);
+    return;
+  }
+  if (n == 0 || hr.empty()) return;
+  for (std::size_t i = 0; i < rc; ++i)
+    convolveSegment(mid.data() + i, n, static_cast<std::ptrdiff_t>(rc), hr.data(), hr.size(), c0,
+                    cc, out.data() + i, static_cast<std::ptrdiff_t>(rc));
+}
+
+// Plain 2-D convolution of real parts, as a sum of separable rank-1 passes
+// over the kernel's columns: a * k = sum_j (a * k(:, j)) shifted by j.
+void plainReal(const std::vector<double>& a, std::size_t m, std::size_t n,
+               const std::vector<double>& k, std::size_t km, std::size_t kn, ConvShape shape,
+               std::vector<double>& out, std::size_t* rowsOut, std::size_t* colsOut) {
+  std::size_t r0, rc, c0, cc;
+  shapeRange(shape, m, km, &r0, &rc);
+  shapeRange(shape, n, kn, &c0, &cc);
+  *rowsOut = rc;
+  *colsOut = cc;
+  out.assign(rc * cc, 0.0);
+  if (rc == 0 || cc == 0 || m == 0 || n == 0 || km == 0 || kn == 0) return;
+  std::vector<double> col(rc);
+  // out(:, c) = sum over kernel columns q of conv(a(:, c + c0 - q), k(:, q)).
+  for (std::size_t c = 0; c < cc; ++c) {
+    const std::size_t fc = c + c0;  // full-output column
+    for (std::size_t q = 0; q < kn; ++q) {
+      if (fc < q || fc - q >= n) continue;
+      const std::size_t ac = fc - q;
+      convolveSegment(a.data() + ac * m, m, 1, k.data() + q * km, km, r0, rc, col.data(), 1);
+      double* o = out.data() + c * rc;
+      for (std::size_t i = 0; i < rc; ++i) o[i] += col[i];
+    }
+  }
+}
+
+}  // namespace
+
+Value conv2(const Value& a, const Value& k, ConvShape shape) {
+  requireNumeric2d(a);
+  requireNumeric2d(k);
+  const std::size_t m = a.rows(), n = a.cols(), km = k.rows(), kn = k.cols();
+  std::vector<double> rr, tmp;
+  std::size_t ro = 0, co = 0;
+  plainReal(realPart(a), m, n, realPart(k), km, kn, shape, rr, &ro, &co);
+  Value out = Value::numeric({ro, co}, a.isComplex() || k.isComplex());
+  std::copy(rr.begin(), rr.end(), out.mutRe());
+  if (a.isComplex() || k.isComplex()) {
+    const auto ar = realPart(a), ai = imagPart(a), kr = realPart(k), ki = imagPart(k);
+    double* re = out.mutRe();
+    double* im = out.mutIm();
+    plainReal(ai, m, n, ki, km, kn, shape, tmp, &ro, &co);
+    for (std::size_t i = 0; i < tmp.size(); ++i) re[i] -= tmp[i];
+    plainReal(ar, m, n, ki, km, kn, shape, tmp, &ro, &co);
+    for (std::size_t i = 0; i < tmp.size(); ++i) im[i] = tmp[i];
+    plainReal(ai, m, n, kr, km, kn, shape, tmp, &ro, &co);
+    for (std::size_t i = 0; i < tmp.size(); ++i) im[i] += tmp[i];
+    out.dropZeroImag();
+  }
+  return out;
+}
+
+Value conv2Separable(const Value& hcol, const Value& hrow, const Value& a, ConvShape shape) {
+  requireNumeric2d(a);
+  if (!hcol.isDouble() || !hrow.isDouble())
+    raise("conv2 is only defined for numeric arrays.");
+  const std::size_t m = a.rows(), n = a.cols();
+  const bool cplx = a.isComplex() || hcol.isComplex() || hrow.isComplex();
+  std::vector<double> rr;
+  std::size_t ro = 0, co = 0;
+  if (!cplx) {
+    separableReal(realPart(a), m, n, realPart(hcol), realPart(hrow), shape, rr, &ro, &co);
+    Value out = Value::numeric({ro, co});
+    std::copy(rr.begin(), rr.end(), out.mutRe());
+    return out;
+  }
+  // Complex: expand (ar + i ai) * (cr + i ci) * (wr + i wi) term by term.
+  const std::vector<double> parts[3][2] = {{realPart(a), imagPart(a)},
+                                           {realPart(hcol), imagPart(hcol)},
+                                           {realPart(hrow), imagPart(hrow)}};
+  Value out;
+  bool first = true;
+  for (int pa = 0; pa < 2; ++pa)
+    for (int pc = 0; pc < 2; ++pc)
+      for (int pr = 0; pr < 2; ++pr) {
+        separableReal(parts[0][pa], m, n, parts[1][pc], parts[2][pr], shape, rr, &ro, &co);
+        if (first) {
+          out = Value::numeric({ro, co}, true);
+          first = false;
+        }
+        // i^(number of imaginary factors): 0 -> +re, 1 -> +im, 2 -> -re, 3 -> -im.
+        const int q = pa + pc + pr;
+        double* dst = (q % 2 == 0) ? out.mutRe() : out.mutIm();
+        const double sign = (q >= 2) ? -1.0 : 1.0;
+        for (std::size_t i = 0; i < rr.size(); ++i) dst[i] += sign * rr[i];
+      }
+  out.dropZeroImag();
+  return out;
+}
+
+}  // namespace kh

@@ -1,0 +1,442 @@
+#include "host/ops/elementwise.h"
+
+#include <cmath>
+#include <complex>
+
+#include "host/context/errors.h"
+#include "host/ops/convert.h"
+#include "host/ops/messages.h"
+
+namespace kh {
+namespace {
+
+using cplx = std::complex<double>;
+
+const char* binName(BinOp op) {
+  switch (op) {
+    case BinOp::Plus:
+      return "plus";
+    case BinOp::Minus:
+      return "minus";
+    case BinOp::Times:
+      return "times";
+    case BinOp::Rdivide:
+      return "rdivide";
+    case BinOp::Ldivide:
+      return "ldivide";
+    case BinOp::Power:
+      return "power";
+  }
+  return "";
+}
+
+double realPow(double x, double y) { return std::pow(x, y); }
+
+cplx complexPow(cplx x, cplx y) {
+  if (y.imag() == 0.0 && y.real() == std::floor(y.real()) && std::abs(y.real()) <= 64) {
+    // Whole powers by repeated multiplication keep real inputs exact.
+    int n = static_cast<int>(y.real());
+    cplx r = 1.0, b = x;
+    for (int k = std::abs(n); k; k >>= 1, b *= b)
+      if (k & 1) r *= b;
+    return n < 0 ? 1.0 / r : r;
+  }
+  if (x == 0.0) return y.real() > 0 ? cplx(0.0) : cplx(INFINITY, 0.0);
+  return std::pow(x, y);
+}
+
+// Runs f over the broadcast pair, element by element, with access to both
+// operands' indices.
+template <typename F>
+void forPairs(const Value& a, const Value& b, std::size_t n, F&& f) {
+  const bool sa = a.numel() == 1, sb = b.numel() == 1;
+  for (std::size_t i = 0; i < n; ++i) f(i, sa ? 0 : i, sb ? 0 : i);
+}
+
+Value asLogical(Value r) {
+  r.setLogical(true);
+  return r;
+}
+
+}  // namespace
+
+Dims broadcastDims(const Value& a, const Value& b) {
+  if (a.numel() == 1) return b.dims();
+  if (b.numel() == 1) return a.dims();
+  if (a.dims() != b.dims()) raise(msg::kDimsAgree);
+  return a.dims();
+}
+
+Value binary(BinOp op, const Value& a0, const Value& b0) {
+  const Value a = toNumeric(a0, binName(op)), b = toNumeric(b0, binName(op));
+  const Dims d = broadcastDims(a, b);
+  const std::size_t n = numelOf(d);
+  bool complex = a.isComplex() || b.isComplex();
+  if (op == BinOp::Power && !complex) {
+    // A negative base with a fractional exponent has a complex result.
+    forPairs(a, b, n, [&](std::size_t, std::size_t i, std::size_t j) {
+      if (a.re()[i] < 0 && b.re()[j] != std::floor(b.re()[j]) && std::isfinite(b.re()[j]))
+        complex = true;
+    });
+  }
+  Value r = Value::numeric(d, complex);
+  if (n == 0) return r;
+  if (!complex) {
+    const double *x = a.re(), *y = b.re();
+    double* z = r.mutRe();
+    forPairs(a, b, n, [&](std::size_t k, std::size_t i, std::size_t j) {
+      switch (op) {
+        case BinOp::Plus:
+          z[k] = x[i] + y[j];
+          break;
+        case BinOp::Minus:
+          z[k] = x[i] - y[j];
+          break;
+        case BinOp::Times:
+          z[k] = x[i] * y[j];
+          break;
+        case BinOp::Rdivide:
+          z[k] = x[i] / y[j];
+          break;
+        case BinOp::Ldivide:
+          z[k] = y[j] / x[i];
+          break;
+        case BinOp::Power:
+          z[k] = realPow(x[i], y[j]);
+          break;
+      }
+    });
+    return r;
+  }
+  double* zr = r.mutRe();
+  double* zi = r.mutIm();
+  forPairs(a, b, n, [&](std::size_t k, std::size_t i, std::size_t j) {
+    const cplx x = a.cat(i), y = b.cat(j);
+    cplx z;
+    switch (op) {
+      case BinOp::Plus:
+        z = x + y;
+        break;
+      case BinOp::Minus:
+        z = x - y;
+        break;
+      case BinOp::Times:
+        z = x * y;
+        break;
+      case BinOp::Rdivide:
+        z = x / y;
+        break;
+      case BinOp::Ldivide:
+        z = y / x;
+        break;
+      case BinOp::Power:
+        z = complexPow(x, y);
+        break;
+    }
+    zr[k] = z.real();
+    zi[k] = z.imag();
+  });
+  r.dropZeroImag();
+  return r;
+}
+
+Value compare(CmpOp op, const Value& a0, const Value& b0) {
+  const Value a = toNumeric(a0, "comparison"), b = toNumeric(b0, "comparison");
+  const Dims d = broadcastDims(a, b);
+  const std::size_t n = numelOf(d);
+  Value r = Value::numeric(d);
+  double* z = r.mutRe();
+  const bool complex = a.isComplex() || b.isComplex();
+  forPairs(a, b, n, [&](std::size_t k, std::size_t i, std::size_t j) {
+    const double x = a.re()[i], y = b.re()[j];
+    bool t = false;
+    switch (op) {
+      case CmpOp::Eq:
+        t = complex ? a.cat(i) == b.cat(j) : x == y;
+        break;
+      case CmpOp::Ne:
+        t = complex ? a.cat(i) != b.cat(j) : x != y;
+        break;
+      case CmpOp::Lt:
+        t = x < y;
+        break;
+      case CmpOp::Le:
+        t = x <= y;
+        break;
+      case CmpOp::Gt:
+        t = x > y;
+        break;
+      case CmpOp::Ge:
+        t = x >= y;
+        break;
+    }
+    z[k] = t ? 1.0 : 0.0;
+  });
+  return asLogical(r);
+}
+
+namespace {
+
+bool nonzero(const Value& v, std::size_t i) {
+  if (v.re()[i] != 0.0) return true;
+  return v.isComplex() && v.im()[i] != 0.0;
+}
+
+Value logicalBinary(const Value& a0, const Value& b0, bool isAnd) {
+  const Value a = toNumeric(a0, isAnd ? "and" : "or"), b = toNumeric(b0, isAnd ? "and" : "or");
+  const Dims d = broadcastDims(a, b);
+  Value r = Value::numeric(d);
+  double* z = r.mutRe();
+  forPairs(a, b, r.numel(), [&](std::size_t k, std::size_t i, std::size_t j) {
+    const bool x = nonzero(a, i), y = nonzero(b, j);
+    z[k] = (isAnd ? (x && y) : (x || y)) ? 1.0 : 0.0;
+  });
+  return asLogical(r);
+}
+
+}  // namespace
+
+Value logicalAnd(const Value& a, const Value& b) { return logicalBinary(a, b, true); }
+Value logicalOr(const Value& a, const Value& b) { return logicalBinary(a, b, false); }
+
+Value logicalNot(const Value& a0) {
+  const Value a = toNumeric(a0, "not");
+  Value r = Value::numeric(a.dims());
+  double* z = r.mutRe();
+  for (std::size_t i = 0; i < a.numel(); ++i) z[i] = nonzero(a, i) ? 0.0 : 1.0;
+  return asLogical(r);
+}
+
+Value uminus(const Value& a0) {
+  Value r = toNumeric(a0, "uminus");
+  r.setLogical(false);
+  double* z = r.mutRe();
+  for (std::size_t i = 0; i < r.numel(); ++i) z[i] = -z[i];
+  if (r.isComplex()) {
+    double* w = r.mutIm();
+    for (std::size_t i = 0; i < r.numel(); ++i) w[i] = -w[i];
+  }
+  return r;
+}
+
+namespace {
+
+const char* unaryName(UnaryFn fn) {
+  switch (fn) {
+    case UnaryFn::Abs:
+      return "abs";
+    case UnaryFn::Sqrt:
+      return "sqrt";
+    case UnaryFn::Log:
+      return "log";
+    case UnaryFn::Cos:
+      return "cos";
+    case UnaryFn::Round:
+      return "round";
+    case UnaryFn::Fix:
+      return "fix";
+    case UnaryFn::Floor:
+      return "floor";
+    case UnaryFn::Ceil:
+      return "ceil";
+    case UnaryFn::Sign:
+      return "sign";
+    case UnaryFn::Real:
+      return "real";
+    case UnaryFn::Imag:
+      return "imag";
+    case UnaryFn::Conj:
+      return "conj";
+    case UnaryFn::Isnan:
+      return "isnan";
+    case UnaryFn::Isinf:
+      return "isinf";
+    case UnaryFn::Isfinite:
+      return "isfinite";
+    case UnaryFn::Double:
+      return "double";
+  }
+  return "";
+}
+
+double roundHalfAway(double x) { return std::round(x); }  // std::round rounds half away from 0
+
+double realSign(double x) {
+  if (std::isnan(x)) return x;
+  return x > 0 ? 1.0 : (x < 0 ? -1.0 : 0.0);
+}
+
+// Applies a real function to the real and imaginary parts separately.
+template <typename F>
+Value partwise(const Value& a, F f) {
+  Value r = a;
+  r.setLogical(false);
+  double* z = r.mutRe();
+  for (std::size_t i = 0; i < r.numel(); ++i) z[i] = f(z[i]);
+  if (r.isComplex()) {
+    double* w = r.mutIm();
+    for (std::size_t i = 0; i < r.numel(); ++i) w[i] = f(w[i]);
+    r.dropZeroImag();
+  }
+  return r;
+}
+
+// Maps every element through a complex function; real inputs use the real
+// function unless `needsComplex` says the element leaves the real line.
+template <typename R, typename C, typename N>
+Value mapped(const Value& a, R realFn, C complexFn, N needsComplex) {
+  bool complex = a.isComplex();
+  if (!complex)
+    for (std::size_t i = 0; i < a.numel(); ++i)
+      if (needsComplex(a.re()[i])) complex = true;
+  Value r = Value::numeric(a.dims(), complex);
+  double* z = r.mutRe();
+  if (!complex) {
+    for (std::size_t i = 0; i < a.numel(); ++i) z[i] = realFn(a.re()[i]);
+    return r;
+  }
+  double* w = r.mutIm();
+  for (std::size_t i = 0; i < a.numel(); ++i) {
+    const cplx c = complexFn(a.cat(i));
+    z[i] = c.real();
+    w[i] = c.imag();
+  }
+  r.dropZeroImag();
+  return r;
+}
+
+// True where the test holds for the real or the imaginary part.
+Value predicate(const Value& a, bool (*test)(double)) {
+  Value r = Value::numeric(a.dims());
+  double* z = r.mutRe();
+  for (std::size_t i = 0; i < a.numel(); ++i) {
+    const bool t = test(a.re()[i]) || (a.isComplex() && test(a.im()[i]));
+    z[i] = t ? 1.0 : 0.0;
+  }
+  return asLogical(r);
+}
+
+bool isNanD(double x) { return std::isnan(x); }
+bool isInfD(double x) { return std::isinf(x); }
+
+Value finitePredicate(const Value& a) {
+  Value r = Value::numeric(a.dims());
+  double* z = r.mutRe();
+  for (std::size_t i = 0; i < a.numel(); ++i) {
+    bool t = std::isfinite(a.re()[i]);
+    if (a.isComplex()) t = t && std::isfinite(a.im()[i]);
+    z[i] = t ? 1.0 : 0.0;
+  }
+  return asLogical(r);
+}
+
+}  // namespace
+
+Value unary(UnaryFn fn, const Value& a0) {
+  const Value a = toNumeric(a0, unaryName(fn));
+  switch (fn) {
+    case UnaryFn::Abs:
+      if (!a.isComplex()) return partwise(a, [](double x) { return std::fabs(x); });
+      return mapped(
+          a, [](double x) { return x; }, [](cplx c) { return cplx(std::abs(c)); },
+          [](double) { return false; });
+    case UnaryFn::Sqrt:
+      return mapped(
+          a, [](double x) { return std::sqrt(x); }, [](cplx c) { return std::sqrt(c); },
+          [](double x) { return x < 0; });
+    case UnaryFn::Log:
+      return mapped(
+          a, [](double x) { return std::log(x); },
+          [](cplx c) {
+            if (c == 0.0) return cplx(-INFINITY, 0.0);
+            return std::log(c);
+          },
+          [](double x) { return x < 0; });
+    case UnaryFn::Cos:
+      return mapped(
+          a, [](double x) { return std::cos(x); }, [](cplx c) { return std::cos(c); },
+          [](double) { return false; });
+    case UnaryFn::Round:
+      return partwise(a, roundHalfAway);
+    case UnaryFn::Fix:
+      return partwise(a, [](double x) { return std::trunc(x); });
+    case UnaryFn::Floor:
+      return partwise(a, [](double x) { return std::floor(x); });
+    case UnaryFn::Ceil:
+      return partwise(a, [](double x) { return std::ceil(x); });
+    case UnaryFn::Sign:
+      if (!a.isComplex()) return partwise(a, realSign);
+      return mapped(
+          a, realSign, [](cplx c) { return std::abs(c) == 0.0 ? cplx(0.0) : c / std::abs(c); },
+          [](double) { return false; });
+    case UnaryFn::Real: {
+      Value r = Value::numeric(a.dims());
+      std::copy(a.re(), a.re() + a.numel(), r.mutRe());
+      return r;
+    }
+    case UnaryFn::Imag: {
+      Value r = Value::numeric(a.dims());
+      if (a.isComplex()) std::copy(a.im(), a.im() + a.numel(), r.mutRe());
+      return r;
+    }
+    case UnaryFn::Conj: {
+      Value r = a;
+      r.setLogical(false);
+      if (r.isComplex()) {
+        double* w = r.mutIm();
+        for (std::size_t i = 0; i < r.numel(); ++i) w[i] = -w[i];
+      }
+      return r;
+    }
+    case UnaryFn::Isnan:
+      return predicate(a, isNanD);
+    case UnaryFn::Isinf:
+      return predicate(a, isInfD);
+    case UnaryFn::Isfinite:
+      return finitePredicate(a);
+    case UnaryFn::Double: {
+      Value r = a;
+      r.setLogical(false);
+      return r;
+    }
+  }
+  return a;
+}
+
+Value rem(const Value& a0, const Value& b0) {
+  const Value a = toNumeric(a0, "rem"), b = toNumeric(b0, "rem");
+  if (a.isComplex() || b.isComplex()) raise("Arguments to rem must be real.");
+  const Dims d = broadcastDims(a, b);
+  Value r = Value::numeric(d);
+  double* z = r.mutRe();
+  forPairs(a, b, r.numel(), [&](std::size_t k, std::size_t i, std::size_t j) {
+    const double x = a.re()[i], y = b.re()[j];
+    if (y == 0.0 || std::isinf(x) || std::isnan(x) || std::isnan(y)) {
+      z[k] = NAN;
+    } else if (std::isinf(y)) {
+      z[k] = x;
+    } else {
+      // x - fix(x./y).*y, with fmod's exact result.
+      z[k] = std::fmod(x, y);
+    }
+  });
+  return r;
+}
+
+Value lower(const Value& a) {
+  if (a.isChar()) {
+    Value r = a;
+    char16_t* c = r.mutChr();
+    for (std::size_t i = 0; i < r.numel(); ++i)
+      if (c[i] >= u'A' && c[i] <= u'Z') c[i] = static_cast<char16_t>(c[i] - u'A' + u'a');
+    return r;
+  }
+  if (a.isCell()) {
+    Value r = a;
+    for (std::size_t i = 0; i < r.numel(); ++i) r.mutCellAt(i) = lower(a.cellAt(i));
+    return r;
+  }
+  return a;
+}
+
+}  // namespace kh

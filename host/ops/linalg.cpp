@@ -1,0 +1,155 @@
+#include "host/ops/linalg.h"
+
+#include <Eigen/Dense>
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+#include "host/context/errors.h"
+
+namespace kh {
+namespace {
+
+using RMat = Eigen::MatrixXd;
+using CMat = Eigen::MatrixXcd;
+
+void requireMatrix(const Value& a, const char* fn) {
+  if (!a.isDouble()) raise(std::string("Undefined function '") + fn + "' for input arguments of this type.");
+  if (a.ndims() > 2) raise("Input arguments must be 2-D.");
+}
+
+RMat realMatrix(const Value& a) {
+  return Eigen::Map<const RMat>(a.re(), static_cast<Eigen::Index>(a.rows()),
+                                static_cast<Eigen::Index>(a.cols()));
+}
+
+CMat complexMatrix(const Value& a) {
+  CMat m(a.rows(), a.cols());
+  for (std::size_t i = 0; i < a.numel(); ++i) m.data()[i] = a.cat(i);
+  return m;
+}
+
+template <typename M>
+Value toValue(const M& m) {
+  Value v = Value::numeric({static_cast<std::size_t>(m.rows()), static_cast<std::size_t>(m.cols())},
+                           !std::is_same_v<typename M::Scalar, double>);
+  double* re = v.mutRe();
+  if constexpr (std::is_same_v<typename M::Scalar, double>) {
+    for (Eigen::Index i = 0; i < m.size(); ++i) re[i] = m.data()[i];
+  } else {
+    double* im = v.mutIm();
+    for (Eigen::Index i = 0; i < m.size(); ++i) {
+      re[i] = m.data()[i].real();
+      im[i] = m.data()[i].imag();
+    }
+    v.dropZeroImag();
+  }
+  return v;
+}
+
+void requireFinite(const Value& a) {
+  for (std::size_t i = 0; i < a.numel(); ++i) {
+    const auto z = a.cat(i);
+    if (!std::isfinite(z.real()) || !std::isfinite(z.imag()))
+      raise("Input to SVD must not contain NaN or Inf.");
+  }
+}
+
+template <typename M>
+SvdResult svdOf(const M& a, bool economy) {
+  const Eigen::Index m = a.rows(), n = a.cols(), k = std::min(m, n);
+  const unsigned opts = economy ? (Eigen::ComputeThinU | Eigen::ComputeThinV)
+                                : (Eigen::ComputeFullU | Eigen::ComputeFullV);
+  Eigen::JacobiSVD<M> dec(a, opts);
+  RMat s = RMat::Zero(economy ? k : m, economy ? k : n);
+  for (Eigen::Index i = 0; i < k; ++i) s(i, i) = dec.singularValues()(i);
+  M u = dec.matrixU(), v = dec.matrixV();
+  if (m == 0 || n == 0) {  // Eigen leaves empty factors empty; the host's are identities
+    u = M::Identity(economy ? m : m, economy ? k : m);
+    v = M::Identity(economy ? n : n, economy ? k : n);
+  }
+  return {toValue(u), toValue(s), toValue(v)};
+}
+
+double vectorNorm(const Value& x, double p) {
+  const std::size_t n = x.numel();
+  if (n == 0) return 0.0;
+  std::vector<double> a(n);
+  for (std::size_t i = 0; i < n; ++i) a[i] = std::abs(x.cat(i));
+  if (std::isnan(p)) return std::numeric_limits<double>::quiet_NaN();
+  for (double v : a)
+    if (std::isnan(v)) return v;
+  if (p == std::numeric_limits<double>::infinity()) return *std::max_element(a.begin(), a.end());
+  if (p == -std::numeric_limits<double>::infinity()) return *std::min_element(a.begin(), a.end());
+  if (p == 1) {
+    double s = 0;
+    for (double v : a) s += v;
+    return s;
+  }
+  // Scaled to avoid overflow and underflow.
+  const double scale = *std::max_element(a.begin(), a.end());
+  if (scale == 0 || std::isinf(scale)) return scale;
+  double s = 0;
+  for (double v : a) s += std::pow(v / scale, p);
+  return scale * std::pow(s, 1.0 / p);
+}
+
+}  // namespace
+
+SvdResult svd(const Value& a, bool economy) {
+  requireMatrix(a, "svd");
+  requireFinite(a);
+  if (a.isComplex()) return svdOf(complexMatrix(a), economy);
+  return svdOf(realMatrix(a), economy);
+}
+
+Value singularValues(const Value& a) {
+  requireMatrix(a, "svd");
+  requireFinite(a);
+  if (a.isComplex()) {
+    Eigen::JacobiSVD<CMat> dec(complexMatrix(a));
+    return toValue(RMat(dec.singularValues()));
+  }
+  Eigen::JacobiSVD<RMat> dec(realMatrix(a));
+  return toValue(RMat(dec.singularValues()));
+}
+
+Value norm(const Value& x, const Value* p) {
+  requireMatrix(x, "norm");
+  double pv = 2;
+  bool fro = false;
+  if (p) {
+    if (p->isChar()) {
+      if (p->utf8() != "fro") raise("The only matrix norms available are 1, 2, inf, and 'fro'.");
+      fro = true;
+    } else {
+      if (p->numel() != 1 || !p->isDouble()) raise("The norm type must be a scalar or 'fro'.");
+      pv = p->at(0);
+    }
+  }
+  if (fro) return Value::scalar(vectorNorm(x, 2));
+  if (x.isVector() || x.isEmpty()) return Value::scalar(vectorNorm(x, pv));
+  const std::size_t m = x.rows(), n = x.cols();
+  if (pv == 1 || pv == std::numeric_limits<double>::infinity()) {
+    const bool cols = pv == 1;
+    double best = 0;
+    for (std::size_t o = 0; o < (cols ? n : m); ++o) {
+      double s = 0;
+      for (std::size_t i = 0; i < (cols ? m : n); ++i)
+        s += std::abs(x.cat(cols ? i + o * m : o + i * m));
+      if (std::isnan(s)) return Value::scalar(s);
+      best = std::max(best, s);
+    }
+    return Value::scalar(best);
+  }
+  if (pv == 2) {
+    for (std::size_t i = 0; i < x.numel(); ++i)
+      if (std::isnan(x.cat(i).real()) || std::isnan(x.cat(i).imag()))
+        return Value::scalar(std::numeric_limits<double>::quiet_NaN());
+    const Value s = singularValues(x);
+    return Value::scalar(s.numel() ? s.at(0) : 0.0);
+  }
+  raise("The only matrix norms available are 1, 2, inf, and 'fro'.");
+}
+
+}  // namespace kh

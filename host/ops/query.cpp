@@ -1,0 +1,117 @@
+#include "host/ops/query.h"
+
+#include <cmath>
+
+#include "host/context/errors.h"
+#include "host/ops/convert.h"
+
+namespace kh {
+
+Value sizeVector(const Value& x) {
+  std::vector<double> d(x.dims().begin(), x.dims().end());
+  return Value::row(d);
+}
+
+std::size_t sizeAlong(const Value& x, std::size_t dim) { return x.dim(dim); }
+
+std::vector<Value> sizeOutputs(const Value& x, std::size_t n) {
+  std::vector<Value> out;
+  for (std::size_t k = 0; k < n; ++k) {
+    double v = static_cast<double>(x.dim(k));
+    if (k + 1 == n)
+      for (std::size_t j = n; j < x.ndims(); ++j) v *= static_cast<double>(x.dims()[j]);
+    out.push_back(Value::scalar(v));
+  }
+  return out;
+}
+
+bool isEqual(const Value& a, const Value& b) {
+  if (a.dims() != b.dims()) return false;
+  if (isNumericLike(a) && isNumericLike(b)) {
+    if (a.isChar() && b.isChar()) return a.u16() == b.u16();
+    const Value x = toNumeric(a, "isequal"), y = toNumeric(b, "isequal");
+    for (std::size_t i = 0; i < x.numel(); ++i)
+      if (!(x.cat(i) == y.cat(i)) || std::isnan(x.re()[i])) return false;
+    if (x.isComplex() || y.isComplex())
+      for (std::size_t i = 0; i < x.numel(); ++i)
+        if (std::isnan(x.cat(i).imag())) return false;
+    return true;
+  }
+  if (a.cls() != b.cls()) return false;
+  if (a.isCell()) {
+    for (std::size_t i = 0; i < a.numel(); ++i)
+      if (!isEqual(a.cellAt(i), b.cellAt(i))) return false;
+    return true;
+  }
+  if (a.isStruct()) {
+    const auto& fa = a.fieldNames();
+    if (fa.size() != b.fieldNames().size()) return false;
+    for (std::size_t f = 0; f < fa.size(); ++f) {
+      const int g = b.fieldIndex(fa[f]);
+      if (g < 0) return false;
+      for (std::size_t e = 0; e < a.numel(); ++e)
+        if (!isEqual(a.fieldAt(e, f), b.fieldAt(e, static_cast<std::size_t>(g)))) return false;
+    }
+    return true;
+  }
+  if (a.isFunction()) {
+    const auto &x = a.functionRef(), &y = b.functionRef();
+    return x.name == y.name && x.fn == y.fn;
+  }
+  return a.isPlaceholder() && b.isPlaceholder();
+}
+
+bool isA(const Value& x, const std::string& cls) {
+  if (cls == "numeric" || cls == "float" || cls == "double") return x.isDouble();
+  if (cls == "logical") return x.isLogical();
+  return !x.isPlaceholder() && className(x) == cls;
+}
+
+bool isReal(const Value& x) {
+  if (x.isCell() || x.isStruct() || x.isFunction()) return false;
+  return !x.isComplex();
+}
+
+bool textEqual(const Value& a, const Value& b) {
+  if (!a.isChar() || !b.isChar()) return false;
+  // Two empty texts are equal whatever their empty sizes.
+  if (a.isEmpty() && b.isEmpty()) return true;
+  return a.dims() == b.dims() && a.u16() == b.u16();
+}
+
+Value strcmpValue(const Value& a, const Value& b) {
+  auto cellCompare = [](const Value& cells, const Value& other, bool otherIsCell) {
+    if (otherIsCell && other.numel() != 1 && cells.numel() != 1 && other.dims() != cells.dims())
+      raise("Inputs must be the same size or either one can be a scalar.");
+    const Value& shape = (otherIsCell && cells.numel() == 1) ? other : cells;
+    Value r = Value::numeric(shape.dims());
+    for (std::size_t i = 0; i < shape.numel(); ++i) {
+      const Value& x = cells.cellAt(cells.numel() == 1 ? 0 : i);
+      const Value& y = otherIsCell ? other.cellAt(other.numel() == 1 ? 0 : i) : other;
+      r.mutRe()[i] = textEqual(x, y) ? 1.0 : 0.0;
+    }
+    r.setLogical(true);
+    return r;
+  };
+  if (a.isCell()) return cellCompare(a, b, b.isCell());
+  if (b.isCell()) return cellCompare(b, a, false);
+  return Value::logicalScalar(textEqual(a, b));
+}
+
+bool truthValue(const Value& x) {
+  if (x.isEmpty()) return false;
+  if (x.isChar()) {
+    for (std::size_t i = 0; i < x.numel(); ++i)
+      if (x.chr()[i] == 0) return false;
+    return true;
+  }
+  if (!x.isDouble()) {
+    if (x.isPlaceholder()) raise("Undefined value used in a condition.");
+    raise("Conversion to logical from " + className(x) + " is not possible.");
+  }
+  for (std::size_t i = 0; i < x.numel(); ++i)
+    if (x.cat(i) == 0.0) return false;
+  return true;
+}
+
+}  // namespace kh

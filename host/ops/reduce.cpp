@@ -1,0 +1,245 @@
+#include "host/ops/reduce.h"
+
+#include <cmath>
+#include <complex>
+
+#include "host/context/errors.h"
+#include "host/ops/convert.h"
+#include "host/ops/elementwise.h"
+
+namespace kh {
+namespace {
+
+// The layout of a reduction: element (i, l, o) sits at i + l*inner +
+// o*inner*len, and the result has the input's size with dim set to 1.
+struct Layout {
+  std::size_t inner = 1, len = 1, outer = 1;
+  Dims out;
+};
+
+Layout layoutOf(const Dims& d0, std::optional<std::size_t> dim) {
+  Dims d = d0;
+  std::size_t k;
+  if (dim) {
+    k = *dim;
+  } else if (d.size() == 2 && d[0] == 0 && d[1] == 0) {
+    d = {0, 1};  // [] reduces like an empty column: sum([]) is 0
+    k = 0;
+  } else {
+    k = firstNonSingleton(d);
+  }
+  Layout L;
+  for (std::size_t j = 0; j < d.size(); ++j) {
+    if (j < k)
+      L.inner *= d[j];
+    else if (j == k)
+      L.len = d[j];
+    else
+      L.outer *= d[j];
+  }
+  L.out = d;
+  if (k < L.out.size()) L.out[k] = 1;
+  L.out = normalizeDims(L.out);
+  return L;
+}
+
+template <typename F>
+Value accumulate(const Value& x0, std::optional<std::size_t> dim, const char* fn, double init,
+                 F f) {
+  const Value x = toNumeric(x0, fn);
+  const Layout L = layoutOf(x.dims(), dim);
+  const bool complex = x.isComplex();
+  Value r = Value::numeric(L.out, complex);
+  double* zr = r.mutRe();
+  double* zi = complex ? r.mutIm() : nullptr;
+  for (std::size_t o = 0; o < L.outer; ++o)
+    for (std::size_t i = 0; i < L.inner; ++i) {
+      std::complex<double> acc = init;
+      for (std::size_t l = 0; l < L.len; ++l)
+        acc = f(acc, x.cat(i + l * L.inner + o * L.inner * L.len));
+      zr[i + o * L.inner] = acc.real();
+      if (zi) zi[i + o * L.inner] = acc.imag();
+    }
+  r.dropZeroImag();
+  return r;
+}
+
+Value truthAlong(const Value& x0, std::optional<std::size_t> dim, bool isAll) {
+  const Value x = toNumeric(x0, isAll ? "all" : "any");
+  const Layout L = layoutOf(x.dims(), dim);
+  Value r = Value::numeric(L.out);
+  double* z = r.mutRe();
+  for (std::size_t o = 0; o < L.outer; ++o)
+    for (std::size_t i = 0; i < L.inner; ++i) {
+      bool acc = isAll;
+      for (std::size_t l = 0; l < L.len; ++l) {
+        const bool nz = x.cat(i + l * L.inner + o * L.inner * L.len) != 0.0;
+        if (isAll && !nz) acc = false;
+        if (!isAll && nz) acc = true;
+      }
+      z[i + o * L.inner] = acc ? 1.0 : 0.0;
+    }
+  r.setLogical(true);
+  return r;
+}
+
+bool isNanC(std::complex<double> c) { return std::isnan(c.real()) || std::isnan(c.imag()); }
+
+// Whether a is strictly beyond b in the direction of the extreme.
+bool beyond(std::complex<double> a, std::complex<double> b, bool complex, bool isMax) {
+  if (!complex) return isMax ? a.real() > b.real() : a.real() < b.real();
+  const double ma = std::abs(a), mb = std::abs(b);
+  if (ma != mb) return isMax ? ma > mb : ma < mb;
+  const double pa = std::arg(a), pb = std::arg(b);
+  return isMax ? pa > pb : pa < pb;
+}
+
+Extreme extremeAlong(const Value& x0, std::optional<std::size_t> dim, bool isMax) {
+  const Value x = toNumeric(x0, isMax ? "max" : "min");
+  if (!dim && x.ndims() == 2 && x.rows() == 0 && x.cols() == 0)
+    return {Value::empty(), Value::empty()};
+  const Layout L = layoutOf(x.dims(), dim);
+  Dims out = L.out;
+  if (L.len == 0) {
+    // An empty dimension has no extreme: the result is empty along it.
+    Dims d = x.dims();
+    d.resize(std::max(d.size(), dim.value_or(0) + 1), 1);
+    const std::size_t k = dim ? *dim : firstNonSingleton(x.dims());
+    d[k] = 0;
+    return {Value::numeric(normalizeDims(d)), Value::numeric(normalizeDims(d))};
+  }
+  const bool complex = x.isComplex();
+  Value v = Value::numeric(out, complex), idx = Value::numeric(out);
+  for (std::size_t o = 0; o < L.outer; ++o)
+    for (std::size_t i = 0; i < L.inner; ++i) {
+      std::size_t best = 0;
+      bool found = false;
+      for (std::size_t l = 0; l < L.len; ++l) {
+        const auto c = x.cat(i + l * L.inner + o * L.inner * L.len);
+        if (isNanC(c)) continue;
+        if (!found || beyond(c, x.cat(i + best * L.inner + o * L.inner * L.len), complex, isMax)) {
+          best = l;
+          found = true;
+        }
+      }
+      const auto c = x.cat(i + best * L.inner + o * L.inner * L.len);
+      v.mutRe()[i + o * L.inner] = c.real();
+      if (complex) v.mutIm()[i + o * L.inner] = c.imag();
+      idx.mutRe()[i + o * L.inner] = static_cast<double>(best + 1);
+    }
+  v.dropZeroImag();
+  return {v, idx};
+}
+
+Value extremeOf(const Value& a0, const Value& b0, bool isMax) {
+  const Value a = toNumeric(a0, isMax ? "max" : "min"), b = toNumeric(b0, isMax ? "max" : "min");
+  const Dims d = broadcastDims(a, b);
+  const bool complex = a.isComplex() || b.isComplex();
+  Value r = Value::numeric(d, complex);
+  const bool sa = a.numel() == 1, sb = b.numel() == 1;
+  for (std::size_t k = 0; k < r.numel(); ++k) {
+    const auto x = a.cat(sa ? 0 : k), y = b.cat(sb ? 0 : k);
+    std::complex<double> z;
+    if (isNanC(x))
+      z = y;
+    else if (isNanC(y))
+      z = x;
+    else
+      z = beyond(y, x, complex, isMax) ? y : x;
+    r.mutRe()[k] = z.real();
+    if (complex) r.mutIm()[k] = z.imag();
+  }
+  r.dropZeroImag();
+  return r;
+}
+
+}  // namespace
+
+Value sum(const Value& x, std::optional<std::size_t> dim) {
+  return accumulate(x, dim, "sum", 0.0, [](auto acc, auto v) { return acc + v; });
+}
+
+Value prod(const Value& x, std::optional<std::size_t> dim) {
+  return accumulate(x, dim, "prod", 1.0, [](auto acc, auto v) { return acc * v; });
+}
+
+Value all(const Value& x, std::optional<std::size_t> dim) { return truthAlong(x, dim, true); }
+Value any(const Value& x, std::optional<std::size_t> dim) { return truthAlong(x, dim, false); }
+
+Extreme maxAlong(const Value& x, std::optional<std::size_t> dim) {
+  return extremeAlong(x, dim, true);
+}
+Extreme minAlong(const Value& x, std::optional<std::size_t> dim) {
+  return extremeAlong(x, dim, false);
+}
+Value maxOf(const Value& a, const Value& b) { return extremeOf(a, b, true); }
+Value minOf(const Value& a, const Value& b) { return extremeOf(a, b, false); }
+
+namespace {
+
+std::vector<std::size_t> nonzeros(const Value& x) {
+  std::vector<std::size_t> p;
+  for (std::size_t i = 0; i < x.numel(); ++i)
+    if (x.cat(i) != 0.0) p.push_back(i);
+  return p;
+}
+
+bool rowShaped(const Value& x) { return x.ndims() == 2 && x.rows() == 1; }
+
+Dims foundShape(const Value& x, std::size_t n) {
+  if (x.ndims() == 2 && x.rows() == 0 && x.cols() == 0) return {0, 0};
+  return rowShaped(x) ? Dims{1, n} : Dims{n, 1};
+}
+
+}  // namespace
+
+Value find(const Value& x0) {
+  const Value x = toNumeric(x0, "find");
+  const auto p = nonzeros(x);
+  Value r = Value::numeric(foundShape(x, p.size()));
+  for (std::size_t k = 0; k < p.size(); ++k) r.mutRe()[k] = static_cast<double>(p[k] + 1);
+  return r;
+}
+
+Found findSubscripts(const Value& x0) {
+  const Value x = toNumeric(x0, "find");
+  const auto p = nonzeros(x);
+  const Dims d = foundShape(x, p.size());
+  Found f{Value::numeric(d), Value::numeric(d), Value::numeric(d, x.isComplex())};
+  const std::size_t m = x.rows();
+  for (std::size_t k = 0; k < p.size(); ++k) {
+    f.rows.mutRe()[k] = static_cast<double>(p[k] % m + 1);
+    f.cols.mutRe()[k] = static_cast<double>(p[k] / m + 1);
+    f.values.mutRe()[k] = x.re()[p[k]];
+    if (x.isComplex()) f.values.mutIm()[k] = x.im()[p[k]];
+  }
+  return f;
+}
+
+Value diff(const Value& x0, std::size_t order, std::optional<std::size_t> dim) {
+  Value x = toNumeric(x0, "diff");
+  x.setLogical(false);
+  for (std::size_t n = 0; n < order; ++n) {
+    const std::size_t k = dim ? *dim : firstNonSingleton(x.dims());
+    Dims d = x.dims();
+    d.resize(std::max(d.size(), k + 1), 1);
+    const Layout L = layoutOf(d, k);
+    d[k] = L.len == 0 ? 0 : L.len - 1;
+    Value r = Value::numeric(normalizeDims(d), x.isComplex());
+    const std::size_t len = d[k];
+    for (std::size_t o = 0; o < L.outer; ++o)
+      for (std::size_t l = 0; l < len; ++l)
+        for (std::size_t i = 0; i < L.inner; ++i) {
+          const std::size_t src = i + l * L.inner + o * L.inner * L.len;
+          const auto v = x.cat(src + L.inner) - x.cat(src);
+          const std::size_t dst = i + l * L.inner + o * L.inner * len;
+          r.mutRe()[dst] = v.real();
+          if (x.isComplex()) r.mutIm()[dst] = v.imag();
+        }
+    r.dropZeroImag();
+    x = std::move(r);
+  }
+  return x;
+}
+
+}  // namespace kh

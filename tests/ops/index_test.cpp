@@ -1,0 +1,289 @@
+#include "host/ops/index.h"
+
+#include <gtest/gtest.h>
+
+#include "host/context/errors.h"
+#include "host/ops/messages.h"
+#include "tests/ops/values.h"
+
+namespace kh {
+namespace {
+
+using test::C;
+using test::data;
+using test::L;
+using test::M;
+using test::R;
+using test::S;
+using test::T;
+
+struct RefCase {
+  const char* name;
+  Value a;
+  Subscripts subs;
+  Dims dims;
+  std::vector<double> values;
+};
+
+class IndexRefTest : public ::testing::TestWithParam<RefCase> {};
+
+TEST_P(IndexRefTest, ShapeAndValues) {
+  const auto& c = GetParam();
+  const Value r = indexRef(c.a, c.subs);
+  EXPECT_EQ(r.dims(), c.dims);
+  EXPECT_EQ(data(r), c.values);
+}
+
+const Value kMat = M({{1, 2, 3}, {4, 5, 6}});  // stored 1 4 2 5 3 6
+
+Value logical(Value v) {
+  v.setLogical(true);
+  return v;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Orientation, IndexRefTest,
+    ::testing::Values(
+        RefCase{"row_by_column_index_stays_row", R({10, 20, 30}), {C({3, 1})}, {1, 2}, {30, 10}},
+        RefCase{"column_by_row_index_stays_column", C({10, 20, 30}), {R({2, 3})}, {2, 1}, {20, 30}},
+        RefCase{"matrix_takes_index_shape", kMat, {M({{1, 2}, {3, 4}})}, {2, 2}, {1, 2, 4, 5}},
+        RefCase{"matrix_by_row_index", kMat, {R({1, 2})}, {1, 2}, {1, 4}},
+        RefCase{"vector_by_matrix_index",
+                R({10, 20, 30}),
+                {M({{1, 2}, {2, 3}})},
+                {2, 2},
+                {10, 20, 20, 30}},
+        RefCase{"scalar_takes_index_shape", S(7), {C({1, 1})}, {2, 1}, {7, 7}},
+        RefCase{"colon_is_a_column", kMat, {colonIndex()}, {6, 1}, {1, 4, 2, 5, 3, 6}},
+        RefCase{"text_colon_means_all", R({1, 2}), {T(":")}, {2, 1}, {1, 2}},
+        RefCase{"logical_mask_on_matrix",
+                kMat,
+                {logical(M({{1, 0, 1}, {0, 1, 0}}))},
+                {3, 1},
+                {1, 5, 3}},
+        RefCase{"logical_mask_on_row", R({1, 2, 3}), {L({0, 1, 1})}, {1, 2}, {2, 3}},
+        RefCase{"empty_index_on_row", R({1, 2, 3}), {Value::empty()}, {1, 0}, {}},
+        RefCase{"two_subscripts", kMat, {S(2), R({3, 1})}, {1, 2}, {6, 4}},
+        RefCase{"reversed_rows", kMat, {R({2, 1}), colonIndex()}, {2, 3}, {4, 1, 5, 2, 6, 3}},
+        RefCase{"folded_trailing_dims", kMat, {S(1), S(3)}, {1, 1}, {3}},
+        RefCase{"extra_trailing_one", kMat, {S(2), S(2), S(1)}, {1, 1}, {5}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(IndexRef, NdArrayFoldsIntoLastSubscript) {
+  Value a = Value::numeric({2, 2, 2});
+  for (std::size_t i = 0; i < 8; ++i) a.mutRe()[i] = static_cast<double>(i + 1);
+  EXPECT_EQ(indexRef(a, {S(1), S(4)}).at(0), 7);
+  EXPECT_EQ(indexRef(a, {S(2), S(1), S(2)}).at(0), 6);
+  EXPECT_EQ(indexRef(a, {colonIndex(), colonIndex(), S(2)}).dims(), (Dims{2, 2}));
+}
+
+struct ErrorCase {
+  const char* name;
+  Value a;
+  Subscripts subs;
+  const char* message;
+};
+
+class IndexErrorTest : public ::testing::TestWithParam<ErrorCase> {};
+
+TEST_P(IndexErrorTest, Raises) {
+  const auto& c = GetParam();
+  try {
+    indexRef(c.a, c.subs);
+    FAIL() << "no error";
+  } catch (const MError& e) {
+    EXPECT_STREQ(e.what(), c.message);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, IndexErrorTest,
+    ::testing::Values(ErrorCase{"beyond_end", R({1, 2}), {S(3)}, msg::kIndexExceeds},
+                      ErrorCase{"zero", R({1, 2}), {S(0)}, msg::kIndexNotPositive},
+                      ErrorCase{"negative", R({1, 2}), {S(-1)}, msg::kIndexNotPositive},
+                      ErrorCase{"fraction", R({1, 2}), {S(1.5)}, msg::kIndexNotInteger},
+                      ErrorCase{"nan", R({1, 2}), {S(NAN)}, msg::kIndexNotInteger},
+                      ErrorCase{"column_beyond", kMat, {S(1), S(4)}, msg::kIndexExceeds},
+                      ErrorCase{"empty_source", Value::empty(), {S(1)}, msg::kIndexExceeds}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+struct AssignCase {
+  const char* name;
+  Value a;
+  Subscripts subs;
+  Value rhs;
+  Dims dims;
+  std::vector<double> values;
+};
+
+class IndexAssignTest : public ::testing::TestWithParam<AssignCase> {};
+
+TEST_P(IndexAssignTest, Result) {
+  const auto& c = GetParam();
+  Value a = c.a;
+  indexAssign(a, c.subs, c.rhs);
+  EXPECT_EQ(a.dims(), c.dims);
+  EXPECT_EQ(data(a), c.values);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, IndexAssignTest,
+    ::testing::Values(
+        AssignCase{"placeholder_grows_row", Value(), {S(5)}, S(7), {1, 5}, {0, 0, 0, 0, 7}},
+        AssignCase{"empty_grows_row", Value::empty(), {S(2)}, S(7), {1, 2}, {0, 7}},
+        AssignCase{"row_grows", R({1, 2}), {S(4)}, S(9), {1, 4}, {1, 2, 0, 9}},
+        AssignCase{"column_grows", C({1, 2}), {S(3)}, S(9), {3, 1}, {1, 2, 9}},
+        AssignCase{"scalar_expansion", R({1, 2, 3}), {R({1, 3})}, S(0), {1, 3}, {0, 2, 0}},
+        AssignCase{"logical_mask", R({1, 2, 3}), {L({1, 0, 1})}, R({8, 9}), {1, 3}, {8, 2, 9}},
+        AssignCase{"shape_ignored_for_one_subscript",
+                   R({1, 2, 3}),
+                   {R({1, 2})},
+                   C({5, 6}),
+                   {1, 3},
+                   {5, 6, 3}},
+        AssignCase{"column_into_new_matrix",
+                   Value(),
+                   {R({1, 2}), S(3)},
+                   C({4, 5}),
+                   {2, 3},
+                   {0, 0, 0, 0, 4, 5}},
+        AssignCase{
+            "widen_matrix", M({{1}, {2}}), {colonIndex(), S(2)}, C({3, 4}), {2, 2}, {1, 2, 3, 4}},
+        AssignCase{"colon_on_empty_takes_rhs_extent",
+                   Value::empty(),
+                   {colonIndex(), S(1)},
+                   C({1, 2, 3}),
+                   {3, 1},
+                   {1, 2, 3}},
+        AssignCase{"grow_rows_keeps_layout", M({{1, 2}}), {S(2), S(1)}, S(3), {2, 2}, {1, 3, 2, 0}},
+        AssignCase{"empty_rhs_deletes", R({1, 2, 3}), {S(2)}, Value::empty(), {1, 2}, {1, 3}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(IndexAssign, CountMismatchesAreErrors) {
+  Value a = R({1, 2, 3});
+  try {
+    indexAssign(a, {R({1, 2})}, R({1, 2, 3}));
+    FAIL();
+  } catch (const MError& e) {
+    EXPECT_STREQ(e.what(), msg::kAssignCount);
+  }
+  Value m = M({{1, 2}, {3, 4}});
+  EXPECT_THROW(indexAssign(m, {S(5)}, S(1)), MError);  // a matrix cannot grow linearly
+  EXPECT_THROW(indexAssign(m, {R({1, 2}), R({1, 2})}, R({1, 2, 3, 4})), MError);
+  EXPECT_EQ(data(m), (std::vector<double>{1, 3, 2, 4}));  // untouched by the failures
+}
+
+TEST(IndexAssign, ClassRules) {
+  Value t = Value();
+  indexAssign(t, {S(3)}, T("a"));
+  ASSERT_TRUE(t.isChar());
+  EXPECT_EQ(t.chr()[0], 0);  // char growth fills with character 0
+  EXPECT_EQ(t.chr()[2], u'a');
+
+  Value s = T("abc");
+  indexAssign(s, {S(2)}, S(65));
+  EXPECT_EQ(s.utf8(), "aAc");
+
+  Value d = R({1, 2});
+  indexAssign(d, {S(1)}, T("a"));
+  EXPECT_TRUE(d.isDouble());
+  EXPECT_EQ(d.at(0), 97);
+
+  Value c = Value::cell({1, 1});
+  EXPECT_THROW(indexAssign(c, {S(2)}, S(1)), MError);
+
+  Value z = R({1, 2});
+  indexAssign(z, {S(2)}, Value::complexScalar(0, 1));
+  EXPECT_TRUE(z.isComplex());
+  indexAssign(z, {S(2)}, S(3));
+  EXPECT_FALSE(z.isComplex());
+
+  Value lg = L({1, 0});
+  indexAssign(lg, {S(1)}, S(5));
+  EXPECT_FALSE(lg.isLogical());
+}
+
+TEST(IndexAssign, CopiesDoNotShareWrites) {
+  const Value a = R({1, 2, 3});
+  Value b = a;
+  indexAssign(b, {S(1)}, S(9));
+  EXPECT_EQ(a.at(0), 1);
+  EXPECT_EQ(b.at(0), 9);
+}
+
+struct DeleteCase {
+  const char* name;
+  Value a;
+  Subscripts subs;
+  Dims dims;
+  std::vector<double> values;
+};
+
+class IndexDeleteTest : public ::testing::TestWithParam<DeleteCase> {};
+
+TEST_P(IndexDeleteTest, Result) {
+  const auto& c = GetParam();
+  Value a = c.a;
+  indexDelete(a, c.subs);
+  EXPECT_EQ(a.dims(), c.dims);
+  EXPECT_EQ(data(a), c.values);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, IndexDeleteTest,
+    ::testing::Values(
+        DeleteCase{"row", R({1, 2, 3, 4}), {R({1, 3})}, {1, 2}, {2, 4}},
+        DeleteCase{"column_stays_column", C({1, 2, 3}), {S(2)}, {2, 1}, {1, 3}},
+        DeleteCase{"matrix_becomes_row", kMat, {S(1)}, {1, 5}, {4, 2, 5, 3, 6}},
+        DeleteCase{"duplicates", R({1, 2, 3}), {R({2, 2})}, {1, 2}, {1, 3}},
+        DeleteCase{"nothing", R({1, 2, 3}), {Value::empty()}, {1, 3}, {1, 2, 3}},
+        DeleteCase{"all", R({1, 2, 3}), {colonIndex()}, {0, 0}, {}},
+        DeleteCase{"whole_row", kMat, {S(1), colonIndex()}, {1, 3}, {4, 5, 6}},
+        DeleteCase{"whole_columns", kMat, {colonIndex(), R({1, 3})}, {2, 1}, {2, 5}},
+        DeleteCase{"first_half_of_window", R({1, 2, 3, 4, 5}), {R({1, 2})}, {1, 3}, {3, 4, 5}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(IndexDelete, Errors) {
+  Value a = kMat;
+  EXPECT_THROW(indexDelete(a, {S(1), S(1)}), MError);
+  Value r = R({1, 2});
+  try {
+    indexDelete(r, {S(3)});
+    FAIL();
+  } catch (const MError& e) {
+    EXPECT_STREQ(e.what(), msg::kDeleteRange);
+  }
+}
+
+TEST(CellsAndStructs, BracesAndFields) {
+  Value c;
+  braceAssign(c, {S(2)}, T("two"));
+  ASSERT_TRUE(c.isCell());
+  EXPECT_EQ(c.dims(), (Dims{1, 2}));
+  EXPECT_TRUE(c.cellAt(0).isEmpty());
+  auto list = braceRef(c, {colonIndex()});
+  ASSERT_EQ(list.size(), 2u);
+  EXPECT_EQ(list[1].utf8(), "two");
+  EXPECT_THROW(braceRef(S(1), {S(1)}), MError);
+
+  Value s;
+  fieldAssign(s, "R", M({{1, 2}}));
+  fieldAssign(s, "df", S(3));
+  ASSERT_TRUE(s.isStruct());
+  EXPECT_EQ(fieldRef(s, "df")[0].at(0), 3);
+  EXPECT_EQ(fieldRef(s, "R")[0].numel(), 2u);
+  EXPECT_THROW(fieldRef(s, "nope"), MError);
+  EXPECT_THROW(fieldRef(S(1), "R"), MError);
+}
+
+TEST(End, PositionRules) {
+  Value a = Value::numeric({2, 3, 4});
+  EXPECT_EQ(endOf(a, 0, 1), 24u);
+  EXPECT_EQ(endOf(a, 0, 2), 2u);
+  EXPECT_EQ(endOf(a, 1, 2), 12u);
+  EXPECT_EQ(endOf(a, 2, 3), 4u);
+  EXPECT_EQ(endOf(a, 3, 4), 1u);
+}
+
+}  // namespace
+}  // namespace kh
