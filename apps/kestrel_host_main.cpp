@@ -1,1 +1,78 @@
-int main() { return 0; }
+// kestrel-host: loads an extension library and runs commands against it from
+// the command line, script files or an interactive prompt.
+#include <unistd.h>
+
+#include <cstdio>
+#include <iostream>
+#include <memory>
+#include <string>
+
+#include "apps/host_options.h"
+#include "host/array/handle.h"
+#include "host/capi/sink.h"
+#include "host/context/context.h"
+#include "host/context/globals.h"
+#include "host/loader/describe.h"
+#include "host/loader/leak_report.h"
+#include "host/loader/library.h"
+#include "host/shell/shell.h"
+
+namespace {
+
+enum ExitStatus { kOk = 0, kFailed = 1, kUsage = 2, kLeaked = 3 };
+
+int runActions(const khost::Options& opts) {
+  kh::Shell shell;
+  if (opts.actions.empty()) {
+    if (!opts.describe) shell.interact(std::cin, isatty(STDIN_FILENO) != 0);
+    return kOk;
+  }
+  for (const khost::Action& a : opts.actions) {
+    const bool ok = a.kind == khost::Action::kEval ? shell.run(a.text) : shell.runFile(a.text);
+    if (!ok) return kFailed;
+  }
+  return kOk;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  khost::Options opts;
+  std::string error;
+  if (!khost::parseOptions(argc, argv, &opts, &error)) {
+    std::cerr << "kestrel-host: " << error << "\n" << khost::usageText();
+    return kUsage;
+  }
+  if (opts.help) {
+    std::cout << khost::usageText();
+    return kOk;
+  }
+
+  const std::string path = khost::libraryPath(opts, KESTREL_DEFAULT_LIBRARY);
+  kh::LoadedLibrary lib;
+  std::string msg;
+  if (!kh::protect([&] { lib.open(path); }, &msg)) {
+    std::cerr << "kestrel-host: " << msg << "\n";
+    return kUsage;
+  }
+
+  if (opts.describe) std::cout << kh::describeLibrary(lib) << std::flush;
+
+  int status = kOk;
+  if (!opts.describe || !opts.actions.empty()) {
+    // The command window and its workspace go before the library does.
+    status = runActions(opts);
+  }
+  std::cout.flush();
+
+  for (const std::string& e : lib.close()) std::cerr << "kestrel-host: " << e << "\n";
+  kh::clearGlobals();
+  kh::freeOutstandingSinks();
+
+  if (opts.checkLeaks && kh::liveHandles() > 0) {
+    std::cerr << "kestrel-host: " << kh::liveHandles() << " array(s) leaked:\n"
+              << kh::liveArrayReport();
+    return kLeaked;
+  }
+  return status;
+}

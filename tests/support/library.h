@@ -7,10 +7,16 @@
 #include <vector>
 
 #include "host/array/value.h"
+#include "host/loader/library.h"
 
 namespace kt {
 
 void ensureLibraryLoaded();
+// Unloads the library now (terminators run, globals freed); the next call
+// loads it again. Done automatically after the last test.
+void unloadLibrary();
+// The loaded library (loading it first); null when it cannot be loaded.
+kh::LoadedLibrary* library();
 
 // Calls a registered function, or "module/local", by name through its feval
 // form at a protected point. The test fails when the call raises an error.

@@ -1,0 +1,68 @@
+#include "apps/host_options.h"
+
+#include <cstdlib>
+#include <string>
+
+namespace khost {
+
+bool parseOptions(int argc, char** argv, Options* opts, std::string* error) {
+  for (int i = 1; i < argc; ++i) {
+    const std::string a = argv[i];
+    auto value = [&](std::string* into) {
+      if (i + 1 >= argc) {
+        *error = "option " + a + " needs a value";
+        return false;
+      }
+      *into = argv[++i];
+      return true;
+    };
+    if (a == "--library") {
+      if (!value(&opts->library)) return false;
+    } else if (a.rfind("--library=", 0) == 0) {
+      opts->library = a.substr(10);
+    } else if (a == "--eval" || a == "-e") {
+      std::string text;
+      if (!value(&text)) return false;
+      opts->actions.push_back({Action::kEval, text});
+    } else if (a == "--describe") {
+      opts->describe = true;
+    } else if (a == "--check-leaks") {
+      opts->checkLeaks = true;
+    } else if (a == "--help" || a == "-h") {
+      opts->help = true;
+    } else if (a.size() > 1 && a[0] == '-') {
+      *error = "unknown option " + a;
+      return false;
+    } else {
+      opts->actions.push_back({Action::kFile, a});
+    }
+  }
+  return true;
+}
+
+std::string libraryPath(const Options& opts, const char* builtinDefault) {
+  if (!opts.library.empty()) return opts.library;
+  if (const char* env = std::getenv("KESTREL_LIBRARY"); env && *env) return env;
+  return builtinDefault;
+}
+
+const char* usageText() {
+  return "Usage: kestrel-host [options] [SCRIPT.m ...]\n"
+         "\n"
+         "Loads an extension library and runs commands against it. Without --eval\n"
+         "or scripts it opens an interactive prompt on standard input.\n"
+         "\n"
+         "Options:\n"
+         "  --library PATH   the library to load (default: $KESTREL_LIBRARY, else the\n"
+         "                   library built with this host)\n"
+         "  --describe       print the library's descriptor: version, counts,\n"
+         "                   functions, globals and init/term rows\n"
+         "  --eval TEXT      run TEXT as commands (may be repeated)\n"
+         "  --check-leaks    after unloading, report arrays still alive (exit status 3)\n"
+         "  --help           show this text\n"
+         "\n"
+         "Exit status: 0 success, 1 a command failed, 2 bad usage or the library\n"
+         "could not be loaded, 3 arrays leaked.\n";
+}
+
+}  // namespace khost

@@ -1,0 +1,28 @@
+// Command-line options of kestrel-host.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace khost {
+
+struct Action {
+  enum Kind { kEval, kFile } kind;
+  std::string text;  // the text to run, or the script's path
+};
+
+struct Options {
+  std::string library;  // empty: the environment or the built-in default
+  bool describe = false;
+  bool checkLeaks = false;
+  bool help = false;
+  std::vector<Action> actions;  // run in order; none means an interactive prompt
+};
+
+// Parses argv; on a bad command line returns false with the reason in *error.
+bool parseOptions(int argc, char** argv, Options* opts, std::string* error);
+// The library to load: --library, else $KESTREL_LIBRARY, else the default.
+std::string libraryPath(const Options& opts, const char* builtinDefault);
+const char* usageText();
+
+}  // namespace khost
