@@ -30,6 +30,7 @@ int runActions(const khost::Options& opts) {
   for (const khost::Action& a : opts.actions) {
     const bool ok = a.kind == khost::Action::kEval ? shell.run(a.text) : shell.runFile(a.text);
     if (!ok) return kFailed;
+    if (shell.exitRequested()) break;
   }
   return kOk;
 }

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "host/array/handle.h"
+#include "host/capi/cs_list.h"
 #include "host/capi/sink.h"
 #include "host/context/context.h"
 #include "host/context/errors.h"
@@ -20,23 +21,15 @@ std::vector<mxArray*> collectArgs(va_list ap) {
   return args;
 }
 
-// Runs a feval form with the given inputs and returns what it handed over:
-// the first output also when nlhs is 0, then outputs 2 to nlhs.
-std::vector<kh::Value> runFevalForm(mxFunctionPtr fn, int nlhs, std::vector<mxArray*>& in) {
-  struct Outputs {
-    std::vector<mxArray*> h;
-    ~Outputs() {
-      for (mxArray* a : h) kh::destroyHandle(a);
-    }
-  } out;
-  out.h.assign(static_cast<std::size_t>(nlhs > 0 ? nlhs : 1), nullptr);
-  fn(nlhs, out.h.data(), static_cast<int>(in.size()), in.data());
-  std::vector<kh::Value> results;
-  for (mxArray* a : out.h) {
-    if (!a) break;
-    results.push_back(a->v);
+// The values of the arguments of a call (a list handle stands for its
+// elements); temporaries among the handles are released when `g` ends.
+std::vector<kh::Value> argumentValues(const std::vector<mxArray*>& in, kh::TempGuard& g) {
+  std::vector<kh::Value> values;
+  for (mxArray* a : in) {
+    g.add(a);
+    for (kh::Value& v : kh::expandArgument(a)) values.push_back(std::move(v));
   }
-  return results;
+  return values;
 }
 
 const mexFunctionTableEntry* findLocal(const std::string& name) {
@@ -58,9 +51,10 @@ mxArray* mclFeval(mlfVarargoutList* sink, mxFunctionPtr fn, ...) {
   std::vector<mxArray*> in = collectArgs(ap);
   va_end(ap);
   kh::TempGuard g;
-  for (mxArray* a : in) g.add(a);
-  std::vector<kh::Value> results = runFevalForm(fn, s.count(), in);
-  return s.deliver(std::move(results));
+  const std::vector<kh::Value> args = argumentValues(in, g);
+  // The feval form gets handles of its own, so that no body can take over
+  // (and free) a temporary the caller passed.
+  return s.deliver(kh::callFevalForm(fn, s.count(), args));
 }
 
 mxArray* mlfFeval(mlfVarargoutList* sink, mxArray* f, ...) {
@@ -70,7 +64,7 @@ mxArray* mlfFeval(mlfVarargoutList* sink, mxArray* f, ...) {
   std::vector<mxArray*> in = collectArgs(ap);
   va_end(ap);
   kh::TempGuard g(f);
-  for (mxArray* a : in) g.add(a);
+  std::vector<kh::Value> args = argumentValues(in, g);
 
   const kh::Value& fv = kh::valueOf(f);
   mxFunctionPtr fn = nullptr;
@@ -90,11 +84,9 @@ mxArray* mlfFeval(mlfVarargoutList* sink, mxArray* f, ...) {
       fn = r->function;
     }
   }
-  if (fn) return s.deliver(runFevalForm(fn, s.count(), in));
+  if (fn) return s.deliver(kh::callFevalForm(fn, s.count(), args));
   const kh::BuiltinFn* b = kh::findBuiltin(name);
   if (!b) kh::raise("Undefined function '" + name + "'.");
-  std::vector<kh::Value> args;
-  for (mxArray* a : in) args.push_back(kh::valueOf(a));
   return s.deliver((*b)(s.count(), args));
 }
 

@@ -7,17 +7,10 @@
 
 #include "host/array/handle.h"
 #include "host/context/errors.h"
+#include "host/ops/query.h"
 #include "host/context/warnings.h"
 
 namespace {
-
-bool elementTrue(const kh::Value& v, std::size_t i) {
-  if (v.isChar()) return v.chr()[i] != 0;
-  const double re = v.re()[i];
-  const double im = v.im() ? v.im()[i] : 0.0;
-  if (std::isnan(re) || std::isnan(im)) kh::raise("NaN's cannot be converted to logicals.");
-  return re != 0.0 || im != 0.0;
-}
 
 bool sameScalar(const kh::Value& a, const kh::Value& b) {
   if (!a.isDouble() || !b.isDouble() || a.numel() != 1 || b.numel() != 1) return false;
@@ -46,13 +39,7 @@ extern "C" {
 
 int mlfTobool(mxArray* a) {
   kh::TempGuard g(a);
-  const kh::Value& v = kh::valueOf(a);
-  if (v.isCell() || v.isStruct() || v.isFunction())
-    kh::raise("Conversion to logical from " + kh::className(v) + " is not possible.");
-  if (v.isEmpty()) return 0;
-  for (std::size_t i = 0; i < v.numel(); ++i)
-    if (!elementTrue(v, i)) return 0;
-  return 1;
+  return kh::truthValue(kh::valueOf(a)) ? 1 : 0;
 }
 
 int mclSwitchCompare(mxArray* switch_value, mxArray* case_value) {

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "host/array/handle.h"
+#include "host/capi/cs_list.h"
 #include "host/context/errors.h"
 #include "host/context/output.h"
 #include "host/context/warnings.h"
@@ -21,8 +22,11 @@ mxArray* cellOf(const std::vector<mxArray*>& items) {
   if (items.empty()) return kh::newTemp(kh::Value::cell({0, 0}));
   kh::TempGuard g;
   for (mxArray* a : items) g.add(a);
-  kh::Value c = kh::Value::cell({1, items.size()});
-  for (std::size_t i = 0; i < items.size(); ++i) c.mutCellAt(i) = kh::valueOf(items[i]);
+  std::vector<kh::Value> values;
+  for (mxArray* a : items)
+    for (kh::Value& v : kh::expandArgument(a)) values.push_back(std::move(v));
+  kh::Value c = kh::Value::cell({values.empty() ? 0u : 1u, values.size()});
+  for (std::size_t i = 0; i < values.size(); ++i) c.mutCellAt(i) = std::move(values[i]);
   return kh::newTemp(std::move(c));
 }
 

@@ -109,9 +109,13 @@ bool truthValue(const Value& x) {
     if (x.isPlaceholder()) raise("Undefined value used in a condition.");
     raise("Conversion to logical from " + className(x) + " is not possible.");
   }
-  for (std::size_t i = 0; i < x.numel(); ++i)
-    if (x.cat(i) == 0.0) return false;
-  return true;
+  bool all = true;
+  for (std::size_t i = 0; i < x.numel(); ++i) {
+    const auto z = x.cat(i);
+    if (std::isnan(z.real()) || std::isnan(z.imag())) raise("NaN's cannot be converted to logicals.");
+    if (z == 0.0) all = false;
+  }
+  return all;
 }
 
 }  // namespace kh

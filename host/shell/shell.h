@@ -27,12 +27,21 @@ class Shell {
   // Interactive prompt: reads lines from in until end of input or `exit`/`quit`;
   // errors are reported and the prompt continues.
   void interact(std::istream& in, bool showPrompt);
+  // Whether the last text run asked to leave (`exit` or `quit`).
+  bool exitRequested() const;
 
   Workspace& workspace();
 
  private:
+  friend bool runCallbackText(std::string_view text);
   struct Impl;
   std::unique_ptr<Impl> impl_;
 };
+
+// Runs a callback text (a graphics object's "ButtonDownFcn" such as
+// "kestrel start2") the way the prompt runs a line: in the workspace of the
+// most recently created shell still alive, or of a fresh one when there is
+// none. An error is reported as "??? message" and false is returned.
+bool runCallbackText(std::string_view text);
 
 }  // namespace kh

@@ -1,0 +1,94 @@
+// Syntax tree of the command-window language.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace kh {
+
+struct Expr;
+using ExprPtr = std::unique_ptr<Expr>;
+using ExprList = std::vector<ExprPtr>;
+
+enum class ExprKind {
+  Number,     // re / im
+  String,     // text
+  Name,       // variable or function: name
+  Colon,      // ':' as a whole subscript
+  End,        // 'end' inside a subscript
+  Unary,      // op ("-", "+", "~") applied to a
+  Postfix,    // op ("'", ".'") applied to a
+  Binary,     // a op b
+  AndAnd,     // a && b (short-circuit)
+  OrOr,       // a || b (short-circuit)
+  Range,      // a : b, or a : step : b when step is set
+  Call,       // a(args) — indexing or a call, decided at run time
+  CellIndex,  // a{args}
+  Field,      // a.name
+  DynField,   // a.(expr)
+  Matrix,     // [rows]
+  CellLit,    // {rows}
+  FuncHandle  // @name
+};
+
+struct Expr {
+  ExprKind kind;
+  double re = 0, im = 0;
+  std::string text;  // String text, Name / Field / FuncHandle name, operator
+  ExprPtr a, b, step;
+  ExprList args;
+  std::vector<ExprList> rows;
+  std::size_t pos = 0;
+  explicit Expr(ExprKind k) : kind(k) {}
+};
+
+// One step of an assignment target: x(...), x{...}, x.name or x.(expr).
+struct LStep {
+  enum Kind { Paren, Brace, Field, DynField } kind;
+  ExprList args;
+  std::string name;
+  ExprPtr dyn;
+};
+
+struct LValue {
+  std::string name;  // empty for '~' (output ignored)
+  std::vector<LStep> steps;
+};
+
+struct Stmt;
+using StmtPtr = std::unique_ptr<Stmt>;
+using Block = std::vector<StmtPtr>;
+
+enum class StmtKind {
+  Expr,     // expr (value shown as ans or under its variable's name)
+  Assign,   // [targets] = expr
+  Command,  // name word word ...
+  Global,   // global A B
+  If,       // conds[i] -> blocks[i]; elseBlock
+  For,      // for var = expr, body
+  While,    // while cond, body
+  Switch,   // switch expr; case values -> blocks; otherwise
+  Break,
+  Continue,
+  Return,
+  Try  // try body catch [ident] elseBlock
+};
+
+struct Stmt {
+  StmtKind kind;
+  bool print = true;  // not ended by ';'
+  std::size_t line = 1;
+  ExprPtr expr;
+  std::vector<LValue> targets;
+  std::string name;                // command name, for variable, catch identifier
+  std::vector<std::string> words;  // command words, global names
+  std::vector<ExprPtr> conds;      // if/elseif conditions, case values
+  std::vector<Block> blocks;       // if/elseif blocks, case blocks
+  Block body;                      // for / while / try body
+  Block elseBlock;                 // else, otherwise, catch
+  bool hasElse = false;
+  explicit Stmt(StmtKind k) : kind(k) {}
+};
+
+}  // namespace kh

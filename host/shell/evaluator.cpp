@@ -1,0 +1,545 @@
+#include "host/shell/evaluator.h"
+
+#include <cmath>
+
+#include "host/context/context.h"
+#include "host/context/errors.h"
+#include "host/context/output.h"
+#include "host/loader/registry.h"
+#include "host/ops/builtin_registry.h"
+#include "host/ops/colon.h"
+#include "host/ops/concat.h"
+#include "host/ops/convert.h"
+#include "host/ops/elementwise.h"
+#include "host/ops/index.h"
+#include "host/ops/matrix.h"
+#include "host/ops/query.h"
+#include "host/shell/display.h"
+#include "host/shell/workspace_commands.h"
+
+namespace kh {
+namespace {
+
+[[noreturn]] void undefined(const std::string& name) {
+  raise("Undefined function or variable '" + name + "'.");
+}
+
+Value single(std::vector<Value>&& vs, const char* what) {
+  if (vs.empty()) raise(std::string(what));
+  return std::move(vs.front());
+}
+
+std::vector<Value> callHandle(Evaluator& ev, const FunctionRef& ref, int nargout,
+                              std::vector<Value>& args) {
+  if (ref.fn) return callFevalForm(ref.fn, nargout, args);
+  return ev.call(ref.name, nargout, args);
+}
+
+bool isMissing(const Value& v) { return v.isPlaceholder(); }
+
+}  // namespace
+
+bool isTrue(const Value& v) { return truthValue(v); }
+
+// ---------------------------------------------------------------- calls
+
+std::vector<Value> Evaluator::call(const std::string& name, int nargout, std::vector<Value>& args) {
+  std::vector<Value> results;
+  if (workspaceCommand(*this, name, nargout, args, results)) return results;
+  if (const mexFunctionTableEntry* f = findLibraryFunction(name, false))
+    return callFevalForm(f->function, nargout, args);
+  if (const BuiltinFn* b = findBuiltin(name)) return (*b)(nargout, args);
+  undefined(name);
+}
+
+bool Evaluator::isFunctionCall(const Expr& e) const {
+  if (e.kind == ExprKind::Name) return !ws_.has(e.text);
+  if (e.kind == ExprKind::Call && e.a->kind == ExprKind::Name) return !ws_.has(e.a->text);
+  return false;
+}
+
+std::vector<Value> Evaluator::arguments(const ExprList& args) {
+  std::vector<Value> out;
+  for (const ExprPtr& a : args) {
+    if (a->kind == ExprKind::Colon) {
+      out.push_back(Value::str(":"));
+      continue;
+    }
+    evalList(*a, out);
+  }
+  return out;
+}
+
+std::vector<Value> Evaluator::callExpr(const Expr& e, int nargout) {
+  if (e.kind == ExprKind::Name) {
+    std::vector<Value> none;
+    return call(e.text, nargout, none);
+  }
+  std::vector<Value> args = arguments(e.args);
+  return call(e.a->text, nargout, args);
+}
+
+std::vector<Value> Evaluator::subscripts(const ExprList& args, const Value& of) {
+  std::vector<Value> subs;
+  for (std::size_t k = 0; k < args.size(); ++k) {
+    const Expr& a = *args[k];
+    if (a.kind == ExprKind::Colon) {
+      subs.push_back(colonIndex());
+      continue;
+    }
+    ends_.push_back({&of, k, args.size()});
+    struct Pop {
+      std::vector<EndContext>& s;
+      ~Pop() { s.pop_back(); }
+    } pop{ends_};
+    subs.push_back(eval(a));
+  }
+  return subs;
+}
+
+// Applies the indexing of e (a Call, CellIndex, Field or DynField whose base
+// value is `base`) and appends the results.
+void Evaluator::indexInto(const Value& base, const Expr& e, std::vector<Value>& out) {
+  switch (e.kind) {
+    case ExprKind::Call:
+      if (base.isFunction()) {
+        std::vector<Value> args = arguments(e.args);
+        out.push_back(single(callHandle(*this, base.functionRef(), 1, args),
+                             "The function did not return a value."));
+        return;
+      }
+      out.push_back(indexRef(base, subscripts(e.args, base)));
+      return;
+    case ExprKind::CellIndex: {
+      std::vector<Value> vs = braceRef(base, subscripts(e.args, base));
+      for (Value& v : vs) out.push_back(std::move(v));
+      return;
+    }
+    case ExprKind::Field: {
+      std::vector<Value> vs = fieldRef(base, e.text);
+      for (Value& v : vs) out.push_back(std::move(v));
+      return;
+    }
+    case ExprKind::DynField: {
+      const Value name = eval(*e.b);
+      if (!name.isChar()) raise("Dynamic field names must be texts.");
+      std::vector<Value> vs = fieldRef(base, name.utf8());
+      for (Value& v : vs) out.push_back(std::move(v));
+      return;
+    }
+    default:
+      raise("Internal error: not an indexing expression.");
+  }
+}
+
+// ---------------------------------------------------------------- expressions
+
+Value Evaluator::eval(const Expr& e) {
+  std::vector<Value> vs;
+  evalList(e, vs);
+  if (vs.size() != 1) {
+    if (vs.empty()) raise("Indexing yields no value here.");
+    raise("Indexing cannot yield multiple results.");
+  }
+  return std::move(vs.front());
+}
+
+Value Evaluator::binaryOp(const std::string& op, const Value& a, const Value& b) {
+  if (op == "+") return binary(BinOp::Plus, a, b);
+  if (op == "-") return binary(BinOp::Minus, a, b);
+  if (op == ".*") return binary(BinOp::Times, a, b);
+  if (op == "./") return binary(BinOp::Rdivide, a, b);
+  if (op == ".\\") return binary(BinOp::Ldivide, a, b);
+  if (op == ".^") return binary(BinOp::Power, a, b);
+  if (op == "*") return mtimes(a, b);
+  if (op == "/") return mrdivide(a, b);
+  if (op == "\\") return mldivide(a, b);
+  if (op == "^") return mpower(a, b);
+  if (op == "==") return compare(CmpOp::Eq, a, b);
+  if (op == "~=") return compare(CmpOp::Ne, a, b);
+  if (op == "<") return compare(CmpOp::Lt, a, b);
+  if (op == "<=") return compare(CmpOp::Le, a, b);
+  if (op == ">") return compare(CmpOp::Gt, a, b);
+  if (op == ">=") return compare(CmpOp::Ge, a, b);
+  if (op == "&") return logicalAnd(a, b);
+  if (op == "|") return logicalOr(a, b);
+  raise("Internal error: unknown operator " + op + ".");
+}
+
+Value Evaluator::matrixLiteral(const Expr& e, bool cell) {
+  std::vector<Value> rows;
+  for (const ExprList& row : e.rows) {
+    std::vector<Value> parts;
+    for (const ExprPtr& x : row) {
+      std::vector<Value> vs;
+      evalList(*x, vs);
+      for (Value& v : vs) {
+        if (cell) {
+          Value c = Value::cell({1, 1});
+          c.mutCellAt(0) = std::move(v);
+          parts.push_back(std::move(c));
+        } else {
+          parts.push_back(std::move(v));
+        }
+      }
+    }
+    if (parts.empty()) continue;
+    rows.push_back(parts.size() == 1 ? std::move(parts.front()) : horzcat(parts));
+  }
+  if (rows.empty()) return cell ? Value::cell({0, 0}) : Value::empty();
+  return rows.size() == 1 ? std::move(rows.front()) : vertcat(rows);
+}
+
+void Evaluator::evalList(const Expr& e, std::vector<Value>& out) {
+  switch (e.kind) {
+    case ExprKind::Number:
+      out.push_back(e.im != 0 ? Value::complexScalar(e.re, e.im) : Value::scalar(e.re));
+      return;
+    case ExprKind::String:
+      out.push_back(Value::str(e.text));
+      return;
+    case ExprKind::Name: {
+      if (e.text == "~") raise("\"~\" stands only for an ignored output.");
+      if (std::optional<Value> v = ws_.get(e.text)) {
+        out.push_back(std::move(*v));
+        return;
+      }
+      out.push_back(single(callExpr(e, 1),
+                           ("The function '" + e.text + "' did not return a value.").c_str()));
+      return;
+    }
+    case ExprKind::Colon:
+      out.push_back(Value::str(":"));
+      return;
+    case ExprKind::End: {
+      if (ends_.empty()) raise("\"end\" is used outside of a subscript.");
+      const EndContext& c = ends_.back();
+      out.push_back(Value::scalar(static_cast<double>(endOf(*c.value, c.k, c.n))));
+      return;
+    }
+    case ExprKind::Unary: {
+      const Value a = eval(*e.a);
+      if (e.text == "-") {
+        out.push_back(uminus(a));
+      } else if (e.text == "~") {
+        out.push_back(logicalNot(a));
+      } else {
+        Value v = toNumeric(a, "+");
+        v.setLogical(false);
+        out.push_back(std::move(v));
+      }
+      return;
+    }
+    case ExprKind::Postfix: {
+      const Value a = eval(*e.a);
+      out.push_back(e.text == "'" ? ctranspose(a) : transpose(a));
+      return;
+    }
+    case ExprKind::Binary: {
+      const Value a = eval(*e.a);
+      const Value b = eval(*e.b);
+      out.push_back(binaryOp(e.text, a, b));
+      return;
+    }
+    case ExprKind::AndAnd:
+    case ExprKind::OrOr: {
+      const bool isAnd = e.kind == ExprKind::AndAnd;
+      bool r = isTrue(eval(*e.a));
+      if (r == isAnd) r = isTrue(eval(*e.b));
+      out.push_back(Value::logicalScalar(r));
+      return;
+    }
+    case ExprKind::Range: {
+      const Value a = eval(*e.a);
+      if (e.step) {
+        const Value s = eval(*e.step);
+        out.push_back(colon(a, s, eval(*e.b)));
+      } else {
+        out.push_back(colon(a, eval(*e.b)));
+      }
+      return;
+    }
+    case ExprKind::Call:
+      if (isFunctionCall(e)) {
+        out.push_back(single(callExpr(e, 1),
+                             ("The function '" + e.a->text + "' did not return a value.").c_str()));
+        return;
+      }
+      [[fallthrough]];
+    case ExprKind::CellIndex:
+    case ExprKind::Field:
+    case ExprKind::DynField: {
+      const Value base = eval(*e.a);
+      indexInto(base, e, out);
+      return;
+    }
+    case ExprKind::Matrix:
+      out.push_back(matrixLiteral(e, false));
+      return;
+    case ExprKind::CellLit:
+      out.push_back(matrixLiteral(e, true));
+      return;
+    case ExprKind::FuncHandle: {
+      FunctionRef ref;
+      ref.name = e.text;
+      if (const mexFunctionTableEntry* f = findLibraryFunction(e.text, false)) ref.fn = f->function;
+      out.push_back(Value::function(ref));
+      return;
+    }
+  }
+}
+
+// ---------------------------------------------------------------- assignment
+
+void Evaluator::assignSteps(Value& base, const std::vector<LStep>& steps, std::size_t i,
+                            Value rhs) {
+  const LStep& st = steps[i];
+  const bool last = i + 1 == steps.size();
+  switch (st.kind) {
+    case LStep::Paren: {
+      const std::vector<Value> subs = subscripts(st.args, base);
+      if (last) {
+        indexAssign(base, subs, rhs);
+        return;
+      }
+      Value part;
+      if (!isMissing(base) && !base.isEmpty()) {
+        try {
+          part = indexRef(base, subs);
+        } catch (const MError&) {
+          // Beyond the end: the element is created.
+        }
+      }
+      assignSteps(part, steps, i + 1, std::move(rhs));
+      indexAssign(base, subs, part);
+      return;
+    }
+    case LStep::Brace: {
+      const std::vector<Value> subs = subscripts(st.args, base);
+      if (last) {
+        braceAssign(base, subs, rhs);
+        return;
+      }
+      Value part;
+      if (base.isCell()) {
+        try {
+          std::vector<Value> got = braceRef(base, subs);
+          if (got.size() == 1) part = std::move(got.front());
+        } catch (const MError&) {
+          // Beyond the end: the cell is created.
+        }
+      }
+      assignSteps(part, steps, i + 1, std::move(rhs));
+      braceAssign(base, subs, part);
+      return;
+    }
+    case LStep::Field:
+    case LStep::DynField: {
+      std::string name = st.name;
+      if (st.kind == LStep::DynField) {
+        const Value n = eval(*st.dyn);
+        if (!n.isChar()) raise("Dynamic field names must be texts.");
+        name = n.utf8();
+      }
+      if (last) {
+        fieldAssign(base, name, rhs);
+        return;
+      }
+      Value part;
+      if (base.isStruct() && base.isScalar() && base.fieldIndex(name) >= 0)
+        part = base.fieldAt(0, static_cast<std::size_t>(base.fieldIndex(name)));
+      assignSteps(part, steps, i + 1, std::move(rhs));
+      fieldAssign(base, name, part);
+      return;
+    }
+  }
+}
+
+void Evaluator::assignTo(const LValue& lv, Value rhs) {
+  if (lv.name.empty()) return;  // ~
+  if (lv.steps.empty()) {
+    ws_.set(lv.name, std::move(rhs));
+    return;
+  }
+  Value base = ws_.get(lv.name).value_or(Value());
+  assignSteps(base, lv.steps, 0, std::move(rhs));
+  ws_.set(lv.name, std::move(base));
+}
+
+// ---------------------------------------------------------------- statements
+
+void Evaluator::show(const std::string& name, const Value& v, bool print) {
+  if (print) emit(formatDisplay(name, v));
+}
+
+void Evaluator::execExpr(const Stmt& s) {
+  const Expr& e = *s.expr;
+  if (e.kind == ExprKind::Name && ws_.has(e.text)) {
+    show(e.text, *ws_.get(e.text), s.print);
+    return;
+  }
+  std::vector<Value> vs;
+  if (isFunctionCall(e)) {
+    // A call made as a statement asks for no output; a value that comes
+    // back anyway becomes ans.
+    vs = callExpr(e, 0);
+    if (vs.size() > 1) vs.resize(1);
+  } else {
+    evalList(e, vs);
+  }
+  for (Value& v : vs) {
+    if (v.isPlaceholder()) continue;
+    ws_.set("ans", v);
+    show("ans", v, s.print);
+  }
+}
+
+void Evaluator::execAssign(const Stmt& s) {
+  const std::size_t n = s.targets.size();
+  std::vector<Value> vs;
+  if (n > 1 && isFunctionCall(*s.expr)) {
+    vs = callExpr(*s.expr, static_cast<int>(n));
+  } else if (n > 1) {
+    evalList(*s.expr, vs);
+  } else {
+    vs.push_back(eval(*s.expr));
+  }
+  // Every named target needs a value; surplus values are dropped.
+  for (std::size_t i = 0; i < n; ++i)
+    if (!s.targets[i].name.empty() && (i >= vs.size() || vs[i].isPlaceholder()))
+      raise(i >= vs.size() ? "Too many output arguments."
+                           : "The output " + std::to_string(i + 1) + " was not assigned.");
+  for (std::size_t i = 0; i < n; ++i) {
+    const LValue& t = s.targets[i];
+    if (t.name.empty()) continue;
+    assignTo(t, std::move(vs[i]));
+    show(t.name, *ws_.get(t.name), s.print);
+  }
+}
+
+void Evaluator::execCommand(const Stmt& s) {
+  std::vector<Value> args;
+  for (const std::string& w : s.words) args.push_back(Value::str(w));
+  std::vector<Value> vs = call(s.name, 0, args);
+  if (!vs.empty() && !vs.front().isPlaceholder()) {
+    ws_.set("ans", vs.front());
+    show("ans", vs.front(), s.print);
+  }
+}
+
+Evaluator::Flow Evaluator::execFor(const Stmt& s) {
+  const Value range = eval(*s.expr);
+  const std::size_t rows = range.isEmpty() ? 0 : range.rows();
+  const std::size_t cols = range.isEmpty() ? 0 : range.numel() / rows;
+  for (std::size_t c = 0; c < cols; ++c) {
+    Value item;
+    if (range.isDouble() && rows == 1 && !range.isComplex()) {
+      item = Value::scalar(range.re()[c]);
+      item.setLogical(range.isLogical());
+    } else {
+      item = indexRef(range, {colonIndex(), Value::scalar(static_cast<double>(c + 1))});
+    }
+    ws_.set(s.name, std::move(item));
+    const Flow f = execBlock(s.body);
+    if (f == Flow::Break) break;
+    if (f == Flow::Return) return f;
+  }
+  return Flow::Normal;
+}
+
+Evaluator::Flow Evaluator::execWhile(const Stmt& s) {
+  while (isTrue(eval(*s.expr))) {
+    const Flow f = execBlock(s.body);
+    if (f == Flow::Break) break;
+    if (f == Flow::Return) return f;
+  }
+  return Flow::Normal;
+}
+
+Evaluator::Flow Evaluator::execIf(const Stmt& s) {
+  for (std::size_t i = 0; i < s.conds.size(); ++i)
+    if (isTrue(eval(*s.conds[i]))) return execBlock(s.blocks[i]);
+  if (s.hasElse) return execBlock(s.elseBlock);
+  return Flow::Normal;
+}
+
+Evaluator::Flow Evaluator::execSwitch(const Stmt& s) {
+  const Value v = eval(*s.expr);
+  auto matches = [&](const Value& c) {
+    if (v.isChar() || c.isChar()) return v.isChar() && c.isChar() && v.u16() == c.u16();
+    if (!c.isScalar() || !v.isScalar()) return false;
+    return isTrue(compare(CmpOp::Eq, v, c));
+  };
+  for (std::size_t i = 0; i < s.conds.size(); ++i) {
+    const Value c = eval(*s.conds[i]);
+    bool hit = false;
+    if (c.isCell()) {
+      for (std::size_t k = 0; k < c.numel() && !hit; ++k) hit = matches(c.cellAt(k));
+    } else {
+      hit = matches(c);
+    }
+    if (hit) return execBlock(s.blocks[i]);
+  }
+  if (s.hasElse) return execBlock(s.elseBlock);
+  return Flow::Normal;
+}
+
+Evaluator::Flow Evaluator::execTry(const Stmt& s) {
+  Flow flow = Flow::Normal;
+  std::string msg;
+  const std::size_t depth = ends_.size();
+  if (protect([&] { flow = execBlock(s.body); }, &msg)) return flow;
+  ends_.resize(depth);
+  if (!s.name.empty()) {
+    Value err = Value::structArray({1, 1}, {"message", "identifier"});
+    err.mutFieldAt(0, 0) = Value::str(msg);
+    err.mutFieldAt(0, 1) = Value::str("");
+    ws_.set(s.name, std::move(err));
+  }
+  return execBlock(s.elseBlock);
+}
+
+Evaluator::Flow Evaluator::exec(const Stmt& s) {
+  switch (s.kind) {
+    case StmtKind::Expr:
+      execExpr(s);
+      return Flow::Normal;
+    case StmtKind::Assign:
+      execAssign(s);
+      return Flow::Normal;
+    case StmtKind::Command:
+      execCommand(s);
+      return Flow::Normal;
+    case StmtKind::Global:
+      for (const std::string& n : s.words) ws_.declareGlobal(n);
+      return Flow::Normal;
+    case StmtKind::If:
+      return execIf(s);
+    case StmtKind::For:
+      return execFor(s);
+    case StmtKind::While:
+      return execWhile(s);
+    case StmtKind::Switch:
+      return execSwitch(s);
+    case StmtKind::Try:
+      return execTry(s);
+    case StmtKind::Break:
+      return Flow::Break;
+    case StmtKind::Continue:
+      return Flow::Continue;
+    case StmtKind::Return:
+      return Flow::Return;
+  }
+  return Flow::Normal;
+}
+
+Evaluator::Flow Evaluator::execBlock(const Block& b) {
+  for (const StmtPtr& s : b) {
+    if (exit_) return Flow::Return;
+    const Flow f = exec(*s);
+    if (f != Flow::Normal) return f;
+  }
+  return Flow::Normal;
+}
+
+}  // namespace kh

@@ -1,0 +1,79 @@
+// Parser of the command-window language: text to statements.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <string_view>
+
+#include "host/context/errors.h"
+#include "host/shell/ast.h"
+#include "host/shell/lexer.h"
+
+namespace kh {
+
+// Raised when the text ends inside an unfinished construct (a block without
+// its `end`, an open bracket): the prompt reads more lines.
+class IncompleteInput : public MError {
+ public:
+  IncompleteInput() : MError("Parse error: the text ends inside an unfinished statement.") {}
+};
+
+class Parser {
+ public:
+  // isVariable tells whether a name is a variable now; a variable is never
+  // taken as a command (`x -1` subtracts).
+  Parser(std::string_view text, std::function<bool(const std::string&)> isVariable);
+
+  // The next top-level statement; null at the end of the text.
+  StmtPtr next();
+
+ private:
+  StmtPtr statement();
+  Block block(std::initializer_list<std::string_view> terminators);
+  void endStatement(Stmt& s);
+  bool atTerminator(std::initializer_list<std::string_view> terminators);
+  bool isCommandSyntax();
+  StmtPtr ifStatement();
+  StmtPtr forStatement();
+  StmtPtr whileStatement();
+  StmtPtr switchStatement();
+  StmtPtr tryStatement();
+  void expectEnd(const char* what);
+
+  ExprPtr expression();
+  ExprPtr orOr();
+  ExprPtr andAnd();
+  ExprPtr elementOr();
+  ExprPtr elementAnd();
+  ExprPtr comparison();
+  ExprPtr range();
+  ExprPtr additive();
+  ExprPtr multiplicative();
+  ExprPtr unary();
+  ExprPtr power();
+  ExprPtr powerOperand();
+  ExprPtr postfix();
+  ExprPtr primary();
+  ExprList arguments(const char* close);
+  ExprPtr matrix(bool cell);
+  bool endsMatrixElement(const Token& op);
+
+  LValue toLValue(Expr& e);
+  std::vector<LValue> toTargets(Expr& e);
+
+  bool isOp(std::string_view text, std::size_t k = 0);
+  Token expectOp(std::string_view text);
+  [[noreturn]] void fail(const Token& at, const std::string& what);
+  std::size_t lineOf(std::size_t pos) const;
+
+  std::string_view text_;
+  Lexer lex_;
+  std::function<bool(const std::string&)> isVariable_;
+  std::vector<bool> matrixCtx_;  // innermost bracket is [ ] or { }
+  int indexDepth_ = 0;           // inside subscripts, where `end` is a value
+};
+
+// Whether the text is cut off inside an unfinished construct.
+bool isIncompleteText(std::string_view text);
+
+}  // namespace kh

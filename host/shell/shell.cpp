@@ -1,0 +1,97 @@
+#include "host/shell/shell.h"
+
+#include <fstream>
+#include <sstream>
+#include <vector>
+
+#include "host/context/context.h"
+#include "host/context/output.h"
+#include "host/shell/evaluator.h"
+#include "host/shell/parser.h"
+#include "host/shell/workspace.h"
+
+namespace kh {
+
+struct Shell::Impl {
+  Workspace ws;
+  Evaluator ev{ws};
+};
+
+namespace {
+// Live shells, most recent last; callbacks run in the last one.
+std::vector<Shell*>& liveShells() {
+  static std::vector<Shell*> shells;
+  return shells;
+}
+}  // namespace
+
+Shell::Shell() : impl_(std::make_unique<Impl>()) { liveShells().push_back(this); }
+Shell::~Shell() { std::erase(liveShells(), this); }
+
+bool runCallbackText(std::string_view text) {
+  if (liveShells().empty()) {
+    Shell fresh;
+    return fresh.run(text);
+  }
+  return liveShells().back()->run(text);
+}
+
+Workspace& Shell::workspace() { return impl_->ws; }
+
+bool Shell::run(std::string_view text) {
+  Evaluator& ev = impl_->ev;
+  Workspace& ws = impl_->ws;
+  ev.resetExit();
+  Parser parser(text, [&ws](const std::string& n) { return ws.has(n); });
+  // Statements are parsed one at a time, so that a name assigned by one
+  // statement is a variable for the next (`x = 1; x -1`).
+  for (;;) {
+    StmtPtr stmt;
+    std::string msg;
+    const bool ok = protect(
+        [&] {
+          stmt = parser.next();
+          if (stmt) ev.exec(*stmt);
+        },
+        &msg);
+    if (!ok) {
+      emitError("??? " + msg + "\n");
+      return false;
+    }
+    if (!stmt || ev.exitRequested()) return true;
+  }
+}
+
+bool Shell::runFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) {
+    emitError("??? Cannot read the script '" + path + "'.\n");
+    return false;
+  }
+  std::ostringstream text;
+  text << in.rdbuf();
+  return run(text.str());
+}
+
+bool Shell::exitRequested() const { return impl_->ev.exitRequested(); }
+
+void Shell::interact(std::istream& in, bool showPrompt) {
+  impl_->ev.resetExit();
+  std::string pending;
+  std::string line;
+  while (!impl_->ev.exitRequested()) {
+    if (showPrompt && pending.empty()) emit(">> ");
+    if (!std::getline(in, line)) break;
+    pending += line;
+    pending += '\n';
+    // A block opened on this line (if/for/while/try/switch) or an open
+    // bracket reads more lines before anything runs.
+    if (isIncompleteText(pending)) continue;
+    run(pending);
+    pending.clear();
+  }
+  if (!pending.empty() && !impl_->ev.exitRequested()) run(pending);
+  if (showPrompt && !impl_->ev.exitRequested()) emit("\n");
+}
+
+}  // namespace kh

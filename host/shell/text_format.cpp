@@ -1,0 +1,176 @@
+#include "host/shell/text_format.h"
+
+#include <cmath>
+#include <cstdio>
+#include <variant>
+
+#include "host/context/errors.h"
+
+namespace kh {
+namespace {
+
+// One element to format: a whole text (for %s) or a number.
+using Item = std::variant<std::string, double>;
+
+std::vector<Item> itemsOf(const std::vector<Value>& args) {
+  std::vector<Item> items;
+  for (const Value& a : args) {
+    if (a.isChar()) {
+      items.emplace_back(a.utf8());
+    } else if (a.isDouble()) {
+      for (std::size_t i = 0; i < a.numel(); ++i) items.emplace_back(a.re()[i]);
+    } else {
+      raise("Only numbers and texts can be formatted; " + className(a) + " cannot.");
+    }
+  }
+  return items;
+}
+
+std::string unescape(const std::string& f) {
+  std::string out;
+  for (std::size_t i = 0; i < f.size(); ++i) {
+    if (f[i] != '\\' || i + 1 == f.size()) {
+      out += f[i];
+      continue;
+    }
+    const char c = f[++i];
+    switch (c) {
+      case 'n':
+        out += '\n';
+        break;
+      case 't':
+        out += '\t';
+        break;
+      case 'r':
+        out += '\r';
+        break;
+      case 'a':
+        out += '\a';
+        break;
+      case 'b':
+        out += '\b';
+        break;
+      case 'f':
+        out += '\f';
+        break;
+      case 'v':
+        out += '\v';
+        break;
+      case '\\':
+        out += '\\';
+        break;
+      default:
+        out += '\\';
+        out += c;
+    }
+  }
+  return out;
+}
+
+std::string cformat(const std::string& pattern, auto value) {
+  const int n = std::snprintf(nullptr, 0, pattern.c_str(), value);
+  std::string s(static_cast<std::size_t>(n > 0 ? n : 0), '\0');
+  std::snprintf(s.data(), s.size() + 1, pattern.c_str(), value);
+  return s;
+}
+
+std::string nonFinite(double x) { return std::isnan(x) ? "NaN" : (x > 0 ? "Inf" : "-Inf"); }
+
+// Writes one conversion; `flags` holds everything between '%' and the letter.
+std::string convert(const std::string& flags, char conv, const Item& item) {
+  if (conv == 's' || conv == 'c') {
+    std::string text;
+    if (const auto* s = std::get_if<std::string>(&item)) {
+      text = *s;
+    } else {
+      const double x = std::get<double>(item);
+      if (conv == 'c' && std::isfinite(x) && x >= 0 && x < 128 && x == std::floor(x))
+        text = std::string(1, static_cast<char>(x));
+      else
+        text = std::isfinite(x) ? cformat("%g", x) : nonFinite(x);
+    }
+    return cformat("%" + flags + "s", text.c_str());
+  }
+  double x;
+  if (const auto* s = std::get_if<std::string>(&item)) {
+    // A text under a numeric conversion: one character is its code,
+    // a longer text is written as it is.
+    if (s->size() != 1) return cformat("%" + flags + "s", s->c_str());
+    x = static_cast<unsigned char>((*s)[0]);
+  } else {
+    x = std::get<double>(item);
+  }
+  if (!std::isfinite(x)) {
+    // Strip the precision: Inf and NaN take the width only.
+    std::string w;
+    for (char c : flags) {
+      if (c == '.') break;
+      w += c;
+    }
+    return cformat("%" + w + "s", nonFinite(x).c_str());
+  }
+  switch (conv) {
+    case 'd':
+    case 'i':
+    case 'u':
+    case 'x':
+    case 'X':
+    case 'o':
+      if (x != std::floor(x)) return cformat("%" + flags + "e", x);  // not an integer
+      if (conv == 'd' || conv == 'i' || conv == 'u')
+        return cformat("%" + flags + "lld", static_cast<long long>(x));
+      return cformat("%" + flags + "ll" + conv, static_cast<unsigned long long>(x));
+    default:
+      return cformat("%" + flags + conv, x);
+  }
+}
+
+}  // namespace
+
+std::string formatText(const std::string& format, const std::vector<Value>& args) {
+  const std::string f = unescape(format);
+  const std::vector<Item> items = itemsOf(args);
+  std::string out;
+  std::size_t next = 0;
+  for (;;) {
+    bool consumed = false;
+    for (std::size_t i = 0; i < f.size(); ++i) {
+      if (f[i] != '%') {
+        out += f[i];
+        continue;
+      }
+      if (i + 1 < f.size() && f[i + 1] == '%') {
+        out += '%';
+        ++i;
+        continue;
+      }
+      std::size_t j = i + 1;
+      while (j < f.size() && std::string_view("-+ #0123456789.").find(f[j]) != std::string::npos)
+        ++j;
+      if (j >= f.size()) {
+        out += f.substr(i);
+        break;
+      }
+      const char conv = f[j];
+      if (std::string_view("diuxXofeEgGcs").find(conv) == std::string::npos) {
+        out += f.substr(i, j - i + 1);
+        i = j;
+        continue;
+      }
+      const std::string flags = f.substr(i + 1, j - i - 1);
+      i = j;
+      if (next >= items.size()) {
+        // Arguments used up: the output stops here (the literal text before
+        // the first conversion is still written when there were none).
+        if (!items.empty() || consumed) return out;
+        // No arguments at all: conversions print nothing.
+        continue;
+      }
+      out += convert(flags, conv, items[next++]);
+      consumed = true;
+    }
+    if (!consumed || next >= items.size()) return out;
+  }
+}
+
+}  // namespace kh
