@@ -23,6 +23,9 @@ run: build
 test: build
 	@cd $(BUILD_DIR) && ctest --output-on-failure -j $(JOBS)
 
+bench: build
+	@BUILD_DIR=$(BUILD_DIR) /usr/bin/python3 bench/compare.py
+
 clean:
 	rm -rf $(BUILD_DIR)
 

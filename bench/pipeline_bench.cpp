@@ -1,0 +1,83 @@
+// Speed of the estimation pipeline, called the way the host calls it: by name
+// through the loaded library's feval forms.
+#include <benchmark/benchmark.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "host/array/value.h"
+#include "host/context/context.h"
+#include "host/loader/library.h"
+#include "host/loader/registry.h"
+
+namespace {
+
+kh::LoadedLibrary& library() {
+  static kh::LoadedLibrary lib;
+  if (!lib.isOpen()) {
+    const char* env = std::getenv("KESTREL_LIBRARY");
+    lib.open(env && *env ? env : KESTREL_LIBRARY_PATH);
+  }
+  return lib;
+}
+
+// A deterministic pulse-like record: a slow background, a burst of
+// oscillation and a few spikes; the same formula as the numpy reference.
+kh::Value record(std::size_t n) {
+  std::vector<double> x(n);
+  for (std::size_t i = 0; i < n; ++i) {
+    const double t = static_cast<double>(i + 1);
+    x[i] = 0.5 + 0.3 * std::sin(t / 400.0) + 0.2 * std::sin(1.7 * t) * std::exp(-t / 2000.0);
+    if ((i + 1) % 997 == 0) x[i] += 5.0;
+  }
+  return kh::Value::column(x);
+}
+
+void callOrSkip(benchmark::State& state, const mexFunctionTableEntry* fn,
+                const std::vector<kh::Value>& args) {
+  std::string msg;
+  bool ok = true;
+  for (auto _ : state) {
+    ok = kh::protect([&] { benchmark::DoNotOptimize(kh::callFevalForm(fn->function, 1, args)); },
+                     &msg);
+    if (!ok) break;
+  }
+  if (!ok) state.SkipWithError(msg.c_str());
+}
+
+// tpswma(x, npts, n, 5, 2) with a window of 2n+1 taps.
+void BM_tpswma(benchmark::State& state) {
+  library();
+  const auto samples = static_cast<std::size_t>(state.range(0));
+  const auto taps = static_cast<double>(state.range(1));
+  const mexFunctionTableEntry* fn = kh::findLibraryFunction("kestrel/tpswma", true);
+  const std::vector<kh::Value> args = {record(samples), kh::Value::scalar(double(samples)),
+                                       kh::Value::scalar((taps - 1) / 2), kh::Value::scalar(5),
+                                       kh::Value::scalar(2)};
+  callOrSkip(state, fn, args);
+  state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations() * samples));
+}
+
+BENCHMARK(BM_tpswma)
+    ->ArgNames({"samples", "taps"})
+    ->Args({5000, 21})
+    ->Args({5000, 101})
+    ->Args({5000, 401})
+    ->Args({5000, 2001})
+    ->Args({250000, 2001})
+    ->Args({1000000, 2001})
+    ->Unit(benchmark::kMicrosecond);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  benchmark::Initialize(&argc, argv);
+  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  // Unload while the host's own state is still alive.
+  library().close();
+  return 0;
+}
