@@ -132,16 +132,171 @@ mxArray* Mkestrel_pulse_estimate(int /*nargout_*/, mxArray* /*seg*/, mxArray* /*
   kf::notBuilt(kestrel_pulse_estimateFn);
 }
 
-mxArray* Mkestrel_splice_tpsw(int /*nargout_*/, mxArray* /*x*/, mxArray* /*clicks*/,
-                              mxArray* /*wl*/, mxArray* /*wt*/) {
+mxArray* mlfFilter2(mxArray* b, mxArray* x, mxArray* shape);
+mxArray* mlfFlipud(mxArray* x);
+mxArray* mlfHanning(mxArray* varargin, ...);
+mxArray* mlfKestrel_tpswma(mxArray* x, mxArray* npts, mxArray* n, mxArray* p, mxArray* a);
+
+// tpswe = splice_tpsw(x, clicks, wl, wt): TPSW estimates of x with the
+// small, medium and large windows wl, spliced from every click on (wt(1)
+// samples small, then wt(2) samples medium, large elsewhere) with 20-sample
+// cross-fades, and the last 1025 samples tapered by half a Hann window.
+mxArray* Mkestrel_splice_tpsw(int nargout_, mxArray* x_, mxArray* clicks_, mxArray* wl_,
+                              mxArray* wt_) {
   kf::Frame frame(kestrel_splice_tpswFn);
-  kf::notBuilt(kestrel_splice_tpswFn);
+  kf::Var tpswe("tpswe");
+  kf::Var fade_l("fade_l");
+  kf::Var fd_in("fd_in");
+  kf::Var fd_out("fd_out");
+  kf::Var w_small("w_small");
+  kf::Var w_medium("w_medium");
+  kf::Var w_small_mirror("w_small_mirror");
+  kf::Var w_medium_mirror("w_medium_mirror");
+  kf::Var X("X");
+  kf::Var le("le");
+  kf::Var lc("lc");
+  kf::Var sp1("sp1");
+  kf::Var sp2("sp2");
+  kf::Var range("range");
+  kf::Var nn("nn");
+  kf::Var hhw("hhw");
+  kf::Var lh("lh");
+  kf::Var lo("lo");
+  kf::Var x("x", x_);
+  kf::Var clicks("clicks", clicks_);
+  kf::Var wl("wl", wl_);
+  kf::Var wt("wt", wt_);
+
+  if (mlfTobool(mlfIsempty(clicks()))) {
+    tpswe = mlfZeros(mlfScalar(mclLengthInt(x())), module[kZero], nullptr);
+    return kf::finish(frame, nargout_, tpswe);
+  }
+
+  fade_l = module[kTwenty];
+  fd_in = mlfCtranspose(
+      mclMrdivide(mlfColon(module[kZero], mclMinus(fade_l(), module[kOne]), nullptr), fade_l()));
+  fd_out = mlfFlipud(fd_in());
+  w_small = mlfVertcat(fd_in(), mlfOnes(mclIntArrayRef1(wt.ref(), 1), module[kOne], nullptr),
+                       fd_out(), nullptr);
+  w_medium = mlfVertcat(fd_in(), mlfOnes(mclIntArrayRef1(wt.ref(), 2), module[kOne], nullptr),
+                        fd_out(), nullptr);
+  w_small_mirror = mclMinus(module[kOne], w_small());
+  w_medium_mirror = mclMinus(module[kOne], w_medium());
+
+  for (int k = 1; k <= mclLengthInt(wl()); ++k) {
+    mclArrayAssign2(
+        X.slot(),
+        mlfKestrel_tpswma(x(), mlfScalar(mclLengthInt(x())),
+                          mlfRound(mclMrdivide(mclIntArrayRef1(wl.ref(), k), module[kTwo])),
+                          module[kFive], module[kTwo]),
+        mlfCreateColonIndex(), mlfScalar(k));
+  }
+
+  le = mlfScalar(mclLengthInt(mclArrayRef2(X.ref(), mlfCreateColonIndex(), module[kThree])));
+  lc = mlfScalar(mclLengthInt(clicks()));
+  for (int i = 1; mclLeBool(mlfScalar(i), lc()); ++i) {
+    sp1 = mclIntArrayRef1(clicks.ref(), i);
+    // Small window from the click on, faded in before it and out after it.
+    range =
+        mclPlus(mclMinus(mclMinus(sp1(), fade_l()), module[kOne]),
+                mlfColon(module[kOne],
+                         mclPlus(mclMtimes(module[kTwo], fade_l()), mclIntArrayRef1(wt.ref(), 1)),
+                         nullptr));
+    if (mclLeBool(mlfMax(nullptr, range(), nullptr, nullptr), le())) {
+      mclArrayAssign2(
+          X.slot(),
+          mclPlus(mclTimes(w_small_mirror(), mclArrayRef2(X.ref(), range(), module[kThree])),
+                  mclTimes(w_small(), mclArrayRef2(X.ref(), range(), module[kOne]))),
+          range(), module[kThree]);
+    }
+    // Medium window after the small stretch.
+    sp2 = mclPlus(sp1(), mclIntArrayRef1(wt.ref(), 1));
+    range =
+        mclPlus(mclMinus(mclMinus(sp2(), fade_l()), module[kOne]),
+                mlfColon(module[kOne],
+                         mclPlus(mclMtimes(module[kTwo], fade_l()), mclIntArrayRef1(wt.ref(), 2)),
+                         nullptr));
+    if (mclLeBool(mlfMax(nullptr, range(), nullptr, nullptr), le())) {
+      mclArrayAssign2(
+          X.slot(),
+          mclPlus(mclTimes(w_medium_mirror(), mclArrayRef2(X.ref(), range(), module[kThree])),
+                  mclTimes(w_medium(), mclArrayRef2(X.ref(), range(), module[kTwo]))),
+          range(), module[kThree]);
+    }
+  }
+  tpswe = mclArrayRef2(X.ref(), mlfCreateColonIndex(), module[kThree]);
+  lo = mlfScalar(mclLengthInt(tpswe()));
+
+  // Taper the end with the falling half of a Hann window.
+  nn = module[k2049];
+  hhw = mlfHanning(nn(), nullptr);
+  mlfIndexDelete(
+      hhw.slot(), "(?)",
+      mlfColon(module[kOne],
+               mclMinus(mclMrdivide(mclPlus(nn(), module[kOne]), module[kTwo]), module[kOne]),
+               nullptr));
+  lh = mlfScalar(mclLengthInt(hhw()));
+  mclArrayAssign1(
+      tpswe.slot(),
+      mclTimes(mclArrayRef1(tpswe.ref(),
+                            mlfColon(mclPlus(mclMinus(lo(), lh()), module[kOne]), lo(), nullptr)),
+               hhw()),
+      mlfColon(mclPlus(mclMinus(lo(), lh()), module[kOne]), lo(), nullptr));
+  return kf::finish(frame, nargout_, tpswe);
 }
 
-mxArray* Mkestrel_tpswma(int /*nargout_*/, mxArray* /*x*/, mxArray* /*npts*/, mxArray* /*n*/,
-                         mxArray* /*p*/, mxArray* /*a*/) {
+// mx = tpswma(x, npts, n, p, a): the two-pass split-window estimate of the
+// background of x. A first moving average over 2n+1 samples with a gap of
+// 2p-1 in its centre finds the samples that stand out by more than the
+// threshold a; they are replaced by that average, and a plain moving average
+// of the cleaned signal is the estimate.
+mxArray* Mkestrel_tpswma(int nargout_, mxArray* x_, mxArray* npts_, mxArray* n_, mxArray* p_,
+                         mxArray* a_) {
   kf::Frame frame(kestrel_tpswmaFn);
-  kf::notBuilt(kestrel_tpswmaFn);
+  const int nargin_ = frame.nargin(x_, npts_, n_, p_, a_);
+  kf::Var mx("mx");
+  kf::Var h("h");
+  kf::Var ind1("ind1");
+  kf::Var h2("h2");
+  kf::Var x("x", x_);
+  kf::Var npts("npts", npts_);
+  kf::Var n("n", n_);
+  kf::Var p("p", p_);
+  kf::Var a("a", a_);
+
+  if (mclEqBool(mlfMin(nullptr, mlfSize(mclValueVarargout(), x(), nullptr), nullptr, nullptr),
+                module[kOne])) {
+    x = mclArrayRef1(x.ref(), mlfCreateColonIndex());
+  }
+  if (nargin_ < 2) npts = mlfSize(mclValueVarargout(), x(), module[kOne]);
+  x = mclArrayRef2(x.ref(), mlfColon(module[kOne], npts(), nullptr), mlfCreateColonIndex());
+  if (nargin_ < 3) {
+    n = mlfRound(
+        mclPlus(mclMrdivide(mclMtimes(npts(), module[k0p04]), module[kTwo]), module[kOne]));
+  }
+  if (nargin_ < 4) p = mlfRound(mclPlus(mclMrdivide(n(), module[kEight]), module[kOne]));
+  if (nargin_ < 5) a = module[kTwo];
+
+  // Split window: ones on both sides of a hole of 2p-1 taps, weights summing to 1.
+  h = mlfHorzcat(
+      mlfOnes(module[kOne], mclPlus(mclMinus(n(), p()), module[kOne]), nullptr),
+      mlfZeros(module[kOne], mclMinus(mclMtimes(module[kTwo], p()), module[kOne]), nullptr),
+      mlfOnes(module[kOne], mclPlus(mclMinus(n(), p()), module[kOne]), nullptr), nullptr);
+  h = mclArrayRef1(h.ref(), mlfCreateColonIndex());
+  h = mclMrdivide(h(), mlfNorm(h(), module[kOne]));
+  x = mclArrayRef1(x.ref(), mlfCreateColonIndex());
+
+  // First pass, and the outliers replaced by their local mean.
+  mx = mlfFilter2(h(), x(), module[kSame]);
+  ind1 = mlfFind(nullptr, nullptr,
+                 mclGt(mlfAbs(mclMinus(x(), mx())), mlfAbs(mclMinus(mx(), mclMtimes(a(), mx())))));
+  mclArrayAssign1(x.slot(), mclArrayRef1(mx.ref(), ind1()), ind1());
+
+  // Second pass: a plain moving average of the same length.
+  h2 = mlfOnes(mlfScalar(mclLengthInt(h())), module[kOne], nullptr);
+  h2 = mclMrdivide(h2(), mlfNorm(h2(), module[kOne]));
+  mx = mlfFilter2(h2(), x(), module[kSame]);
+  return kf::finish(frame, nargout_, mx);
 }
 
 void mlfKestrel(mxArray* action) { kf::direct<Mkestrel>(kestrelFn, kf::outs(), kf::ins(action)); }

@@ -5,13 +5,16 @@
 #include "framework/exception_fcn.h"
 #include "framework/frame.h"
 #include "framework/module.h"
-#include "framework/not_built.h"
 
 extern "C" mexLocalFunctionTable _local_function_table_flipud;
 
 namespace {
 
-#define POOL(X)
+#define POOL(X)             \
+  X(kTwo, kf::num(2))       \
+  X(kMinusOne, kf::num(-1)) \
+  X(kOne, kf::num(1))       \
+  X(kNot2D, kf::text("X must be a 2-D matrix."))
 KF_POOL(POOL)
 #undef POOL
 
@@ -25,9 +28,17 @@ KF_EXCEPTION_FUNCTION()
 
 extern "C" {
 
-mxArray* Mflipud(int /*nargout_*/, mxArray* /*x*/) {
+// y = flipud(x): the rows of x in reverse order.
+mxArray* Mflipud(int nargout_, mxArray* x_) {
   kf::Frame frame(flipudFn);
-  kf::notBuilt(flipudFn);
+  kf::Var y("y");
+  kf::Var m("m");
+  kf::Var x("x", x_);
+
+  if (mclNeBool(mlfNdims(x()), module[kTwo])) mlfError(module[kNot2D]);
+  m = mlfSize(mclValueVarargout(), x(), module[kOne]);
+  y = mclArrayRef2(x.ref(), mlfColon(m(), module[kMinusOne], module[kOne]), mlfCreateColonIndex());
+  return kf::finish(frame, nargout_, y);
 }
 
 mxArray* mlfFlipud(mxArray* x) { return kf::direct<Mflipud>(flipudFn, kf::outs(), kf::ins(x)); }

@@ -5,13 +5,12 @@
 #include "framework/exception_fcn.h"
 #include "framework/frame.h"
 #include "framework/module.h"
-#include "framework/not_built.h"
 
 extern "C" mexLocalFunctionTable _local_function_table_mean;
 
 namespace {
 
-#define POOL(X)
+#define POOL(X) X(kOne, kf::num(1))
 KF_POOL(POOL)
 #undef POOL
 
@@ -25,9 +24,24 @@ KF_EXCEPTION_FUNCTION()
 
 extern "C" {
 
-mxArray* Mmean(int /*nargout_*/, mxArray* /*x*/, mxArray* /*dim*/) {
+// y = mean(x, dim): the average along dim, by default along the first
+// dimension whose length is not 1.
+mxArray* Mmean(int nargout_, mxArray* x_, mxArray* dim_) {
   kf::Frame frame(meanFn);
-  kf::notBuilt(meanFn);
+  const int nargin_ = frame.nargin(x_, dim_);
+  kf::Var y("y");
+  kf::Var x("x", x_);
+  kf::Var dim("dim", dim_);
+
+  if (nargin_ == 1) {
+    dim = mlfMin(
+        nullptr,
+        mlfFind(nullptr, nullptr, mclNe(mlfSize(mclValueVarargout(), x(), nullptr), module[kOne])),
+        nullptr, nullptr);
+    if (mlfTobool(mlfIsempty(dim()))) dim = module[kOne];
+  }
+  y = mclMrdivide(mlfSum(x(), dim()), mlfSize(mclValueVarargout(), x(), dim()));
+  return kf::finish(frame, nargout_, y);
 }
 
 mxArray* mlfMean(mxArray* x, mxArray* dim) {

@@ -134,6 +134,55 @@ void convolveSegment(const double* x, std::size_t nx, std::ptrdiff_t xs, const d
   convolveSegmentFft(x, nx, xs, h, nh, lo, count, out, os);
 }
 
+namespace {
+
+bool allFinite(const double* v, std::size_t n, std::ptrdiff_t s) {
+  for (std::size_t i = 0; i < n; ++i)
+    if (!std::isfinite(v[static_cast<std::ptrdiff_t>(i) * s])) return false;
+  return true;
+}
+
+}  // namespace
+
+void convolveSegmentExact(const double* x, std::size_t nx, std::ptrdiff_t xs, const double* h,
+                          std::size_t nh, std::size_t lo, std::size_t count, double* out,
+                          std::ptrdiff_t os) {
+  if (allFinite(x, nx, xs) && allFinite(h, nh, 1)) {
+    convolveSegment(x, nx, xs, h, nh, lo, count, out, os);
+    return;
+  }
+  if (!allFinite(h, nh, 1) || nh > nx) {
+    convolveSegmentDirect(x, nx, xs, h, nh, lo, count, out, os);
+    return;
+  }
+  // A transform would spread a NaN or Inf over every output. Convolve the
+  // finite samples (the others set to zero) the fast way, then evaluate
+  // directly the outputs within reach of a non-finite sample.
+  std::vector<double> finite = gather(x, nx, xs);
+  std::vector<char> reached(count, 0);
+  std::size_t nReached = 0;
+  for (std::size_t i = 0; i < nx; ++i) {
+    if (std::isfinite(finite[i])) continue;
+    finite[i] = 0.0;
+    const std::size_t tBegin = std::max(lo, i), tEnd = std::min(lo + count, i + nh);
+    for (std::size_t t = tBegin; t < tEnd; ++t)
+      if (!reached[t - lo]) reached[t - lo] = 1, ++nReached;
+  }
+  if (2 * nReached > count) {
+    convolveSegmentDirect(x, nx, xs, h, nh, lo, count, out, os);
+    return;
+  }
+  convolveSegment(finite.data(), nx, 1, h, nh, lo, count, out, os);
+  const std::vector<double> xc = gather(x, nx, xs);
+  for (std::size_t t = lo; t < lo + count; ++t) {
+    if (!reached[t - lo]) continue;
+    double acc = 0.0;
+    const std::size_t jEnd = std::min(nh, t + 1);
+    for (std::size_t j = (t >= nx ? t - nx + 1 : 0); j < jEnd; ++j) acc += h[j] * xc[t - j];
+    out[static_cast<std::ptrdiff_t>(t - lo) * os] = acc;
+  }
+}
+
 ConvShape convShapeFromText(const Value& text) {
   if (text.isChar()) {
     const std::string s = text.utf8();
@@ -198,7 +247,7 @@ void separableReal(const std::vector<double>& a, std::size_t m, std::size_t n,
     if (colIdentity) {
       std::copy(a.begin() + j * m, a.begin() + (j + 1) * m, mid.begin() + j * rc);
     } else if (m > 0 && !hc.empty()) {
-      convolveSegment(a.data() + j * m, m, 1, hc.data(), hc.size(), r0, rc, mid.data() + j * rc, 1);
+      convolveSegmentExact(a.data() + j * m, m, 1, hc.data(), hc.size(), r0, rc, mid.data() + j * rc, 1);
     }
   }
   // Row pass: each row of mid (stride rc) with hr.
@@ -209,7 +258,7 @@ void separableReal(const std::vector<double>& a, std::size_t m, std::size_t n,
   }
   if (n == 0 || hr.empty()) return;
   for (std::size_t i = 0; i < rc; ++i)
-    convolveSegment(mid.data() + i, n, static_cast<std::ptrdiff_t>(rc), hr.data(), hr.size(), c0,
+    convolveSegmentExact(mid.data() + i, n, static_cast<std::ptrdiff_t>(rc), hr.data(), hr.size(), c0,
                     cc, out.data() + i, static_cast<std::ptrdiff_t>(rc));
 }
 
@@ -232,7 +281,7 @@ void plainReal(const std::vector<double>& a, std::size_t m, std::size_t n,
     for (std::size_t q = 0; q < kn; ++q) {
       if (fc < q || fc - q >= n) continue;
       const std::size_t ac = fc - q;
-      convolveSegment(a.data() + ac * m, m, 1, k.data() + q * km, km, r0, rc, col.data(), 1);
+      convolveSegmentExact(a.data() + ac * m, m, 1, k.data() + q * km, km, r0, rc, col.data(), 1);
       double* o = out.data() + c * rc;
       for (std::size_t i = 0; i < rc; ++i) o[i] += col[i];
     }

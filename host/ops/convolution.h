@@ -27,6 +27,11 @@ Value conv2Separable(const Value& hcol, const Value& hrow, const Value& a, ConvS
 void convolveSegment(const double* x, std::size_t nx, std::ptrdiff_t xs, const double* h,
                      std::size_t nh, std::size_t lo, std::size_t count, double* out,
                      std::ptrdiff_t os);
+// The same, with non-finite samples affecting only the outputs they reach, as
+// in direct evaluation (a transform alone would spread them everywhere).
+void convolveSegmentExact(const double* x, std::size_t nx, std::ptrdiff_t xs, const double* h,
+                          std::size_t nh, std::size_t lo, std::size_t count, double* out,
+                          std::ptrdiff_t os);
 // The same, always by direct evaluation (reference for tests and short kernels).
 void convolveSegmentDirect(const double* x, std::size_t nx, std::ptrdiff_t xs, const double* h,
                            std::size_t nh, std::size_t lo, std::size_t count, double* out,

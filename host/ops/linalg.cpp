@@ -58,17 +58,16 @@ void requireFinite(const Value& a) {
 template <typename M>
 SvdResult svdOf(const M& a, bool economy) {
   const Eigen::Index m = a.rows(), n = a.cols(), k = std::min(m, n);
+  RMat s = RMat::Zero(economy ? k : m, economy ? k : n);
+  if (k == 0) {  // nothing to decompose: identity factors of the right sizes
+    return {toValue(M(M::Identity(m, economy ? k : m))), toValue(s),
+            toValue(M(M::Identity(n, economy ? k : n)))};
+  }
   const unsigned opts = economy ? (Eigen::ComputeThinU | Eigen::ComputeThinV)
                                 : (Eigen::ComputeFullU | Eigen::ComputeFullV);
   Eigen::JacobiSVD<M> dec(a, opts);
-  RMat s = RMat::Zero(economy ? k : m, economy ? k : n);
   for (Eigen::Index i = 0; i < k; ++i) s(i, i) = dec.singularValues()(i);
-  M u = dec.matrixU(), v = dec.matrixV();
-  if (m == 0 || n == 0) {  // Eigen leaves empty factors empty; the host's are identities
-    u = M::Identity(economy ? m : m, economy ? k : m);
-    v = M::Identity(economy ? n : n, economy ? k : n);
-  }
-  return {toValue(u), toValue(s), toValue(v)};
+  return {toValue(M(dec.matrixU())), toValue(s), toValue(M(dec.matrixV()))};
 }
 
 double vectorNorm(const Value& x, double p) {
@@ -106,6 +105,7 @@ SvdResult svd(const Value& a, bool economy) {
 Value singularValues(const Value& a) {
   requireMatrix(a, "svd");
   requireFinite(a);
+  if (a.isEmpty()) return Value::numeric({0, 1});
   if (a.isComplex()) {
     Eigen::JacobiSVD<CMat> dec(complexMatrix(a));
     return toValue(RMat(dec.singularValues()));

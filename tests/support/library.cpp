@@ -96,6 +96,10 @@ std::string callError(std::string_view name, int nargout, std::vector<kh::Value>
   return msg;
 }
 
-std::size_t liveArrays() { return kh::liveHandles(); }
+std::size_t liveArrays() {
+  // Counted with the library loaded, so that its constants are in every count.
+  ensureLibraryLoaded();
+  return kh::liveHandles();
+}
 
 }  // namespace kt

@@ -24,7 +24,8 @@ std::vector<kh::Value> call(std::string_view name, int nargout, std::vector<kh::
 // The same call, expected to fail: returns the error message ("" if none).
 std::string callError(std::string_view name, int nargout, std::vector<kh::Value> args);
 
-// Number of live arrays right now (for leak checks around a block of calls).
+// Number of live arrays right now, with the library loaded (for leak checks
+// around a block of calls).
 std::size_t liveArrays();
 
 }  // namespace kt
