@@ -112,7 +112,6 @@ Value Value::function(FunctionRef ref) {
   return r;
 }
 
-bool Value::isComplex() const { return cls_ == mxDOUBLE_CLASS && p_ && !p_->im.empty(); }
 
 std::size_t Value::cols() const {
   std::size_t n = 1;
@@ -135,9 +134,10 @@ void Value::reshape(Dims d) {
   dims_ = std::move(d);
 }
 
-const Value::Payload& Value::data() const {
+
+const Value::Payload& Value::nothing() {
   static const Payload none;
-  return p_ ? *p_ : none;
+  return none;
 }
 
 Value::Payload& Value::mut() {
@@ -149,8 +149,6 @@ Value::Payload& Value::mut() {
   return *p_;
 }
 
-const double* Value::re() const { return data().re.data(); }
-const double* Value::im() const { return isComplex() ? p_->im.data() : nullptr; }
 double* Value::mutRe() { return mut().re.data(); }
 
 double* Value::mutIm() {
@@ -159,10 +157,6 @@ double* Value::mutIm() {
   return p.im.data();
 }
 
-std::complex<double> Value::cat(std::size_t i) const {
-  const Payload& p = data();
-  return {p.re[i], p.im.empty() ? 0.0 : p.im[i]};
-}
 
 void Value::dropZeroImag() {
   if (!isComplex()) return;
@@ -171,7 +165,6 @@ void Value::dropZeroImag() {
   mut().im.clear();
 }
 
-const char16_t* Value::chr() const { return data().ch.data(); }
 char16_t* Value::mutChr() { return mut().ch.data(); }
 
 std::u16string Value::u16() const {

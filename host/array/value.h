@@ -112,15 +112,10 @@ class Value {
   bool sharesStorageWith(const Value& o) const { return p_ && p_ == o.p_; }
 
  private:
-  struct Payload {
-    std::vector<double> re, im;
-    std::vector<char16_t> ch;
-    std::vector<Value> elems;  // cells, or struct fields: elem * nfields + f
-    std::vector<std::string> fields;
-    FunctionRef fn;
-  };
+  struct Payload;
   Payload& mut();
   const Payload& data() const;
+  static const Payload& nothing();
 
   mxClassID cls_ = mxUNKNOWN_CLASS;
   bool logical_ = false;
@@ -128,6 +123,28 @@ class Value {
   std::size_t numel_ = 0;
   std::shared_ptr<Payload> p_;
 };
+
+// Element storage; accessors below are inline because every operation's
+// inner loop goes through them.
+struct Value::Payload {
+  std::vector<double> re, im;
+  std::vector<char16_t> ch;
+  std::vector<Value> elems;  // cells, or struct fields: elem * nfields + f
+  std::vector<std::string> fields;
+  FunctionRef fn;
+};
+
+inline const Value::Payload& Value::data() const { return p_ ? *p_ : nothing(); }
+inline bool Value::isComplex() const {
+  return cls_ == mxDOUBLE_CLASS && p_ && !p_->im.empty();
+}
+inline const double* Value::re() const { return data().re.data(); }
+inline const double* Value::im() const { return isComplex() ? p_->im.data() : nullptr; }
+inline std::complex<double> Value::cat(std::size_t i) const {
+  const Payload& p = data();
+  return {p.re[i], p.im.empty() ? 0.0 : p.im[i]};
+}
+inline const char16_t* Value::chr() const { return data().ch.data(); }
 
 // Class name as the host reports it: "double", "char", "cell", "struct",
 // "function_handle"; "" for a placeholder.

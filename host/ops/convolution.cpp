@@ -14,6 +14,10 @@ namespace {
 // Kernels up to this many taps are always applied directly; above it the
 // cheaper of direct and FFT evaluation is chosen by an operation count.
 constexpr std::size_t kDirectTaps = 48;
+// Longest list of constant runs for which sliding sums are used.
+constexpr std::size_t kMaxKernelRuns = 4;
+// Shortest kernel for which sliding sums are considered.
+constexpr std::size_t kMinRunTaps = 9;
 
 // Smallest n >= want whose only prime factors are 2, 3 and 5, and even.
 std::size_t niceFftSize(std::size_t want) {
@@ -107,10 +111,66 @@ void convolveSegmentFft(const double* x, std::size_t nx, std::ptrdiff_t xs, cons
   scatter(y, out, os);
 }
 
+std::vector<KernelRun> kernelRuns(const double* h, std::size_t nh, std::size_t maxRuns) {
+  std::vector<KernelRun> runs;
+  for (std::size_t j = 0; j < nh;) {
+    std::size_t k = j + 1;
+    while (k < nh && h[k] == h[j]) ++k;
+    if (h[j] != 0.0) {
+      if (runs.size() == maxRuns) return {};
+      runs.push_back({j, k - j, h[j]});
+    }
+    j = k;
+  }
+  return runs;
+}
+
+void convolveSegmentRuns(const double* x, std::size_t nx, std::ptrdiff_t xs,
+                         const std::vector<KernelRun>& runs, std::size_t lo, std::size_t count,
+                         double* out, std::ptrdiff_t os) {
+  const std::vector<double> xc = gather(x, nx, xs);
+  const auto at = [&](std::ptrdiff_t i) {
+    return i >= 0 && i < static_cast<std::ptrdiff_t>(nx) ? xc[static_cast<std::size_t>(i)] : 0.0;
+  };
+  std::vector<double> y(count, 0.0);
+  for (const KernelRun& r : runs) {
+    // The run adds value * (sum of x over the len samples ending at t - start):
+    // a window sum that slides by one sample per output. It is recomputed
+    // from scratch every len outputs, so rounding cannot build up beyond what
+    // a direct sum of the window would have.
+    const auto len = static_cast<std::ptrdiff_t>(r.len);
+    const std::ptrdiff_t u0 = static_cast<std::ptrdiff_t>(lo) - static_cast<std::ptrdiff_t>(r.start);
+    double w = 0.0;
+    for (std::size_t k = 0; k < count; ++k) {
+      const std::ptrdiff_t u = u0 + static_cast<std::ptrdiff_t>(k);
+      if (k % r.len == 0) {
+        w = 0.0;
+        const std::ptrdiff_t first = std::max<std::ptrdiff_t>(u - len + 1, 0);
+        const std::ptrdiff_t last = std::min<std::ptrdiff_t>(u, static_cast<std::ptrdiff_t>(nx) - 1);
+        for (std::ptrdiff_t i = first; i <= last; ++i) w += xc[static_cast<std::size_t>(i)];
+      } else {
+        w += at(u) - at(u - len);
+      }
+      y[k] += r.value * w;
+    }
+  }
+  scatter(y, out, os);
+}
+
 void convolveSegment(const double* x, std::size_t nx, std::ptrdiff_t xs, const double* h,
                      std::size_t nh, std::size_t lo, std::size_t count, double* out,
                      std::ptrdiff_t os) {
   const std::size_t shortLen = std::min(nx, nh);
+  if (nh >= kMinRunTaps) {
+    // Kernels made of a few constant runs (moving averages, split windows)
+    // take sliding window sums: a few operations per output, whatever the
+    // length of the kernel.
+    const std::vector<KernelRun> runs = kernelRuns(h, nh, kMaxKernelRuns);
+    if (!runs.empty() && 4 * runs.size() < nh) {
+      convolveSegmentRuns(x, nx, xs, runs, lo, count, out, os);
+      return;
+    }
+  }
   bool direct = shortLen <= kDirectTaps;
   if (!direct) {
     // Direct: about count * min(nx, nh) multiply-adds. FFT: a few transforms

@@ -1,10 +1,11 @@
 // Two-dimensional convolution, plain and separable, in the shapes "full",
-// "same" and "valid". Short kernels are applied directly; long ones through
-// block FFTs (overlap-add), whose results agree with direct evaluation to
-// rounding.
+// "same" and "valid". Short kernels are applied directly; long ones made of a
+// few constant runs by sliding window sums, other long ones through block
+// FFTs (overlap-add). All agree with direct evaluation to rounding.
 #pragma once
 
 #include <cstddef>
+#include <vector>
 
 #include "host/array/value.h"
 
@@ -32,6 +33,17 @@ void convolveSegment(const double* x, std::size_t nx, std::ptrdiff_t xs, const d
 void convolveSegmentExact(const double* x, std::size_t nx, std::ptrdiff_t xs, const double* h,
                           std::size_t nh, std::size_t lo, std::size_t count, double* out,
                           std::ptrdiff_t os);
+// A kernel as runs of equal non-zero taps: taps start .. start+len-1 equal value.
+struct KernelRun {
+  std::size_t start, len;
+  double value;
+};
+// The runs of h, or none when it has more than maxRuns of them.
+std::vector<KernelRun> kernelRuns(const double* h, std::size_t nh, std::size_t maxRuns);
+// The same segment for a kernel given as runs, by sliding window sums.
+void convolveSegmentRuns(const double* x, std::size_t nx, std::ptrdiff_t xs,
+                         const std::vector<KernelRun>& runs, std::size_t lo, std::size_t count,
+                         double* out, std::ptrdiff_t os);
 // The same, always by direct evaluation (reference for tests and short kernels).
 void convolveSegmentDirect(const double* x, std::size_t nx, std::ptrdiff_t xs, const double* h,
                            std::size_t nh, std::size_t lo, std::size_t count, double* out,

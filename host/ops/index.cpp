@@ -52,6 +52,15 @@ IndexList resolve(const Value& s, std::size_t extent) {
   return L;
 }
 
+// Whether a subscript list takes positions 1 .. extent in order.
+bool isIdentity(const IndexList& l, std::size_t extent) {
+  if (l.colon) return true;
+  if (l.idx.size() != extent) return false;
+  for (std::size_t i = 0; i < extent; ++i)
+    if (l.idx[i] != i) return false;
+  return true;
+}
+
 // The dimensions seen by k subscripts: the k-th absorbs the rest.
 Dims folded(const Dims& d, std::size_t k) {
   Dims f(k, 1);
@@ -234,6 +243,12 @@ Value indexRef(const Value& a, const Subscripts& subs) {
   if (subs.empty()) return a;
   if (subs.size() == 1) {
     const std::size_t n = a.numel();
+    if (isColonIndex(subs[0]) && !a.isPlaceholder()) {
+      // a(:) is the same data as one column: share it.
+      Value r = a;
+      r.reshape({n, 1});
+      return r;
+    }
     const IndexList L = resolve(subs[0], n);
     if (L.max > n) raise(msg::kIndexExceeds);
     Dims out = L.shape;
@@ -252,6 +267,14 @@ Value indexRef(const Value& a, const Subscripts& subs) {
     L[j] = resolve(subs[j], fd[j]);
     if (L[j].max > fd[j]) raise(msg::kIndexExceeds);
     out[j] = L[j].idx.size();
+  }
+  if (!a.isPlaceholder() && std::all_of(L.begin(), L.end(), [&](const IndexList& l) {
+        return isIdentity(l, fd[&l - L.data()]);
+      })) {
+    // Every subscript takes its whole dimension in order: the same data.
+    Value r = a;
+    r.reshape(out);
+    return r;
   }
   std::vector<std::size_t> lin;
   lin.reserve(numelOf(out));

@@ -74,7 +74,11 @@ double vectorNorm(const Value& x, double p) {
   const std::size_t n = x.numel();
   if (n == 0) return 0.0;
   std::vector<double> a(n);
-  for (std::size_t i = 0; i < n; ++i) a[i] = std::abs(x.cat(i));
+  if (x.isComplex()) {
+    for (std::size_t i = 0; i < n; ++i) a[i] = std::abs(x.cat(i));
+  } else {
+    for (std::size_t i = 0; i < n; ++i) a[i] = std::fabs(x.re()[i]);
+  }
   if (std::isnan(p)) return std::numeric_limits<double>::quiet_NaN();
   for (double v : a)
     if (std::isnan(v)) return v;
