@@ -11,6 +11,8 @@ extern "C" mexLocalFunctionTable _local_function_table_kestrel;
 
 namespace {
 
+constexpr std::string_view kBadWinlText = "Block length winl must be finite and at least 4.";
+
 // In order of first use: the dispatcher, then loadpulse, piecefit_mod,
 // pulse_estimate, splice_tpsw and tpswma.
 #define POOL(X)                                                \
@@ -83,6 +85,7 @@ namespace {
   X(kZero, kf::num(0))                                         \
   X(kFour, kf::num(4))                                         \
   X(k0p75, kf::num(0.75))                                      \
+  X(kBadWinl, kf::text(kBadWinlText))                          \
   X(kThree, kf::num(3))                                        \
   X(kFive, kf::num(5))                                         \
   X(kTwenty, kf::num(20))                                      \
@@ -118,18 +121,100 @@ void Mkestrel_loadpulse() {
   kf::notBuilt(kestrel_loadpulseFn);
 }
 
-mxArray* Mkestrel_piecefit_mod(int /*nargout_*/, mxArray* /*x*/, mxArray* /*winl*/,
-                               mxArray* /*po*/) {
+mxArray* mlfMod(mxArray* x, mxArray* y);
+mxArray* mlfHanning(mxArray* varargin, ...);
+mxArray* mlfNPolyfit(int nargout, mxArray** S, mxArray** mu, mxArray* x, mxArray* y, mxArray* n);
+mxArray* mlfNPolyval(int nargout, mxArray** delta, mxArray* p, mxArray* x, mxArray* S, mxArray* mu);
+mxArray* mlfKestrel_splice_tpsw(mxArray* x, mxArray* clicks, mxArray* wl, mxArray* wt);
+mxArray* mlfKestrel_piecefit_mod(mxArray* x, mxArray* winl, mxArray* po);
+
+// pa = piecefit_mod(x, winl, po): x smoothed by polynomial fits of order po
+// over blocks of winl samples (lowered to a multiple of 4) that overlap by
+// three quarters, added back with Hann weights.
+mxArray* Mkestrel_piecefit_mod(int nargout_, mxArray* x_, mxArray* winl_, mxArray* po_) {
   kf::Frame frame(kestrel_piecefit_modFn);
-  kf::notBuilt(kestrel_piecefit_modFn);
+  kf::Var pa("pa");
+  kf::Var seg("seg");
+  kf::Var mo("mo");
+  kf::Var sp("sp");
+  kf::Var w("w");
+  kf::Var ls("ls");
+  kf::Var basis("basis");
+  kf::Var nblocks("nblocks");
+  kf::Var output("output");
+  kf::Var block("block");
+  kf::Var bump("bump");
+  kf::Var p("p");
+  kf::Var smbump("smbump");
+  kf::Var x("x", x_);
+  kf::Var winl("winl", winl_);
+  kf::Var po("po", po_);
+
+  x = mclArrayRef1(x.ref(), mlfCreateColonIndex());
+  // A block length that is not finite, or below 4 after rounding, has no
+  // block to fit (and would never reach a multiple of 4).
+  if (!mlfTobool(mlfIsfinite(winl())) || mclLtBool(mlfRound(winl()), module[kFour])) {
+    mlfError(module[kBadWinl]);
+  }
+  seg = mlfRound(winl());
+  mo = po.ref();
+  while (mclNeBool(mlfMod(seg(), module[kFour]), module[kZero])) {
+    seg = mclMinus(seg(), module[kOne]);
+  }
+  sp = mclMtimes(seg(), module[k0p75]);
+  w = mclRdivide(mclArrayRef1(mlfHanning(seg(), nullptr), mlfCreateColonIndex()), module[kTwo]);
+  ls = mlfScalar(mclLengthInt(x()));
+  basis = mlfTranspose(mlfColon(module[kOne], seg(), nullptr));
+  nblocks = mlfFix(mclMrdivide(mclMinus(ls(), sp()), mclMinus(seg(), sp())));
+  output = mlfZeros(ls(), module[kOne], nullptr);
+  for (int k = 0; mclLtBool(mlfScalar(k), nblocks()); ++k) {
+    block = mclPlus(mclMtimes(mlfScalar(k), mclMinus(seg(), sp())),
+                    mlfColon(module[kOne], seg(), nullptr));
+    bump = mclArrayRef1(mclArrayRef1(x.ref(), block()), mlfCreateColonIndex());
+    p = mlfNPolyfit(1, nullptr, nullptr, basis(), bump(), mo());
+    smbump = mclArrayRef1(mlfNPolyval(1, nullptr, p(), basis(), nullptr, nullptr),
+                          mlfCreateColonIndex());
+    mclArrayAssign1(
+        output.slot(),
+        mclPlus(mclArrayRef1(mclArrayRef1(output.ref(), block()), mlfCreateColonIndex()),
+                mclTimes(smbump(), w())),
+        block());
+  }
+  pa = output.ref();
+  return kf::finish(frame, nargout_, pa);
 }
 
-mxArray* Mkestrel_pulse_estimate(int /*nargout_*/, mxArray* /*seg*/, mxArray* /*Nlarge*/,
-                                 mxArray* /*Nmedium*/, mxArray* /*Nsmall*/, mxArray* /*T1*/,
-                                 mxArray* /*T2*/, mxArray* /*T3*/, mxArray* /*Lpoly*/,
-                                 mxArray* /*pf*/) {
+// pe = pulse_estimate(seg, Nlarge, Nmedium, Nsmall, T1, T2, T3, Lpoly, pf):
+// the TPSW estimate spliced from three window lengths around the click,
+// smoothed by the piecewise fit when pf is true.
+mxArray* Mkestrel_pulse_estimate(int nargout_, mxArray* seg_, mxArray* Nlarge_, mxArray* Nmedium_,
+                                 mxArray* Nsmall_, mxArray* T1_, mxArray* T2_, mxArray* T3_,
+                                 mxArray* Lpoly_, mxArray* pf_) {
   kf::Frame frame(kestrel_pulse_estimateFn);
-  kf::notBuilt(kestrel_pulse_estimateFn);
+  kf::Var pe("pe");
+  kf::Var Tv("Tv");
+  kf::Var Nv("Nv");
+  kf::Var fit_frame("fit_frame");
+  kf::Var poly_order("poly_order");
+  kf::Var cl("cl");
+  kf::Var seg("seg", seg_);
+  kf::Var Nlarge("Nlarge", Nlarge_);
+  kf::Var Nmedium("Nmedium", Nmedium_);
+  kf::Var Nsmall("Nsmall", Nsmall_);
+  kf::Var T1("T1", T1_);
+  kf::Var T2("T2", T2_);
+  kf::Var T3("T3", T3_);
+  kf::Var Lpoly("Lpoly", Lpoly_);
+  kf::Var pf("pf", pf_);
+
+  Tv = mlfVertcat(mclMinus(T2(), T1()), mclMinus(T3(), T2()), nullptr);
+  Nv = mlfHorzcat(Nsmall(), Nmedium(), Nlarge(), nullptr);
+  fit_frame = Lpoly.ref();
+  poly_order = module[kTwo];
+  cl = T1.ref();
+  pe = mlfKestrel_splice_tpsw(seg(), cl(), Nv(), Tv());
+  if (mlfTobool(pf())) pe = mlfKestrel_piecefit_mod(pe(), fit_frame(), poly_order());
+  return kf::finish(frame, nargout_, pe);
 }
 
 mxArray* mlfFilter2(mxArray* b, mxArray* x, mxArray* shape);

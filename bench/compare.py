@@ -45,6 +45,57 @@ def tpswma(x, n, p, a, conv):
     return conv(x, h2[::-1])
 
 
+def splice_tpsw(x, clicks, wl, wt, conv):
+    fade = 20
+    fd_in = np.arange(fade) / fade
+    fd_out = fd_in[::-1]
+    w_small = np.concatenate([fd_in, np.ones(int(wt[0])), fd_out])
+    w_medium = np.concatenate([fd_in, np.ones(int(wt[1])), fd_out])
+    X = np.column_stack([tpswma(x, int(np.round(w / 2)), 5, 2, conv) for w in wl])
+    le = X.shape[0]
+    for sp1 in clicks:
+        r = sp1 - fade - 1 + np.arange(1, 2 * fade + int(wt[0]) + 1)
+        if r.max() <= le:
+            X[r - 1, 2] = (1 - w_small) * X[r - 1, 2] + w_small * X[r - 1, 0]
+        sp2 = sp1 + int(wt[0])
+        r = sp2 - fade - 1 + np.arange(1, 2 * fade + int(wt[1]) + 1)
+        if r.max() <= le:
+            X[r - 1, 2] = (1 - w_medium) * X[r - 1, 2] + w_medium * X[r - 1, 1]
+    out = X[:, 2].copy()
+    nn = 2049
+    hhw = 0.5 * (1 - np.cos(2 * np.pi * np.arange(1, nn + 1) / (nn + 1)))[1024:]
+    out[-len(hhw):] *= hhw
+    return out
+
+
+def piecefit(x, winl, po):
+    seg = int(np.round(winl))
+    while seg % 4:
+        seg -= 1
+    sp = seg * 3 // 4
+    w = 0.5 * (1 - np.cos(2 * np.pi * np.arange(1, seg + 1) / (seg + 1))) / 2
+    basis = np.arange(1, seg + 1, dtype=float)
+    out = np.zeros(len(x))
+    for k in range((len(x) - sp) // (seg - sp)):
+        idx = k * (seg - sp) + np.arange(seg)
+        p = np.polyfit(basis, x[idx], po)
+        out[idx] += np.polyval(p, basis) * w
+    return out
+
+
+def pulse_estimate(seg, lpoly, fit):
+    conv = conv_same_fft
+    pe = splice_tpsw(seg, [1200], [41, 201, 801], [500, 1050], conv)
+    return piecefit(pe, lpoly, 2) if fit else pe
+
+
+def numpy_pulse_time(lpoly):
+    x = record(5000)
+    timer = timeit.Timer(lambda: pulse_estimate(x, lpoly if lpoly else 100, lpoly > 0))
+    reps, _ = timer.autorange()
+    return min(timer.repeat(3, reps)) / reps
+
+
 def numpy_time(samples, taps):
     x = record(samples)
     n = (taps - 1) // 2
@@ -72,7 +123,10 @@ def main():
             continue
         ours = r["real_time"] * {"us": 1e-6, "ms": 1e-3, "ns": 1e-9}[r["time_unit"]]
         params = dict(p.split(":") for p in r["name"].split("/")[1:])
-        ref = numpy_time(int(params["samples"]), int(params["taps"]))
+        if r["name"].startswith("BM_pulse_estimate"):
+            ref = numpy_pulse_time(int(params["Lpoly"]))
+        else:
+            ref = numpy_time(int(params["samples"]), int(params["taps"]))
         print(f"{r['name']:34} {ours * 1e3:9.3f} ms {ref * 1e3:9.3f} ms {ref / ours:13.2f}x")
 
 

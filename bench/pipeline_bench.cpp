@@ -70,6 +70,23 @@ BENCHMARK(BM_tpswma)
     ->Args({1000000, 2001})
     ->Unit(benchmark::kMicrosecond);
 
+// pulse_estimate(seg, Nlarge, Nmedium, Nsmall, T1, T2, T3, Lpoly, pf) on a
+// 5000-sample record with the markers where loading puts them; Lpoly 0 means
+// the fit is off.
+void BM_pulse_estimate(benchmark::State& state) {
+  library();
+  const double lpoly = static_cast<double>(state.range(0));
+  const mexFunctionTableEntry* fn = kh::findLibraryFunction("kestrel/pulse_estimate", true);
+  const std::vector<kh::Value> args = {
+      record(5000),          kh::Value::scalar(801),  kh::Value::scalar(201),
+      kh::Value::scalar(41), kh::Value::scalar(1200), kh::Value::scalar(1700),
+      kh::Value::scalar(2750), kh::Value::scalar(lpoly > 0 ? lpoly : 100),
+      kh::Value::scalar(lpoly > 0 ? 1 : 0)};
+  callOrSkip(state, fn, args);
+}
+
+BENCHMARK(BM_pulse_estimate)->ArgName("Lpoly")->Arg(0)->Arg(100)->Arg(8)->Unit(benchmark::kMicrosecond);
+
 }  // namespace
 
 int main(int argc, char** argv) {

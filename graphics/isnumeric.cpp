@@ -5,13 +5,12 @@
 #include "framework/exception_fcn.h"
 #include "framework/frame.h"
 #include "framework/module.h"
-#include "framework/not_built.h"
 
 extern "C" mexLocalFunctionTable _local_function_table_isnumeric;
 
 namespace {
 
-#define POOL(X)
+#define POOL(X) X(kNumeric, kf::text("numeric"))
 KF_POOL(POOL)
 #undef POOL
 
@@ -25,9 +24,13 @@ KF_EXCEPTION_FUNCTION()
 
 extern "C" {
 
-mxArray* Misnumeric(int /*nargout_*/, mxArray* /*a*/) {
+// tf = isnumeric(a): whether a's class is numeric.
+mxArray* Misnumeric(int nargout_, mxArray* a_) {
   kf::Frame frame(isnumericFn);
-  kf::notBuilt(isnumericFn);
+  kf::Var tf("tf");
+  kf::Var a("a", a_);
+  tf = mlfIsa(a(), module[kNumeric]);
+  return kf::finish(frame, nargout_, tf);
 }
 
 mxArray* mlfIsnumeric(mxArray* a) {

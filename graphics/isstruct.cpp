@@ -5,13 +5,12 @@
 #include "framework/exception_fcn.h"
 #include "framework/frame.h"
 #include "framework/module.h"
-#include "framework/not_built.h"
 
 extern "C" mexLocalFunctionTable _local_function_table_isstruct;
 
 namespace {
 
-#define POOL(X)
+#define POOL(X) X(kStruct, kf::text("struct"))
 KF_POOL(POOL)
 #undef POOL
 
@@ -25,9 +24,13 @@ KF_EXCEPTION_FUNCTION()
 
 extern "C" {
 
-mxArray* Misstruct(int /*nargout_*/, mxArray* /*a*/) {
+// t = isstruct(a): whether a is a structure.
+mxArray* Misstruct(int nargout_, mxArray* a_) {
   kf::Frame frame(isstructFn);
-  kf::notBuilt(isstructFn);
+  kf::Var t("t");
+  kf::Var a("a", a_);
+  t = mlfIsa(a(), module[kStruct]);
+  return kf::finish(frame, nargout_, t);
 }
 
 mxArray* mlfIsstruct(mxArray* a) {

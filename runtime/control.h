@@ -26,6 +26,14 @@ void mlfError(mxArray* msg);
 mxArray* mlfNWarning(int nargout, mxArray* arg, ...);
 mxArray* mlfLasterr(mxArray* unused);
 
+/* A try context: mclEnterTryCatchContext() before the protected statements;
+ * mclExitTryCatchContext() after them on the normal path, and also as the
+ * first thing in the handler that catches an error (catch (...)), where it
+ * puts the run-time back as it was at the enter and records the error's text
+ * for mlfLasterr. */
+void mclEnterTryCatchContext(void);
+void mclExitTryCatchContext(void);
+
 /* For the modules' exception functions. */
 jmp_buf* mclGetSetjmpData(void);
 

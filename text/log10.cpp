@@ -5,13 +5,14 @@
 #include "framework/exception_fcn.h"
 #include "framework/frame.h"
 #include "framework/module.h"
-#include "framework/not_built.h"
 
 extern "C" mexLocalFunctionTable _local_function_table_log10;
 
 namespace {
 
-#define POOL(X)
+#define POOL(X)                                          \
+  X(kNotEnough, kf::text("Not enough input arguments.")) \
+  X(kTen, kf::num(10))
 KF_POOL(POOL)
 #undef POOL
 
@@ -25,9 +26,15 @@ KF_EXCEPTION_FUNCTION()
 
 extern "C" {
 
-mxArray* Mlog10(int /*nargout_*/, mxArray* /*x*/) {
+// y = log10(x): the base-10 logarithm of every element, log(x) ./ log(10).
+mxArray* Mlog10(int nargout_, mxArray* x_) {
   kf::Frame frame(log10Fn);
-  kf::notBuilt(log10Fn);
+  const int nargin_ = frame.nargin(x_);
+  kf::Var y("y");
+  kf::Var x("x", x_);
+  if (nargin_ == 0) mlfError(module[kNotEnough]);
+  y = mclRdivide(mlfLog(x()), mlfLog(module[kTen]));
+  return kf::finish(frame, nargout_, y);
 }
 
 mxArray* mlfLog10(mxArray* x) { return kf::direct<Mlog10>(log10Fn, kf::outs(), kf::ins(x)); }

@@ -3,9 +3,10 @@
 // Every body runs between mlfEnterNewContext and mlfRestorePreviousContext;
 // the host keeps a stack of those brackets together with the current local
 // function table. When an error unwinds, the library does no clean-up of its
-// own: the nearest protected point puts the stack, the local function table
-// and the warning state back as they were when it was entered, frees the
-// temporaries created inside it that nobody consumed, and reports the message.
+// own: the nearest protected point puts the stack and the local function
+// table back as they were when it was entered, frees the temporaries created
+// inside it that nobody consumed, and reports the message. The warning state
+// is left as the error found it.
 #pragma once
 
 #include <cstdint>

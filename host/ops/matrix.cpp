@@ -1,11 +1,14 @@
 #include "host/ops/matrix.h"
 
+#include <cmath>
 #include <complex>
 
 #include "host/context/errors.h"
+#include "host/ops/construct.h"
 #include "host/ops/convert.h"
 #include "host/ops/elementwise.h"
 #include "host/ops/messages.h"
+#include "host/ops/solve.h"
 
 namespace kh {
 
@@ -71,19 +74,26 @@ Value transposeImpl(const Value& a, bool conj) {
 Value transpose(const Value& a) { return transposeImpl(a, false); }
 Value ctranspose(const Value& a) { return transposeImpl(a, true); }
 
-Value mrdivide(const Value& a, const Value& b) {
-  if (b.numel() == 1) return binary(BinOp::Rdivide, a, b);
-  raise("Matrix right division by a non-scalar is not built yet.");
-}
+Value mrdivide(const Value& a, const Value& b) { return rightDivide(a, b); }
 
-Value mldivide(const Value& a, const Value& b) {
-  if (a.numel() == 1) return binary(BinOp::Ldivide, a, b);
-  raise("Matrix left division by a non-scalar is not built yet.");
-}
+Value mldivide(const Value& a, const Value& b) { return leftDivide(a, b); }
 
 Value mpower(const Value& a, const Value& b) {
   if (a.numel() == 1 && b.numel() == 1) return binary(BinOp::Power, a, b);
-  raise("Matrix power of a non-scalar is not built yet.");
+  if (b.numel() != 1) raise("Matrix power with a non-scalar exponent is not supported.");
+  if (a.ndims() > 2 || a.rows() != a.cols()) raise("Matrix must be square.");
+  const double e = toNumeric(b, "mpower").re()[0];
+  if (b.isComplex() || e != std::floor(e) || std::abs(e) > 1e15)
+    raise("Matrix power with a non-integer exponent is not supported.");
+  // Repeated squaring; a negative power inverts first.
+  Value base = toNumeric(a, "mpower");
+  if (e < 0) base = leftDivide(base, eye({Value::scalar(static_cast<double>(a.rows()))}));
+  Value result = eye({Value::scalar(static_cast<double>(a.rows()))});
+  for (auto k = static_cast<unsigned long long>(std::abs(e)); k > 0; k >>= 1) {
+    if (k & 1) result = mtimes(result, base);
+    if (k > 1) base = mtimes(base, base);
+  }
+  return result;
 }
 
 }  // namespace kh

@@ -1,5 +1,4 @@
-// Matrix operations: product, transposes, and division and power by scalars.
-// Full solves with non-scalar divisors belong to the linear-algebra layer.
+// Matrix operations: product, transposes, division and power.
 #pragma once
 
 #include "host/array/value.h"
@@ -10,11 +9,10 @@ Value mtimes(const Value& a, const Value& b);
 // Transpose without conjugation; ctranspose conjugates. N-d arrays error.
 Value transpose(const Value& a);
 Value ctranspose(const Value& a);
-// a / b; b must be a scalar for now.
+// a / b and a \ b (see solve.h).
 Value mrdivide(const Value& a, const Value& b);
-// a \ b; a must be a scalar for now.
 Value mldivide(const Value& a, const Value& b);
-// a ^ b for scalars.
+// a ^ b for scalars, and a square matrix to an integer power.
 Value mpower(const Value& a, const Value& b);
 
 }  // namespace kh

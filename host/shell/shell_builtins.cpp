@@ -11,8 +11,8 @@
 #include "host/loader/registry.h"
 #include "host/ops/builtin_registry.h"
 #include "host/ops/construct.h"
+#include "host/ops/text_format.h"
 #include "host/shell/display.h"
-#include "host/shell/text_format.h"
 #include "runtime/builtins.h"
 
 namespace kh {

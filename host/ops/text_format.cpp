@@ -1,4 +1,4 @@
-#include "host/shell/text_format.h"
+#include "host/ops/text_format.h"
 
 #include <cmath>
 #include <cstdio>
@@ -84,10 +84,12 @@ std::string convert(const std::string& flags, char conv, const Item& item) {
       text = *s;
     } else {
       const double x = std::get<double>(item);
-      if (conv == 'c' && std::isfinite(x) && x >= 0 && x < 128 && x == std::floor(x))
-        text = std::string(1, static_cast<char>(x));
+      // A whole number is a character code; any other number is written
+      // in exponent form.
+      if (std::isfinite(x) && x >= 0 && x < 65536 && x == std::floor(x))
+        text = toUtf8(std::u16string(1, static_cast<char16_t>(x)));
       else
-        text = std::isfinite(x) ? cformat("%g", x) : nonFinite(x);
+        text = std::isfinite(x) ? cformat("%e", x) : nonFinite(x);
     }
     return cformat("%" + flags + "s", text.c_str());
   }

@@ -1,0 +1,48 @@
+// Try contexts: each enter saves the run-time's state at a protected point;
+// the exit on the normal path drops it, the exit inside a catch handler puts
+// the state back and records the caught error's text.
+#include <exception>
+#include <new>
+#include <vector>
+
+#include "host/context/context.h"
+#include "host/context/errors.h"
+#include "runtime/control.h"
+
+namespace {
+
+std::vector<kh::ProtectedPoint>& tryStack() {
+  static std::vector<kh::ProtectedPoint> stack;
+  return stack;
+}
+
+// The text of the exception being handled.
+std::string caughtMessage(const std::exception_ptr& e) {
+  try {
+    std::rethrow_exception(e);
+  } catch (const kh::MError& err) {
+    return err.what();
+  } catch (const std::bad_alloc&) {
+    return "Out of memory.";
+  } catch (const std::exception& err) {
+    return err.what();
+  } catch (...) {
+    return "Unknown error.";
+  }
+}
+
+}  // namespace
+
+extern "C" {
+
+void mclEnterTryCatchContext(void) { tryStack().emplace_back(); }
+
+void mclExitTryCatchContext(void) {
+  auto& stack = tryStack();
+  if (stack.empty()) kh::raise("Try context exited without being entered.");
+  kh::ProtectedPoint point = stack.back();
+  stack.pop_back();
+  if (std::exception_ptr e = std::current_exception()) point.recover(caughtMessage(e));
+}
+
+}  // extern "C"

@@ -1,0 +1,104 @@
+// QR and LU factorizations: reconstruction, shapes and exact zero pivots.
+#include <gtest/gtest.h>
+
+#include <Eigen/Dense>
+
+#include "host/context/errors.h"
+#include "host/ops/decomp.h"
+#include "host/ops/matrix.h"
+#include "tests/ops/values.h"
+
+namespace kh {
+namespace {
+
+using test::M;
+
+double relativeError(const Value& got, const Value& want) {
+  const Eigen::MatrixXd g = realMatrix(got, "test"), w = realMatrix(want, "test");
+  const double scale = std::max(1.0, w.norm());
+  return (g - w).norm() / scale;
+}
+
+bool upperTriangular(const Value& v) {
+  for (std::size_t j = 0; j < v.cols(); ++j)
+    for (std::size_t i = j + 1; i < v.rows(); ++i)
+      if (v.re()[i + j * v.rows()] != 0.0) return false;
+  return true;
+}
+
+struct Shape {
+  const char* name;
+  Value a;
+};
+
+class Factor : public ::testing::TestWithParam<Shape> {};
+
+TEST_P(Factor, QrReconstructsFullAndEconomy) {
+  const Value& a = GetParam().a;
+  const std::size_t m = a.rows(), n = a.cols(), k = std::min(m, n);
+  for (bool economy : {false, true}) {
+    const QrResult f = qr(a, economy);
+    const std::size_t qc = economy ? k : m;
+    EXPECT_EQ(f.q.dims(), (Dims{m, qc}));
+    EXPECT_EQ(f.r.dims(), (Dims{qc, n}));
+    EXPECT_TRUE(upperTriangular(f.r));
+    EXPECT_LT(relativeError(mtimes(f.q, f.r), a), 1e-12);
+    // Orthonormal columns.
+    const Eigen::MatrixXd q = realMatrix(f.q, "test");
+    EXPECT_LT((q.transpose() * q - Eigen::MatrixXd::Identity(qc, qc)).norm(), 1e-12);
+  }
+}
+
+TEST_P(Factor, LuReconstructsWithAndWithoutPermutation) {
+  const Value& a = GetParam().a;
+  const LuResult two = lu(a, false);
+  EXPECT_LT(relativeError(mtimes(two.l, two.u), a), 1e-12);
+  EXPECT_TRUE(upperTriangular(two.u));
+  const LuResult three = lu(a, true);
+  EXPECT_TRUE(upperTriangular(three.u));
+  EXPECT_LT(relativeError(mtimes(three.l, three.u), mtimes(three.p, a)), 1e-12);
+  // The unit lower factor: ones on the diagonal, multipliers at most 1.
+  for (std::size_t j = 0; j < three.l.cols(); ++j)
+    for (std::size_t i = 0; i < three.l.rows(); ++i) {
+      const double x = three.l.re()[i + j * three.l.rows()];
+      if (i == j) {
+        EXPECT_EQ(x, 1.0);
+      } else if (i < j) {
+        EXPECT_EQ(x, 0.0);
+      } else {
+        EXPECT_LE(std::abs(x), 1.0);
+      }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Shapes, Factor,
+    ::testing::Values(Shape{"square", M({{4, -2, 1}, {3, 6, -4}, {2, 1, 8}})},
+                      Shape{"tall", M({{1, 1, 1}, {1, 2, 4}, {1, 3, 9}, {1, 4, 16}, {1, 5, 25}})},
+                      Shape{"wide", M({{2, 1, 0, 5}, {1, 3, 2, -1}})},
+                      Shape{"singular", M({{1, 2, 3}, {2, 4, 6}, {1, 0, 1}})},
+                      Shape{"column", M({{3}, {-4}, {12}})}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(Lu, SingularMatrixKeepsAnExactZeroPivot) {
+  const LuResult f = lu(M({{1, 2}, {2, 4}}), true);
+  EXPECT_EQ(test::data(f.u), (std::vector<double>{2, 0, 4, 0}));
+  EXPECT_EQ(test::data(f.l), (std::vector<double>{1, 0.5, 0, 1}));
+  EXPECT_EQ(test::data(f.p), (std::vector<double>{0, 1, 1, 0}));
+  // Two outputs: L carries the row exchange.
+  const LuResult g = lu(M({{1, 2}, {2, 4}}), false);
+  EXPECT_EQ(test::data(g.l), (std::vector<double>{0.5, 1, 1, 0}));
+}
+
+TEST(Lu, TiesPickTheFirstRow) {
+  const LuResult f = lu(M({{-3, 1}, {3, 2}}), true);
+  EXPECT_EQ(test::data(f.p), (std::vector<double>{1, 0, 0, 1}));
+}
+
+TEST(Decomp, RejectsNonNumeric) {
+  EXPECT_THROW(qr(Value::cell({1, 1}), false), MError);
+  EXPECT_THROW(lu(Value::complexScalar(1, 1), false), MError);
+}
+
+}  // namespace
+}  // namespace kh
