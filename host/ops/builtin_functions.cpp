@@ -65,6 +65,10 @@ void registerAll() {
   unaryBuiltin("sqrt", UnaryFn::Sqrt);
   unaryBuiltin("log", UnaryFn::Log);
   unaryBuiltin("cos", UnaryFn::Cos);
+  unaryBuiltin("sin", UnaryFn::Sin);
+  unaryBuiltin("tan", UnaryFn::Tan);
+  unaryBuiltin("exp", UnaryFn::Exp);
+  unaryBuiltin("atan", UnaryFn::Atan);
   unaryBuiltin("round", UnaryFn::Round);
   unaryBuiltin("fix", UnaryFn::Fix);
   unaryBuiltin("floor", UnaryFn::Floor);

@@ -231,6 +231,14 @@ const char* unaryName(UnaryFn fn) {
       return "log";
     case UnaryFn::Cos:
       return "cos";
+    case UnaryFn::Sin:
+      return "sin";
+    case UnaryFn::Tan:
+      return "tan";
+    case UnaryFn::Exp:
+      return "exp";
+    case UnaryFn::Atan:
+      return "atan";
     case UnaryFn::Round:
       return "round";
     case UnaryFn::Fix:
@@ -355,6 +363,22 @@ Value unary(UnaryFn fn, const Value& a0) {
     case UnaryFn::Cos:
       return mapped(
           a, [](double x) { return std::cos(x); }, [](cplx c) { return std::cos(c); },
+          [](double) { return false; });
+    case UnaryFn::Sin:
+      return mapped(
+          a, [](double x) { return std::sin(x); }, [](cplx c) { return std::sin(c); },
+          [](double) { return false; });
+    case UnaryFn::Tan:
+      return mapped(
+          a, [](double x) { return std::tan(x); }, [](cplx c) { return std::tan(c); },
+          [](double) { return false; });
+    case UnaryFn::Exp:
+      return mapped(
+          a, [](double x) { return std::exp(x); }, [](cplx c) { return std::exp(c); },
+          [](double) { return false; });
+    case UnaryFn::Atan:
+      return mapped(
+          a, [](double x) { return std::atan(x); }, [](cplx c) { return std::atan(c); },
           [](double) { return false; });
     case UnaryFn::Round:
       return partwise(a, roundHalfAway);
