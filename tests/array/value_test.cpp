@@ -1,0 +1,80 @@
+// The value model: shared storage until a write, shapes, structures, text.
+#include <gtest/gtest.h>
+
+#include "host/array/handle.h"
+#include "host/array/value.h"
+
+namespace kh {
+namespace {
+
+TEST(Value, CopiesShareStorageUntilOneSideWrites) {
+  Value a = Value::row({1, 2, 3});
+  Value b = a;
+  EXPECT_TRUE(a.sharesStorageWith(b));
+  b.mutRe()[0] = 9;
+  EXPECT_FALSE(a.sharesStorageWith(b));
+  EXPECT_EQ(a.at(0), 1);
+  EXPECT_EQ(b.at(0), 9);
+}
+
+TEST(Value, PlaceholderEmptyAndShapes) {
+  EXPECT_EQ(Value().cls(), mxUNKNOWN_CLASS);
+  EXPECT_EQ(Value::empty().dims(), (Dims{0, 0}));
+  EXPECT_EQ(Value::numeric({2, 3, 1, 1}).dims(), (Dims{2, 3}));  // trailing ones dropped
+  EXPECT_EQ(Value::numeric({2, 1, 4}).cols(), 4u);
+  EXPECT_EQ(Value::numeric({0, 7}).length(), 0u);
+  EXPECT_EQ(Value::numeric({3, 7, 2}).length(), 7u);
+  Value v = Value::row({1, 2, 3, 4, 5, 6});
+  v.reshape({3, 2});
+  EXPECT_EQ(v.rows(), 3u);
+  EXPECT_THROW(v.reshape({4, 2}), std::logic_error);
+}
+
+TEST(Value, ComplexPartIsDroppedWhenAllZero) {
+  Value z = Value::numeric({1, 2}, true);
+  EXPECT_TRUE(z.isComplex());
+  z.dropZeroImag();
+  EXPECT_FALSE(z.isComplex());
+  Value w = Value::complexScalar(1, 2);
+  w.dropZeroImag();
+  EXPECT_TRUE(w.isComplex());
+}
+
+TEST(Value, StructFieldsKeepTheirOrderAndGrow) {
+  Value s = Value::structArray({1, 2}, {"R"});
+  EXPECT_EQ(s.addField("df"), 1);
+  EXPECT_EQ(s.addField("R"), 0);
+  s.mutFieldAt(1, 1) = Value::scalar(-1);
+  EXPECT_EQ(s.fieldNames(), (std::vector<std::string>{"R", "df"}));
+  EXPECT_EQ(s.fieldAt(1, 1).at(0), -1);
+  EXPECT_TRUE(s.fieldAt(0, 1).isEmpty());
+  EXPECT_EQ(s.fieldIndex("normr"), -1);
+}
+
+TEST(Value, TextIsSixteenBitAndRoundTripsUtf8) {
+  const Value t = Value::str(std::string_view("a\xc3\xa9z"));  // a, e-acute, z
+  EXPECT_EQ(t.numel(), 3u);
+  EXPECT_EQ(t.chr()[1], u'\u00e9');
+  EXPECT_EQ(t.utf8(), "a\xc3\xa9z");
+  EXPECT_EQ(Value::str(std::string_view("")).dims(), (Dims{0, 0}));
+  EXPECT_EQ(className(t), "char");
+}
+
+TEST(Handles, EveryLiveHandleIsCountedAndOrphanedTemporariesCanBeSwept) {
+  const std::size_t before = liveHandles();
+  mxArray* kept = newHandle(Value::scalar(1), false);
+  const std::uint64_t mark = nextSerial();
+  newTemp(Value::scalar(2));
+  newTemp(Value::scalar(3));
+  mxArray* variable = newHandle(Value::scalar(4), false);
+  EXPECT_EQ(liveHandles(), before + 4);
+  EXPECT_EQ(destroyTemporariesSince(mark), 2u);
+  EXPECT_EQ(liveHandles(), before + 2);
+  destroyHandle(variable);
+  destroyHandle(kept);
+  destroyHandle(nullptr);
+  EXPECT_EQ(liveHandles(), before);
+}
+
+}  // namespace
+}  // namespace kh
