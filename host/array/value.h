@@ -9,11 +9,10 @@
 #include <string_view>
 #include <vector>
 
+#include "host/array/dims.h"
 #include "runtime/mx_types.h"
 
 namespace kh {
-
-using Dims = std::vector<std::size_t>;
 
 // Number of elements of a dimension vector.
 std::size_t numelOf(const Dims& d);
