@@ -15,12 +15,14 @@ void checkOutput(const Frame& frame, int nargout, int j, mxArray** h) {
 }  // namespace
 
 mxArray* Var::operator()() const {
+  placeholderIfUnassigned();
   if (!h_) mclValidateError(kind_, name_);
   if (mxGetClassID(h_) == mxUNKNOWN_CLASS && mclUninitWarning(name_)) return mclCreateEmptyArray();
   return h_;
 }
 
 mxArray* Var::ref() const {
+  placeholderIfUnassigned();
   if (!h_) mclValidateError(kind_, name_);
   if (mxGetClassID(h_) == mxUNKNOWN_CLASS) mclUninitWarning(name_);
   return h_;
@@ -28,6 +30,7 @@ mxArray* Var::ref() const {
 
 mxArray* finish(const Frame& frame, int nargout, Var& first,
                 std::initializer_list<mxArray**> rest) {
+  first.handle();  // an unassigned local has its placeholder now, and warns below
   checkOutput(frame, nargout, 1, first.slot());
   int j = 2;
   for (mxArray** s : rest) checkOutput(frame, nargout, j++, s);

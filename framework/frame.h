@@ -40,8 +40,10 @@ class Var {
  public:
   enum Kind { kInput = 0, kLocal = 1 };
 
-  // A local variable holding a placeholder.
-  explicit Var(const char* name) : name_(name), kind_(kLocal), h_(mclGetUninitializedArray()) {}
+  // A local variable holding a placeholder. The placeholder's handle is made
+  // only when the variable is read before it is assigned: most locals are
+  // assigned first, and a body runs often.
+  explicit Var(const char* name) : name_(name), kind_(kLocal), h_(nullptr), lazy_(true) {}
   // A named input or the varargin cell: the parameter is made the body's own.
   Var(const char* name, mxArray* param) : name_(name), kind_(kInput), h_(param) {
     mclCopyArray(&h_);
@@ -58,7 +60,9 @@ class Var {
     mclCopyInputArg(&v.h_, input);
     return v;
   }
-  Var(Var&& o) noexcept : name_(o.name_), kind_(o.kind_), h_(o.h_) { o.h_ = nullptr; }
+  Var(Var&& o) noexcept : name_(o.name_), kind_(o.kind_), h_(o.h_), lazy_(o.lazy_) {
+    o.h_ = nullptr;
+  }
 
   // The value read as an operand or a function argument: an unassigned
   // variable warns and reads as an empty array.
@@ -73,7 +77,10 @@ class Var {
     return *this;
   }
   mxArray** slot() { return &h_; }
-  mxArray* handle() const { return h_; }
+  mxArray* handle() const {
+    placeholderIfUnassigned();
+    return h_;
+  }
   const char* name() const { return name_; }
   // Hands the handle over (the body's first output on return).
   mxArray* release() {
@@ -84,9 +91,14 @@ class Var {
 
  private:
   Var(const char* name, Kind kind, mxArray* h) : name_(name), kind_(kind), h_(h) {}
+  // Gives a local that was never assigned its placeholder handle.
+  void placeholderIfUnassigned() const {
+    if (!h_ && lazy_) h_ = mclGetUninitializedArray();
+  }
   const char* name_;
   Kind kind_;
-  mxArray* h_;
+  mutable mxArray* h_;
+  bool lazy_ = false;  // null stands for the placeholder
 };
 
 // Output check at the end of a body: for output j, a null handle becomes a

@@ -21,16 +21,29 @@ class Dims {
   Dims() = default;
   Dims(std::size_t n, std::size_t v) { assign(n, v); }
   explicit Dims(std::size_t n) { assign(n, 0); }
-  Dims(std::initializer_list<std::size_t> l) { append(l.begin(), l.end()); }
+  Dims(std::initializer_list<std::size_t> l) {
+    if (l.size() <= kInline) {
+      std::copy(l.begin(), l.end(), small_.begin());
+      n_ = l.size();
+    } else {
+      append(l.begin(), l.end());
+    }
+  }
   template <typename It>
   Dims(It first, It last) {
     for (; first != last; ++first) push_back(static_cast<std::size_t>(*first));
   }
-  Dims(const Dims& o) { append(o.begin(), o.end()); }
+  Dims(const Dims& o) : n_(o.n_), small_(o.small_) {
+    if (o.onHeap()) big_ = o.big_;
+  }
   Dims& operator=(const Dims& o) {
     if (this != &o) {
-      clear();
-      append(o.begin(), o.end());
+      n_ = o.n_;
+      small_ = o.small_;
+      if (o.onHeap())
+        big_ = o.big_;
+      else
+        big_.clear();
     }
     return *this;
   }

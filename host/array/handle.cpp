@@ -1,5 +1,8 @@
 #include "host/array/handle.h"
 
+#include <new>
+#include <vector>
+
 #include "host/context/errors.h"
 
 namespace kh {
@@ -10,11 +13,28 @@ mxArray_tag* g_tail = nullptr;  // newest
 std::size_t g_live = 0;
 std::uint64_t g_serial = 1;
 
+// Freed handle storage kept for reuse: programs create and free handles at a
+// high rate, nearly all of one size.
+constexpr std::size_t kSpareMax = 4096;
+// Never destroyed, so that handles freed during static destruction still
+// find it.
+std::vector<void*>& spares() {
+  static auto* s = new std::vector<void*>;
+  return *s;
+}
+
 }  // namespace
 
 mxArray* newHandle(Value v, bool temporary) {
-  auto* h = new mxArray_tag;
-  h->v = std::move(v);
+  auto& sp = spares();
+  void* mem;
+  if (sp.empty()) {
+    mem = ::operator new(sizeof(mxArray_tag));
+  } else {
+    mem = sp.back();
+    sp.pop_back();
+  }
+  auto* h = new (mem) mxArray_tag{std::move(v)};
   h->temporary = temporary;
   h->serial = g_serial++;
   h->prev = g_tail;
@@ -29,7 +49,12 @@ void destroyHandle(mxArray* a) {
   if (a->prev) a->prev->next = a->next; else g_head = a->next;
   if (a->next) a->next->prev = a->prev; else g_tail = a->prev;
   --g_live;
-  delete a;
+  a->~mxArray_tag();
+  auto& sp = spares();
+  if (sp.size() < kSpareMax)
+    sp.push_back(a);
+  else
+    ::operator delete(a);
 }
 
 std::size_t liveHandles() { return g_live; }

@@ -4,12 +4,14 @@
 
 #include <cstdint>
 #include <functional>
+#include <vector>
 
 #include "host/array/value.h"
 
 struct mxArray_tag {
   kh::Value v;
   bool temporary = false;  // a temporary is consumed by the call it is passed to
+  bool list = false;       // a comma-separated list (see host/capi/cs_list.h)
   std::uint64_t serial = 0;
   mxArray_tag* prev = nullptr;
   mxArray_tag* next = nullptr;
@@ -37,21 +39,55 @@ void forEachLive(const std::function<void(const mxArray&)>& fn);
 // that would have consumed them.
 std::size_t destroyTemporariesSince(std::uint64_t from);
 
+// A short list of distinct handles, kept inline: almost every call passes
+// fewer than eight, and collecting them must not allocate.
+class HandleSet {
+ public:
+  HandleSet() = default;
+  HandleSet(const HandleSet&) = delete;
+  HandleSet& operator=(const HandleSet&) = delete;
+  // Adds a (null and repeats are ignored).
+  void add(mxArray* a) {
+    if (!a) return;
+    for (std::size_t k = 0; k < n_; ++k)
+      if (inline_[k] == a) return;
+    for (mxArray* h : more_)
+      if (h == a) return;
+    if (n_ < kInline)
+      inline_[n_++] = a;
+    else
+      more_.push_back(a);
+  }
+  // Releases the temporaries among the handles.
+  void releaseTemporaries() {
+    for (std::size_t k = 0; k < n_; ++k) releaseIfTemp(inline_[k]);
+    for (mxArray* h : more_) releaseIfTemp(h);
+    n_ = 0;
+    more_.clear();
+  }
+
+ private:
+  static constexpr std::size_t kInline = 8;
+  std::size_t n_ = 0;
+  mxArray* inline_[kInline];
+  std::vector<mxArray*> more_;
+};
+
 // Holds handles and releases the temporaries among them when it goes out of
 // scope, on a normal return or when an error unwinds.
 class TempGuard {
  public:
   template <typename... A>
-  explicit TempGuard(A*... a) : hs_{a...} {}
-  ~TempGuard() {
-    for (mxArray* h : hs_) releaseIfTemp(h);
+  explicit TempGuard(A*... a) {
+    (hs_.add(a), ...);
   }
+  ~TempGuard() { hs_.releaseTemporaries(); }
   TempGuard(const TempGuard&) = delete;
   TempGuard& operator=(const TempGuard&) = delete;
-  void add(mxArray* a) { hs_.push_back(a); }
+  void add(mxArray* a) { hs_.add(a); }
 
  private:
-  std::vector<mxArray*> hs_;
+  HandleSet hs_;
 };
 
 // The value behind a handle; a null handle is an internal error.

@@ -22,8 +22,11 @@ Value::Value() = default;
 Value Value::empty() { return numeric({0, 0}); }
 
 Value Value::scalar(double v) {
-  Value r = numeric({1, 1});
-  r.p_->re[0] = v;
+  Value r;
+  r.cls_ = mxDOUBLE_CLASS;
+  r.dims_ = {1, 1};
+  r.numel_ = 1;
+  r.s_ = v;
   return r;
 }
 
@@ -45,6 +48,7 @@ Value Value::numeric(Dims dims, bool complex) {
   r.cls_ = mxDOUBLE_CLASS;
   r.dims_ = normalizeDims(std::move(dims));
   r.numel_ = numelOf(r.dims_);
+  if (r.numel_ <= 1 && !complex) return r;
   r.p_ = std::make_shared<Payload>();
   r.p_->re.assign(r.numel_, 0.0);
   if (complex) r.p_->im.assign(r.numel_, 0.0);
@@ -53,13 +57,13 @@ Value Value::numeric(Dims dims, bool complex) {
 
 Value Value::row(const std::vector<double>& v) {
   Value r = numeric({1, v.size()});
-  std::copy(v.begin(), v.end(), r.p_->re.begin());
+  std::copy(v.begin(), v.end(), r.mutRe());
   return r;
 }
 
 Value Value::column(const std::vector<double>& v) {
   Value r = numeric({v.size(), 1});
-  std::copy(v.begin(), v.end(), r.p_->re.begin());
+  std::copy(v.begin(), v.end(), r.mutRe());
   return r;
 }
 
@@ -143,13 +147,12 @@ const Value::Payload& Value::nothing() {
 Value::Payload& Value::mut() {
   if (!p_) {
     p_ = std::make_shared<Payload>();
+    if (cls_ == mxDOUBLE_CLASS) p_->re.assign(numel_, s_);
   } else if (p_.use_count() > 1) {
     p_ = std::make_shared<Payload>(*p_);
   }
   return *p_;
 }
-
-double* Value::mutRe() { return mut().re.data(); }
 
 double* Value::mutIm() {
   Payload& p = mut();

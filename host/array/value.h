@@ -116,10 +116,14 @@ class Value {
   const Payload& data() const;
   static const Payload& nothing();
 
+  // A real double with at most one element keeps its element in s_ and has
+  // no payload: scalars are most of what a program creates, and this way
+  // making one allocates nothing. Any other value keeps its data in p_.
   mxClassID cls_ = mxUNKNOWN_CLASS;
   bool logical_ = false;
   Dims dims_{0, 0};
   std::size_t numel_ = 0;
+  double s_ = 0.0;
   std::shared_ptr<Payload> p_;
 };
 
@@ -137,10 +141,18 @@ inline const Value::Payload& Value::data() const { return p_ ? *p_ : nothing(); 
 inline bool Value::isComplex() const {
   return cls_ == mxDOUBLE_CLASS && p_ && !p_->im.empty();
 }
-inline const double* Value::re() const { return data().re.data(); }
+inline const double* Value::re() const {
+  if (p_) return p_->re.data();
+  return cls_ == mxDOUBLE_CLASS && numel_ ? &s_ : nullptr;
+}
 inline const double* Value::im() const { return isComplex() ? p_->im.data() : nullptr; }
+inline double* Value::mutRe() {
+  if (!p_ && cls_ == mxDOUBLE_CLASS) return numel_ ? &s_ : nullptr;
+  return mut().re.data();
+}
 inline std::complex<double> Value::cat(std::size_t i) const {
-  const Payload& p = data();
+  if (!p_) return {s_, 0.0};
+  const Payload& p = *p_;
   return {p.re[i], p.im.empty() ? 0.0 : p.im[i]};
 }
 inline const char16_t* Value::chr() const { return data().ch.data(); }

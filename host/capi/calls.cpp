@@ -25,9 +25,10 @@ std::vector<mxArray*> collectArgs(va_list ap) {
 // elements); temporaries among the handles are released when `g` ends.
 std::vector<kh::Value> argumentValues(const std::vector<mxArray*>& in, kh::TempGuard& g) {
   std::vector<kh::Value> values;
+  values.reserve(in.size());
   for (mxArray* a : in) {
     g.add(a);
-    for (kh::Value& v : kh::expandArgument(a)) values.push_back(std::move(v));
+    kh::appendArgument(a, values);
   }
   return values;
 }

@@ -14,8 +14,8 @@ namespace kh {
 mxArray* newListTemp(std::vector<Value> values);
 // Whether h is a list handle made by newListTemp and still alive.
 bool isListHandle(const mxArray* h);
-// The values an argument stands for: the elements of a list handle, or the
-// handle's own value.
-std::vector<Value> expandArgument(const mxArray* h);
+// Appends the values an argument stands for to out: the elements of a list
+// handle, or the handle's own value.
+void appendArgument(const mxArray* h, std::vector<Value>& out);
 
 }  // namespace kh

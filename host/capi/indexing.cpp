@@ -65,7 +65,7 @@ void takeSubscripts(std::vector<IndexPart>& parts, va_list ap, CallInputs& in) {
     for (std::size_t k = 0; k < p.count; ++k) {
       mxArray* h = va_arg(ap, mxArray*);
       in.add(h);
-      for (Value& v : expandArgument(h)) p.subs.push_back(std::move(v));
+      appendArgument(h, p.subs);
     }
 }
 
@@ -143,6 +143,23 @@ Value& slotValue(mxArray** dest) {
   return (*dest)->v;
 }
 
+// Runs an assignment on the variable behind dest in place: the value is
+// taken out of its handle for the duration, so that writing into it does not
+// copy data it would otherwise share with the handle. When the assignment
+// raises an error (all checks come before any write) the value goes back.
+template <typename F>
+void assignInPlace(mxArray** dest, F&& assign) {
+  Value& slot = slotValue(dest);
+  Value t = std::move(slot);
+  try {
+    assign(t);
+  } catch (...) {
+    slot = std::move(t);
+    throw;
+  }
+  slot = std::move(t);
+}
+
 Value intIndex(int i) { return Value::scalar(static_cast<double>(i)); }
 
 }  // namespace
@@ -172,26 +189,20 @@ mxArray* mclIntArrayRef2(mxArray* a, int i, int j) {
 
 void mclArrayAssign1(mxArray** dest, mxArray* src, mxArray* i) {
   kh::CallInputs in(src, i);
-  kh::Value v = kh::valueOf(src), s = kh::valueOf(i);
-  kh::Value t = kh::slotValue(dest);
-  kh::indexAssign(t, {s}, v);
-  (*dest)->v = std::move(t);
+  const kh::Value v = kh::valueOf(src), s = kh::valueOf(i);
+  kh::assignInPlace(dest, [&](kh::Value& t) { kh::indexAssign(t, {s}, v); });
 }
 
 void mclArrayAssign2(mxArray** dest, mxArray* src, mxArray* i, mxArray* j) {
   kh::CallInputs in(src, i, j);
-  kh::Value v = kh::valueOf(src), s = kh::valueOf(i), r = kh::valueOf(j);
-  kh::Value t = kh::slotValue(dest);
-  kh::indexAssign(t, {s, r}, v);
-  (*dest)->v = std::move(t);
+  const kh::Value v = kh::valueOf(src), s = kh::valueOf(i), r = kh::valueOf(j);
+  kh::assignInPlace(dest, [&](kh::Value& t) { kh::indexAssign(t, {s, r}, v); });
 }
 
 void mclIntArrayAssign1(mxArray** dest, mxArray* src, int i) {
   kh::CallInputs in(src);
-  kh::Value v = kh::valueOf(src);
-  kh::Value t = kh::slotValue(dest);
-  kh::indexAssign(t, {kh::intIndex(i)}, v);
-  (*dest)->v = std::move(t);
+  const kh::Value v = kh::valueOf(src);
+  kh::assignInPlace(dest, [&](kh::Value& t) { kh::indexAssign(t, {kh::intIndex(i)}, v); });
 }
 
 int mclLengthInt(mxArray* a) {
@@ -228,12 +239,12 @@ void mlfIndexAssign(mxArray** dest, const char* index_string, ...) {
   va_end(ap);
   in.add(src);
   const kh::Value rhs = kh::valueOf(src);
-  kh::Value t = kh::slotValue(dest);
-  if (parts.empty())
-    t = rhs;
-  else
-    kh::assignChain(t, parts, 0, rhs, false);
-  (*dest)->v = std::move(t);
+  kh::assignInPlace(dest, [&](kh::Value& t) {
+    if (parts.empty())
+      t = rhs;
+    else
+      kh::assignChain(t, parts, 0, rhs, false);
+  });
 }
 
 void mlfIndexDelete(mxArray** dest, const char* index_string, ...) {
@@ -244,9 +255,7 @@ void mlfIndexDelete(mxArray** dest, const char* index_string, ...) {
   kh::takeSubscripts(parts, ap, in);
   va_end(ap);
   if (parts.empty()) kh::raise("Internal error: deletion needs an index.");
-  kh::Value t = kh::slotValue(dest);
-  kh::assignChain(t, parts, 0, kh::Value(), true);
-  (*dest)->v = std::move(t);
+  kh::assignInPlace(dest, [&](kh::Value& t) { kh::assignChain(t, parts, 0, kh::Value(), true); });
 }
 
 mxArray* mlfColon(mxArray* a, mxArray* b, mxArray* c) {
@@ -255,7 +264,11 @@ mxArray* mlfColon(mxArray* a, mxArray* b, mxArray* c) {
   return kh::newTemp(kh::colon(kh::valueOf(a), kh::valueOf(b), kh::valueOf(c)));
 }
 
-mxArray* mlfCreateColonIndex(void) { return kh::newTemp(kh::colonIndex()); }
+mxArray* mlfCreateColonIndex(void) {
+  // Every colon subscript shares the data of this one.
+  static const kh::Value colon = kh::colonIndex();
+  return kh::newTemp(colon);
+}
 
 mxArray* mlfEnd(mxArray* a, mxArray* k, mxArray* n) {
   kh::CallInputs in(a, k, n);

@@ -23,8 +23,8 @@ mxArray* cellOf(const std::vector<mxArray*>& items) {
   kh::TempGuard g;
   for (mxArray* a : items) g.add(a);
   std::vector<kh::Value> values;
-  for (mxArray* a : items)
-    for (kh::Value& v : kh::expandArgument(a)) values.push_back(std::move(v));
+  values.reserve(items.size());
+  for (mxArray* a : items) kh::appendArgument(a, values);
   kh::Value c = kh::Value::cell({values.empty() ? 0u : 1u, values.size()});
   for (std::size_t i = 0; i < values.size(); ++i) c.mutCellAt(i) = std::move(values[i]);
   return kh::newTemp(std::move(c));

@@ -21,20 +21,13 @@ class CallInputs {
   explicit CallInputs(A*... a) {
     (add(a), ...);
   }
-  ~CallInputs() {
-    for (mxArray* h : hs_) releaseIfTemp(h);
-  }
+  ~CallInputs() { hs_.releaseTemporaries(); }
   CallInputs(const CallInputs&) = delete;
   CallInputs& operator=(const CallInputs&) = delete;
-  void add(mxArray* a) {
-    if (!a) return;
-    for (mxArray* h : hs_)
-      if (h == a) return;
-    hs_.push_back(a);
-  }
+  void add(mxArray* a) { hs_.add(a); }
 
  private:
-  std::vector<mxArray*> hs_;
+  HandleSet hs_;
 };
 
 // Reads handles from ap until a null handle, recording each in `in`.
@@ -51,8 +44,7 @@ inline std::vector<mxArray*> readList(mxArray* first, va_list ap, CallInputs& in
 inline std::vector<Value> valuesOf(const std::vector<mxArray*>& hs) {
   std::vector<Value> v;
   v.reserve(hs.size());
-  for (mxArray* h : hs)
-    for (Value& x : expandArgument(h)) v.push_back(std::move(x));
+  for (mxArray* h : hs) appendArgument(h, v);
   return v;
 }
 

@@ -59,13 +59,15 @@ std::vector<Value> callFevalForm(mxFunctionPtr fn, int nargout, const std::vecto
       for (mxArray* h : out) destroyHandle(h);
     }
   } h;
+  h.in.reserve(args.size());
   for (const Value& v : args) h.in.push_back(newHandle(v, false));
   h.out.assign(static_cast<std::size_t>(nargout > 0 ? nargout : 1), nullptr);
   fn(nargout, h.out.data(), static_cast<int>(h.in.size()), h.in.data());
   std::vector<Value> results;
+  results.reserve(h.out.size());
   for (mxArray* o : h.out) {
     if (!o) break;
-    results.push_back(o->v);
+    results.push_back(std::move(o->v));  // the handle is freed just below
   }
   return results;
 }
