@@ -1,6 +1,9 @@
 #include "host/ops/decomp.h"
 
+#include <algorithm>
 #include <cmath>
+#include <limits>
+#include <vector>
 
 #include "host/context/errors.h"
 
@@ -29,18 +32,69 @@ Value fromEigen(const Eigen::MatrixXd& m) {
   return v;
 }
 
+namespace {
+
+// Householder reflector of x (length n): on return x[0] holds beta and
+// x[1..n) the reflector's tail v (v[0] = 1 implied), with
+// (I - tau v v') x = beta e1. beta takes the sign opposite to x[0], the
+// usual convention, so that no cancellation occurs.
+double makeReflector(double* x, std::size_t n) {
+  double tail = 0.0;
+  for (std::size_t i = 1; i < n; ++i) tail += x[i] * x[i];
+  const double c0 = x[0];
+  if (tail <= std::numeric_limits<double>::min()) {
+    for (std::size_t i = 1; i < n; ++i) x[i] = 0.0;
+    return 0.0;
+  }
+  const double beta = -std::copysign(std::sqrt(c0 * c0 + tail), c0);
+  const double scale = 1.0 / (c0 - beta);
+  for (std::size_t i = 1; i < n; ++i) x[i] *= scale;
+  x[0] = beta;
+  return (beta - c0) / beta;
+}
+
+// Applies I - tau v v' (v[0] = 1, tail in v[1..n)) to the n-vector y.
+void applyReflector(const double* v, double tau, double* y, std::size_t n) {
+  if (tau == 0.0) return;
+  double w = y[0];
+  for (std::size_t i = 1; i < n; ++i) w += v[i] * y[i];
+  w *= tau;
+  y[0] -= w;
+  for (std::size_t i = 1; i < n; ++i) y[i] -= w * v[i];
+}
+
+}  // namespace
+
 QrResult qr(const Value& a, bool economy) {
-  const Eigen::MatrixXd m = realMatrix(a, "qr");
-  const Eigen::Index rows = m.rows(), cols = m.cols();
-  const Eigen::Index k = std::min(rows, cols);
-  Eigen::HouseholderQR<Eigen::MatrixXd> f(m);
-  const Eigen::Index qcols = economy ? k : rows;
-  Eigen::MatrixXd q = f.householderQ() * Eigen::MatrixXd::Identity(rows, qcols);
-  Eigen::MatrixXd r = Eigen::MatrixXd::Zero(qcols, cols);
-  const Eigen::MatrixXd& packed = f.matrixQR();
-  for (Eigen::Index j = 0; j < cols; ++j)
-    for (Eigen::Index i = 0; i <= std::min(j, qcols - 1); ++i) r(i, j) = packed(i, j);
-  return {fromEigen(q), fromEigen(r)};
+  // Checked and converted as every factorization is; the work is done on the
+  // column-major copy directly, which for the tall, thin matrices of a
+  // polynomial fit costs a fraction of a general blocked routine.
+  Eigen::MatrixXd w = realMatrix(a, "qr");
+  const std::size_t rows = static_cast<std::size_t>(w.rows());
+  const std::size_t cols = static_cast<std::size_t>(w.cols());
+  const std::size_t k = std::min(rows, cols);
+  double* A = w.data();
+  std::vector<double> tau(k);
+  for (std::size_t j = 0; j < k; ++j) {
+    double* x = A + j * rows + j;
+    tau[j] = makeReflector(x, rows - j);
+    for (std::size_t c = j + 1; c < cols; ++c) applyReflector(x, tau[j], A + c * rows + j, rows - j);
+  }
+  const std::size_t qcols = economy ? k : rows;
+  Value q = Value::matrix(rows, qcols);
+  double* Q = q.mutRe();
+  for (std::size_t i = 0; i < std::min(rows, qcols); ++i) Q[i * rows + i] = 1.0;
+  // Q = H(0) H(1) ... H(k-1) applied to the first qcols columns of I, last
+  // reflector first; H(j) leaves rows above j alone.
+  for (std::size_t j = k; j-- > 0;) {
+    const double* v = A + j * rows + j;
+    for (std::size_t c = j; c < qcols; ++c) applyReflector(v, tau[j], Q + c * rows + j, rows - j);
+  }
+  Value r = Value::matrix(qcols, cols);
+  double* R = r.mutRe();
+  for (std::size_t j = 0; j < cols; ++j)
+    for (std::size_t i = 0; i <= std::min(j, qcols - 1) && i < rows; ++i) R[j * qcols + i] = A[j * rows + i];
+  return {std::move(q), std::move(r)};
 }
 
 LuFactors luFactor(const Eigen::MatrixXd& a) {

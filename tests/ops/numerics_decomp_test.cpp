@@ -49,6 +49,31 @@ TEST_P(Factor, QrReconstructsFullAndEconomy) {
   }
 }
 
+TEST_P(Factor, QrFollowsTheHouseholderSignConvention) {
+  // R's diagonal has the sign opposite to the pivot it replaces, as a
+  // reference Householder factorization gives it; a column already zero
+  // below the diagonal is left alone.
+  const Value& a = GetParam().a;
+  const Eigen::MatrixXd m = realMatrix(a, "test");
+  Eigen::HouseholderQR<Eigen::MatrixXd> ref(m);
+  const QrResult f = qr(a, true);
+  const Eigen::MatrixXd r = realMatrix(f.r, "test");
+  for (Eigen::Index j = 0; j < r.cols(); ++j)
+    for (Eigen::Index i = 0; i <= std::min(j, r.rows() - 1); ++i)
+      EXPECT_NEAR(r(i, j), ref.matrixQR()(i, j), 1e-12 * std::max(1.0, m.norm()));
+}
+
+TEST(Qr, ZeroAndAlreadyTriangularColumns) {
+  for (const Value& a : {M({{0, 1}, {0, 2}, {0, 3}}), M({{5, 1}, {0, 2}, {0, 3}}), M({{-2}})}) {
+    const QrResult f = qr(a, true);
+    EXPECT_LT(relativeError(mtimes(f.q, f.r), a), 1e-12);
+    EXPECT_TRUE(upperTriangular(f.r));
+  }
+  const QrResult e = qr(Value::matrix(0, 3), true);
+  EXPECT_EQ(e.q.dims(), (Dims{0, 0}));
+  EXPECT_EQ(e.r.dims(), (Dims{0, 3}));
+}
+
 TEST_P(Factor, LuReconstructsWithAndWithoutPermutation) {
   const Value& a = GetParam().a;
   const LuResult two = lu(a, false);
