@@ -69,7 +69,7 @@ class HandleSet {
  private:
   static constexpr std::size_t kInline = 8;
   std::size_t n_ = 0;
-  mxArray* inline_[kInline];
+  mxArray* inline_[kInline] = {};
   std::vector<mxArray*> more_;
 };
 
