@@ -14,28 +14,17 @@ std::size_t g_live = 0;
 std::uint64_t g_serial = 1;
 
 // Freed handle storage kept for reuse: programs create and free handles at a
-// high rate, nearly all of one size.
+// high rate, nearly all of one size. Plain static storage, so that handles
+// freed during static destruction still find it.
 constexpr std::size_t kSpareMax = 4096;
-// Never destroyed, so that handles freed during static destruction still
-// find it.
-std::vector<void*>& spares() {
-  static auto* s = new std::vector<void*>;
-  return *s;
-}
+void* g_spare[kSpareMax];
+std::size_t g_spares = 0;
 
 }  // namespace
 
 mxArray* newHandle(Value v, bool temporary) {
-  auto& sp = spares();
-  void* mem;
-  if (sp.empty()) {
-    mem = ::operator new(sizeof(mxArray_tag));
-  } else {
-    mem = sp.back();
-    sp.pop_back();
-  }
-  auto* h = new (mem) mxArray_tag{std::move(v)};
-  h->temporary = temporary;
+  void* mem = g_spares ? g_spare[--g_spares] : ::operator new(sizeof(mxArray_tag));
+  auto* h = new (mem) mxArray_tag(std::move(v), temporary);
   h->serial = g_serial++;
   h->prev = g_tail;
   if (g_tail) g_tail->next = h; else g_head = h;
@@ -50,9 +39,8 @@ void destroyHandle(mxArray* a) {
   if (a->next) a->next->prev = a->prev; else g_tail = a->prev;
   --g_live;
   a->~mxArray_tag();
-  auto& sp = spares();
-  if (sp.size() < kSpareMax)
-    sp.push_back(a);
+  if (g_spares < kSpareMax)
+    g_spare[g_spares++] = a;
   else
     ::operator delete(a);
 }

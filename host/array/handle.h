@@ -9,6 +9,7 @@
 #include "host/array/value.h"
 
 struct mxArray_tag {
+  mxArray_tag(kh::Value&& value, bool temp) : v(std::move(value)), temporary(temp) {}
   kh::Value v;
   bool temporary = false;  // a temporary is consumed by the call it is passed to
   bool list = false;       // a comma-separated list (see host/capi/cs_list.h)

@@ -12,6 +12,7 @@ std::size_t numelOf(const Dims& d) {
 }
 
 Dims normalizeDims(Dims d) {
+  if (d.size() == 2) return d;
   while (d.size() < 2) d.push_back(d.empty() ? 0 : 1);
   while (d.size() > 2 && d.back() == 1) d.pop_back();
   return d;
@@ -140,7 +141,7 @@ void Value::reshape(Dims d) {
 
 
 const Value::Payload& Value::nothing() {
-  static const Payload none;
+  static const Payload none{};
   return none;
 }
 

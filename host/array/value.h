@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "host/array/dims.h"
+#include "host/array/doubles.h"
 #include "runtime/mx_types.h"
 
 namespace kh {
@@ -130,7 +131,11 @@ class Value {
 // Element storage; accessors below are inline because every operation's
 // inner loop goes through them.
 struct Value::Payload {
-  std::vector<double> re, im;
+  // User-provided, so that making a payload does not first clear all of it
+  // (the inline element buffer included).
+  Payload() {}
+  Doubles re;
+  std::vector<double> im;
   std::vector<char16_t> ch;
   std::vector<Value> elems;  // cells, or struct fields: elem * nfields + f
   std::vector<std::string> fields;

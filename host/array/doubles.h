@@ -1,0 +1,77 @@
+// Element storage of a real or imaginary part: a vector of doubles that keeps
+// up to kInline elements inside itself. Most arrays a program makes are
+// small (sizes, coefficients, small blocks), and this way their data needs
+// no allocation of its own.
+#pragma once
+
+#include <algorithm>
+#include <cstddef>
+#include <memory>
+
+namespace kh {
+
+class Doubles {
+ public:
+  static constexpr std::size_t kInline = 16;
+
+  Doubles() {}  // the inline buffer is left as it is: n_ says what is valid
+  Doubles(const Doubles& o) { copyFrom(o); }
+  Doubles& operator=(const Doubles& o) {
+    if (this != &o) {
+      clear();
+      copyFrom(o);
+    }
+    return *this;
+  }
+  Doubles(Doubles&& o) noexcept { take(o); }
+  Doubles& operator=(Doubles&& o) noexcept {
+    if (this != &o) take(o);
+    return *this;
+  }
+  ~Doubles() = default;
+
+  // n elements, each v (replaces the contents).
+  void assign(std::size_t n, double v) {
+    clear();
+    double* d = reserveFresh(n);
+    std::fill(d, d + n, v);
+    n_ = n;
+  }
+  void clear() {
+    heap_.reset();
+    n_ = 0;
+  }
+
+  std::size_t size() const { return n_; }
+  bool empty() const { return n_ == 0; }
+  double* data() { return n_ == 0 ? nullptr : (heap_ ? heap_.get() : small_); }
+  const double* data() const { return n_ == 0 ? nullptr : (heap_ ? heap_.get() : small_); }
+  double& operator[](std::size_t i) { return data()[i]; }
+  double operator[](std::size_t i) const { return data()[i]; }
+  const double* begin() const { return data(); }
+  const double* end() const { return data() + n_; }
+
+ private:
+  double* reserveFresh(std::size_t n) {
+    if (n <= kInline) return small_;
+    heap_.reset(new double[n]);
+    return heap_.get();
+  }
+  void take(Doubles& o) {
+    heap_ = std::move(o.heap_);
+    if (!heap_) std::copy(o.small_, o.small_ + o.n_, small_);
+    n_ = o.n_;
+    o.n_ = 0;
+  }
+  void copyFrom(const Doubles& o) {
+    double* d = reserveFresh(o.n_);
+    std::copy(o.begin(), o.end(), d);
+    n_ = o.n_;
+  }
+
+  std::size_t n_ = 0;
+  std::unique_ptr<double[]> heap_;
+  double small_[kInline];
+};
+
+}  // namespace kh
