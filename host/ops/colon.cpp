@@ -1,6 +1,7 @@
 #include "host/ops/colon.h"
 
 #include <cmath>
+#include <cstdint>
 
 #include "host/context/errors.h"
 #include "host/ops/convert.h"
@@ -19,7 +20,9 @@ Value colonRange(double a, double s, double b) {
   const auto count = static_cast<std::size_t>(n);
   Value r = Value::numeric({1, count});
   double* z = r.mutRe();
-  for (std::size_t k = 0; k < count; ++k) z[k] = a + static_cast<double>(k) * s;
+  // count is below 2^31: a 32-bit counter converts to double in vector registers.
+  const auto m = static_cast<std::int32_t>(count);
+  for (std::int32_t k = 0; k < m; ++k) z[k] = a + static_cast<double>(k) * s;
   return r;
 }
 

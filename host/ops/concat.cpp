@@ -1,5 +1,7 @@
 #include "host/ops/concat.h"
 
+#include <algorithm>
+
 #include "host/context/errors.h"
 #include "host/ops/convert.h"
 #include "host/ops/messages.h"
@@ -105,11 +107,35 @@ Value concat(const std::vector<Value>& all, std::size_t dim) {
   std::size_t inner = 1, outer = 1;
   for (std::size_t j = 0; j < dim; ++j) inner *= out[j];
   for (std::size_t j = dim + 1; j < nd; ++j) outer *= out[j];
+  // Each part holds `outer` blocks of inner*len contiguous elements.
+  const bool blocks = r.isDouble() || r.isChar();
+  bool anyComplex = false;
+  for (const auto& p : conv) anyComplex |= p.isComplex();
+  // (The imaginary part first: making a value complex can move its real part.)
+  double* zi = r.isDouble() && r.numel() && anyComplex ? r.mutIm() : nullptr;
+  double* zr = r.isDouble() && r.numel() ? r.mutRe() : nullptr;
+  char16_t* zc = r.isChar() && r.numel() ? r.mutChr() : nullptr;
   std::size_t offset = 0;
   for (const auto& p : conv) {
     Dims d = p.dims();
     d.resize(nd, 1);
     const std::size_t len = d[dim];
+    const std::size_t block = inner * len;
+    if (blocks) {
+      if (block != 0) {
+        for (std::size_t o = 0; o < outer; ++o) {
+          const std::size_t from = o * block, to = offset * inner + o * inner * out[dim];
+          if (zr) {
+            std::copy(p.re() + from, p.re() + from + block, zr + to);
+            if (p.isComplex()) std::copy(p.im() + from, p.im() + from + block, zi + to);
+          } else {
+            std::copy(p.chr() + from, p.chr() + from + block, zc + to);
+          }
+        }
+      }
+      offset += len;
+      continue;
+    }
     for (std::size_t o = 0; o < outer; ++o)
       for (std::size_t l = 0; l < len; ++l)
         for (std::size_t i = 0; i < inner; ++i)

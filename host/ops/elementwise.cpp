@@ -53,9 +53,35 @@ void forPairs(const Value& a, const Value& b, std::size_t n, F&& f) {
   for (std::size_t i = 0; i < n; ++i) f(i, sa ? 0 : i, sb ? 0 : i);
 }
 
+// z[k] = f(x[k], y[k]) over n elements, x or y being one element repeated
+// when sx / sy say so. Each case is its own loop so that it vectorizes.
+template <typename T, typename F>
+void realPairs(const double* x, bool sx, const double* y, bool sy, T* z, std::size_t n, F f) {
+  if (sx && !sy) {
+    const double a = x[0];
+    for (std::size_t k = 0; k < n; ++k) z[k] = f(a, y[k]);
+  } else if (sy && !sx) {
+    const double b = y[0];
+    for (std::size_t k = 0; k < n; ++k) z[k] = f(x[k], b);
+  } else if (sx && sy) {
+    const double a = x[0], b = y[0];
+    for (std::size_t k = 0; k < n; ++k) z[k] = f(a, b);
+  } else {
+    for (std::size_t k = 0; k < n; ++k) z[k] = f(x[k], y[k]);
+  }
+}
+
 Value asLogical(Value r) {
   r.setLogical(true);
   return r;
+}
+
+// The operand as numbers: v itself when it is double, else its conversion
+// kept in `store`.
+const Value& numericOperand(const Value& v, Value& store, const char* op) {
+  if (v.isDouble()) return v;
+  store = toNumeric(v, op);
+  return store;
 }
 
 }  // namespace
@@ -68,7 +94,9 @@ Dims broadcastDims(const Value& a, const Value& b) {
 }
 
 Value binary(BinOp op, const Value& a0, const Value& b0) {
-  const Value a = toNumeric(a0, binName(op)), b = toNumeric(b0, binName(op));
+  Value sa, sb;
+  const Value& a = numericOperand(a0, sa, binName(op));
+  const Value& b = numericOperand(b0, sb, binName(op));
   const Dims d = broadcastDims(a, b);
   const std::size_t n = numelOf(d);
   bool complex = a.isComplex() || b.isComplex();
@@ -83,33 +111,32 @@ Value binary(BinOp op, const Value& a0, const Value& b0) {
   if (n == 0) return r;
   if (!complex) {
     const double *x = a.re(), *y = b.re();
+    const bool s1 = a.numel() == 1, s2 = b.numel() == 1;
     double* z = r.mutRe();
-    forPairs(a, b, n, [&](std::size_t k, std::size_t i, std::size_t j) {
-      switch (op) {
-        case BinOp::Plus:
-          z[k] = x[i] + y[j];
-          break;
-        case BinOp::Minus:
-          z[k] = x[i] - y[j];
-          break;
-        case BinOp::Times:
-          z[k] = x[i] * y[j];
-          break;
-        case BinOp::Rdivide:
-          z[k] = x[i] / y[j];
-          break;
-        case BinOp::Ldivide:
-          z[k] = y[j] / x[i];
-          break;
-        case BinOp::Power:
-          z[k] = realPow(x[i], y[j]);
-          break;
-      }
-    });
+    switch (op) {
+      case BinOp::Plus:
+        realPairs(x, s1, y, s2, z, n, [](double u, double v) { return u + v; });
+        break;
+      case BinOp::Minus:
+        realPairs(x, s1, y, s2, z, n, [](double u, double v) { return u - v; });
+        break;
+      case BinOp::Times:
+        realPairs(x, s1, y, s2, z, n, [](double u, double v) { return u * v; });
+        break;
+      case BinOp::Rdivide:
+        realPairs(x, s1, y, s2, z, n, [](double u, double v) { return u / v; });
+        break;
+      case BinOp::Ldivide:
+        realPairs(x, s1, y, s2, z, n, [](double u, double v) { return v / u; });
+        break;
+      case BinOp::Power:
+        realPairs(x, s1, y, s2, z, n, realPow);
+        break;
+    }
     return r;
   }
-  double* zr = r.mutRe();
   double* zi = r.mutIm();
+  double* zr = r.mutRe();
   forPairs(a, b, n, [&](std::size_t k, std::size_t i, std::size_t j) {
     const cplx x = a.cat(i), y = b.cat(j);
     cplx z;
@@ -141,37 +168,45 @@ Value binary(BinOp op, const Value& a0, const Value& b0) {
 }
 
 Value compare(CmpOp op, const Value& a0, const Value& b0) {
-  const Value a = toNumeric(a0, "comparison"), b = toNumeric(b0, "comparison");
+  Value sa, sb;
+  const Value& a = numericOperand(a0, sa, "comparison");
+  const Value& b = numericOperand(b0, sb, "comparison");
   const Dims d = broadcastDims(a, b);
   const std::size_t n = numelOf(d);
   Value r = Value::numeric(d);
+  if (n == 0) return asLogical(r);
   double* z = r.mutRe();
   const bool complex = a.isComplex() || b.isComplex();
-  forPairs(a, b, n, [&](std::size_t k, std::size_t i, std::size_t j) {
-    const double x = a.re()[i], y = b.re()[j];
-    bool t = false;
-    switch (op) {
-      case CmpOp::Eq:
-        t = complex ? a.cat(i) == b.cat(j) : x == y;
-        break;
-      case CmpOp::Ne:
-        t = complex ? a.cat(i) != b.cat(j) : x != y;
-        break;
-      case CmpOp::Lt:
-        t = x < y;
-        break;
-      case CmpOp::Le:
-        t = x <= y;
-        break;
-      case CmpOp::Gt:
-        t = x > y;
-        break;
-      case CmpOp::Ge:
-        t = x >= y;
-        break;
-    }
-    z[k] = t ? 1.0 : 0.0;
-  });
+  if (complex && (op == CmpOp::Eq || op == CmpOp::Ne)) {
+    const bool eq = op == CmpOp::Eq;
+    forPairs(a, b, n, [&](std::size_t k, std::size_t i, std::size_t j) {
+      z[k] = ((a.cat(i) == b.cat(j)) == eq) ? 1.0 : 0.0;
+    });
+    return asLogical(r);
+  }
+  // Ordering comparisons look at the real parts only.
+  const double *x = a.re(), *y = b.re();
+  const bool s1 = a.numel() == 1, s2 = b.numel() == 1;
+  switch (op) {
+    case CmpOp::Eq:
+      realPairs(x, s1, y, s2, z, n, [](double u, double v) { return u == v ? 1.0 : 0.0; });
+      break;
+    case CmpOp::Ne:
+      realPairs(x, s1, y, s2, z, n, [](double u, double v) { return u != v ? 1.0 : 0.0; });
+      break;
+    case CmpOp::Lt:
+      realPairs(x, s1, y, s2, z, n, [](double u, double v) { return u < v ? 1.0 : 0.0; });
+      break;
+    case CmpOp::Le:
+      realPairs(x, s1, y, s2, z, n, [](double u, double v) { return u <= v ? 1.0 : 0.0; });
+      break;
+    case CmpOp::Gt:
+      realPairs(x, s1, y, s2, z, n, [](double u, double v) { return u > v ? 1.0 : 0.0; });
+      break;
+    case CmpOp::Ge:
+      realPairs(x, s1, y, s2, z, n, [](double u, double v) { return u >= v ? 1.0 : 0.0; });
+      break;
+  }
   return asLogical(r);
 }
 
@@ -183,11 +218,26 @@ bool nonzero(const Value& v, std::size_t i) {
 }
 
 Value logicalBinary(const Value& a0, const Value& b0, bool isAnd) {
-  const Value a = toNumeric(a0, isAnd ? "and" : "or"), b = toNumeric(b0, isAnd ? "and" : "or");
+  Value sa, sb;
+  const Value& a = numericOperand(a0, sa, isAnd ? "and" : "or");
+  const Value& b = numericOperand(b0, sb, isAnd ? "and" : "or");
   const Dims d = broadcastDims(a, b);
   Value r = Value::numeric(d);
+  const std::size_t n = r.numel();
+  if (n == 0) return asLogical(r);
   double* z = r.mutRe();
-  forPairs(a, b, r.numel(), [&](std::size_t k, std::size_t i, std::size_t j) {
+  if (!a.isComplex() && !b.isComplex()) {
+    const double *x = a.re(), *y = b.re();
+    const bool s1 = a.numel() == 1, s2 = b.numel() == 1;
+    if (isAnd)
+      realPairs(x, s1, y, s2, z, n,
+                [](double u, double v) { return (u != 0.0 && v != 0.0) ? 1.0 : 0.0; });
+    else
+      realPairs(x, s1, y, s2, z, n,
+                [](double u, double v) { return (u != 0.0 || v != 0.0) ? 1.0 : 0.0; });
+    return asLogical(r);
+  }
+  forPairs(a, b, n, [&](std::size_t k, std::size_t i, std::size_t j) {
     const bool x = nonzero(a, i), y = nonzero(b, j);
     z[k] = (isAnd ? (x && y) : (x || y)) ? 1.0 : 0.0;
   });
@@ -200,21 +250,35 @@ Value logicalAnd(const Value& a, const Value& b) { return logicalBinary(a, b, tr
 Value logicalOr(const Value& a, const Value& b) { return logicalBinary(a, b, false); }
 
 Value logicalNot(const Value& a0) {
-  const Value a = toNumeric(a0, "not");
+  Value sa;
+  const Value& a = numericOperand(a0, sa, "not");
   Value r = Value::numeric(a.dims());
+  const std::size_t n = a.numel();
+  if (n == 0) return asLogical(r);
   double* z = r.mutRe();
-  for (std::size_t i = 0; i < a.numel(); ++i) z[i] = nonzero(a, i) ? 0.0 : 1.0;
+  const double* x = a.re();
+  if (a.isComplex()) {
+    const double* y = a.im();
+    for (std::size_t i = 0; i < n; ++i) z[i] = (x[i] != 0.0 || y[i] != 0.0) ? 0.0 : 1.0;
+  } else {
+    for (std::size_t i = 0; i < n; ++i) z[i] = x[i] != 0.0 ? 0.0 : 1.0;
+  }
   return asLogical(r);
 }
 
 Value uminus(const Value& a0) {
-  Value r = toNumeric(a0, "uminus");
-  r.setLogical(false);
+  Value sa;
+  const Value& a = numericOperand(a0, sa, "uminus");
+  const std::size_t n = a.numel();
+  Value r = Value::numeric(a.dims(), a.isComplex());
+  if (n == 0) return r;
+  const double* x = a.re();
   double* z = r.mutRe();
-  for (std::size_t i = 0; i < r.numel(); ++i) z[i] = -z[i];
-  if (r.isComplex()) {
+  for (std::size_t i = 0; i < n; ++i) z[i] = -x[i];
+  if (a.isComplex()) {
+    const double* y = a.im();
     double* w = r.mutIm();
-    for (std::size_t i = 0; i < r.numel(); ++i) w[i] = -w[i];
+    for (std::size_t i = 0; i < n; ++i) w[i] = -y[i];
   }
   return r;
 }
@@ -277,15 +341,18 @@ double realSign(double x) {
 // Applies a real function to the real and imaginary parts separately.
 template <typename F>
 Value partwise(const Value& a, F f) {
-  Value r = a;
-  r.setLogical(false);
-  double* z = r.mutRe();
-  for (std::size_t i = 0; i < r.numel(); ++i) z[i] = f(z[i]);
-  if (r.isComplex()) {
+  const std::size_t n = a.numel();
+  Value r = Value::numeric(a.dims(), a.isComplex());
+  if (n == 0) return r;
+  if (a.isComplex()) {
+    const double* y = a.im();
     double* w = r.mutIm();
-    for (std::size_t i = 0; i < r.numel(); ++i) w[i] = f(w[i]);
-    r.dropZeroImag();
+    for (std::size_t i = 0; i < n; ++i) w[i] = f(y[i]);
   }
+  const double* x = a.re();
+  double* z = r.mutRe();
+  for (std::size_t i = 0; i < n; ++i) z[i] = f(x[i]);
+  r.dropZeroImag();
   return r;
 }
 
@@ -341,7 +408,8 @@ Value finitePredicate(const Value& a) {
 }  // namespace
 
 Value unary(UnaryFn fn, const Value& a0) {
-  const Value a = toNumeric(a0, unaryName(fn));
+  Value store;
+  const Value& a = numericOperand(a0, store, unaryName(fn));
   switch (fn) {
     case UnaryFn::Abs:
       if (!a.isComplex()) return partwise(a, [](double x) { return std::fabs(x); });
@@ -428,7 +496,9 @@ Value unary(UnaryFn fn, const Value& a0) {
 }
 
 Value rem(const Value& a0, const Value& b0) {
-  const Value a = toNumeric(a0, "rem"), b = toNumeric(b0, "rem");
+  Value sa, sb;
+  const Value& a = numericOperand(a0, sa, "rem");
+  const Value& b = numericOperand(b0, sb, "rem");
   if (a.isComplex() || b.isComplex()) raise("Arguments to rem must be real.");
   const Dims d = broadcastDims(a, b);
   Value r = Value::numeric(d);

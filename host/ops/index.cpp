@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 
 #include "host/context/errors.h"
 #include "host/ops/convert.h"
@@ -10,54 +11,161 @@
 namespace kh {
 namespace {
 
-// One subscript resolved against the extent of its dimension.
+// One subscript resolved against the extent of its dimension: the 0-based
+// positions it takes, kept as an arithmetic progression (first, first+step,
+// ...) when they form one, else as a list.
 struct IndexList {
   bool colon = false;
-  std::vector<std::size_t> idx;  // 0-based positions
+  bool range = false;
+  std::size_t first = 0;
+  std::ptrdiff_t step = 1;
+  std::size_t count = 0;
+  std::vector<std::size_t> idx;  // the positions when not a range
+  // Or, instead of idx, the subscript's own (checked, 1-based) numbers,
+  // which outlive the list.
+  const double* src = nullptr;
+  std::size_t srcCount = 0;
   Dims shape;                    // shape of the subscript itself
   std::size_t max = 0;           // largest 1-based position, 0 when none
+
+  std::size_t size() const { return range ? count : src ? srcCount : idx.size(); }
+  std::size_t operator[](std::size_t i) const {
+    if (range) return first + static_cast<std::size_t>(static_cast<std::ptrdiff_t>(i) * step);
+    return src ? static_cast<std::size_t>(src[i]) - 1 : idx[i];
+  }
+  // Positions 0 .. n-1 in order.
+  void setAll(std::size_t n) {
+    range = true;
+    first = 0;
+    step = 1;
+    count = n;
+    idx.clear();
+    max = n;
+  }
+  // The positions written out as a list.
+  void materialize() {
+    if (!range && !src) return;
+    std::vector<std::size_t> list(size());
+    for (std::size_t i = 0; i < list.size(); ++i) list[i] = (*this)[i];
+    idx = std::move(list);
+    range = false;
+    src = nullptr;
+  }
 };
+
+constexpr double kMaxIndex = 4294967295.0;
+
+[[noreturn]] void badIndex(double v) {
+  if (std::isnan(v) || v != std::floor(v)) raise(msg::kIndexNotInteger);
+  if (v < 1) raise(msg::kIndexNotPositive);
+  raise("Maximum variable size allowed by the program is exceeded.");
+}
+
+// A whole number from 1 to kMaxIndex (the conversion is exact in that range).
+bool validIndex(double v) {
+  return v >= 1 && v <= kMaxIndex && static_cast<double>(static_cast<std::uint64_t>(v)) == v;
+}
+
+// Resolves numeric positions (1-based doubles) into L; when `keep` the list
+// refers to v itself, which must then outlive it.
+void resolveNumbers(const double* v, std::size_t n, IndexList& L, bool keep) {
+  if (n == 0) {
+    L.range = true;
+    return;
+  }
+  // Most subscripts are ranges such as 1:n or n:-1:1: when every element
+  // continues the progression of the first two and the ends are valid whole
+  // numbers with a whole step, every element is valid.
+  const double v0 = v[0], d = n > 1 ? v[1] - v[0] : 0.0;
+  bool progression =
+      n < (std::size_t{1} << 31) && validIndex(v0) && validIndex(v[n - 1]) && d == std::floor(d);
+  if (progression) {
+    // Whole numbers below 2^53: v0 + i * d is exact, and so is the test.
+    // (Counted through a double mask, a form the compiler vectorizes.)
+    const auto m = static_cast<std::int32_t>(n);
+    std::int64_t off = 0;
+    for (std::int32_t i = 2; i < m; ++i) {
+      const double miss = v[i] != v0 + static_cast<double>(i) * d ? 1.0 : 0.0;
+      off += static_cast<std::int64_t>(miss);
+    }
+    progression = off == 0;
+  }
+  if (progression) {
+    L.range = true;
+    L.first = static_cast<std::size_t>(v0) - 1;
+    L.step = static_cast<std::ptrdiff_t>(d);
+    L.count = n;
+    L.max = static_cast<std::size_t>(std::max(v0, v[n - 1]));
+    return;
+  }
+  // Check every element without branching: a whole number from 1 to
+  // kMaxIndex is unchanged by adding and removing 2^52 (which rounds away
+  // any fraction); NaN fails every comparison.
+  bool ok = true;
+  double top = 0;
+  for (std::size_t i = 0; i < n; ++i) {
+    const double x = v[i];
+    ok &= (x >= 1.0) & (x <= kMaxIndex) & ((x + 0x1p52) - 0x1p52 == x);
+    top = x > top ? x : top;
+  }
+  if (!ok) {
+    for (std::size_t i = 0; i < n; ++i)
+      if (!validIndex(v[i])) badIndex(v[i]);
+  }
+  L.max = static_cast<std::size_t>(top);
+  if (keep) {
+    L.src = v;
+    L.srcCount = n;
+    return;
+  }
+  L.idx.resize(n);
+  for (std::size_t i = 0; i < n; ++i) L.idx[i] = static_cast<std::size_t>(v[i]) - 1;
+}
 
 IndexList resolve(const Value& s, std::size_t extent) {
   IndexList L;
   if (isColonIndex(s)) {
     L.colon = true;
-    L.idx.resize(extent);
-    for (std::size_t i = 0; i < extent; ++i) L.idx[i] = i;
+    L.setAll(extent);
     L.shape = {extent, 1};
-    L.max = extent;
     return L;
   }
   if (!isNumericLike(s)) raise(msg::kIndexNotInteger);
   if (s.isLogical()) {
     const double* m = s.re();
-    for (std::size_t i = 0; i < s.numel(); ++i)
-      if (m[i] != 0.0) L.idx.push_back(i);
+    const std::size_t n = s.numel();
+    std::size_t nz = 0;
+    for (std::size_t i = 0; i < n; ++i) nz += m[i] != 0.0;
+    if (nz == n) {
+      L.setAll(n);  // every position, in order
+    } else {
+      L.idx.resize(nz);
+      std::size_t k = 0;
+      for (std::size_t i = 0; i < n; ++i)
+        if (m[i] != 0.0) L.idx[k++] = i;
+      L.max = nz ? L.idx.back() + 1 : 0;
+    }
     const bool row = s.ndims() == 2 && s.rows() == 1;
-    L.shape = s.isEmpty() ? s.dims() : (row ? Dims{1, L.idx.size()} : Dims{L.idx.size(), 1});
-    L.max = L.idx.empty() ? 0 : L.idx.back() + 1;
+    L.shape = s.isEmpty() ? s.dims() : (row ? Dims{1, nz} : Dims{nz, 1});
     return L;
   }
-  const Value n = toNumeric(s, "index");
-  L.idx.resize(n.numel());
-  for (std::size_t i = 0; i < n.numel(); ++i) {
-    const double v = n.at(i);
-    if (std::isnan(v) || v != std::floor(v)) raise(msg::kIndexNotInteger);
-    if (v < 1) raise(msg::kIndexNotPositive);
-    if (v > 4294967295.0) raise("Maximum variable size allowed by the program is exceeded.");
-    L.idx[i] = static_cast<std::size_t>(v) - 1;
-    L.max = std::max(L.max, L.idx[i] + 1);
+  if (s.isDouble()) {
+    resolveNumbers(s.re(), s.numel(), L, true);
+  } else {
+    const Value n = toNumeric(s, "index");
+    resolveNumbers(n.re(), n.numel(), L, false);
   }
-  L.shape = n.dims();
+  L.shape = s.dims();
   return L;
 }
 
 // Whether a subscript list takes positions 1 .. extent in order.
 bool isIdentity(const IndexList& l, std::size_t extent) {
   if (l.colon) return true;
-  if (l.idx.size() != extent) return false;
+  if (l.size() != extent) return false;
+  if (l.range) return extent <= 1 || (l.first == 0 && l.step == 1);
   for (std::size_t i = 0; i < extent; ++i)
-    if (l.idx[i] != i) return false;
+    if (l[i] != i) return false;
   return true;
 }
 
@@ -79,37 +187,75 @@ template <typename F>
 void forEachPosition(const std::vector<IndexList>& L, const Dims& d, F&& f) {
   const std::size_t k = L.size();
   std::size_t total = 1;
-  for (const auto& l : L) total *= l.idx.size();
+  for (const auto& l : L) total *= l.size();
   if (total == 0) return;
   std::vector<std::size_t> stride(k, 1), pos(k, 0);
   for (std::size_t j = 1; j < k; ++j) stride[j] = stride[j - 1] * d[j - 1];
-  for (std::size_t n = 0; n < total; ++n) {
-    std::size_t lin = 0;
-    for (std::size_t j = 0; j < k; ++j) lin += L[j].idx[pos[j]] * stride[j];
-    f(n, lin);
-    for (std::size_t j = 0; j < k; ++j) {
-      if (++pos[j] < L[j].idx.size()) break;
+  const IndexList& L0 = L[0];
+  const std::size_t n0 = L0.size();
+  for (std::size_t n = 0; n < total; n += n0) {
+    // The first subscript varies fastest: one run of it per combination of
+    // the others.
+    std::size_t base = 0;
+    for (std::size_t j = 1; j < k; ++j) base += L[j][pos[j]] * stride[j];
+    for (std::size_t i = 0; i < n0; ++i) f(n + i, base + L0[i]);
+    for (std::size_t j = 1; j < k; ++j) {
+      if (++pos[j] < L[j].size()) break;
       pos[j] = 0;
     }
   }
 }
 
-Value gather(const Value& a, const std::vector<std::size_t>& lin, Dims out) {
+// The positions of a list, or of several lists combined in column order.
+std::vector<std::size_t> positions(const std::vector<IndexList>& L, const Dims& d) {
+  std::vector<std::size_t> lin;
+  std::size_t total = 1;
+  for (const auto& l : L) total *= l.size();
+  lin.reserve(total);
+  forEachPosition(L, d, [&](std::size_t, std::size_t p) { lin.push_back(p); });
+  return lin;
+}
+
+// Copies the elements of src at the positions in L (a range or a list) to dst.
+template <typename T>
+void pick(const T* src, const IndexList& L, T* dst) {
+  const std::size_t n = L.size();
+  if (L.src) {
+    const double* p = L.src;
+    for (std::size_t k = 0; k < n; ++k) dst[k] = src[static_cast<std::size_t>(p[k]) - 1];
+  } else if (!L.range) {
+    for (std::size_t k = 0; k < n; ++k) dst[k] = src[L.idx[k]];
+  } else if (L.step == 1) {
+    std::copy(src + L.first, src + L.first + n, dst);
+  } else {
+    const T* p = src + L.first;
+    const std::ptrdiff_t st = L.step;
+    for (std::size_t k = 0; k < n; ++k) dst[k] = p[static_cast<std::ptrdiff_t>(k) * st];
+  }
+}
+
+Value gather(const Value& a, const IndexList& L, Dims out) {
   const Value& src = a.isPlaceholder() ? Value::empty() : a;
   Value r = blankLike(src, std::move(out));
+  const std::size_t n = L.size();
+  if (n == 0) return r;
   if (src.isDouble()) {
-    const double* x = src.re();
-    double* z = r.mutRe();
-    for (std::size_t k = 0; k < lin.size(); ++k) z[k] = x[lin[k]];
-    if (src.isComplex()) {
-      const double* xi = src.im();
-      double* zi = r.mutIm();
-      for (std::size_t k = 0; k < lin.size(); ++k) zi[k] = xi[lin[k]];
-    }
+    if (src.isComplex()) pick(src.im(), L, r.mutIm());
+    pick(src.re(), L, r.mutRe());
     return r;
   }
-  for (std::size_t k = 0; k < lin.size(); ++k) copyElement(r, k, src, lin[k]);
+  if (src.isChar()) {
+    pick(src.chr(), L, r.mutChr());
+    return r;
+  }
+  for (std::size_t k = 0; k < n; ++k) copyElement(r, k, src, L[k]);
   return r;
+}
+
+Value gather(const Value& a, std::vector<std::size_t> lin, Dims out) {
+  IndexList L;
+  L.idx = std::move(lin);
+  return gather(a, L, std::move(out));
 }
 
 bool isEmpty2d(const Dims& d) { return d.size() == 2 && numelOf(d) == 0; }
@@ -142,11 +288,59 @@ void finishNumeric(Value& t, bool rhsLogical) {
   t.dropZeroImag();
 }
 
+// Writes rhs (one element, or one per position) into double t at the
+// positions in L; t is complex afterwards when rhs is.
+void storeDoubles(Value& t, const IndexList& L, const Value& rhs) {
+  const std::size_t n = L.size();
+  const bool scalar = rhs.numel() == 1;
+  const bool cplx = rhs.isComplex();
+  double* zi = cplx || t.isComplex() ? t.mutIm() : nullptr;
+  double* zr = t.mutRe();
+  const double* xr = rhs.re();
+  const double* xi = rhs.im();
+  if (scalar) {
+    const double v = xr[0], w = cplx ? xi[0] : 0.0;
+    for (std::size_t k = 0; k < n; ++k) zr[L[k]] = v;
+    if (zi)
+      for (std::size_t k = 0; k < n; ++k) zi[L[k]] = w;
+    return;
+  }
+  if (L.range && L.step == 1) {
+    std::copy(xr, xr + n, zr + L.first);
+    if (zi) {
+      if (cplx)
+        std::copy(xi, xi + n, zi + L.first);
+      else
+        std::fill(zi + L.first, zi + L.first + n, 0.0);
+    }
+    return;
+  }
+  for (std::size_t k = 0; k < n; ++k) zr[L[k]] = xr[k];
+  if (zi)
+    for (std::size_t k = 0; k < n; ++k) zi[L[k]] = cplx ? xi[k] : 0.0;
+}
+
+// A copy of t's elements in a blank value of dimensions nd, element i of t
+// going to position i (the leading part of a grown vector).
+Value grownLinear(const Value& t, Dims nd) {
+  Value g = blankLike(t, std::move(nd));
+  const std::size_t n = t.numel();
+  if (n == 0) return g;
+  if (t.isDouble()) {
+    if (t.isComplex()) std::copy(t.im(), t.im() + n, g.mutIm());
+    std::copy(t.re(), t.re() + n, g.mutRe());
+    return g;
+  }
+  for (std::size_t i = 0; i < n; ++i) copyElement(g, i, t, i);
+  return g;
+}
+
 void assignLinear(Value& t, const Value& s, const Value& rhs) {
   const std::size_t n = t.numel();
   const IndexList L = resolve(s, n);
-  if (rhs.numel() != 1 && rhs.numel() != L.idx.size()) raise(msg::kAssignCount);
-  if (L.idx.empty()) return;
+  const std::size_t count = L.size();
+  if (rhs.numel() != 1 && rhs.numel() != count) raise(msg::kAssignCount);
+  if (count == 0) return;
   if (L.max > n) {
     Dims nd;
     if (n == 0 || (t.ndims() == 2 && t.rows() == 1)) {
@@ -158,12 +352,14 @@ void assignLinear(Value& t, const Value& s, const Value& rhs) {
     } else {
       raise(msg::kCannotResize);
     }
-    Value g = blankLike(t, nd);
-    for (std::size_t i = 0; i < n; ++i) copyElement(g, i, t, i);
-    t = std::move(g);
+    t = grownLinear(t, std::move(nd));
+  }
+  if (t.isDouble() && rhs.isDouble()) {
+    storeDoubles(t, L, rhs);
+    return;
   }
   const bool scalar = rhs.numel() == 1;
-  for (std::size_t k = 0; k < L.idx.size(); ++k) copyElement(t, L.idx[k], rhs, scalar ? 0 : k);
+  for (std::size_t k = 0; k < count; ++k) copyElement(t, L[k], rhs, scalar ? 0 : k);
 }
 
 // Non-singleton dimensions, in order: the shape that must agree between the
@@ -195,20 +391,18 @@ void assignMulti(Value& t, const Subscripts& subs, const Value& rhs) {
     } else if (emptyColons.size() == 1) {
       std::size_t others = 1;
       for (std::size_t q = 0; q < k; ++q)
-        if (q != j) others *= L[q].idx.size();
+        if (q != j) others *= L[q].size();
       if (others == 0 || rhs.numel() % others) raise(msg::kAssignShape);
       extent = rhs.numel() / others;
     } else {
       extent = rhs.dim(j);
     }
     L[j].colon = true;
-    L[j].idx.resize(extent);
-    for (std::size_t i = 0; i < extent; ++i) L[j].idx[i] = i;
-    L[j].max = extent;
+    L[j].setAll(extent);
   }
   Dims counts(k), nd = fd;
   for (std::size_t j = 0; j < k; ++j) {
-    counts[j] = L[j].idx.size();
+    counts[j] = L[j].size();
     nd[j] = std::max(fd[j], L[j].max);
   }
   const std::size_t total = numelOf(counts);
@@ -255,9 +449,9 @@ Value indexRef(const Value& a, const Subscripts& subs) {
     if (!L.colon && a.isVector() && !a.isScalar()) {
       const bool indexIsVector =
           L.shape.size() == 2 && (L.shape[0] == 1 || L.shape[1] == 1 || numelOf(L.shape) == 0);
-      if (indexIsVector) out = a.rows() == 1 ? Dims{1, L.idx.size()} : Dims{L.idx.size(), 1};
+      if (indexIsVector) out = a.rows() == 1 ? Dims{1, L.size()} : Dims{L.size(), 1};
     }
-    return gather(a, L.idx, out);
+    return gather(a, L, out);
   }
   const std::size_t k = subs.size();
   const Dims fd = folded(a.dims(), k);
@@ -266,7 +460,7 @@ Value indexRef(const Value& a, const Subscripts& subs) {
   for (std::size_t j = 0; j < k; ++j) {
     L[j] = resolve(subs[j], fd[j]);
     if (L[j].max > fd[j]) raise(msg::kIndexExceeds);
-    out[j] = L[j].idx.size();
+    out[j] = L[j].size();
   }
   if (!a.isPlaceholder() && std::all_of(L.begin(), L.end(), [&](const IndexList& l) {
         return isIdentity(l, fd[&l - L.data()]);
@@ -276,10 +470,19 @@ Value indexRef(const Value& a, const Subscripts& subs) {
     r.reshape(out);
     return r;
   }
-  std::vector<std::size_t> lin;
-  lin.reserve(numelOf(out));
-  forEachPosition(L, fd, [&](std::size_t, std::size_t p) { lin.push_back(p); });
-  return gather(a, lin, out);
+  if (k == 2 && L[1].size() == 1) {
+    // One column (or page) of a: its positions form one list.
+    IndexList one = L[0];
+    const std::size_t base = L[1][0] * fd[0];
+    if (one.range) {
+      one.first += base;
+    } else {
+      one.materialize();
+      for (auto& p : one.idx) p += base;
+    }
+    return gather(a, one, out);
+  }
+  return gather(a, positions(L, fd), out);
 }
 
 void indexAssign(Value& a, const Subscripts& subs, const Value& rhs) {
@@ -291,14 +494,19 @@ void indexAssign(Value& a, const Subscripts& subs, const Value& rhs) {
     indexDelete(a, subs);
     return;
   }
-  Value t = prepareTarget(a, rhs);
+  // An existing array is written in place: every check of the assignment
+  // comes before its first write, so an error leaves it as it was. Copying it
+  // first would copy all its data whenever it is shared with the copy.
+  const bool replace = a.isPlaceholder() || (a.isDouble() && a.isEmpty() && !rhs.isDouble());
+  Value fresh = replace ? prepareTarget(a, rhs) : Value();
+  Value& t = replace ? fresh : a;
   const Value r = convertForAssign(t, rhs);
   if (subs.size() == 1)
     assignLinear(t, subs[0], r);
   else
     assignMulti(t, subs, r);
   finishNumeric(t, r.isLogical());
-  a = std::move(t);
+  if (replace) a = std::move(fresh);
 }
 
 void indexDelete(Value& a, const Subscripts& subs) {
@@ -311,9 +519,9 @@ void indexDelete(Value& a, const Subscripts& subs) {
     }
     const IndexList L = resolve(subs[0], n);
     if (L.max > n) raise(msg::kDeleteRange);
-    if (L.idx.empty()) return;
+    if (L.size() == 0) return;
     std::vector<bool> gone(n, false);
-    for (auto i : L.idx) gone[i] = true;
+    for (std::size_t q = 0; q < L.size(); ++q) gone[L[q]] = true;
     std::vector<std::size_t> keep;
     for (std::size_t i = 0; i < n; ++i)
       if (!gone[i]) keep.push_back(i);
@@ -331,7 +539,7 @@ void indexDelete(Value& a, const Subscripts& subs) {
     bool full = L[j].colon;
     if (!full) {
       std::vector<bool> seen(fd[j], false);
-      for (auto i : L[j].idx) seen[i] = true;
+      for (std::size_t q = 0; q < L[j].size(); ++q) seen[L[j][q]] = true;
       full = std::all_of(seen.begin(), seen.end(), [](bool b) { return b; });
     }
     if (!full) {
@@ -346,19 +554,17 @@ void indexDelete(Value& a, const Subscripts& subs) {
     a = blankLike(a, nd);
     return;
   }
-  if (L[which].idx.empty()) return;
+  if (L[which].size() == 0) return;
   std::vector<bool> gone(fd[which], false);
-  for (auto i : L[which].idx) gone[i] = true;
+  for (std::size_t q = 0; q < L[which].size(); ++q) gone[L[which][q]] = true;
   std::vector<IndexList> keepL(k);
-  for (std::size_t j = 0; j < k; ++j) keepL[j] = resolve(colonIndex(), fd[j]);
-  keepL[which].idx.clear();
+  for (std::size_t j = 0; j < k; ++j) keepL[j].setAll(fd[j]);
+  keepL[which].range = false;
   for (std::size_t i = 0; i < fd[which]; ++i)
     if (!gone[i]) keepL[which].idx.push_back(i);
   Dims nd = fd;
   nd[which] = keepL[which].idx.size();
-  std::vector<std::size_t> lin;
-  forEachPosition(keepL, fd, [&](std::size_t, std::size_t p) { lin.push_back(p); });
-  a = gather(a, lin, nd);
+  a = gather(a, positions(keepL, fd), nd);
 }
 
 std::vector<Value> braceRef(const Value& a, const Subscripts& subs) {

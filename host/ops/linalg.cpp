@@ -73,6 +73,19 @@ SvdResult svdOf(const M& a, bool economy) {
 double vectorNorm(const Value& x, double p) {
   const std::size_t n = x.numel();
   if (n == 0) return 0.0;
+  if (p == 1 && !x.isComplex()) {
+    // The sum of magnitudes; a NaN anywhere makes the norm NaN.
+    // Four partial sums so that the additions overlap.
+    const double* v = x.re();
+    double s[4] = {0, 0, 0, 0};
+    std::size_t i = 0;
+    for (; i + 4 <= n; i += 4)
+      for (std::size_t j = 0; j < 4; ++j) s[j] += std::fabs(v[i + j]);
+    for (; i < n; ++i) s[0] += std::fabs(v[i]);
+    const double sum = (s[0] + s[1]) + (s[2] + s[3]);
+    // Magnitudes never cancel: the sum is NaN only when a sample is.
+    return std::isnan(sum) ? std::numeric_limits<double>::quiet_NaN() : sum;
+  }
   std::vector<double> a(n);
   if (x.isComplex()) {
     for (std::size_t i = 0; i < n; ++i) a[i] = std::abs(x.cat(i));

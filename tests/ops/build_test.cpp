@@ -112,6 +112,42 @@ TEST(Concat, NdPages) {
   EXPECT_EQ(h.re()[8], 4);  // page 2 starts with the first copy of page 2
 }
 
+TEST(Concat, BlocksOfEveryPart) {
+  // Complex parts among real ones, in both directions.
+  Value z = R({1, 2});
+  z.mutIm()[1] = 5;
+  const Value h = horzcat({R({7}), z, R({8, 9})});
+  EXPECT_EQ(data(h), (std::vector<double>{7, 1, 2, 8, 9}));
+  EXPECT_EQ(test::imagData(h), (std::vector<double>{0, 0, 5, 0, 0}));
+  const Value v = vertcat({S(1), Value::complexScalar(0, 1), S(3)});
+  EXPECT_EQ(v.dims(), (Dims{3, 1}));
+  EXPECT_EQ(test::imagData(v), (std::vector<double>{0, 1, 0}));
+  // Vertical concatenation interleaves the parts column by column.
+  const Value m = vertcat({M({{1, 2, 3}}), M({{4, 5, 6}, {7, 8, 9}})});
+  EXPECT_EQ(data(m), (std::vector<double>{1, 4, 7, 2, 5, 8, 3, 6, 9}));
+  // Text rows and text matrices.
+  EXPECT_EQ(vertcat({T("ab"), T("cd")}).utf8(), "acbd");
+  EXPECT_EQ(horzcat({T("ab"), T(""), T("c")}).utf8(), "abc");
+  // Pages: along the third dimension, and a part with fewer dimensions.
+  Value p = Value::numeric({2, 1, 2});
+  for (std::size_t i = 0; i < 4; ++i) p.mutRe()[i] = static_cast<double>(i + 1);
+  const Value c3 = concat({p, C({5, 6})}, 2);
+  EXPECT_EQ(c3.dims(), (Dims{2, 1, 3}));
+  EXPECT_EQ(data(c3), (std::vector<double>{1, 2, 3, 4, 5, 6}));
+  const Value v3 = vertcat({p, p});
+  EXPECT_EQ(v3.dims(), (Dims{4, 1, 2}));
+  EXPECT_EQ(data(v3), (std::vector<double>{1, 2, 1, 2, 3, 4, 3, 4}));
+  // A long row made of runs, as a split window is built.
+  std::vector<double> ones(1000, 1.0), gap(9, 0.0);
+  const Value w = horzcat({R(ones), R(gap), R(ones)});
+  EXPECT_EQ(w.dims(), (Dims{1, 2009}));
+  double sum = 0;
+  for (std::size_t i = 0; i < w.numel(); ++i) sum += w.at(i);
+  EXPECT_EQ(sum, 2000);
+  EXPECT_EQ(w.at(1000), 0);
+  EXPECT_EQ(w.at(1009), 1);
+}
+
 struct SizeCase {
   const char* name;
   std::vector<Value> args;

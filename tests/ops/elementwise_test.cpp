@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <complex>
+#include <utility>
+#include <vector>
 
 #include "host/context/errors.h"
 #include "tests/ops/values.h"
@@ -92,6 +95,99 @@ TEST(Elementwise, LogicalOperators) {
   EXPECT_TRUE(n.isLogical());
   EXPECT_EQ(data(n), (std::vector<double>{1, 0}));
   EXPECT_EQ(logicalNot(Z(0, 1)).at(0), 0);
+}
+
+// Every operation, with the scalar on either side, on both, or on neither,
+// against the same arithmetic written out element by element; the operands
+// include NaN, infinities and signed zeros.
+TEST(Elementwise, BroadcastFormsAgreeWithElementByElement) {
+  const std::vector<double> xs = {3, -2, 0, -0.0, INFINITY, -INFINITY, NAN, 0.5, 7};
+  const std::vector<double> ys = {2, 4, -0.0, 0, 2, INFINITY, 1, NAN, -3};
+  const std::vector<std::pair<BinOp, double (*)(double, double)>> ops = {
+      {BinOp::Plus, [](double u, double v) { return u + v; }},
+      {BinOp::Minus, [](double u, double v) { return u - v; }},
+      {BinOp::Times, [](double u, double v) { return u * v; }},
+      {BinOp::Rdivide, [](double u, double v) { return u / v; }},
+      {BinOp::Ldivide, [](double u, double v) { return v / u; }},
+  };
+  const auto same = [](double u, double v) {
+    return (std::isnan(u) && std::isnan(v)) || (u == v && std::signbit(u) == std::signbit(v));
+  };
+  const Value X = R(xs), Y = R(ys);
+  for (const auto& [op, f] : ops) {
+    const Value both = binary(op, X, Y);
+    for (std::size_t i = 0; i < xs.size(); ++i) {
+      EXPECT_TRUE(same(both.at(i), f(xs[i], ys[i]))) << static_cast<int>(op) << " at " << i;
+      const Value left = binary(op, S(xs[i]), Y), right = binary(op, X, S(ys[i]));
+      EXPECT_EQ(left.dims(), Y.dims());
+      EXPECT_EQ(right.dims(), X.dims());
+      for (std::size_t j = 0; j < xs.size(); ++j) {
+        EXPECT_TRUE(same(left.at(j), f(xs[i], ys[j]))) << static_cast<int>(op);
+        EXPECT_TRUE(same(right.at(j), f(xs[j], ys[i]))) << static_cast<int>(op);
+      }
+      EXPECT_TRUE(same(binary(op, S(xs[i]), S(ys[i])).at(0), f(xs[i], ys[i])));
+    }
+  }
+  const std::vector<std::pair<CmpOp, bool (*)(double, double)>> cmps = {
+      {CmpOp::Eq, [](double u, double v) { return u == v; }},
+      {CmpOp::Ne, [](double u, double v) { return u != v; }},
+      {CmpOp::Lt, [](double u, double v) { return u < v; }},
+      {CmpOp::Le, [](double u, double v) { return u <= v; }},
+      {CmpOp::Gt, [](double u, double v) { return u > v; }},
+      {CmpOp::Ge, [](double u, double v) { return u >= v; }},
+  };
+  for (const auto& [op, f] : cmps) {
+    const Value both = compare(op, X, Y);
+    EXPECT_TRUE(both.isLogical());
+    for (std::size_t i = 0; i < xs.size(); ++i) {
+      EXPECT_EQ(both.at(i), f(xs[i], ys[i]) ? 1.0 : 0.0);
+      const Value left = compare(op, S(xs[i]), Y), right = compare(op, X, S(ys[i]));
+      EXPECT_TRUE(left.isLogical() && right.isLogical());
+      for (std::size_t j = 0; j < xs.size(); ++j) {
+        EXPECT_EQ(left.at(j), f(xs[i], ys[j]) ? 1.0 : 0.0);
+        EXPECT_EQ(right.at(j), f(xs[j], ys[i]) ? 1.0 : 0.0);
+      }
+    }
+  }
+  // and / or: NaN counts as true.
+  EXPECT_EQ(data(logicalAnd(S(NAN), R({0, 1}))), (std::vector<double>{0, 1}));
+  EXPECT_EQ(data(logicalOr(R({0, 0}), S(0))), (std::vector<double>{0, 0}));
+  EXPECT_EQ(data(logicalOr(Z(0, 1), R({0, 0}))), (std::vector<double>{1, 1}));
+  EXPECT_EQ(data(logicalAnd(R({1, 1}), Z(0, 1))), (std::vector<double>{1, 1}));
+}
+
+TEST(Elementwise, BroadcastEdgeShapesAndClasses) {
+  // An empty operand against a scalar on either side keeps the empty shape.
+  EXPECT_EQ(binary(BinOp::Minus, S(1), Value::numeric({2, 0})).dims(), (Dims{2, 0}));
+  EXPECT_EQ(compare(CmpOp::Gt, Value::numeric({0, 3}), S(1)).dims(), (Dims{0, 3}));
+  EXPECT_TRUE(compare(CmpOp::Gt, Value::numeric({0, 3}), S(1)).isLogical());
+  EXPECT_EQ(logicalAnd(Value::numeric({0, 1}), S(1)).dims(), (Dims{0, 1}));
+  // N-d operands.
+  Value a = Value::numeric({2, 1, 2});
+  for (std::size_t i = 0; i < 4; ++i) a.mutRe()[i] = static_cast<double>(i);
+  const Value r = binary(BinOp::Minus, S(10), a);
+  EXPECT_EQ(r.dims(), (Dims{2, 1, 2}));
+  EXPECT_EQ(data(r), (std::vector<double>{10, 9, 8, 7}));
+  // Characters on the right as on the left; logical inputs give doubles.
+  EXPECT_EQ(data(binary(BinOp::Minus, S(100), T("ab"))), (std::vector<double>{3, 2}));
+  EXPECT_FALSE(binary(BinOp::Plus, test::L({1, 0}), S(1)).isLogical());
+  // Complex scalar with a real array on the right.
+  const Value c = binary(BinOp::Rdivide, R({2, 4}), Z(0, 2));
+  EXPECT_EQ(data(c), (std::vector<double>{0, 0}));
+  EXPECT_EQ(imagData(c), (std::vector<double>{-1, -2}));
+  // Fractional powers of negatives, scalar base or scalar exponent.
+  EXPECT_TRUE(binary(BinOp::Power, R({4, -4}), S(0.5)).isComplex());
+  EXPECT_FALSE(binary(BinOp::Power, R({4, 9}), S(0.5)).isComplex());
+  EXPECT_EQ(data(binary(BinOp::Power, S(2), R({-1, 0, 10}))), (std::vector<double>{0.5, 1, 1024}));
+  // Unary minus keeps complex parts and drops the logical flag.
+  const Value u = uminus(Z(1, -2));
+  EXPECT_EQ(u.cat(0), std::complex<double>(-1, 2));
+  const Value ul = uminus(test::L({1, 0}));
+  EXPECT_FALSE(ul.isLogical());
+  EXPECT_EQ(data(ul), (std::vector<double>{-1, -0.0}));
+  EXPECT_TRUE(std::signbit(ul.at(1)));
+  EXPECT_EQ(uminus(Value::numeric({0, 2})).dims(), (Dims{0, 2}));
+  EXPECT_EQ(data(uminus(T("a"))), (std::vector<double>{-97}));
 }
 
 struct UnaryCase {

@@ -2,6 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
+#include <complex>
+#include <random>
+#include <vector>
+
 #include "host/context/errors.h"
 #include "host/ops/messages.h"
 #include "tests/ops/values.h"
@@ -11,6 +17,7 @@ namespace {
 
 using test::C;
 using test::data;
+using test::imagData;
 using test::L;
 using test::M;
 using test::R;
@@ -274,6 +281,228 @@ TEST(CellsAndStructs, BracesAndFields) {
   EXPECT_EQ(fieldRef(s, "R")[0].numel(), 2u);
   EXPECT_THROW(fieldRef(s, "nope"), MError);
   EXPECT_THROW(fieldRef(S(1), "R"), MError);
+}
+
+// Subscripts that are ranges (1:n, n:-1:1, a:2:b), lists and masks must pick
+// the same elements; every form is checked against picking them one by one.
+std::vector<double> pickOneByOne(const Value& a, const std::vector<double>& positions) {
+  std::vector<double> out;
+  for (double p : positions) out.push_back(indexRef(a, {S(p)}).at(0));
+  return out;
+}
+
+bool isEqualData(const Value& x, const Value& y) {
+  if (x.dims() != y.dims()) return false;
+  for (std::size_t i = 0; i < x.numel(); ++i)
+    if (x.cat(i) != y.cat(i)) return false;
+  return true;
+}
+
+Value ramp(std::size_t n) {
+  std::vector<double> v(n);
+  for (std::size_t i = 0; i < n; ++i) v[i] = 10.0 * static_cast<double>(i + 1);
+  return C(v);
+}
+
+TEST(IndexRanges, RangesListsAndMasksPickTheSameElements) {
+  const Value a = ramp(50);
+  const std::vector<std::vector<double>> forms = {
+      {1, 2, 3, 4, 5},       // ascending run
+      {50, 49, 48},          // descending run
+      {3, 5, 7, 9, 11},      // step 2
+      {40, 30, 20, 10},      // step -10
+      {7, 7, 7},             // step 0
+      {9},                   // single
+      {4, 2},                // two elements
+      {1, 2, 4, 8, 16, 32},  // no progression
+      {5, 6, 7, 9},          // progression broken at the end
+  };
+  for (const auto& f : forms) {
+    EXPECT_EQ(data(indexRef(a, {R(f)})), pickOneByOne(a, f));
+    EXPECT_EQ(data(indexRef(a, {R(f), S(1)})), pickOneByOne(a, f));
+  }
+  // Complex and text sources take the same positions.
+  Value z = a;
+  z.mutIm()[3] = 1;
+  const Value zr = indexRef(z, {R({3, 4, 5})});
+  EXPECT_EQ(imagData(zr), (std::vector<double>{0, 1, 0}));
+  EXPECT_EQ(indexRef(T("abcdef"), {R({6, 5, 4})}).utf8(), "fed");
+  EXPECT_EQ(indexRef(T("abcdef"), {R({2, 3})}).utf8(), "bc");
+}
+
+TEST(IndexRanges, RandomSubscriptsAgreeWithElementByElement) {
+  // Lists, runs with any step (zero and negative included), fractions and
+  // positions past the end, on real and complex rows: references and
+  // assignments against the same positions taken one at a time.
+  std::mt19937 g(9);
+  auto pick = [&](int a, int b) { return std::uniform_int_distribution<int>(a, b)(g); };
+  for (int iter = 0; iter < 3000; ++iter) {
+    const auto n = static_cast<std::size_t>(pick(0, 12));
+    Value a = Value::numeric({1, n}, pick(0, 3) == 0);
+    for (std::size_t i = 0; i < n; ++i) {
+      a.mutRe()[i] = pick(-5, 5);
+      if (a.isComplex()) a.mutIm()[i] = pick(-2, 2);
+    }
+    const auto m = static_cast<std::size_t>(pick(0, 8));
+    const int kind = pick(0, 3), start = pick(-1, static_cast<int>(n) + 1), step = pick(-3, 3);
+    std::vector<double> s(m);
+    for (std::size_t i = 0; i < m; ++i)
+      s[i] = kind == 0 ? pick(0, static_cast<int>(n) + 1) : start + static_cast<int>(i) * step;
+    if (kind == 3 && m) s[static_cast<std::size_t>(pick(0, static_cast<int>(m) - 1))] += 0.5;
+
+    bool badRef = false, badAssign = false;
+    std::size_t grown = n;
+    for (double v : s) {
+      badAssign |= !(v >= 1 && v == std::floor(v));
+      badRef |= !(v >= 1 && v == std::floor(v) && v <= static_cast<double>(n));
+      if (v >= 1) grown = std::max(grown, static_cast<std::size_t>(v));
+    }
+    bool raised = false;
+    Value r;
+    try {
+      r = indexRef(a, {R(s)});
+    } catch (const MError&) {
+      raised = true;
+    }
+    ASSERT_EQ(raised, badRef) << iter;
+    if (!raised) {
+      ASSERT_EQ(r.numel(), m);
+      for (std::size_t i = 0; i < m; ++i)
+        EXPECT_EQ(r.cat(i), a.cat(static_cast<std::size_t>(s[i]) - 1)) << iter;
+    }
+
+    Value t = a;
+    std::vector<double> values(m);
+    for (std::size_t i = 0; i < m; ++i) values[i] = 100.0 + static_cast<double>(i);
+    raised = false;
+    try {
+      indexAssign(t, {R(s)}, R(values));
+    } catch (const MError&) {
+      raised = true;
+    }
+    ASSERT_EQ(raised, badAssign) << iter;
+    if (raised) {
+      EXPECT_TRUE(isEqualData(t, a)) << iter;  // untouched
+    } else if (m) {
+      std::vector<std::complex<double>> want(grown, 0.0);
+      for (std::size_t i = 0; i < n; ++i) want[i] = a.cat(i);
+      for (std::size_t i = 0; i < m; ++i) want[static_cast<std::size_t>(s[i]) - 1] = values[i];
+      ASSERT_EQ(t.numel(), grown) << iter;
+      for (std::size_t i = 0; i < grown; ++i) EXPECT_EQ(t.cat(i), want[i]) << iter;
+    }
+  }
+}
+
+TEST(IndexRanges, BadRangesRaiseTheListErrors) {
+  const Value a = R({1, 2, 3});
+  auto message = [&](const Value& s) -> std::string {
+    try {
+      indexRef(a, {s});
+    } catch (const MError& e) {
+      return e.what();
+    }
+    return "no error";
+  };
+  EXPECT_EQ(message(R({2, 3, 4})), msg::kIndexExceeds);           // runs past the end
+  EXPECT_EQ(message(R({4, 3, 2})), msg::kIndexExceeds);           // starts past the end
+  EXPECT_EQ(message(R({2, 1, 0})), msg::kIndexNotPositive);       // reaches zero
+  EXPECT_EQ(message(R({0.5, 1.5, 2.5})), msg::kIndexNotInteger);  // whole step, fractional
+  EXPECT_EQ(message(R({1, 1.5, 2})), msg::kIndexNotInteger);      // fractional step
+  EXPECT_EQ(message(R({1, NAN, 3})), msg::kIndexNotInteger);
+  EXPECT_EQ(message(R({1, 2, INFINITY})),
+            "Maximum variable size allowed by the program is exceeded.");
+  EXPECT_EQ(message(R({-INFINITY, 1})), msg::kIndexNotPositive);
+  // The first bad element decides, as when they are checked in order.
+  EXPECT_EQ(message(R({1, 0.5, -1})), msg::kIndexNotInteger);
+  EXPECT_EQ(message(R({1, -1, 0.5})), msg::kIndexNotPositive);
+  try {
+    indexRef(kMat, {colonIndex(), R({2, 3, 4})});
+    FAIL();
+  } catch (const MError& e) {
+    EXPECT_STREQ(e.what(), msg::kIndexExceeds);
+  }
+}
+
+TEST(IndexRanges, WholeDimensionRangesShareAndReversedOnesFlip) {
+  const Value a = ramp(6);
+  const Value all = indexRef(a, {R({1, 2, 3, 4, 5, 6}), colonIndex()});
+  EXPECT_TRUE(all.sharesStorageWith(a));
+  EXPECT_EQ(data(all), data(a));
+  // a(end:-1:1, end:-1:1) on a matrix turns it by 180 degrees.
+  const Value t = indexRef(kMat, {R({2, 1}), R({3, 2, 1})});
+  EXPECT_EQ(t.dims(), (Dims{2, 3}));
+  EXPECT_EQ(data(t), (std::vector<double>{6, 3, 5, 2, 4, 1}));
+  // One column of a matrix, by a range and by a list.
+  EXPECT_EQ(data(indexRef(kMat, {R({2, 1}), S(3)})), (std::vector<double>{6, 3}));
+  EXPECT_EQ(data(indexRef(kMat, {R({2, 2, 1}), S(2)})), (std::vector<double>{5, 5, 2}));
+  // Three subscripts on an N-d array.
+  Value nd = Value::numeric({2, 2, 2});
+  for (std::size_t i = 0; i < 8; ++i) nd.mutRe()[i] = static_cast<double>(i + 1);
+  EXPECT_EQ(data(indexRef(nd, {R({2, 1}), S(2), R({2, 1})})), (std::vector<double>{8, 7, 4, 3}));
+}
+
+TEST(IndexRanges, MasksAndEmptySubscripts) {
+  const Value a = R({1, 2, 3});
+  EXPECT_EQ(data(indexRef(a, {L({1, 1, 1})})), (std::vector<double>{1, 2, 3}));
+  EXPECT_EQ(indexRef(a, {L({0, 0, 0})}).dims(), (Dims{1, 0}));
+  EXPECT_EQ(data(indexRef(a, {L({1, 1, 0, 0})})),
+            (std::vector<double>{1, 2}));                // false beyond the end
+  EXPECT_THROW(indexRef(a, {L({0, 0, 0, 1})}), MError);  // true beyond it
+  EXPECT_EQ(indexRef(a, {Value::numeric({0, 3})}).dims(), (Dims{1, 0}));
+  EXPECT_EQ(indexRef(kMat, {Value::numeric({1, 0}), colonIndex()}).dims(), (Dims{0, 3}));
+  EXPECT_EQ(indexRef(Value::empty(), {Value::empty()}).dims(), (Dims{0, 0}));
+}
+
+TEST(IndexRanges, AssignmentsThroughRanges) {
+  // A run of positions, a strided and a reversed range, with one value or one per position.
+  Value a = R({1, 2, 3, 4, 5, 6});
+  indexAssign(a, {R({2, 3, 4})}, R({20, 30, 40}));
+  EXPECT_EQ(data(a), (std::vector<double>{1, 20, 30, 40, 5, 6}));
+  indexAssign(a, {R({6, 4, 2})}, R({-6, -4, -2}));
+  EXPECT_EQ(data(a), (std::vector<double>{1, -2, 30, -4, 5, -6}));
+  indexAssign(a, {R({1, 3, 5})}, S(0));
+  EXPECT_EQ(data(a), (std::vector<double>{0, -2, 0, -4, 0, -6}));
+  // A range past the end grows a vector; the gap is zero.
+  Value g = C({1, 2});
+  indexAssign(g, {R({4, 5})}, R({4, 5}));
+  EXPECT_EQ(g.dims(), (Dims{5, 1}));
+  EXPECT_EQ(data(g), (std::vector<double>{1, 2, 0, 4, 5}));
+  // Complex values into a real target, and real ones into a complex target.
+  Value z = R({1, 2, 3});
+  Value zc = Value::numeric({1, 2}, true);
+  zc.mutIm()[0] = 1;
+  zc.mutIm()[1] = 2;
+  indexAssign(z, {R({2, 3})}, zc);
+  EXPECT_EQ(imagData(z), (std::vector<double>{0, 1, 2}));
+  indexAssign(z, {R({2, 3})}, R({7, 8}));
+  EXPECT_FALSE(z.isComplex());
+  EXPECT_EQ(data(z), (std::vector<double>{1, 7, 8}));
+  Value zs = R({1, 2, 3});
+  indexAssign(zs, {R({1, 3})}, Value::complexScalar(0, 5));
+  EXPECT_EQ(imagData(zs), (std::vector<double>{5, 0, 5}));
+  // Duplicate positions: the last value written stays.
+  Value d = R({0, 0, 0});
+  indexAssign(d, {R({2, 2, 2})}, R({1, 2, 3}));
+  EXPECT_EQ(data(d), (std::vector<double>{0, 3, 0}));
+  // A count mismatch leaves the target untouched.
+  Value u = R({1, 2, 3});
+  EXPECT_THROW(indexAssign(u, {R({1, 2})}, R({1, 2, 3})), MError);
+  EXPECT_EQ(data(u), (std::vector<double>{1, 2, 3}));
+  // Text targets through a range.
+  Value t = T("abcd");
+  indexAssign(t, {R({3, 2})}, T("xy"));
+  EXPECT_EQ(t.utf8(), "ayxd");
+}
+
+TEST(IndexRanges, DeletionThroughRanges) {
+  Value a = R({1, 2, 3, 4, 5, 6});
+  indexDelete(a, {R({5, 4, 3})});
+  EXPECT_EQ(data(a), (std::vector<double>{1, 2, 6}));
+  Value m = kMat;
+  indexDelete(m, {colonIndex(), R({3, 2})});
+  EXPECT_EQ(data(m), (std::vector<double>{1, 4}));
+  Value r = R({1, 2});
+  EXPECT_THROW(indexDelete(r, {R({2, 3})}), MError);
 }
 
 TEST(End, PositionRules) {

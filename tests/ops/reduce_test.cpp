@@ -6,6 +6,7 @@
 #include <cmath>
 
 #include "host/context/errors.h"
+#include "host/ops/linalg.h"
 #include "host/ops/sort.h"
 #include "tests/ops/values.h"
 
@@ -96,6 +97,34 @@ TEST(Find, Shapes) {
   EXPECT_EQ(data(f.rows), (std::vector<double>{2, 1}));
   EXPECT_EQ(data(f.cols), (std::vector<double>{1, 2}));
   EXPECT_EQ(data(f.values), (std::vector<double>{8, 7}));
+}
+
+TEST(Find, NonZeroKinds) {
+  // NaN and negative zero: NaN is non-zero, -0 is zero; complex values count
+  // when either part is non-zero.
+  EXPECT_EQ(data(find(R({NAN, -0.0, -1, 0, INFINITY}))), (std::vector<double>{1, 3, 5}));
+  Value z = R({0, 0, 3});
+  z.mutIm()[1] = 2;
+  EXPECT_EQ(data(find(z)), (std::vector<double>{2, 3}));
+  EXPECT_EQ(data(find(T("a b"))), (std::vector<double>{1, 2, 3}));
+  Value lg = test::L({1, 0, 1});
+  EXPECT_EQ(data(find(lg)), (std::vector<double>{1, 3}));
+  EXPECT_FALSE(find(lg).isLogical());
+  EXPECT_EQ(find(Value::numeric({2, 0, 3})).dims(), (Dims{0, 1}));
+  EXPECT_EQ(data(find(S(5))), (std::vector<double>{1}));
+  EXPECT_EQ(find(S(0)).dims(), (Dims{1, 0}));
+}
+
+TEST(Norm, OneNormOfVectors) {
+  const Value one = S(1);
+  EXPECT_EQ(norm(R({1, -2, 3}), &one).at(0), 6);
+  EXPECT_EQ(norm(C({-0.5, 0.25}), &one).at(0), 0.75);
+  EXPECT_TRUE(std::isnan(norm(R({1, NAN, INFINITY}), &one).at(0)));
+  EXPECT_EQ(norm(R({1, -INFINITY}), &one).at(0), INFINITY);
+  EXPECT_EQ(norm(Value::numeric({1, 0}), &one).at(0), 0);
+  Value z = R({3, 0});
+  z.mutIm()[0] = 4;
+  EXPECT_EQ(norm(z, &one).at(0), 5);
 }
 
 TEST(Diff, OrdersAndDims) {
