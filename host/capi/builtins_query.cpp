@@ -62,10 +62,10 @@ mxArray* mlfSize(mlfVarargoutList* sink, mxArray* x, mxArray* dim) {
   const kh::Value& v = kh::valueOf(x);
   if (dim) {
     const std::size_t d = kh::dimArg(kh::valueOf(dim));
-    return out.deliver({kh::Value::scalar(static_cast<double>(kh::sizeAlong(v, d)))});
+    return out.deliverOne(kh::Value::scalar(static_cast<double>(kh::sizeAlong(v, d))));
   }
   const int n = out.count();
-  if (n <= 1) return out.deliver({kh::sizeVector(v)});
+  if (n <= 1) return out.deliverOne(kh::sizeVector(v));
   return out.deliver(kh::sizeOutputs(v, static_cast<std::size_t>(n)));
 }
 

@@ -162,6 +162,20 @@ void assignInPlace(mxArray** dest, F&& assign) {
 
 Value intIndex(int i) { return Value::scalar(static_cast<double>(i)); }
 
+// a(k) for a real double array and a whole k within it: the element, with
+// the array's logical flag. Null for anything else, which takes the general
+// path (and its checks and messages).
+mxArray* elementRef(mxArray* a, double k) {
+  if (!a) return nullptr;
+  const Value& v = a->v;
+  if (!v.isDouble() || v.isComplex() || !(k >= 1) || k > static_cast<double>(v.numel()) ||
+      k != static_cast<double>(static_cast<std::size_t>(k)))
+    return nullptr;
+  Value r = Value::scalar(v.re()[static_cast<std::size_t>(k) - 1]);
+  r.setLogical(v.isLogical());
+  return newTemp(std::move(r));
+}
+
 }  // namespace
 }  // namespace kh
 
@@ -169,6 +183,8 @@ extern "C" {
 
 mxArray* mclArrayRef1(mxArray* a, mxArray* i) {
   kh::CallInputs in(a, i);
+  if (const double* k = kh::realScalar(i); k && !kh::valueOf(i).isLogical())
+    if (mxArray* r = kh::elementRef(a, *k)) return r;
   return kh::newTemp(kh::indexRef(kh::valueOf(a), {kh::valueOf(i)}));
 }
 
@@ -179,6 +195,7 @@ mxArray* mclArrayRef2(mxArray* a, mxArray* i, mxArray* j) {
 
 mxArray* mclIntArrayRef1(mxArray* a, int i) {
   kh::CallInputs in(a);
+  if (mxArray* r = kh::elementRef(a, static_cast<double>(i))) return r;
   return kh::newTemp(kh::indexRef(kh::valueOf(a), {kh::intIndex(i)}));
 }
 

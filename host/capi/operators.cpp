@@ -20,19 +20,82 @@ mxArray* unaryCall(mxArray* a, F f) {
   return kh::newTemp(f(kh::valueOf(a)));
 }
 
+bool compareScalars(kh::CmpOp op, double x, double y) {
+  switch (op) {
+    case kh::CmpOp::Eq:
+      return x == y;
+    case kh::CmpOp::Ne:
+      return x != y;
+    case kh::CmpOp::Lt:
+      return x < y;
+    case kh::CmpOp::Le:
+      return x <= y;
+    case kh::CmpOp::Gt:
+      return x > y;
+    case kh::CmpOp::Ge:
+      return x >= y;
+  }
+  return false;
+}
+
 int compareBool(kh::CmpOp op, mxArray* a, mxArray* b) {
   kh::CallInputs in(a, b);
+  const double *x = kh::realScalar(a), *y = kh::realScalar(b);
+  if (x && y) return compareScalars(op, *x, *y) ? 1 : 0;
   return kh::truthValue(kh::compare(op, kh::valueOf(a), kh::valueOf(b))) ? 1 : 0;
 }
 
 mxArray* compareCall(kh::CmpOp op, mxArray* a, mxArray* b) {
+  const double *x = kh::realScalar(a), *y = kh::realScalar(b);
+  if (x && y) {
+    kh::CallInputs in(a, b);
+    return kh::newTemp(kh::Value::logicalScalar(compareScalars(op, *x, *y)));
+  }
   return binaryCall(a, b,
                     [op](const kh::Value& x, const kh::Value& y) { return kh::compare(op, x, y); });
 }
 
+// Arithmetic of two real scalars; power is left to the general path (a
+// negative base with a fractional exponent has a complex result).
+mxArray* scalarArith(kh::BinOp op, mxArray* a, mxArray* b, double x, double y) {
+  double z;
+  switch (op) {
+    case kh::BinOp::Plus:
+      z = x + y;
+      break;
+    case kh::BinOp::Minus:
+      z = x - y;
+      break;
+    case kh::BinOp::Times:
+      z = x * y;
+      break;
+    case kh::BinOp::Rdivide:
+      z = x / y;
+      break;
+    case kh::BinOp::Ldivide:
+      z = y / x;
+      break;
+    default:
+      return nullptr;
+  }
+  kh::CallInputs in(a, b);
+  return kh::newTemp(kh::Value::scalar(z));
+}
+
 mxArray* arith(kh::BinOp op, mxArray* a, mxArray* b) {
+  const double *x = kh::realScalar(a), *y = kh::realScalar(b);
+  if (x && y)
+    if (mxArray* r = scalarArith(op, a, b, *x, *y)) return r;
   return binaryCall(a, b,
                     [op](const kh::Value& x, const kh::Value& y) { return kh::binary(op, x, y); });
+}
+
+// Matrix products and quotients of two scalars are the element-wise ones.
+mxArray* matrixArith(kh::BinOp op, kh::Value (*general)(const kh::Value&, const kh::Value&),
+                     mxArray* a, mxArray* b) {
+  const double *x = kh::realScalar(a), *y = kh::realScalar(b);
+  if (x && y) return scalarArith(op, a, b, *x, *y);
+  return binaryCall(a, b, general);
 }
 
 }  // namespace
@@ -44,8 +107,10 @@ mxArray* mclMinus(mxArray* a, mxArray* b) { return arith(kh::BinOp::Minus, a, b)
 mxArray* mclTimes(mxArray* a, mxArray* b) { return arith(kh::BinOp::Times, a, b); }
 mxArray* mclRdivide(mxArray* a, mxArray* b) { return arith(kh::BinOp::Rdivide, a, b); }
 mxArray* mlfPower(mxArray* a, mxArray* b) { return arith(kh::BinOp::Power, a, b); }
-mxArray* mclMtimes(mxArray* a, mxArray* b) { return binaryCall(a, b, kh::mtimes); }
-mxArray* mclMrdivide(mxArray* a, mxArray* b) { return binaryCall(a, b, kh::mrdivide); }
+mxArray* mclMtimes(mxArray* a, mxArray* b) { return matrixArith(kh::BinOp::Times, kh::mtimes, a, b); }
+mxArray* mclMrdivide(mxArray* a, mxArray* b) {
+  return matrixArith(kh::BinOp::Rdivide, kh::mrdivide, a, b);
+}
 mxArray* mlfMldivide(mxArray* a, mxArray* b) { return binaryCall(a, b, kh::mldivide); }
 mxArray* mclUminus(mxArray* a) { return unaryCall(a, kh::uminus); }
 mxArray* mclAnd(mxArray* a, mxArray* b) { return binaryCall(a, b, kh::logicalAnd); }

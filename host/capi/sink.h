@@ -6,6 +6,7 @@
 #include <memory>
 #include <vector>
 
+#include "host/array/handle.h"
 #include "host/array/value.h"
 #include "runtime/mx_types.h"
 
@@ -42,6 +43,17 @@ class SinkGuard {
     mlfVarargoutList* s = s_;
     s_ = nullptr;
     return kh::deliver(s, std::move(results));
+  }
+  // The same for a call with one result.
+  mxArray* deliverOne(Value result) {
+    if (!s_ || s_->valueOnly) {
+      discardSink(s_);
+      s_ = nullptr;
+      return newTemp(std::move(result));
+    }
+    std::vector<Value> results;
+    results.push_back(std::move(result));
+    return deliver(std::move(results));
   }
 
  private:

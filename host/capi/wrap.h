@@ -30,6 +30,15 @@ class CallInputs {
   HandleSet hs_;
 };
 
+// The element of a real double scalar (logical or not), or null for any
+// other value: operations on two such scalars, the bulk of a program's
+// bookkeeping, take a short path.
+inline const double* realScalar(const mxArray* h) {
+  if (!h) return nullptr;
+  const Value& v = h->v;
+  return v.isDouble() && v.numel() == 1 && !v.isComplex() ? v.re() : nullptr;
+}
+
 // Reads handles from ap until a null handle, recording each in `in`.
 inline std::vector<mxArray*> readList(mxArray* first, va_list ap, CallInputs& in) {
   std::vector<mxArray*> out;
