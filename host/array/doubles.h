@@ -37,6 +37,13 @@ class Doubles {
     std::fill(d, d + n, v);
     n_ = n;
   }
+  // n elements whose values are left unset: for a caller that writes every
+  // one of them next (replaces the contents).
+  void assignUnset(std::size_t n) {
+    clear();
+    reserveFresh(n);
+    n_ = n;
+  }
   void clear() {
     heap_.reset();
     n_ = 0;

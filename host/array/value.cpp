@@ -56,6 +56,18 @@ Value Value::numeric(Dims dims, bool complex) {
   return r;
 }
 
+Value Value::numericForWrite(Dims dims, bool complex) {
+  Value r;
+  r.cls_ = mxDOUBLE_CLASS;
+  r.dims_ = normalizeDims(std::move(dims));
+  r.numel_ = numelOf(r.dims_);
+  if (r.numel_ <= 1 && !complex) return r;
+  r.p_ = std::make_shared<Payload>();
+  r.p_->re.assignUnset(r.numel_);
+  if (complex) r.p_->im.assign(r.numel_, 0.0);
+  return r;
+}
+
 Value Value::row(const std::vector<double>& v) {
   Value r = numeric({1, v.size()});
   std::copy(v.begin(), v.end(), r.mutRe());

@@ -40,6 +40,10 @@ class Value {
   static Value complexScalar(double re, double im);
   static Value logicalScalar(bool b);
   static Value numeric(Dims dims, bool complex = false);  // zeros
+  // The same shape with the real part left unset, for an operation that
+  // writes every element next: a large result is then written once, not
+  // cleared first. The imaginary part, when asked for, is zeros.
+  static Value numericForWrite(Dims dims, bool complex = false);
   static Value matrix(std::size_t rows, std::size_t cols) { return numeric({rows, cols}); }
   static Value row(const std::vector<double>& v);
   static Value column(const std::vector<double>& v);
@@ -110,6 +114,9 @@ class Value {
 
   // Whether two values share their storage (for tests of copy-on-write).
   bool sharesStorageWith(const Value& o) const { return p_ && p_ == o.p_; }
+  // Whether this value's data is in a payload that no other value shares:
+  // an operation that owns the value may then write its result over it.
+  bool ownsStorageAlone() const { return p_ && p_.use_count() == 1; }
 
  private:
   struct Payload;

@@ -7,7 +7,7 @@ namespace {
 
 mxArray* unaryCall(kh::UnaryFn fn, mxArray* x) {
   kh::CallInputs in(x);
-  return kh::newTemp(kh::unary(fn, kh::valueOf(x)));
+  return kh::newTemp(kh::unary(fn, kh::takeOrCopy(x, nullptr)));
 }
 
 }  // namespace

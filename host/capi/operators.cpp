@@ -51,8 +51,9 @@ mxArray* compareCall(kh::CmpOp op, mxArray* a, mxArray* b) {
     kh::CallInputs in(a, b);
     return kh::newTemp(kh::Value::logicalScalar(compareScalars(op, *x, *y)));
   }
-  return binaryCall(a, b,
-                    [op](const kh::Value& x, const kh::Value& y) { return kh::compare(op, x, y); });
+  kh::CallInputs in(a, b);
+  kh::Value va = kh::takeOrCopy(a, b), vb = kh::takeOrCopy(b, a);
+  return kh::newTemp(kh::compare(op, std::move(va), std::move(vb)));
 }
 
 // Arithmetic of two real scalars; power is left to the general path (a
@@ -86,8 +87,9 @@ mxArray* arith(kh::BinOp op, mxArray* a, mxArray* b) {
   const double *x = kh::realScalar(a), *y = kh::realScalar(b);
   if (x && y)
     if (mxArray* r = scalarArith(op, a, b, *x, *y)) return r;
-  return binaryCall(a, b,
-                    [op](const kh::Value& x, const kh::Value& y) { return kh::binary(op, x, y); });
+  kh::CallInputs in(a, b);
+  kh::Value va = kh::takeOrCopy(a, b), vb = kh::takeOrCopy(b, a);
+  return kh::newTemp(kh::binary(op, std::move(va), std::move(vb)));
 }
 
 // Matrix products and quotients of two scalars are the element-wise ones.

@@ -39,6 +39,14 @@ inline const double* realScalar(const mxArray* h) {
   return v.isDouble() && v.numel() == 1 && !v.isComplex() ? v.re() : nullptr;
 }
 
+// The value of an input of an operation that may write its result over an
+// operand: a temporary's value is taken (the call frees the handle anyway),
+// anything else is copied, sharing its data, so it is never written over.
+inline Value takeOrCopy(mxArray* h, const mxArray* other) {
+  if (h && h->temporary && !h->list && h != other) return std::move(h->v);
+  return valueOf(h);
+}
+
 // Reads handles from ap until a null handle, recording each in `in`.
 inline std::vector<mxArray*> readList(mxArray* first, va_list ap, CallInputs& in) {
   std::vector<mxArray*> out;

@@ -558,7 +558,7 @@ Value conv2(const Value& a, const Value& k, ConvShape shape) {
   std::vector<double> rr, tmp;
   std::size_t ro = 0, co = 0;
   plainReal(realPart(a), m, n, realPart(k), km, kn, shape, rr, &ro, &co);
-  Value out = Value::numeric({ro, co}, a.isComplex() || k.isComplex());
+  Value out = Value::numericForWrite({ro, co}, a.isComplex() || k.isComplex());
   std::copy(rr.begin(), rr.end(), out.mutRe());
   if (a.isComplex() || k.isComplex()) {
     const auto ar = realPart(a), ai = imagPart(a), kr = realPart(k), ki = imagPart(k);
@@ -584,7 +584,7 @@ Value conv2Separable(const Value& hcol, const Value& hrow, const Value& a, ConvS
   const bool cplx = a.isComplex() || hcol.isComplex() || hrow.isComplex();
   const Dims od = separableDims(shape, m, n, nhc, nhr);
   if (!cplx) {
-    Value out = Value::numeric(od);
+    Value out = Value::numericForWrite(od);
     separableReal(a.re(), m, n, hcol.re(), nhc, hrow.re(), nhr, shape, out.mutRe());
     return out;
   }

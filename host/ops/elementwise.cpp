@@ -107,7 +107,7 @@ Value binary(BinOp op, const Value& a0, const Value& b0) {
         complex = true;
     });
   }
-  Value r = Value::numeric(d, complex);
+  Value r = Value::numericForWrite(d, complex);
   if (n == 0) return r;
   if (!complex) {
     const double *x = a.re(), *y = b.re();
@@ -173,7 +173,7 @@ Value compare(CmpOp op, const Value& a0, const Value& b0) {
   const Value& b = numericOperand(b0, sb, "comparison");
   const Dims d = broadcastDims(a, b);
   const std::size_t n = numelOf(d);
-  Value r = Value::numeric(d);
+  Value r = Value::numericForWrite(d);
   if (n == 0) return asLogical(r);
   double* z = r.mutRe();
   const bool complex = a.isComplex() || b.isComplex();
@@ -222,7 +222,7 @@ Value logicalBinary(const Value& a0, const Value& b0, bool isAnd) {
   const Value& a = numericOperand(a0, sa, isAnd ? "and" : "or");
   const Value& b = numericOperand(b0, sb, isAnd ? "and" : "or");
   const Dims d = broadcastDims(a, b);
-  Value r = Value::numeric(d);
+  Value r = Value::numericForWrite(d);
   const std::size_t n = r.numel();
   if (n == 0) return asLogical(r);
   double* z = r.mutRe();
@@ -252,7 +252,7 @@ Value logicalOr(const Value& a, const Value& b) { return logicalBinary(a, b, fal
 Value logicalNot(const Value& a0) {
   Value sa;
   const Value& a = numericOperand(a0, sa, "not");
-  Value r = Value::numeric(a.dims());
+  Value r = Value::numericForWrite(a.dims());
   const std::size_t n = a.numel();
   if (n == 0) return asLogical(r);
   double* z = r.mutRe();
@@ -270,7 +270,7 @@ Value uminus(const Value& a0) {
   Value sa;
   const Value& a = numericOperand(a0, sa, "uminus");
   const std::size_t n = a.numel();
-  Value r = Value::numeric(a.dims(), a.isComplex());
+  Value r = Value::numericForWrite(a.dims(), a.isComplex());
   if (n == 0) return r;
   const double* x = a.re();
   double* z = r.mutRe();
@@ -342,7 +342,7 @@ double realSign(double x) {
 template <typename F>
 Value partwise(const Value& a, F f) {
   const std::size_t n = a.numel();
-  Value r = Value::numeric(a.dims(), a.isComplex());
+  Value r = Value::numericForWrite(a.dims(), a.isComplex());
   if (n == 0) return r;
   if (a.isComplex()) {
     const double* y = a.im();
@@ -364,7 +364,7 @@ Value mapped(const Value& a, R realFn, C complexFn, N needsComplex) {
   if (!complex)
     for (std::size_t i = 0; i < a.numel(); ++i)
       if (needsComplex(a.re()[i])) complex = true;
-  Value r = Value::numeric(a.dims(), complex);
+  Value r = Value::numericForWrite(a.dims(), complex);
   double* z = r.mutRe();
   if (!complex) {
     for (std::size_t i = 0; i < a.numel(); ++i) z[i] = realFn(a.re()[i]);
@@ -382,7 +382,7 @@ Value mapped(const Value& a, R realFn, C complexFn, N needsComplex) {
 
 // True where the test holds for the real or the imaginary part.
 Value predicate(const Value& a, bool (*test)(double)) {
-  Value r = Value::numeric(a.dims());
+  Value r = Value::numericForWrite(a.dims());
   double* z = r.mutRe();
   for (std::size_t i = 0; i < a.numel(); ++i) {
     const bool t = test(a.re()[i]) || (a.isComplex() && test(a.im()[i]));
@@ -395,7 +395,7 @@ bool isNanD(double x) { return std::isnan(x); }
 bool isInfD(double x) { return std::isinf(x); }
 
 Value finitePredicate(const Value& a) {
-  Value r = Value::numeric(a.dims());
+  Value r = Value::numericForWrite(a.dims());
   double* z = r.mutRe();
   for (std::size_t i = 0; i < a.numel(); ++i) {
     bool t = std::isfinite(a.re()[i]);
@@ -462,7 +462,7 @@ Value unary(UnaryFn fn, const Value& a0) {
           a, realSign, [](cplx c) { return std::abs(c) == 0.0 ? cplx(0.0) : c / std::abs(c); },
           [](double) { return false; });
     case UnaryFn::Real: {
-      Value r = Value::numeric(a.dims());
+      Value r = Value::numericForWrite(a.dims());
       std::copy(a.re(), a.re() + a.numel(), r.mutRe());
       return r;
     }
@@ -501,7 +501,7 @@ Value rem(const Value& a0, const Value& b0) {
   const Value& b = numericOperand(b0, sb, "rem");
   if (a.isComplex() || b.isComplex()) raise("Arguments to rem must be real.");
   const Dims d = broadcastDims(a, b);
-  Value r = Value::numeric(d);
+  Value r = Value::numericForWrite(d);
   double* z = r.mutRe();
   forPairs(a, b, r.numel(), [&](std::size_t k, std::size_t i, std::size_t j) {
     const double x = a.re()[i], y = b.re()[j];
@@ -531,6 +531,120 @@ Value lower(const Value& a) {
     return r;
   }
   return a;
+}
+
+namespace {
+
+// Whether v can take the result of an element-wise operation of n elements
+// with dimensions d in place.
+bool reusable(const Value& v, const Dims& d) {
+  return v.isDouble() && !v.isComplex() && v.numel() > 1 && v.ownsStorageAlone() &&
+         v.dims() == d;
+}
+
+bool realOperands(const Value& a, const Value& b) {
+  return a.isDouble() && b.isDouble() && !a.isComplex() && !b.isComplex();
+}
+
+// z = f(x, y) element by element over the broadcast pair, written over the
+// data of whichever operand can take it; false when neither can.
+template <typename F>
+bool pairsInPlace(Value& a, Value& b, Value& out, F f) {
+  if (!realOperands(a, b)) return false;
+  if (a.numel() != 1 && b.numel() != 1 && a.dims() != b.dims()) return false;
+  const Dims d = a.numel() == 1 ? b.dims() : a.dims();
+  Value* host = reusable(a, d) ? &a : (reusable(b, d) ? &b : nullptr);
+  if (!host) return false;
+  const std::size_t n = host->numel();
+  const bool s1 = a.numel() == 1, s2 = b.numel() == 1;
+  const double *x = a.re(), *y = b.re();
+  double* z = host->mutRe();  // unshared: no copy
+  realPairs(x, s1, y, s2, z, n, f);
+  out = std::move(*host);
+  return true;
+}
+
+}  // namespace
+
+Value binary(BinOp op, Value&& a, Value&& b) {
+  Value r;
+  bool done = false;
+  switch (op) {
+    case BinOp::Plus:
+      done = pairsInPlace(a, b, r, [](double u, double v) { return u + v; });
+      break;
+    case BinOp::Minus:
+      done = pairsInPlace(a, b, r, [](double u, double v) { return u - v; });
+      break;
+    case BinOp::Times:
+      done = pairsInPlace(a, b, r, [](double u, double v) { return u * v; });
+      break;
+    case BinOp::Rdivide:
+      done = pairsInPlace(a, b, r, [](double u, double v) { return u / v; });
+      break;
+    case BinOp::Ldivide:
+      done = pairsInPlace(a, b, r, [](double u, double v) { return v / u; });
+      break;
+    case BinOp::Power:
+      break;  // may turn complex
+  }
+  if (!done) return binary(op, static_cast<const Value&>(a), static_cast<const Value&>(b));
+  r.setLogical(false);
+  return r;
+}
+
+Value compare(CmpOp op, Value&& a, Value&& b) {
+  Value r;
+  bool done = false;
+  switch (op) {
+    case CmpOp::Eq:
+      done = pairsInPlace(a, b, r, [](double u, double v) { return u == v ? 1.0 : 0.0; });
+      break;
+    case CmpOp::Ne:
+      done = pairsInPlace(a, b, r, [](double u, double v) { return u != v ? 1.0 : 0.0; });
+      break;
+    case CmpOp::Lt:
+      done = pairsInPlace(a, b, r, [](double u, double v) { return u < v ? 1.0 : 0.0; });
+      break;
+    case CmpOp::Le:
+      done = pairsInPlace(a, b, r, [](double u, double v) { return u <= v ? 1.0 : 0.0; });
+      break;
+    case CmpOp::Gt:
+      done = pairsInPlace(a, b, r, [](double u, double v) { return u > v ? 1.0 : 0.0; });
+      break;
+    case CmpOp::Ge:
+      done = pairsInPlace(a, b, r, [](double u, double v) { return u >= v ? 1.0 : 0.0; });
+      break;
+  }
+  if (!done) return compare(op, static_cast<const Value&>(a), static_cast<const Value&>(b));
+  return asLogical(std::move(r));
+}
+
+Value unary(UnaryFn fn, Value&& a) {
+  const bool rounding = fn == UnaryFn::Abs || fn == UnaryFn::Fix || fn == UnaryFn::Floor ||
+                        fn == UnaryFn::Ceil;
+  if (!rounding || !reusable(a, a.dims())) return unary(fn, static_cast<const Value&>(a));
+  double* z = a.mutRe();
+  const std::size_t n = a.numel();
+  auto over = [&](auto f) {
+    for (std::size_t i = 0; i < n; ++i) z[i] = f(z[i]);
+  };
+  switch (fn) {
+    case UnaryFn::Abs:
+      over([](double x) { return std::fabs(x); });
+      break;
+    case UnaryFn::Fix:
+      over([](double x) { return std::trunc(x); });
+      break;
+    case UnaryFn::Floor:
+      over([](double x) { return std::floor(x); });
+      break;
+    default:
+      over([](double x) { return std::ceil(x); });
+      break;
+  }
+  a.setLogical(false);
+  return std::move(a);
 }
 
 }  // namespace kh

@@ -40,6 +40,14 @@ Value logicalOr(const Value& a, const Value& b);
 Value logicalNot(const Value& a);
 Value uminus(const Value& a);
 Value unary(UnaryFn fn, const Value& a);
+
+// The same operations on operands the caller gives up: when an operand is a
+// real double array whose data nothing else shares and that has the
+// result's shape, the result is written over it instead of into new memory.
+// Results are those of the forms above.
+Value binary(BinOp op, Value&& a, Value&& b);
+Value compare(CmpOp op, Value&& a, Value&& b);
+Value unary(UnaryFn fn, Value&& a);
 // Remainder after division with the sign of the dividend; rem(x, 0) is NaN.
 Value rem(const Value& a, const Value& b);
 // Lower-case letters of a text (cells of texts element by element); other

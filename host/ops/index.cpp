@@ -236,7 +236,10 @@ void pick(const T* src, const IndexList& L, T* dst) {
 
 Value gather(const Value& a, const IndexList& L, Dims out) {
   const Value& src = a.isPlaceholder() ? Value::empty() : a;
-  Value r = blankLike(src, std::move(out));
+  // Every element is written below; doubles are not cleared first.
+  Value r = src.isDouble() ? Value::numericForWrite(std::move(out), src.isComplex())
+                           : blankLike(src, std::move(out));
+  if (src.isDouble()) r.setLogical(src.isLogical());
   const std::size_t n = L.size();
   if (n == 0) return r;
   if (src.isDouble()) {
