@@ -2,6 +2,7 @@
 """Runs the pipeline benchmarks and a numpy reference of the same computation
 side by side, and prints both timings with their ratio."""
 import json
+import math
 import os
 import subprocess
 import sys
@@ -117,6 +118,7 @@ def main():
                          text=True).stdout
     rows = json.loads(out)["benchmarks"]
     print(f"{'benchmark':34} {'kestrel':>12} {'numpy':>12} {'numpy/kestrel':>14}")
+    growth = []  # (samples, ours, numpy) of the 2001-tap runs of long records
     for r in rows:
         if r.get("error_occurred"):
             print(f"{r['name']:34} error: {r.get('error_message')}")
@@ -127,7 +129,31 @@ def main():
             ref = numpy_pulse_time(int(params["Lpoly"]))
         else:
             ref = numpy_time(int(params["samples"]), int(params["taps"]))
+            if int(params["taps"]) == 2001 and int(params["samples"]) >= 250000:
+                growth.append((int(params["samples"]), ours, ref))
         print(f"{r['name']:34} {ours * 1e3:9.3f} ms {ref * 1e3:9.3f} ms {ref / ours:13.2f}x")
+    print_growth(growth)
+
+
+def print_growth(growth):
+    """Time against record length for the long records: each size's time
+    over the previous one's, beside the factor n log n would allow."""
+    if len(growth) < 2:
+        return
+    print()
+    print(f"{'tpswma, 2001 taps':20} {'kestrel ns/sample':>18} {'step':>7} "
+          f"{'numpy ns/sample':>16} {'step':>7} {'n log n step':>13}")
+    prev = None
+    for n, ours, ref in growth:
+        line = f"{n:>20,} {ours / n * 1e9:18.2f}"
+        if prev:
+            pn, po, pr = prev
+            allowed = (n * math.log(n)) / (pn * math.log(pn))
+            line += f" {ours / po:6.2f}x {ref / n * 1e9:16.2f} {ref / pr:6.2f}x {allowed:12.2f}x"
+        else:
+            line += f" {'':7} {ref / n * 1e9:16.2f}"
+        print(line)
+        prev = (n, ours, ref)
 
 
 if __name__ == "__main__":

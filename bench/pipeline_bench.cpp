@@ -68,6 +68,8 @@ BENCHMARK(BM_tpswma)
     ->Args({5000, 2001})
     ->Args({250000, 2001})
     ->Args({1000000, 2001})
+    ->Args({2000000, 2001})
+    ->Args({4000000, 2001})
     ->Unit(benchmark::kMicrosecond);
 
 // pulse_estimate(seg, Nlarge, Nmedium, Nsmall, T1, T2, T3, Lpoly, pf) on a
