@@ -426,6 +426,19 @@ void assignMulti(Value& t, const Subscripts& subs, const Value& rhs) {
   }
   const bool scalar = rhs.numel() == 1;
   const Dims layout = folded(t.dims(), k);
+  if (t.isDouble() && rhs.isDouble()) {
+    // Doubles are stored straight through the data pointers, taken once.
+    double* zi = rhs.isComplex() || t.isComplex() ? t.mutIm() : nullptr;
+    double* zr = t.mutRe();
+    const double* xr = rhs.re();
+    const double* xi = rhs.im();
+    forEachPosition(L, layout, [&](std::size_t n, std::size_t lin) {
+      const std::size_t s = scalar ? 0 : n;
+      zr[lin] = xr[s];
+      if (zi) zi[lin] = xi ? xi[s] : 0.0;
+    });
+    return;
+  }
   forEachPosition(
       L, layout, [&](std::size_t n, std::size_t lin) { copyElement(t, lin, rhs, scalar ? 0 : n); });
 }

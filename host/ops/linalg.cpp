@@ -106,6 +106,10 @@ double vectorNorm(const Value& x, double p) {
   const double scale = *std::max_element(a.begin(), a.end());
   if (scale == 0 || std::isinf(scale)) return scale;
   double s = 0;
+  if (p == 2) {
+    for (double v : a) s += (v / scale) * (v / scale);
+    return scale * std::sqrt(s);
+  }
   for (double v : a) s += std::pow(v / scale, p);
   return scale * std::pow(s, 1.0 / p);
 }

@@ -516,3 +516,30 @@ TEST(End, PositionRules) {
 
 }  // namespace
 }  // namespace kh
+
+namespace kh {
+namespace {
+
+// Two-subscript assignment of doubles: complex parts in both directions,
+// scalar expansion, and the logical flag of the target.
+TEST(IndexAssign, TwoSubscriptsMixRealComplexAndLogical) {
+  Value a = M({{1, 2}, {3, 4}});
+  indexAssign(a, {colonIndex(), S(2)}, test::Z(0, 1));
+  EXPECT_TRUE(a.isComplex());
+  EXPECT_EQ(data(a), (std::vector<double>{1, 3, 0, 0}));
+  EXPECT_EQ(imagData(a), (std::vector<double>{0, 0, 1, 1}));
+  indexAssign(a, {colonIndex(), S(2)}, C({5, 6}));
+  EXPECT_FALSE(a.isComplex());  // the imaginary part is all zero again
+  EXPECT_EQ(data(a), (std::vector<double>{1, 3, 5, 6}));
+  Value mask = M({{1, 0}, {0, 1}});
+  mask.setLogical(true);
+  Value m2 = mask;
+  indexAssign(m2, {S(1), colonIndex()}, S(7));
+  EXPECT_FALSE(m2.isLogical());
+  EXPECT_EQ(data(m2), (std::vector<double>{7, 0, 7, 1}));
+  EXPECT_TRUE(mask.isLogical());  // the copy it was taken from is untouched
+  EXPECT_EQ(data(mask), (std::vector<double>{1, 0, 0, 1}));
+}
+
+}  // namespace
+}  // namespace kh

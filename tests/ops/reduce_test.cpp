@@ -155,3 +155,17 @@ TEST(Sort, StableWithIndices) {
 
 }  // namespace
 }  // namespace kh
+
+namespace kh {
+namespace {
+
+TEST(Norm, TwoNormIsScaledAgainstOverflowAndUnderflow) {
+  EXPECT_DOUBLE_EQ(norm(Value::column({3, 4}), nullptr).at(0), 5.0);
+  EXPECT_DOUBLE_EQ(norm(Value::column({3e200, 4e200}), nullptr).at(0), 5e200);
+  EXPECT_DOUBLE_EQ(norm(Value::column({3e-200, 4e-200}), nullptr).at(0), 5e-200);
+  EXPECT_TRUE(std::isnan(norm(Value::column({1, NAN}), nullptr).at(0)));
+  EXPECT_TRUE(std::isinf(norm(Value::column({1, INFINITY}), nullptr).at(0)));
+}
+
+}  // namespace
+}  // namespace kh
