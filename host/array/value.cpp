@@ -45,14 +45,8 @@ Value Value::logicalScalar(bool b) {
 }
 
 Value Value::numeric(Dims dims, bool complex) {
-  Value r;
-  r.cls_ = mxDOUBLE_CLASS;
-  r.dims_ = normalizeDims(std::move(dims));
-  r.numel_ = numelOf(r.dims_);
-  if (r.numel_ <= 1 && !complex) return r;
-  r.p_ = std::make_shared<Payload>();
-  r.p_->re.assign(r.numel_, 0.0);
-  if (complex) r.p_->im.assign(r.numel_, 0.0);
+  Value r = numericForWrite(std::move(dims), complex);
+  if (r.p_) std::fill(r.p_->re.data(), r.p_->re.data() + r.numel_, 0.0);
   return r;
 }
 
