@@ -7,7 +7,7 @@ PACKAGES=(
   build-essential cmake ninja-build pkg-config
   g++-multilib
   libgtest-dev libgmock-dev libbenchmark-dev
-  libmatio-dev libeigen3-dev
+  libmatio-dev libeigen3-dev libboost-dev
   python3 python3-numpy python3-scipy
   clang-format
 )

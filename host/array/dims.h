@@ -7,6 +7,7 @@
 #include <array>
 #include <cstddef>
 #include <initializer_list>
+#include <memory>
 #include <stdexcept>
 #include <vector>
 
@@ -34,35 +35,31 @@ class Dims {
     for (; first != last; ++first) push_back(static_cast<std::size_t>(*first));
   }
   Dims(const Dims& o) : n_(o.n_), small_(o.small_) {
-    if (o.onHeap()) big_ = o.big_;
+    if (o.onHeap()) big_ = copyOf(o.big_.get(), n_);
   }
   Dims& operator=(const Dims& o) {
     if (this != &o) {
       n_ = o.n_;
       small_ = o.small_;
-      if (o.onHeap())
-        big_ = o.big_;
-      else
-        big_.clear();
+      big_ = o.onHeap() ? copyOf(o.big_.get(), n_) : nullptr;
     }
     return *this;
   }
-  Dims(Dims&& o) noexcept { *this = std::move(o); }
+  Dims(Dims&& o) noexcept : n_(o.n_), small_(o.small_), big_(std::move(o.big_)) { o.n_ = 0; }
   Dims& operator=(Dims&& o) noexcept {
     if (this != &o) {
       n_ = o.n_;
       small_ = o.small_;
       big_ = std::move(o.big_);
       o.n_ = 0;
-      o.big_.clear();
     }
     return *this;
   }
 
   std::size_t size() const { return n_; }
   bool empty() const { return n_ == 0; }
-  std::size_t* data() { return onHeap() ? big_.data() : small_.data(); }
-  const std::size_t* data() const { return onHeap() ? big_.data() : small_.data(); }
+  std::size_t* data() { return onHeap() ? big_.get() : small_.data(); }
+  const std::size_t* data() const { return onHeap() ? big_.get() : small_.data(); }
   iterator begin() { return data(); }
   iterator end() { return data() + n_; }
   const_iterator begin() const { return data(); }
@@ -83,24 +80,24 @@ class Dims {
       small_[n_++] = v;
       return;
     }
-    if (n_ == kInline) big_.assign(small_.begin(), small_.end());
-    big_.push_back(v);
+    // Past the inline ones the dimensions live in an array of exactly n.
+    std::unique_ptr<std::size_t[]> grown(new std::size_t[n_ + 1]);
+    std::copy(data(), data() + n_, grown.get());
+    grown[n_] = v;
+    big_ = std::move(grown);
     ++n_;
   }
   void emplace_back(std::size_t v) { push_back(v); }
   void pop_back() {
     --n_;
-    if (onHeapSize(n_ + 1)) {
-      big_.pop_back();
-      if (n_ == kInline) {
-        std::copy(big_.begin(), big_.end(), small_.begin());
-        big_.clear();
-      }
+    if (n_ == kInline) {
+      std::copy(big_.get(), big_.get() + n_, small_.begin());
+      big_.reset();
     }
   }
   void clear() {
     n_ = 0;
-    big_.clear();
+    big_.reset();
   }
   void reserve(std::size_t) {}
   void resize(std::size_t n, std::size_t v = 0) {
@@ -137,10 +134,15 @@ class Dims {
   void append(It first, It last) {
     for (; first != last; ++first) push_back(*first);
   }
+  static std::unique_ptr<std::size_t[]> copyOf(const std::size_t* d, std::size_t n) {
+    std::unique_ptr<std::size_t[]> c(new std::size_t[n]);
+    std::copy(d, d + n, c.get());
+    return c;
+  }
 
   std::size_t n_ = 0;
   std::array<std::size_t, kInline> small_{};
-  std::vector<std::size_t> big_;
+  std::unique_ptr<std::size_t[]> big_;  // the dimensions when more than kInline
 };
 
 }  // namespace kh

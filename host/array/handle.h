@@ -40,16 +40,17 @@ void forEachLive(const std::function<void(const mxArray&)>& fn);
 // that would have consumed them.
 std::size_t destroyTemporariesSince(std::uint64_t from);
 
-// A short list of distinct handles, kept inline: almost every call passes
-// fewer than eight, and collecting them must not allocate.
+// A short list of distinct temporaries, kept inline: almost every call
+// passes fewer than eight, and collecting them must not allocate.
 class HandleSet {
  public:
   HandleSet() = default;
   HandleSet(const HandleSet&) = delete;
   HandleSet& operator=(const HandleSet&) = delete;
-  // Adds a (null and repeats are ignored).
+  // Adds a when it is a temporary (null, other handles and repeats are
+  // ignored: only temporaries are ever released).
   void add(mxArray* a) {
-    if (!a) return;
+    if (!a || !a->temporary) return;
     for (std::size_t k = 0; k < n_; ++k)
       if (inline_[k] == a) return;
     for (mxArray* h : more_)

@@ -56,7 +56,7 @@ Value Value::numericForWrite(Dims dims, bool complex) {
   r.dims_ = normalizeDims(std::move(dims));
   r.numel_ = numelOf(r.dims_);
   if (r.numel_ <= 1 && !complex) return r;
-  r.p_ = std::make_shared<Payload>();
+  r.p_ = new Payload();
   r.p_->re.assignUnset(r.numel_);
   if (complex) r.p_->im.assign(r.numel_, 0.0);
   return r;
@@ -79,7 +79,7 @@ Value Value::chars(Dims dims) {
   r.cls_ = mxCHAR_CLASS;
   r.dims_ = normalizeDims(std::move(dims));
   r.numel_ = numelOf(r.dims_);
-  r.p_ = std::make_shared<Payload>();
+  r.p_ = new Payload();
   r.p_->ch.assign(r.numel_, u' ');
   return r;
 }
@@ -97,7 +97,7 @@ Value Value::cell(Dims dims) {
   r.cls_ = mxCELL_CLASS;
   r.dims_ = normalizeDims(std::move(dims));
   r.numel_ = numelOf(r.dims_);
-  r.p_ = std::make_shared<Payload>();
+  r.p_ = new Payload();
   r.p_->elems.assign(r.numel_, Value::empty());
   return r;
 }
@@ -107,7 +107,7 @@ Value Value::structArray(Dims dims, std::vector<std::string> fields) {
   r.cls_ = mxSTRUCT_CLASS;
   r.dims_ = normalizeDims(std::move(dims));
   r.numel_ = numelOf(r.dims_);
-  r.p_ = std::make_shared<Payload>();
+  r.p_ = new Payload();
   r.p_->fields = std::move(fields);
   r.p_->elems.assign(r.numel_ * r.p_->fields.size(), Value::empty());
   return r;
@@ -118,7 +118,7 @@ Value Value::function(FunctionRef ref) {
   r.cls_ = mxFUNCTION_CLASS;
   r.dims_ = {1, 1};
   r.numel_ = 1;
-  r.p_ = std::make_shared<Payload>();
+  r.p_ = new Payload();
   r.p_->fn = std::move(ref);
   return r;
 }
@@ -146,6 +146,30 @@ void Value::reshape(Dims d) {
 }
 
 
+namespace {
+// Freed payload storage kept for reuse: programs make and drop small arrays
+// at a high rate, all payloads have one size, and the general allocator's
+// caches for one size are short. Plain static storage, so that payloads
+// freed during static destruction still find it.
+constexpr std::size_t kSparePayloadsMax = 4096;
+void* g_sparePayloads[kSparePayloadsMax];
+std::size_t g_sparePayloadCount = 0;
+}  // namespace
+
+void* Value::Payload::operator new(std::size_t size) {
+  if (size == sizeof(Payload) && g_sparePayloadCount)
+    return g_sparePayloads[--g_sparePayloadCount];
+  return ::operator new(size);
+}
+
+void Value::Payload::operator delete(void* p, std::size_t size) noexcept {
+  if (!p) return;
+  if (size == sizeof(Payload) && g_sparePayloadCount < kSparePayloadsMax)
+    g_sparePayloads[g_sparePayloadCount++] = p;
+  else
+    ::operator delete(p);
+}
+
 const Value::Payload& Value::nothing() {
   static const Payload none{};
   return none;
@@ -153,10 +177,10 @@ const Value::Payload& Value::nothing() {
 
 Value::Payload& Value::mut() {
   if (!p_) {
-    p_ = std::make_shared<Payload>();
+    p_ = new Payload();
     if (cls_ == mxDOUBLE_CLASS) p_->re.assign(numel_, s_);
-  } else if (p_.use_count() > 1) {
-    p_ = std::make_shared<Payload>(*p_);
+  } else if (p_->use_count() > 1) {
+    p_ = new Payload(*p_);
   }
   return *p_;
 }

@@ -9,6 +9,9 @@
 #include <string_view>
 #include <vector>
 
+#include <boost/smart_ptr/intrusive_ptr.hpp>
+#include <boost/smart_ptr/intrusive_ref_counter.hpp>
+
 #include "host/array/dims.h"
 #include "host/array/doubles.h"
 #include "runtime/mx_types.h"
@@ -116,7 +119,7 @@ class Value {
   bool sharesStorageWith(const Value& o) const { return p_ && p_ == o.p_; }
   // Whether this value's data is in a payload that no other value shares:
   // an operation that owns the value may then write its result over it.
-  bool ownsStorageAlone() const { return p_ && p_.use_count() == 1; }
+  bool ownsStorageAlone() const;
 
  private:
   struct Payload;
@@ -132,15 +135,21 @@ class Value {
   Dims dims_{0, 0};
   std::size_t numel_ = 0;
   double s_ = 0.0;
-  std::shared_ptr<Payload> p_;
+  boost::intrusive_ptr<Payload> p_;
 };
 
 // Element storage; accessors below are inline because every operation's
-// inner loop goes through them.
-struct Value::Payload {
+// inner loop goes through them. Values belong to the run-time's one thread:
+// the count of values sharing a payload is a plain integer (no atomic
+// operations on every copy), and freed payload storage is kept for reuse.
+struct Value::Payload
+    : boost::intrusive_ref_counter<Value::Payload, boost::thread_unsafe_counter> {
   // User-provided, so that making a payload does not first clear all of it
   // (the inline element buffer included).
   Payload() {}
+  Payload(const Payload&) = default;
+  static void* operator new(std::size_t size);
+  static void operator delete(void* p, std::size_t size) noexcept;
   Doubles re;
   std::vector<double> im;
   std::vector<char16_t> ch;
@@ -149,6 +158,7 @@ struct Value::Payload {
   FunctionRef fn;
 };
 
+inline bool Value::ownsStorageAlone() const { return p_ && p_->use_count() == 1; }
 inline const Value::Payload& Value::data() const { return p_ ? *p_ : nothing(); }
 inline bool Value::isComplex() const {
   return cls_ == mxDOUBLE_CLASS && p_ && !p_->im.empty();

@@ -2,8 +2,11 @@
 #include "runtime/calls.h"
 
 #include <cstdarg>
+#include <iterator>
 #include <string>
 #include <vector>
+
+#include <boost/container/small_vector.hpp>
 
 #include "host/array/handle.h"
 #include "host/capi/cs_list.h"
@@ -15,20 +18,28 @@
 
 namespace {
 
-std::vector<mxArray*> collectArgs(va_list ap) {
-  std::vector<mxArray*> args;
+// A call's handles and argument values: a few, kept inline.
+using HandleList = boost::container::small_vector<mxArray*, 8>;
+using ValueList = boost::container::small_vector<kh::Value, 6>;
+
+HandleList collectArgs(va_list ap) {
+  HandleList args;
   while (mxArray* a = va_arg(ap, mxArray*)) args.push_back(a);
   return args;
 }
 
 // The values of the arguments of a call (a list handle stands for its
 // elements); temporaries among the handles are released when `g` ends.
-std::vector<kh::Value> argumentValues(const std::vector<mxArray*>& in, kh::TempGuard& g) {
-  std::vector<kh::Value> values;
-  values.reserve(in.size());
+ValueList argumentValues(const HandleList& in, kh::TempGuard& g) {
+  ValueList values;
   for (mxArray* a : in) {
     g.add(a);
-    kh::appendArgument(a, values);
+    if (!kh::isListHandle(a)) {
+      values.push_back(kh::valueOf(a));
+      continue;
+    }
+    const kh::Value& c = a->v;
+    for (std::size_t i = 0; i < c.numel(); ++i) values.push_back(c.cellAt(i));
   }
   return values;
 }
@@ -49,30 +60,30 @@ mxArray* mclFeval(mlfVarargoutList* sink, mxFunctionPtr fn, ...) {
   kh::SinkGuard s(sink);
   va_list ap;
   va_start(ap, fn);
-  std::vector<mxArray*> in = collectArgs(ap);
+  const HandleList in = collectArgs(ap);
   va_end(ap);
   kh::TempGuard g;
-  const std::vector<kh::Value> args = argumentValues(in, g);
+  const ValueList args = argumentValues(in, g);
   // The feval form gets handles of its own, so that no body can take over
   // (and free) a temporary the caller passed.
-  return s.deliver(kh::callFevalForm(fn, s.count(), args));
+  return s.deliver(kh::callFevalForm(fn, s.count(), args.data(), args.size()));
 }
 
 mxArray* mlfFeval(mlfVarargoutList* sink, mxArray* f, ...) {
   kh::SinkGuard s(sink);
   va_list ap;
   va_start(ap, f);
-  std::vector<mxArray*> in = collectArgs(ap);
+  const HandleList in = collectArgs(ap);
   va_end(ap);
   kh::TempGuard g(f);
-  std::vector<kh::Value> args = argumentValues(in, g);
+  ValueList args = argumentValues(in, g);
 
   const kh::Value& fv = kh::valueOf(f);
   mxFunctionPtr fn = nullptr;
   std::string name;
   if (fv.isFunction()) {
     fn = fv.functionRef().fn;
-    name = fv.functionRef().name;
+    if (!fn) name = fv.functionRef().name;
   } else if (fv.isChar()) {
     name = fv.utf8();
   } else {
@@ -85,10 +96,12 @@ mxArray* mlfFeval(mlfVarargoutList* sink, mxArray* f, ...) {
       fn = r->function;
     }
   }
-  if (fn) return s.deliver(kh::callFevalForm(fn, s.count(), args));
+  if (fn) return s.deliver(kh::callFevalForm(fn, s.count(), args.data(), args.size()));
   const kh::BuiltinFn* b = kh::findBuiltin(name);
   if (!b) kh::raise("Undefined function '" + name + "'.");
-  return s.deliver((*b)(s.count(), args));
+  std::vector<kh::Value> builtinArgs(std::make_move_iterator(args.begin()),
+                                     std::make_move_iterator(args.end()));
+  return s.deliver((*b)(s.count(), builtinArgs));
 }
 
 mxArray* mclCreateSimpleFunctionHandle(mxFunctionPtr fn, const char* name) {

@@ -85,7 +85,10 @@ mxArray* mlfNWarning(int nargout, mxArray* arg, ...) {
     }
   }
   if (nargout < 1) return nullptr;
-  return kh::newTemp(kh::Value::str(std::string_view(wasOn ? "on" : "off")));
+  // Every saved state shares the data of one of these.
+  static const kh::Value on = kh::Value::str(std::string_view("on"));
+  static const kh::Value off = kh::Value::str(std::string_view("off"));
+  return kh::newTemp(wasOn ? on : off);
 }
 
 mxArray* mlfLasterr(mxArray* unused) {

@@ -10,6 +10,14 @@ mxArray* newListTemp(std::vector<Value> values) {
   return h;
 }
 
+mxArray* newListTemp(const Value& cell) {
+  Value c = cell;  // shares the elements
+  c.reshape({1, c.numel()});
+  mxArray* h = newTemp(std::move(c));
+  h->list = true;
+  return h;
+}
+
 bool isListHandle(const mxArray* h) { return h && h->list && h->v.isCell(); }
 
 void appendArgument(const mxArray* h, std::vector<Value>& out) {

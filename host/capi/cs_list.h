@@ -12,6 +12,9 @@ namespace kh {
 
 // A new temporary list handle holding the values.
 mxArray* newListTemp(std::vector<Value> values);
+// A new temporary list handle holding the elements of a cell, in column
+// order (the cell's storage is shared, not copied).
+mxArray* newListTemp(const Value& cell);
 // Whether h is a list handle made by newListTemp and still alive.
 bool isListHandle(const mxArray* h);
 // Appends the values an argument stands for to out: the elements of a list

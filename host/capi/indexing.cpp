@@ -3,6 +3,7 @@
 #include "runtime/indexing.h"
 
 #include <cmath>
+#include <cstring>
 #include <string>
 
 #include "host/capi/cs_list.h"
@@ -229,6 +230,19 @@ int mclLengthInt(mxArray* a) {
 
 mxArray* mlfIndexRef(mxArray* a, const char* index_string, ...) {
   kh::CallInputs in(a);
+  if (index_string && std::strcmp(index_string, "{?}") == 0) {
+    // c{:} of a whole cell: every element, in column order, as a list.
+    va_list ap;
+    va_start(ap, index_string);
+    mxArray* s = va_arg(ap, mxArray*);
+    va_end(ap);
+    const kh::Value& v = kh::valueOf(a);
+    if (s && !kh::isListHandle(s) && v.isCell() && kh::isColonIndex(s->v)) {
+      in.add(s);
+      if (v.numel() == 1) return kh::newTemp(v.cellAt(0));
+      return kh::newListTemp(v);
+    }
+  }
   auto parts = kh::parseIndexText(index_string);
   va_list ap;
   va_start(ap, index_string);

@@ -4,6 +4,8 @@
 #include <cstdarg>
 #include <vector>
 
+#include <boost/container/small_vector.hpp>
+
 #include "host/array/handle.h"
 #include "host/capi/cs_list.h"
 #include "host/context/errors.h"
@@ -18,10 +20,20 @@ kh::Value takeValue(mxArray* a) {
   return kh::valueOf(a);
 }
 
-mxArray* cellOf(const std::vector<mxArray*>& items) {
+using HandleList = boost::container::small_vector<mxArray*, 8>;
+
+mxArray* cellOf(const HandleList& items) {
   if (items.empty()) return kh::newTemp(kh::Value::cell({0, 0}));
   kh::TempGuard g;
   for (mxArray* a : items) g.add(a);
+  if (items.size() == 1 && kh::isListHandle(items[0])) {
+    // f(c{:}): the list already is the row of values; a temporary one is
+    // taken over, any other shared.
+    mxArray* a = items[0];
+    if (a->v.numel() == 0) return kh::newTemp(kh::Value::cell({0, 0}));
+    kh::Value c = a->temporary ? std::move(a->v) : a->v;
+    return kh::newTemp(std::move(c));
+  }
   std::vector<kh::Value> values;
   values.reserve(items.size());
   for (mxArray* a : items) kh::appendArgument(a, values);
@@ -73,7 +85,7 @@ int mclNargin(int code, ...) {
 }
 
 void mclVarargin(mxArray** cell, mxArray* anchor, int include_anchor, va_list rest) {
-  std::vector<mxArray*> items;
+  HandleList items;
   if (include_anchor && anchor) {
     items.push_back(anchor);
     va_list ap;
@@ -97,7 +109,7 @@ void mclVarargin(mxArray** cell, mxArray* anchor, int include_anchor, va_list re
 }
 
 mxArray* mclCreateVararginCell(int n, mxArray** args) {
-  std::vector<mxArray*> items;
+  HandleList items;
   for (int i = 0; i < n; ++i) items.push_back(args[i]);
   return cellOf(items);
 }

@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include <boost/container/small_vector.hpp>
+
 #include "host/array/handle.h"
 
 namespace kh {
@@ -51,16 +53,17 @@ const mexFunctionTableEntry* findLibraryFunction(std::string_view name, bool all
   return nullptr;
 }
 
-std::vector<Value> callFevalForm(mxFunctionPtr fn, int nargout, const std::vector<Value>& args) {
+std::vector<Value> callFevalForm(mxFunctionPtr fn, int nargout, const Value* args, std::size_t n) {
+  // Calls pass a few arguments and ask for a few results: the handles are
+  // kept inline.
   struct Handles {
-    std::vector<mxArray*> in, out;
+    boost::container::small_vector<mxArray*, 8> in, out;
     ~Handles() {
       for (mxArray* h : in) destroyHandle(h);
       for (mxArray* h : out) destroyHandle(h);
     }
   } h;
-  h.in.reserve(args.size());
-  for (const Value& v : args) h.in.push_back(newHandle(v, false));
+  for (std::size_t k = 0; k < n; ++k) h.in.push_back(newHandle(args[k], false));
   h.out.assign(static_cast<std::size_t>(nargout > 0 ? nargout : 1), nullptr);
   fn(nargout, h.out.data(), static_cast<int>(h.in.size()), h.in.data());
   std::vector<Value> results;

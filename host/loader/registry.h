@@ -2,6 +2,7 @@
 // with host values.
 #pragma once
 
+#include <cstddef>
 #include <string_view>
 #include <vector>
 
@@ -25,6 +26,10 @@ const mexFunctionTableEntry* findLibraryFunction(std::string_view name, bool all
 // nargout outputs are asked for. Returns the outputs the function handed over:
 // the first one also when nargout is 0 (when it has any), then outputs 2 to
 // nargout. Every handle is released, also when the call raises an error.
-std::vector<Value> callFevalForm(mxFunctionPtr fn, int nargout, const std::vector<Value>& args);
+std::vector<Value> callFevalForm(mxFunctionPtr fn, int nargout, const Value* args, std::size_t n);
+inline std::vector<Value> callFevalForm(mxFunctionPtr fn, int nargout,
+                                        const std::vector<Value>& args) {
+  return callFevalForm(fn, nargout, args.data(), args.size());
+}
 
 }  // namespace kh

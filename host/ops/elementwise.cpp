@@ -381,12 +381,17 @@ Value mapped(const Value& a, R realFn, C complexFn, N needsComplex) {
 }
 
 // True where the test holds for the real or the imaginary part.
-Value predicate(const Value& a, bool (*test)(double)) {
+template <typename Test>
+Value predicate(const Value& a, Test test) {
   Value r = Value::numericForWrite(a.dims());
   double* z = r.mutRe();
-  for (std::size_t i = 0; i < a.numel(); ++i) {
-    const bool t = test(a.re()[i]) || (a.isComplex() && test(a.im()[i]));
-    z[i] = t ? 1.0 : 0.0;
+  const double* re = a.re();
+  const double* im = a.im();
+  const std::size_t n = a.numel();
+  if (im) {
+    for (std::size_t i = 0; i < n; ++i) z[i] = test(re[i]) || test(im[i]) ? 1.0 : 0.0;
+  } else {
+    for (std::size_t i = 0; i < n; ++i) z[i] = test(re[i]) ? 1.0 : 0.0;
   }
   return asLogical(r);
 }

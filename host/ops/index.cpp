@@ -420,7 +420,21 @@ void assignMulti(Value& t, const Subscripts& subs, const Value& rhs) {
     if (!t.isEmpty()) {
       std::vector<IndexList> all(k);
       for (std::size_t j = 0; j < k; ++j) all[j] = resolve(colonIndex(), fd[j]);
-      forEachPosition(all, nd, [&](std::size_t n, std::size_t lin) { copyElement(g, lin, t, n); });
+      if (t.isDouble()) {
+        // The old elements keep their subscripts: runs of the first
+        // dimension, copied through the data pointers.
+        const double* xr = t.re();
+        double* gr = g.mutRe();
+        const double* xi = t.isComplex() ? t.im() : nullptr;
+        double* gi = xi ? g.mutIm() : nullptr;
+        forEachPosition(all, nd, [&](std::size_t n, std::size_t lin) {
+          gr[lin] = xr[n];
+          if (gi) gi[lin] = xi[n];
+        });
+      } else {
+        forEachPosition(all, nd,
+                        [&](std::size_t n, std::size_t lin) { copyElement(g, lin, t, n); });
+      }
     }
     t = std::move(g);
   }
@@ -441,6 +455,55 @@ void assignMulti(Value& t, const Subscripts& subs, const Value& rhs) {
   }
   forEachPosition(
       L, layout, [&](std::size_t n, std::size_t lin) { copyElement(t, lin, rhs, scalar ? 0 : n); });
+}
+
+// The whole number j of a real double scalar subscript within 1..extent,
+// or 0 for anything else.
+std::size_t wholeWithin(const Value& s, std::size_t extent) {
+  if (!s.isDouble() || s.numel() != 1 || s.isLogical() || s.isComplex()) return 0;
+  const double j = s.re()[0];
+  if (!(j >= 1) || j > static_cast<double>(extent) || j != std::floor(j)) return 0;
+  return static_cast<std::size_t>(j);
+}
+
+// a(:, j) of a 2-D double matrix with a whole j within it: one contiguous
+// column, into out; false for anything else.
+bool columnRef(const Value& a, const Subscripts& subs, Value& out) {
+  if (subs.size() != 2 || !a.isDouble() || a.ndims() != 2 || !isColonIndex(subs[0])) return false;
+  const std::size_t m = a.rows(), j = wholeWithin(subs[1], a.cols());
+  if (j == 0) return false;
+  if (a.cols() == 1) {
+    out = a;  // the whole array: share its data
+    return true;
+  }
+  Value r = Value::numericForWrite({m, 1}, a.isComplex());
+  r.setLogical(a.isLogical());
+  const std::size_t off = (j - 1) * m;
+  if (m) std::copy(a.re() + off, a.re() + off + m, r.mutRe());
+  if (m && a.isComplex()) std::copy(a.im() + off, a.im() + off + m, r.mutIm());
+  out = std::move(r);
+  return true;
+}
+
+// t(:, j) = v for a real 2-D double matrix, a whole j within it and a real
+// double v that is a scalar or a vector of one column's length; false for
+// anything else, which takes the general path.
+bool assignColumn(Value& t, const Subscripts& subs, const Value& v) {
+  if (subs.size() != 2 || !t.isDouble() || t.ndims() != 2 || t.isComplex() || !v.isDouble() ||
+      v.isComplex() || !isColonIndex(subs[0]))
+    return false;
+  const std::size_t m = t.rows(), j = wholeWithin(subs[1], t.cols());
+  if (j == 0 || m == 0) return false;
+  const bool scalar = v.numel() == 1;
+  if (!scalar && !(v.numel() == m && v.ndims() == 2 && (v.rows() == 1 || v.cols() == 1)))
+    return false;
+  double* z = t.mutRe() + (j - 1) * m;
+  if (scalar)
+    std::fill(z, z + m, v.re()[0]);
+  else
+    std::copy(v.re(), v.re() + m, z);
+  finishNumeric(t, v.isLogical());
+  return true;
 }
 
 }  // namespace
@@ -469,6 +532,7 @@ Value indexRef(const Value& a, const Subscripts& subs) {
     }
     return gather(a, L, out);
   }
+  if (Value col; columnRef(a, subs, col)) return col;
   const std::size_t k = subs.size();
   const Dims fd = folded(a.dims(), k);
   std::vector<IndexList> L(k);
@@ -510,6 +574,7 @@ void indexAssign(Value& a, const Subscripts& subs, const Value& rhs) {
     indexDelete(a, subs);
     return;
   }
+  if (assignColumn(a, subs, rhs)) return;
   // An existing array is written in place: every check of the assignment
   // comes before its first write, so an error leaves it as it was. Copying it
   // first would copy all its data whenever it is shared with the copy.

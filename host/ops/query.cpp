@@ -1,5 +1,6 @@
 #include "host/ops/query.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "host/context/errors.h"
@@ -8,8 +9,11 @@
 namespace kh {
 
 Value sizeVector(const Value& x) {
-  std::vector<double> d(x.dims().begin(), x.dims().end());
-  return Value::row(d);
+  const Dims& d = x.dims();
+  Value r = Value::numericForWrite({1, d.size()});
+  double* p = r.mutRe();
+  for (std::size_t k = 0; k < d.size(); ++k) p[k] = static_cast<double>(d[k]);
+  return r;
 }
 
 std::size_t sizeAlong(const Value& x, std::size_t dim) { return x.dim(dim); }
@@ -28,7 +32,7 @@ std::vector<Value> sizeOutputs(const Value& x, std::size_t n) {
 bool isEqual(const Value& a, const Value& b) {
   if (a.dims() != b.dims()) return false;
   if (isNumericLike(a) && isNumericLike(b)) {
-    if (a.isChar() && b.isChar()) return a.u16() == b.u16();
+    if (a.isChar() && b.isChar()) return std::equal(a.chr(), a.chr() + a.numel(), b.chr());
     const Value x = toNumeric(a, "isequal"), y = toNumeric(b, "isequal");
     for (std::size_t i = 0; i < x.numel(); ++i)
       if (!(x.cat(i) == y.cat(i)) || std::isnan(x.re()[i])) return false;
