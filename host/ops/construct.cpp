@@ -1,5 +1,6 @@
 #include "host/ops/construct.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "host/context/errors.h"
@@ -13,13 +14,21 @@ std::size_t count(double v) {
   if (std::isnan(v)) raise("Size arguments must not be NaN.");
   if (v <= 0) return 0;
   if (v > 4294967295.0) raise("Maximum variable size allowed by the program is exceeded.");
-  return static_cast<std::size_t>(std::floor(v));
+  return static_cast<std::size_t>(v);  // positive: truncation is the floor
 }
 
 }  // namespace
 
 Dims sizeFromArgs(const std::vector<Value>& args, const char* fn) {
   if (args.empty()) return {1, 1};
+  // The usual forms, n and (m, n) with double scalars, read directly.
+  auto plainScalar = [](const Value& a) { return a.isDouble() && a.numel() == 1; };
+  if (args.size() == 1 && plainScalar(args[0])) {
+    const std::size_t n = count(args[0].re()[0]);
+    return {n, n};
+  }
+  if (args.size() == 2 && plainScalar(args[0]) && plainScalar(args[1]))
+    return {count(args[0].re()[0]), count(args[1].re()[0])};
   for (const auto& a : args)
     if (!isNumericLike(a)) raise(std::string("Size arguments of ") + fn + " must be numeric.");
   if (args.size() == 1) {
@@ -42,9 +51,8 @@ Dims sizeFromArgs(const std::vector<Value>& args, const char* fn) {
 Value zeros(const std::vector<Value>& args) { return Value::numeric(sizeFromArgs(args, "zeros")); }
 
 Value ones(const std::vector<Value>& args) {
-  Value r = Value::numeric(sizeFromArgs(args, "ones"));
-  double* z = r.mutRe();
-  for (std::size_t i = 0; i < r.numel(); ++i) z[i] = 1.0;
+  Value r = Value::numericForWrite(sizeFromArgs(args, "ones"));
+  if (r.numel() > 0) std::fill_n(r.mutRe(), r.numel(), 1.0);
   return r;
 }
 
@@ -99,6 +107,16 @@ Value diag(const Value& x, long k) {
       return blankLike(x, {0, 1});
     }
     const std::size_t n = x.numel() + off;
+    if (x.isDouble() && !x.isComplex()) {
+      Value r = Value::numeric({n, n});
+      double* z = r.mutRe();
+      const double* v = x.re();
+      for (std::size_t i = 0; i < x.numel(); ++i) {
+        const std::size_t row = k >= 0 ? i : i + off, col = k >= 0 ? i + off : i;
+        z[row + col * n] = v[i];
+      }
+      return r;
+    }
     Value r = blankLike(x, {n, n});
     if (r.isDouble()) r.setLogical(false);
     for (std::size_t i = 0; i < x.numel(); ++i) {
@@ -108,6 +126,18 @@ Value diag(const Value& x, long k) {
     return r;
   }
   const std::size_t m = x.rows(), n = x.cols();
+  if (x.isDouble() && !x.isComplex()) {
+    // Rows off.., columns 0.. below the main diagonal; rows 0.., columns off.. on and above it.
+    const std::size_t r0 = k >= 0 ? 0 : off, c0 = k >= 0 ? off : 0;
+    const std::size_t len = r0 < m && c0 < n ? std::min(m - r0, n - c0) : 0;
+    Value r = Value::numericForWrite({len, 1});
+    r.setLogical(x.isLogical());
+    if (len == 0) return r;
+    double* z = r.mutRe();
+    const double* v = x.re();
+    for (std::size_t i = 0; i < len; ++i) z[i] = v[(r0 + i) + (c0 + i) * m];
+    return r;
+  }
   std::vector<std::size_t> lin;
   for (std::size_t i = 0;; ++i) {
     const std::size_t row = k >= 0 ? i : i + off, col = k >= 0 ? i + off : i;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <limits>
 #include <vector>
 
@@ -34,13 +35,40 @@ Value fromEigen(const Eigen::MatrixXd& m) {
 
 namespace {
 
+// Two doubles that the compiler keeps in one vector register where the
+// target has them; element-wise arithmetic on them is the scalar arithmetic.
+typedef double Pair __attribute__((vector_size(2 * sizeof(double))));
+
+inline Pair loadPair(const double* p) {
+  Pair r;
+  std::memcpy(&r, p, sizeof r);
+  return r;
+}
+inline void storePair(double* p, Pair v) { std::memcpy(p, &v, sizeof v); }
+
+// v'y summed in index order onto `start`; the products are formed two at a
+// time, the additions stay one after another.
+inline double orderedDot(const double* v, const double* y, std::size_t n, double start) {
+  double w = start;
+  std::size_t i = 0;
+  for (; i + 4 <= n; i += 4) {
+    const Pair p0 = loadPair(v + i) * loadPair(y + i);
+    const Pair p1 = loadPair(v + i + 2) * loadPair(y + i + 2);
+    w += p0[0];
+    w += p0[1];
+    w += p1[0];
+    w += p1[1];
+  }
+  for (; i < n; ++i) w += v[i] * y[i];
+  return w;
+}
+
 // Householder reflector of x (length n): on return x[0] holds beta and
 // x[1..n) the reflector's tail v (v[0] = 1 implied), with
 // (I - tau v v') x = beta e1. beta takes the sign opposite to x[0], the
 // usual convention, so that no cancellation occurs.
 double makeReflector(double* x, std::size_t n) {
-  double tail = 0.0;
-  for (std::size_t i = 1; i < n; ++i) tail += x[i] * x[i];
+  const double tail = n > 1 ? orderedDot(x + 1, x + 1, n - 1, 0.0) : 0.0;
   const double c0 = x[0];
   if (tail <= std::numeric_limits<double>::min()) {
     for (std::size_t i = 1; i < n; ++i) x[i] = 0.0;
@@ -48,33 +76,54 @@ double makeReflector(double* x, std::size_t n) {
   }
   const double beta = -std::copysign(std::sqrt(c0 * c0 + tail), c0);
   const double scale = 1.0 / (c0 - beta);
-  for (std::size_t i = 1; i < n; ++i) x[i] *= scale;
+  const Pair ss = {scale, scale};
+  std::size_t i = 1;
+  for (; i + 2 <= n; i += 2) storePair(x + i, loadPair(x + i) * ss);
+  for (; i < n; ++i) x[i] *= scale;
   x[0] = beta;
   return (beta - c0) / beta;
 }
 
-// Applies I - tau v v' (v[0] = 1, tail in v[1..n)) to the n-vector y.
-void applyReflector(const double* v, double tau, double* y, std::size_t n) {
+// Applies I - tau v v' (v[0] = 1, tail in v[1..n)) to the n-vector y, which
+// does not overlap v. The product v'y is summed in index order (the
+// additions depend on each other); the update is independent per element
+// and goes two at a time.
+void applyReflector(const double* __restrict v, double tau, double* __restrict y, std::size_t n) {
   if (tau == 0.0) return;
-  double w = y[0];
-  for (std::size_t i = 1; i < n; ++i) w += v[i] * y[i];
+  double w = orderedDot(v + 1, y + 1, n - 1, y[0]);
   w *= tau;
   y[0] -= w;
-  for (std::size_t i = 1; i < n; ++i) y[i] -= w * v[i];
+  const Pair ww = {w, w};
+  std::size_t i = 1;
+  for (; i + 4 <= n; i += 4) {
+    storePair(y + i, loadPair(y + i) - ww * loadPair(v + i));
+    storePair(y + i + 2, loadPair(y + i + 2) - ww * loadPair(v + i + 2));
+  }
+  for (; i < n; ++i) y[i] -= w * v[i];
+}
+
+// The elements of a real 2-D double or character matrix, checked as
+// realMatrix checks them.
+std::vector<double> realElements(const Value& a, const char* op) {
+  if (a.isDouble() && !a.isComplex() && a.ndims() == 2) return {a.re(), a.re() + a.numel()};
+  const Eigen::MatrixXd m = realMatrix(a, op);
+  return {m.data(), m.data() + m.size()};
 }
 
 }  // namespace
 
 QrResult qr(const Value& a, bool economy) {
-  // Checked and converted as every factorization is; the work is done on the
-  // column-major copy directly, which for the tall, thin matrices of a
-  // polynomial fit costs a fraction of a general blocked routine.
-  Eigen::MatrixXd w = realMatrix(a, "qr");
-  const std::size_t rows = static_cast<std::size_t>(w.rows());
-  const std::size_t cols = static_cast<std::size_t>(w.cols());
+  // The work is done on a column-major copy directly, which for the tall,
+  // thin matrices of a polynomial fit costs a fraction of a general blocked
+  // routine.
+  std::vector<double> w = realElements(a, "qr");
+  const std::size_t rows = a.rows();
+  const std::size_t cols = a.cols();
   const std::size_t k = std::min(rows, cols);
   double* A = w.data();
-  std::vector<double> tau(k);
+  double tauSmall[8];
+  std::vector<double> tauBig(k > 8 ? k : 0);
+  double* tau = k > 8 ? tauBig.data() : tauSmall;
   for (std::size_t j = 0; j < k; ++j) {
     double* x = A + j * rows + j;
     tau[j] = makeReflector(x, rows - j);
@@ -97,33 +146,42 @@ QrResult qr(const Value& a, bool economy) {
   return {std::move(q), std::move(r)};
 }
 
-LuFactors luFactor(const Eigen::MatrixXd& a) {
-  const Eigen::Index m = a.rows(), n = a.cols(), k = std::min(m, n);
-  Eigen::MatrixXd w = a;
-  std::vector<Eigen::Index> perm(static_cast<std::size_t>(m));
-  for (Eigen::Index i = 0; i < m; ++i) perm[static_cast<std::size_t>(i)] = i;
-  for (Eigen::Index j = 0; j < k; ++j) {
+void luFactorInPlace(double* w, std::size_t m, std::size_t n, std::size_t* perm) {
+  const std::size_t k = std::min(m, n);
+  for (std::size_t i = 0; i < m; ++i) perm[i] = i;
+  for (std::size_t j = 0; j < k; ++j) {
+    double* wj = w + j * m;
     // The largest magnitude in the column, the first one on ties.
-    Eigen::Index p = j;
-    double best = std::abs(w(j, j));
-    for (Eigen::Index i = j + 1; i < m; ++i)
-      if (std::abs(w(i, j)) > best) {
-        best = std::abs(w(i, j));
+    std::size_t p = j;
+    double best = std::abs(wj[j]);
+    for (std::size_t i = j + 1; i < m; ++i)
+      if (std::abs(wj[i]) > best) {
+        best = std::abs(wj[i]);
         p = i;
       }
     if (p != j) {
-      w.row(p).swap(w.row(j));
-      std::swap(perm[static_cast<std::size_t>(p)], perm[static_cast<std::size_t>(j)]);
+      for (std::size_t c = 0; c < n; ++c) std::swap(w[p + c * m], w[j + c * m]);
+      std::swap(perm[p], perm[j]);
     }
-    const double pivot = w(j, j);
+    const double pivot = wj[j];
     if (pivot == 0.0) continue;  // the column below is zero already
-    for (Eigen::Index i = j + 1; i < m; ++i) {
-      const double f = w(i, j) / pivot;
-      w(i, j) = f;
-      if (f == 0.0) continue;
-      for (Eigen::Index c = j + 1; c < n; ++c) w(i, c) -= f * w(j, c);
+    for (std::size_t i = j + 1; i < m; ++i) wj[i] /= pivot;
+    // Rows with a zero multiplier are left as they are (an infinite or NaN
+    // element of the pivot row does not spread into them).
+    for (std::size_t c = j + 1; c < n; ++c) {
+      double* wc = w + c * m;
+      const double u = wc[j];
+      for (std::size_t i = j + 1; i < m; ++i)
+        if (wj[i] != 0.0) wc[i] -= wj[i] * u;
     }
   }
+}
+
+LuFactors luFactor(const Eigen::MatrixXd& a) {
+  const Eigen::Index m = a.rows(), n = a.cols(), k = std::min(m, n);
+  Eigen::MatrixXd w = a;
+  std::vector<std::size_t> perm(static_cast<std::size_t>(m));
+  luFactorInPlace(w.data(), static_cast<std::size_t>(m), static_cast<std::size_t>(n), perm.data());
   LuFactors r;
   r.l = Eigen::MatrixXd::Zero(m, k);
   r.u = Eigen::MatrixXd::Zero(k, n);
@@ -134,26 +192,38 @@ LuFactors luFactor(const Eigen::MatrixXd& a) {
     }
   for (Eigen::Index i = 0; i < k; ++i)
     for (Eigen::Index j = i; j < n; ++j) r.u(i, j) = w(i, j);
-  r.perm = std::move(perm);
+  r.perm.assign(perm.begin(), perm.end());
   return r;
 }
 
 LuResult lu(const Value& a, bool wantP) {
-  LuFactors f = luFactor(realMatrix(a, "lu"));
-  const Eigen::Index m = f.l.rows();
+  std::vector<double> w = realElements(a, "lu");
+  const std::size_t m = a.rows(), n = a.cols(), k = std::min(m, n);
+  std::size_t permSmall[16];
+  std::vector<std::size_t> permBig(m > 16 ? m : 0);
+  std::size_t* perm = m > 16 ? permBig.data() : permSmall;
+  luFactorInPlace(w.data(), m, n, perm);
+  const double* W = w.data();
   LuResult r;
-  r.u = fromEigen(f.u);
+  // U: the upper triangle of the first k rows.
+  r.u = Value::numericForWrite({k, n});
+  double* U = r.u.mutRe();
+  for (std::size_t j = 0; j < n; ++j)
+    for (std::size_t i = 0; i < k; ++i) U[i + j * k] = i <= j ? W[i + j * m] : 0.0;
+  // L: unit lower triangular, m-by-k; without P, row i of it belongs to row
+  // perm[i] of the matrix.
+  r.l = Value::numericForWrite({m, k});
+  double* L = r.l.mutRe();
+  for (std::size_t j = 0; j < k; ++j)
+    for (std::size_t i = 0; i < m; ++i) {
+      const double x = i > j ? W[i + j * m] : i == j ? 1.0 : 0.0;
+      L[(wantP ? i : perm[i]) + j * m] = x;
+    }
   if (wantP) {
-    Eigen::MatrixXd p = Eigen::MatrixXd::Zero(m, m);
-    for (Eigen::Index i = 0; i < m; ++i) p(i, f.perm[static_cast<std::size_t>(i)]) = 1.0;
-    r.l = fromEigen(f.l);
-    r.p = fromEigen(p);
-    return r;
+    r.p = Value::matrix(m, m);
+    double* P = r.p.mutRe();
+    for (std::size_t i = 0; i < m; ++i) P[i + perm[i] * m] = 1.0;
   }
-  // Undo the row exchanges on L: row i of the factor belongs to row perm[i].
-  Eigen::MatrixXd l(m, f.l.cols());
-  for (Eigen::Index i = 0; i < m; ++i) l.row(f.perm[static_cast<std::size_t>(i)]) = f.l.row(i);
-  r.l = fromEigen(l);
   return r;
 }
 

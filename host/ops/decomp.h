@@ -29,6 +29,10 @@ struct LuFactors {
   std::vector<Eigen::Index> perm;
 };
 LuFactors luFactor(const Eigen::MatrixXd& a);
+// The same factorization in place on the m-by-n column-major w: the
+// multipliers of l below the diagonal, u on and above it; perm[0..m) as
+// above.
+void luFactorInPlace(double* w, std::size_t m, std::size_t n, std::size_t* perm);
 
 struct LuResult {
   Value l, u, p;  // p is empty unless asked for

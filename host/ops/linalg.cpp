@@ -86,6 +86,32 @@ double vectorNorm(const Value& x, double p) {
     // Magnitudes never cancel: the sum is NaN only when a sample is.
     return std::isnan(sum) ? std::numeric_limits<double>::quiet_NaN() : sum;
   }
+  if (p == 2 && !x.isComplex()) {
+    // The scaled sum of squares, read straight from the data.
+    // (The sign of an element does not change its scaled square.)
+    const double* v = x.re();
+    double scale = 0;
+    for (std::size_t i = 0; i < n; ++i) {
+      const double m = std::fabs(v[i]);
+      if (!(m <= scale)) {
+        if (std::isnan(m)) return m;
+        scale = m;
+      }
+    }
+    if (scale == 0 || std::isinf(scale)) return scale;
+    double s = 0;
+    std::size_t i = 0;
+    for (; i + 2 <= n; i += 2) {
+      const double q0 = v[i] / scale, q1 = v[i + 1] / scale;
+      s += q0 * q0;
+      s += q1 * q1;
+    }
+    if (i < n) {
+      const double q = v[i] / scale;
+      s += q * q;
+    }
+    return scale * std::sqrt(s);
+  }
   std::vector<double> a(n);
   if (x.isComplex()) {
     for (std::size_t i = 0; i < n; ++i) a[i] = std::abs(x.cat(i));
@@ -154,6 +180,16 @@ Value norm(const Value& x, const Value* p) {
   if (pv == 1 || pv == std::numeric_limits<double>::infinity()) {
     const bool cols = pv == 1;
     double best = 0;
+    if (cols && !x.isComplex()) {
+      const double* v = x.re();
+      for (std::size_t j = 0; j < n; ++j) {
+        double s = 0;
+        for (std::size_t i = 0; i < m; ++i) s += std::fabs(v[i + j * m]);
+        if (std::isnan(s)) return Value::scalar(s);
+        best = std::max(best, s);
+      }
+      return Value::scalar(best);
+    }
     for (std::size_t o = 0; o < (cols ? n : m); ++o) {
       double s = 0;
       for (std::size_t i = 0; i < (cols ? m : n); ++i)

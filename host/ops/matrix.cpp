@@ -1,5 +1,6 @@
 #include "host/ops/matrix.h"
 
+#include <algorithm>
 #include <cmath>
 #include <complex>
 
@@ -12,24 +13,111 @@
 
 namespace kh {
 
+namespace {
+
+// z = x * y for x of one to three rows: the dot products of a column of y
+// together, reading x once in order (named accumulators, so that they stay
+// in registers).
+void fewRows(const double* x, const double* y, double* z, std::size_t m, std::size_t k,
+             std::size_t n) {
+  for (std::size_t j = 0; j < n; ++j) {
+    const double* yj = y + j * k;
+    double* zj = z + j * m;
+    const double* xp = x;
+    double s0 = 0.0, s1 = 0.0, s2 = 0.0;
+    if (m == 1) {
+      for (std::size_t p = 0; p < k; ++p) s0 += xp[p] * yj[p];
+    } else if (m == 2) {
+      for (std::size_t p = 0; p < k; ++p, xp += 2) {
+        const double b = yj[p];
+        s0 += xp[0] * b;
+        s1 += xp[1] * b;
+      }
+    } else {
+      for (std::size_t p = 0; p < k; ++p, xp += 3) {
+        const double b = yj[p];
+        s0 += xp[0] * b;
+        s1 += xp[1] * b;
+        s2 += xp[2] * b;
+      }
+    }
+    zj[0] = s0;
+    if (m > 1) zj[1] = s1;
+    if (m > 2) zj[2] = s2;
+  }
+}
+
+// z = x * y for real m-by-k x and k-by-n y, every element of z written.
+// Each element is summed over p in order from zero, the order of the
+// column-by-column update, so all loop orders below give the same bits.
+void realProduct(const double* x, const double* y, double* z, std::size_t m, std::size_t k,
+                 std::size_t n) {
+  if (m < 4) return fewRows(x, y, z, m, k, n);
+  if (k <= 16) {
+    // A short inner dimension: four rows at a time summed in registers, each
+    // element of z written once.
+    for (std::size_t j = 0; j < n; ++j) {
+      const double* yj = y + j * k;
+      double* zj = z + j * m;
+      std::size_t i = 0;
+      for (; i + 4 <= m; i += 4) {
+        double s0 = 0.0, s1 = 0.0, s2 = 0.0, s3 = 0.0;
+        for (std::size_t p = 0; p < k; ++p) {
+          const double* xp = x + i + p * m;
+          const double b = yj[p];
+          s0 += xp[0] * b;
+          s1 += xp[1] * b;
+          s2 += xp[2] * b;
+          s3 += xp[3] * b;
+        }
+        zj[i] = s0;
+        zj[i + 1] = s1;
+        zj[i + 2] = s2;
+        zj[i + 3] = s3;
+      }
+      for (; i < m; ++i) {
+        double s = 0.0;
+        for (std::size_t p = 0; p < k; ++p) s += x[i + p * m] * yj[p];
+        zj[i] = s;
+      }
+    }
+    return;
+  }
+  // Column by column: z(:, j) accumulates x(:, p) * y(p, j).
+  for (std::size_t j = 0; j < n; ++j) {
+    double* zj = z + j * m;
+    std::fill(zj, zj + m, 0.0);
+    for (std::size_t p = 0; p < k; ++p) {
+      const double bpj = y[p + j * k];
+      const double* xp = x + p * m;
+      for (std::size_t i = 0; i < m; ++i) zj[i] += xp[i] * bpj;
+    }
+  }
+}
+
+}  // namespace
+
 Value mtimes(const Value& a0, const Value& b0) {
-  const Value a = toNumeric(a0, "mtimes"), b = toNumeric(b0, "mtimes");
+  // Double operands are used as they are; characters become numbers first.
+  Value ac, bc;
+  const Value& a = a0.isDouble() ? a0 : (ac = toNumeric(a0, "mtimes"));
+  const Value& b = b0.isDouble() ? b0 : (bc = toNumeric(b0, "mtimes"));
   if (a.numel() == 1 || b.numel() == 1) return binary(BinOp::Times, a, b);
   if (a.ndims() > 2 || b.ndims() > 2) raise("Input arguments must be 2-D.");
   const std::size_t m = a.rows(), k = a.cols(), n = b.cols();
   if (b.rows() != k) raise(msg::kInnerDims);
   const bool complex = a.isComplex() || b.isComplex();
-  Value r = Value::numeric({m, n}, complex);
   if (!complex) {
-    const double *x = a.re(), *y = b.re();
-    double* z = r.mutRe();
-    for (std::size_t j = 0; j < n; ++j)
-      for (std::size_t p = 0; p < k; ++p) {
-        const double bpj = y[p + j * k];
-        for (std::size_t i = 0; i < m; ++i) z[i + j * m] += x[i + p * m] * bpj;
-      }
+    Value r = Value::numericForWrite({m, n});
+    if (m * n > 0) {
+      if (k == 0)
+        std::fill(r.mutRe(), r.mutRe() + m * n, 0.0);
+      else
+        realProduct(a.re(), b.re(), r.mutRe(), m, k, n);
+    }
     return r;
   }
+  Value r = Value::numeric({m, n}, complex);
   double* zr = r.mutRe();
   double* zi = r.mutIm();
   for (std::size_t j = 0; j < n; ++j)
@@ -45,16 +133,69 @@ Value mtimes(const Value& a0, const Value& b0) {
 
 namespace {
 
+// z = x.' for m-by-n x with n = 2, 3 or 4: each row of x becomes one
+// column of z.
+void transposeFewColumns(const double* x, double* z, std::size_t m, std::size_t n) {
+  const double* x0 = x;
+  const double* x1 = x + m;
+  const double* x2 = n > 2 ? x + 2 * m : x;
+  const double* x3 = n > 3 ? x + 3 * m : x;
+  if (n == 2) {
+    for (std::size_t i = 0; i < m; ++i, z += 2) {
+      z[0] = x0[i];
+      z[1] = x1[i];
+    }
+  } else if (n == 3) {
+    for (std::size_t i = 0; i < m; ++i, z += 3) {
+      z[0] = x0[i];
+      z[1] = x1[i];
+      z[2] = x2[i];
+    }
+  } else {
+    for (std::size_t i = 0; i < m; ++i, z += 4) {
+      z[0] = x0[i];
+      z[1] = x1[i];
+      z[2] = x2[i];
+      z[3] = x3[i];
+    }
+  }
+}
+
+// z = x.' for m-by-n x: each column of x read in order into a row of z.
+void transposeColumns(const double* x, double* z, std::size_t m, std::size_t n) {
+  for (std::size_t j = 0; j < n; ++j) {
+    const double* src = x + j * m;
+    double* dst = z + j;
+    std::size_t i = 0;
+    for (; i + 4 <= m; i += 4, dst += 4 * n) {
+      dst[0] = src[i];
+      dst[n] = src[i + 1];
+      dst[2 * n] = src[i + 2];
+      dst[3 * n] = src[i + 3];
+    }
+    for (; i < m; ++i, dst += n) *dst = src[i];
+  }
+}
+
 Value transposeImpl(const Value& a, bool conj) {
   if (a.ndims() > 2) raise(msg::kTransposeNd);
   if (a.isPlaceholder()) raise("Undefined value used in transpose.");
   const std::size_t m = a.rows(), n = a.cols();
-  Value r = blankLike(a, {n, m});
+  if ((m == 1 || n == 1) && !(conj && a.isComplex()) && !a.isFunction()) {
+    // A vector's elements keep their order: the result shares the data.
+    Value r = a;
+    r.reshape({n, m});
+    return r;
+  }
   if (a.isDouble()) {
+    Value r = Value::numericForWrite({n, m}, a.isComplex());
+    r.setLogical(a.isLogical());
     const double* x = a.re();
     double* z = r.mutRe();
-    for (std::size_t j = 0; j < n; ++j)
-      for (std::size_t i = 0; i < m; ++i) z[j + i * n] = x[i + j * m];
+    if (n >= 2 && n <= 4)
+      transposeFewColumns(x, z, m, n);
+    else
+      transposeColumns(x, z, m, n);
     if (a.isComplex()) {
       const double* xi = a.im();
       double* zi = r.mutIm();
@@ -64,6 +205,7 @@ Value transposeImpl(const Value& a, bool conj) {
     }
     return r;
   }
+  Value r = blankLike(a, {n, m});
   for (std::size_t j = 0; j < n; ++j)
     for (std::size_t i = 0; i < m; ++i) copyElement(r, j + i * n, a, i + j * m);
   return r;

@@ -1,5 +1,6 @@
 #include "host/ops/solve.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <limits>
@@ -36,9 +37,19 @@ void checkConditioning(double rcond) {
   }
 }
 
-double norm1(const Eigen::MatrixXd& a) {
-  return a.size() == 0 ? 0.0 : a.cwiseAbs().colwise().sum().maxCoeff();
+// The 1-norm of an n-by-n column-major matrix; NaN when an element is.
+double norm1(const double* a, std::size_t n) {
+  double best = 0.0;
+  for (std::size_t j = 0; j < n; ++j) {
+    double s = 0.0;
+    for (std::size_t i = 0; i < n; ++i) s += std::fabs(a[i + j * n]);
+    if (std::isnan(s)) return s;
+    best = std::max(best, s);
+  }
+  return best;
 }
+
+double norm1(const Eigen::MatrixXd& a) { return norm1(a.data(), static_cast<std::size_t>(a.rows())); }
 
 bool isUpper(const Eigen::MatrixXd& a) {
   for (Eigen::Index j = 0; j < a.cols(); ++j)
@@ -119,10 +130,110 @@ Eigen::MatrixXd leastSquares(const Eigen::MatrixXd& a, const Eigen::MatrixXd& b)
   return x;
 }
 
+// Square systems up to this order are solved on the column-major data
+// directly, without conversions. The substitutions (scale by the reciprocal
+// of the diagonal, then update the remaining rows column by column) are the
+// ones the general triangular solver above runs on a system this small, so
+// both routes give the same bits (the tests compare them).
+constexpr std::size_t kSmall = 4;
+
+bool isPlainReal(const Value& v) { return v.isDouble() && !v.isComplex() && v.ndims() == 2; }
+
+// Solves t x = b in place for the n-by-nrhs column-major x; t is n-by-n,
+// upper or lower triangular, with a unit diagonal when `unit`.
+void substitute(const double* t, std::size_t n, bool upper, bool unit, double* x, std::size_t nrhs) {
+  if (upper) {
+    for (std::size_t i = n; i-- > 0;) {
+      const double a = unit ? 1.0 : 1.0 / t[i + i * n];
+      const double* col = t + i * n;
+      for (std::size_t j = 0; j < nrhs; ++j) {
+        double* xj = x + j * n;
+        const double b = xj[i] *= a;
+        for (std::size_t r = 0; r < i; ++r) xj[r] -= b * col[r];
+      }
+    }
+    return;
+  }
+  for (std::size_t i = 0; i < n; ++i) {
+    const double a = unit ? 1.0 : 1.0 / t[i + i * n];
+    const double* col = t + i * n;
+    for (std::size_t j = 0; j < nrhs; ++j) {
+      double* xj = x + j * n;
+      const double b = xj[i] *= a;
+      for (std::size_t r = i + 1; r < n; ++r) xj[r] -= b * col[r];
+    }
+  }
+}
+
+bool diagonalHasZero(const double* a, std::size_t n) {
+  for (std::size_t i = 0; i < n; ++i)
+    if (a[i + i * n] == 0.0) return true;
+  return false;
+}
+
+void setIdentity(double* x, std::size_t n) {
+  for (std::size_t j = 0; j < n; ++j)
+    for (std::size_t i = 0; i < n; ++i) x[i + j * n] = i == j ? 1.0 : 0.0;
+}
+
+// a \ b for a real square a of order 2..kSmall and a real b with n rows and
+// at least one column. The conditioning check runs even with warnings off:
+// a disabled warning is still recorded as the last one.
+Value smallSquareSolve(const Value& av, const Value& bv) {
+  const std::size_t n = av.rows(), nrhs = bv.cols();
+  const double* a = av.re();
+  Value xv = Value::numericForWrite({n, nrhs});
+  double* x = xv.mutRe();
+  double inv[kSmall * kSmall];
+  bool upper = true, lower = true;
+  for (std::size_t j = 0; j < n; ++j)
+    for (std::size_t i = 0; i < n; ++i)
+      if (a[i + j * n] != 0.0) {
+        if (i > j) upper = false;
+        if (i < j) lower = false;
+      }
+  if (upper || lower) {
+    if (diagonalHasZero(a, n)) {
+      warnSingular();
+    } else {
+      setIdentity(inv, n);
+      substitute(a, n, upper, false, inv, n);
+      checkConditioning(1.0 / (norm1(a, n) * norm1(inv, n)));
+    }
+    std::copy(bv.re(), bv.re() + n * nrhs, x);
+    substitute(a, n, upper, false, x, nrhs);
+    return xv;
+  }
+  // Partial pivoting: rows perm of a equal l * u.
+  double lu[kSmall * kSmall];
+  std::size_t perm[kSmall];
+  std::copy(a, a + n * n, lu);
+  luFactorInPlace(lu, n, n, perm);
+  auto solveWith = [&](const double* rhs, std::size_t cols, double* out) {
+    for (std::size_t j = 0; j < cols; ++j)
+      for (std::size_t i = 0; i < n; ++i) out[i + j * n] = rhs[perm[i] + j * n];
+    substitute(lu, n, false, true, out, cols);
+    substitute(lu, n, true, false, out, cols);
+  };
+  if (diagonalHasZero(lu, n)) {
+    warnSingular();
+  } else {
+    double id[kSmall * kSmall];
+    setIdentity(id, n);
+    solveWith(id, n, inv);
+    checkConditioning(1.0 / (norm1(a, n) * norm1(inv, n)));
+  }
+  solveWith(bv.re(), nrhs, x);
+  return xv;
+}
+
 }  // namespace
 
 Value leftDivide(const Value& a, const Value& b) {
   if (a.numel() == 1) return binary(BinOp::Ldivide, a, b);
+  if (isPlainReal(a) && isPlainReal(b) && a.rows() == a.cols() && a.rows() <= kSmall &&
+      b.rows() == a.rows() && b.cols() > 0)
+    return smallSquareSolve(a, b);
   const Eigen::MatrixXd am = realMatrix(a, "mldivide");
   const Eigen::MatrixXd bm = realMatrix(b, "mldivide");
   if (am.rows() != bm.rows()) raise(msg::kDimsAgree);
