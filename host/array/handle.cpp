@@ -22,7 +22,7 @@ std::size_t g_spares = 0;
 
 }  // namespace
 
-mxArray* newHandle(Value v, bool temporary) {
+mxArray* newHandle(Value&& v, bool temporary) {
   void* mem = g_spares ? g_spare[--g_spares] : ::operator new(sizeof(mxArray_tag));
   auto* h = new (mem) mxArray_tag(std::move(v), temporary);
   h->serial = g_serial++;

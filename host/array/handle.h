@@ -21,8 +21,12 @@ struct mxArray_tag {
 namespace kh {
 
 // A new handle holding v.
-mxArray* newHandle(Value v, bool temporary);
-inline mxArray* newTemp(Value v) { return newHandle(std::move(v), true); }
+// (Values are taken by reference: a handle is made at almost every step of a
+// program, and each by-value pass would move the value once more.)
+mxArray* newHandle(Value&& v, bool temporary);
+inline mxArray* newHandle(const Value& v, bool temporary) { return newHandle(Value(v), temporary); }
+inline mxArray* newTemp(Value&& v) { return newHandle(std::move(v), true); }
+inline mxArray* newTemp(const Value& v) { return newHandle(Value(v), true); }
 // Frees a handle (null is ignored).
 void destroyHandle(mxArray* a);
 // Releases a if it is a temporary; used by operations after reading inputs.

@@ -22,14 +22,6 @@ Value::Value() = default;
 
 Value Value::empty() { return numeric({0, 0}); }
 
-Value Value::scalar(double v) {
-  Value r;
-  r.cls_ = mxDOUBLE_CLASS;
-  r.dims_ = {1, 1};
-  r.numel_ = 1;
-  r.s_ = v;
-  return r;
-}
 
 Value Value::complexScalar(double re, double im) {
   Value r = numeric({1, 1}, true);
@@ -38,11 +30,6 @@ Value Value::complexScalar(double re, double im) {
   return r;
 }
 
-Value Value::logicalScalar(bool b) {
-  Value r = scalar(b ? 1.0 : 0.0);
-  r.logical_ = true;
-  return r;
-}
 
 Value Value::numeric(Dims dims, bool complex) {
   Value r = numericForWrite(std::move(dims), complex);

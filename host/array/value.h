@@ -39,9 +39,13 @@ class Value {
 
   static Value placeholder() { return Value(); }
   static Value empty();  // 0-by-0 double
-  static Value scalar(double v);
+  static Value scalar(double v) { return Value(v); }
   static Value complexScalar(double re, double im);
-  static Value logicalScalar(bool b);
+  static Value logicalScalar(bool b) {
+    Value r(b ? 1.0 : 0.0);
+    r.logical_ = true;
+    return r;
+  }
   static Value numeric(Dims dims, bool complex = false);  // zeros
   // The same shape with the real part left unset, for an operation that
   // writes every element next: a large result is then written once, not
@@ -123,6 +127,8 @@ class Value {
 
  private:
   struct Payload;
+  // A real double scalar holding s (no payload).
+  explicit Value(double s) : cls_(mxDOUBLE_CLASS), dims_{1, 1}, numel_(1), s_(s) {}
   Payload& mut();
   const Payload& data() const;
   static const Payload& nothing();

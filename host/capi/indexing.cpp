@@ -59,6 +59,13 @@ std::vector<IndexPart> parseIndexText(const char* text) {
   return parts;
 }
 
+// The name in an index text that is one field reference (".name"), or null.
+const char* singleFieldName(const char* text) {
+  if (!text || text[0] != '.' || !text[1] || std::strpbrk(text + 1, ".({") != nullptr)
+    return nullptr;
+  return text + 1;
+}
+
 // Takes the subscripts of every part from the argument list; a list handle
 // (subs{:}) gives one subscript per element.
 void takeSubscripts(std::vector<IndexPart>& parts, va_list ap, CallInputs& in) {
@@ -230,6 +237,12 @@ int mclLengthInt(mxArray* a) {
 
 mxArray* mlfIndexRef(mxArray* a, const char* index_string, ...) {
   kh::CallInputs in(a);
+  if (const char* name = kh::singleFieldName(index_string)) {
+    // s.name of a single structure that has the field.
+    const kh::Value& v = kh::valueOf(a);
+    const int f = v.isStruct() && v.numel() == 1 ? v.fieldIndex(name) : -1;
+    if (f >= 0) return kh::newTemp(v.fieldAt(0, static_cast<std::size_t>(f)));
+  }
   if (index_string && std::strcmp(index_string, "{?}") == 0) {
     // c{:} of a whole cell: every element, in column order, as a list.
     va_list ap;
@@ -262,6 +275,17 @@ mxArray* mlfIndexRef(mxArray* a, const char* index_string, ...) {
 
 void mlfIndexAssign(mxArray** dest, const char* index_string, ...) {
   kh::CallInputs in;
+  if (const char* name = kh::singleFieldName(index_string)) {
+    // s.name = v
+    va_list ap;
+    va_start(ap, index_string);
+    mxArray* src = va_arg(ap, mxArray*);
+    va_end(ap);
+    in.add(src);
+    const kh::Value rhs = kh::valueOf(src);  // a copy: src may be the destination
+    kh::assignInPlace(dest, [&](kh::Value& t) { kh::fieldAssign(t, name, rhs); });
+    return;
+  }
   auto parts = kh::parseIndexText(index_string);
   va_list ap;
   va_start(ap, index_string);

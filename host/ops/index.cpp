@@ -457,6 +457,11 @@ void assignMulti(Value& t, const Subscripts& subs, const Value& rhs) {
       L, layout, [&](std::size_t n, std::size_t lin) { copyElement(t, lin, rhs, scalar ? 0 : n); });
 }
 
+// The widest new matrix made by the short path for V(:, j) = v on a new
+// variable (programs build small matrices column by column; a larger j goes
+// the general way).
+constexpr std::size_t kNewColumnsMax = 64;
+
 // The whole number j of a real double scalar subscript within 1..extent,
 // or 0 for anything else.
 std::size_t wholeWithin(const Value& s, std::size_t extent) {
@@ -486,9 +491,22 @@ bool columnRef(const Value& a, const Subscripts& subs, Value& out) {
 }
 
 // t(:, j) = v for a real 2-D double matrix, a whole j within it and a real
-// double v that is a scalar or a vector of one column's length; false for
-// anything else, which takes the general path.
+// double v that is a scalar or a vector of one column's length, or for a new
+// variable and a real vector v; false for anything else, which takes the
+// general path.
 bool assignColumn(Value& t, const Subscripts& subs, const Value& v) {
+  if (t.isPlaceholder() && subs.size() == 2 && v.isDouble() && !v.isComplex() && v.numel() > 1 &&
+      v.ndims() == 2 && (v.rows() == 1 || v.cols() == 1) && isColonIndex(subs[0])) {
+    // A new variable: zeros with v as its column j (the ':' takes its extent
+    // from v; the class and the logical flag are v's).
+    const std::size_t m = v.numel(), j = wholeWithin(subs[1], kNewColumnsMax);
+    if (j == 0) return false;
+    Value r = Value::numeric({m, j});
+    std::copy(v.re(), v.re() + m, r.mutRe() + (j - 1) * m);
+    r.setLogical(v.isLogical());
+    t = std::move(r);
+    return true;
+  }
   if (subs.size() != 2 || !t.isDouble() || t.ndims() != 2 || t.isComplex() || !v.isDouble() ||
       v.isComplex() || !isColonIndex(subs[0]))
     return false;

@@ -634,3 +634,38 @@ TEST(IndexColumns, ColonColumnAgreesWithTheListOfRows) {
 
 }  // namespace
 }  // namespace kh
+
+namespace kh {
+namespace {
+
+TEST(IndexColumns, ANewVariableBuiltColumnByColumn) {
+  // V(:, 3) = v on a variable that does not exist yet: zeros beside v.
+  for (const bool logical : {false, true}) {
+    for (const Value& v0 : {C({1, 2, 3, 4}), R({1, 2, 3, 4})}) {
+      Value v = v0;
+      v.setLogical(logical);
+      Value t;
+      indexAssign(t, {colonIndex(), S(3)}, v);
+      ASSERT_EQ(t.dims(), (Dims{4, 3}));
+      EXPECT_EQ(t.isLogical(), logical);
+      EXPECT_EQ(data(t), (std::vector<double>{0, 0, 0, 0, 0, 0, 0, 0, 1, 2, 3, 4}));
+      // Then the other columns, in place.
+      indexAssign(t, {colonIndex(), S(1)}, C({5, 6, 7, 8}));
+      EXPECT_FALSE(t.isLogical());
+      EXPECT_EQ(data(t), (std::vector<double>{5, 6, 7, 8, 0, 0, 0, 0, 1, 2, 3, 4}));
+    }
+  }
+  // A scalar, a fraction and a matrix keep the general rules.
+  Value t;
+  indexAssign(t, {colonIndex(), S(2)}, S(9));
+  EXPECT_EQ(t.dims(), (Dims{1, 2}));
+  EXPECT_EQ(data(t), (std::vector<double>{0, 9}));
+  Value u;
+  EXPECT_THROW(indexAssign(u, {colonIndex(), S(1.5)}, C({1, 2})), MError);
+  EXPECT_TRUE(u.isPlaceholder());
+  Value w;
+  EXPECT_THROW(indexAssign(w, {colonIndex(), S(1)}, M({{1, 2}, {3, 4}})), MError);
+}
+
+}  // namespace
+}  // namespace kh
