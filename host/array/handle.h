@@ -54,15 +54,7 @@ class HandleSet {
   // Adds a when it is a temporary (null, other handles and repeats are
   // ignored: only temporaries are ever released).
   void add(mxArray* a) {
-    if (!a || !a->temporary) return;
-    for (std::size_t k = 0; k < n_; ++k)
-      if (inline_[k] == a) return;
-    for (mxArray* h : more_)
-      if (h == a) return;
-    if (n_ < kInline)
-      inline_[n_++] = a;
-    else
-      more_.push_back(a);
+    if (a && a->temporary) addTemporary(a);
   }
   // Releases the temporaries among the handles.
   void releaseTemporaries() {
@@ -73,6 +65,17 @@ class HandleSet {
   }
 
  private:
+  void addTemporary(mxArray* a) {
+    for (std::size_t k = 0; k < n_; ++k)
+      if (inline_[k] == a) return;
+    for (mxArray* h : more_)
+      if (h == a) return;
+    if (n_ < kInline)
+      inline_[n_++] = a;
+    else
+      more_.push_back(a);
+  }
+
   static constexpr std::size_t kInline = 8;
   std::size_t n_ = 0;
   mxArray* inline_[kInline] = {};
