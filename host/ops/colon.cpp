@@ -18,7 +18,7 @@ Value colonRange(double a, double s, double b) {
   if (!std::isfinite(n) || n > 2147483647.0)
     raise("Maximum variable size allowed by the program is exceeded.");
   const auto count = static_cast<std::size_t>(n);
-  Value r = Value::numeric({1, count});
+  Value r = Value::numericForWrite({1, count});  // every element is written below
   double* z = r.mutRe();
   // count is below 2^31: a 32-bit counter converts to double in vector registers.
   const auto m = static_cast<std::int32_t>(count);
