@@ -1,6 +1,8 @@
 // The value model: shared storage until a write, shapes, structures, text.
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "host/array/handle.h"
 #include "host/array/value.h"
 
@@ -15,6 +17,52 @@ TEST(Value, CopiesShareStorageUntilOneSideWrites) {
   EXPECT_FALSE(a.sharesStorageWith(b));
   EXPECT_EQ(a.at(0), 1);
   EXPECT_EQ(b.at(0), 9);
+}
+
+TEST(Value, SharingCountsFollowCopiesMovesAndReusedStorage) {
+  // Storage freed by one value is reused by the next: the new value must
+  // start from its own data, and sharing must be counted afresh.
+  for (int round = 0; round < 3; ++round) {
+    std::vector<Value> keep;
+    for (int i = 0; i < 50; ++i) {
+      Value a = Value::row({double(i), 2, 3});
+      Value b = a;
+      EXPECT_FALSE(a.ownsStorageAlone());
+      Value c = std::move(b);  // still two holders
+      EXPECT_FALSE(a.ownsStorageAlone());
+      c.mutRe()[1] = -1;  // c now has its own copy
+      EXPECT_TRUE(a.ownsStorageAlone());
+      EXPECT_EQ(a.at(1), 2);
+      EXPECT_EQ(c.at(1), -1);
+      if (i % 2) keep.push_back(std::move(c));
+    }
+    for (std::size_t k = 0; k < keep.size(); ++k) {
+      EXPECT_EQ(keep[k].at(0), double(2 * k + 1));
+      EXPECT_EQ(keep[k].at(1), -1);
+    }
+  }
+}
+
+TEST(Value, ManyDimensionsGrowShrinkAndCopy) {
+  Dims d{2, 3};
+  for (std::size_t k = 0; k < 5; ++k) d.push_back(k + 1 == 5 ? 1 : 4 + k);
+  ASSERT_EQ(d.size(), 7u);
+  EXPECT_EQ(d, (Dims{2, 3, 4, 5, 6, 7, 1}));
+  Dims copy = d, moved = std::move(copy);
+  EXPECT_EQ(moved, d);
+  copy = moved;  // a moved-from shape takes a new one
+  EXPECT_EQ(copy, d);
+  Value v = Value::numeric(d);
+  EXPECT_EQ(v.dims(), (Dims{2, 3, 4, 5, 6, 7}));  // the trailing 1 goes
+  EXPECT_EQ(v.numel(), 2u * 3 * 4 * 5 * 6 * 7);
+  while (d.size() > 2) d.pop_back();
+  EXPECT_EQ(d, (Dims{2, 3}));
+  d.insert(d.begin() + 1, 9);
+  EXPECT_EQ(d, (Dims{2, 9, 3}));
+  for (int k = 0; k < 4; ++k) d.insert(d.begin(), 1);
+  EXPECT_EQ(d, (Dims{1, 1, 1, 1, 2, 9, 3}));
+  d.erase(d.begin());
+  EXPECT_EQ(d, (Dims{1, 1, 1, 2, 9, 3}));
 }
 
 TEST(Value, PlaceholderEmptyAndShapes) {
