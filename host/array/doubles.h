@@ -10,6 +10,14 @@
 
 namespace kh {
 
+// Heap blocks for more than Doubles::kInline elements. Blocks are kept for
+// reuse by size class (powers of two): a program makes and drops arrays of
+// one length at every step of a loop, and the general allocator keeps only
+// a few blocks of each size at hand. A block taken for n elements must be
+// given back with the same n. (Values belong to the run-time's one thread.)
+double* takeDoubleBlock(std::size_t n);
+void giveDoubleBlock(double* p, std::size_t n) noexcept;
+
 class Doubles {
  public:
   static constexpr std::size_t kInline = 16;
@@ -25,10 +33,13 @@ class Doubles {
   }
   Doubles(Doubles&& o) noexcept { take(o); }
   Doubles& operator=(Doubles&& o) noexcept {
-    if (this != &o) take(o);
+    if (this != &o) {
+      release();
+      take(o);
+    }
     return *this;
   }
-  ~Doubles() = default;
+  ~Doubles() { release(); }
 
   // n elements, each v (replaces the contents).
   void assign(std::size_t n, double v) {
@@ -45,27 +56,33 @@ class Doubles {
     n_ = n;
   }
   void clear() {
-    heap_.reset();
+    release();
     n_ = 0;
   }
 
   std::size_t size() const { return n_; }
   bool empty() const { return n_ == 0; }
-  double* data() { return n_ == 0 ? nullptr : (heap_ ? heap_.get() : small_); }
-  const double* data() const { return n_ == 0 ? nullptr : (heap_ ? heap_.get() : small_); }
+  double* data() { return n_ == 0 ? nullptr : (heap_ ? heap_ : small_); }
+  const double* data() const { return n_ == 0 ? nullptr : (heap_ ? heap_ : small_); }
   double& operator[](std::size_t i) { return data()[i]; }
   double operator[](std::size_t i) const { return data()[i]; }
   const double* begin() const { return data(); }
   const double* end() const { return data() + n_; }
 
  private:
+  // Storage for n elements; the current contents must have been released.
   double* reserveFresh(std::size_t n) {
     if (n <= kInline) return small_;
-    heap_.reset(new double[n]);
-    return heap_.get();
+    heap_ = takeDoubleBlock(n);
+    return heap_;
+  }
+  void release() noexcept {
+    if (heap_) giveDoubleBlock(heap_, n_);
+    heap_ = nullptr;
   }
   void take(Doubles& o) {
-    heap_ = std::move(o.heap_);
+    heap_ = o.heap_;
+    o.heap_ = nullptr;
     if (!heap_) std::copy(o.small_, o.small_ + o.n_, small_);
     n_ = o.n_;
     o.n_ = 0;
@@ -77,7 +94,7 @@ class Doubles {
   }
 
   std::size_t n_ = 0;
-  std::unique_ptr<double[]> heap_;
+  double* heap_ = nullptr;  // a block of takeDoubleBlock(n_), or null
   double small_[kInline];
 };
 

@@ -43,6 +43,26 @@ TEST(Value, SharingCountsFollowCopiesMovesAndReusedStorage) {
   }
 }
 
+TEST(Value, ReusedElementBlocksHoldOnlyTheirOwnData) {
+  // Lengths in one size class and across classes, made, copied, written,
+  // moved and dropped in turn: every array reads back what was written to it.
+  for (int round = 0; round < 4; ++round) {
+    std::vector<Value> keep;
+    for (std::size_t n : {17u, 100u, 128u, 129u, 5000u, 70000u}) {
+      Value a = Value::numericForWrite({n, 1});
+      for (std::size_t i = 0; i < n; ++i) a.mutRe()[i] = double(i) + 0.5 * round;
+      Value b = a;
+      b.mutRe()[n - 1] = -1;  // b gets a block of its own
+      Value c = std::move(b);
+      EXPECT_EQ(a.at(n - 1), double(n - 1) + 0.5 * round);
+      EXPECT_EQ(c.at(n - 1), -1);
+      EXPECT_EQ(c.at(0), 0.5 * round);
+      keep.push_back(std::move(round % 2 ? a : c));
+    }
+    for (const Value& v : keep) EXPECT_EQ(v.at(1), 1 + 0.5 * round);
+  }
+}
+
 TEST(Value, ManyDimensionsGrowShrinkAndCopy) {
   Dims d{2, 3};
   for (std::size_t k = 0; k < 5; ++k) d.push_back(k + 1 == 5 ? 1 : 4 + k);
