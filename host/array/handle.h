@@ -6,6 +6,8 @@
 #include <functional>
 #include <vector>
 
+#include <boost/container/small_vector.hpp>
+
 #include "host/array/value.h"
 
 struct mxArray_tag {
@@ -43,6 +45,9 @@ void forEachLive(const std::function<void(const mxArray&)>& fn);
 // the clean-up of a protected point after an error unwound through the code
 // that would have consumed them.
 std::size_t destroyTemporariesSince(std::uint64_t from);
+
+// The handles passed to one call: a few, kept inline.
+using HandleList = boost::container::small_vector<mxArray*, 8>;
 
 // A short list of distinct temporaries, kept inline: almost every call
 // passes fewer than eight, and collecting them must not allocate.

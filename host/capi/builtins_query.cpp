@@ -1,4 +1,6 @@
 // C entry points of the predicates and queries.
+#include <string_view>
+
 #include "host/capi/sink.h"
 #include "host/capi/wrap.h"
 #include "host/context/errors.h"
@@ -10,6 +12,15 @@ namespace {
 
 mxArray* boolTemp(bool b) { return kh::newTemp(kh::Value::logicalScalar(b)); }
 
+// Whether a character value holds exactly the ASCII text t.
+bool textIs(const kh::Value& c, std::string_view t) {
+  if (c.numel() != t.size()) return false;
+  const char16_t* p = c.chr();
+  for (std::size_t i = 0; i < t.size(); ++i)
+    if (p[i] != static_cast<char16_t>(t[i])) return false;
+  return true;
+}
+
 }  // namespace
 
 extern "C" {
@@ -18,7 +29,11 @@ mxArray* mlfIsa(mxArray* x, mxArray* class_name) {
   kh::CallInputs in(x, class_name);
   const kh::Value& c = kh::valueOf(class_name);
   if (!c.isChar()) kh::raise("Second argument must be a class name.");
-  return boolTemp(kh::isA(kh::valueOf(x), c.utf8()));
+  const kh::Value& v = kh::valueOf(x);
+  // The class names asked most often are compared in place.
+  if (textIs(c, "double")) return boolTemp(v.isDouble());
+  if (textIs(c, "function_handle")) return boolTemp(v.isFunction());
+  return boolTemp(kh::isA(v, c.utf8()));
 }
 
 mxArray* mlfIsempty(mxArray* x) {
@@ -28,7 +43,7 @@ mxArray* mlfIsempty(mxArray* x) {
 
 mxArray* mlfIsequal(mxArray* a, mxArray* b, ...) {
   kh::CallInputs in(a, b);
-  std::vector<mxArray*> rest;
+  kh::HandleList rest;
   if (b) {
     va_list ap;
     va_start(ap, b);

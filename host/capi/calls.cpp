@@ -18,8 +18,8 @@
 
 namespace {
 
-// A call's handles and argument values: a few, kept inline.
-using HandleList = boost::container::small_vector<mxArray*, 8>;
+// A call's argument values: a few, kept inline.
+using kh::HandleList;
 using ValueList = boost::container::small_vector<kh::Value, 6>;
 
 HandleList collectArgs(va_list ap) {

@@ -1,16 +1,30 @@
 #include "host/capi/sink.h"
 
 #include <cstdarg>
-#include <set>
 
 #include "host/array/handle.h"
 
 namespace kh {
 namespace {
 mlfVarargoutList_tag g_valueSink{true, {}};
-std::set<mlfVarargoutList*>& outstanding() {
-  static std::set<mlfVarargoutList*> s;
-  return s;
+mlfVarargoutList_tag* g_outstanding = nullptr;  // newest first
+// Consumed sinks, kept for the next ones (linked through next). A sink is
+// never given back to the allocator, so a stale pointer to one that was
+// already consumed still finds it marked as not outstanding.
+mlfVarargoutList_tag* g_spareSinks = nullptr;
+
+void track(mlfVarargoutList* s) {
+  s->outstanding = true;
+  s->next = g_outstanding;
+  if (g_outstanding) g_outstanding->prev = s;
+  g_outstanding = s;
+}
+
+void untrack(mlfVarargoutList* s) {
+  if (s->prev) s->prev->next = s->next; else g_outstanding = s->next;
+  if (s->next) s->next->prev = s->prev;
+  s->prev = s->next = nullptr;
+  s->outstanding = false;
 }
 }  // namespace
 
@@ -20,8 +34,11 @@ int sinkCount(const mlfVarargoutList* sink) {
 }
 
 void discardSink(mlfVarargoutList* sink) {
-  if (!sink || sink == &g_valueSink) return;
-  if (outstanding().erase(sink)) delete sink;
+  if (!sink || sink == &g_valueSink || !sink->outstanding) return;
+  untrack(sink);
+  sink->targets.clear();
+  sink->next = g_spareSinks;
+  g_spareSinks = sink;
 }
 
 mxArray* deliver(mlfVarargoutList* sink, std::vector<Value> results) {
@@ -29,7 +46,7 @@ mxArray* deliver(mlfVarargoutList* sink, std::vector<Value> results) {
     discardSink(sink);
     return newTemp(results.empty() ? Value() : std::move(results[0]));
   }
-  std::vector<mxArray**> targets = sink->targets;
+  const auto targets = std::move(sink->targets);
   discardSink(sink);
   for (std::size_t k = 0; k < targets.size() && k < results.size(); ++k) {
     if (!targets[k]) continue;
@@ -40,8 +57,7 @@ mxArray* deliver(mlfVarargoutList* sink, std::vector<Value> results) {
 }
 
 void freeOutstandingSinks() {
-  for (auto* s : outstanding()) delete s;
-  outstanding().clear();
+  while (g_outstanding) discardSink(g_outstanding);
 }
 
 }  // namespace kh
@@ -49,7 +65,12 @@ void freeOutstandingSinks() {
 extern "C" {
 
 mlfVarargoutList* mlfVarargout(mxArray** first, ...) {
-  auto* s = new mlfVarargoutList_tag;
+  mlfVarargoutList_tag* s = kh::g_spareSinks;
+  if (s)
+    kh::g_spareSinks = s->next;
+  else
+    s = new mlfVarargoutList_tag;
+  s->next = nullptr;
   if (first) {
     s->targets.push_back(first);
     va_list ap;
@@ -57,7 +78,7 @@ mlfVarargoutList* mlfVarargout(mxArray** first, ...) {
     while (mxArray** p = va_arg(ap, mxArray**)) s->targets.push_back(p);
     va_end(ap);
   }
-  kh::outstanding().insert(s);
+  kh::track(s);
   return s;
 }
 

@@ -6,13 +6,20 @@
 #include <memory>
 #include <vector>
 
+#include <boost/container/small_vector.hpp>
+
 #include "host/array/handle.h"
 #include "host/array/value.h"
 #include "runtime/mx_types.h"
 
 struct mlfVarargoutList_tag {
   bool valueOnly = false;
-  std::vector<mxArray**> targets;
+  boost::container::small_vector<mxArray**, 4> targets;
+  // Sinks made and not yet consumed, linked so that making and consuming one
+  // costs no search.
+  mlfVarargoutList_tag* prev = nullptr;
+  mlfVarargoutList_tag* next = nullptr;
+  bool outstanding = false;
 };
 
 namespace kh {

@@ -4,8 +4,6 @@
 #include <cstdarg>
 #include <vector>
 
-#include <boost/container/small_vector.hpp>
-
 #include "host/array/handle.h"
 #include "host/capi/cs_list.h"
 #include "host/context/errors.h"
@@ -20,7 +18,7 @@ kh::Value takeValue(mxArray* a) {
   return kh::valueOf(a);
 }
 
-using HandleList = boost::container::small_vector<mxArray*, 8>;
+using kh::HandleList;
 
 mxArray* cellOf(const HandleList& items) {
   if (items.empty()) return kh::newTemp(kh::Value::cell({0, 0}));

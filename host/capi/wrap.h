@@ -48,8 +48,8 @@ inline Value takeOrCopy(mxArray* h, const mxArray* other) {
 }
 
 // Reads handles from ap until a null handle, recording each in `in`.
-inline std::vector<mxArray*> readList(mxArray* first, va_list ap, CallInputs& in) {
-  std::vector<mxArray*> out;
+inline HandleList readList(mxArray* first, va_list ap, CallInputs& in) {
+  HandleList out;
   for (mxArray* a = first; a; a = va_arg(ap, mxArray*)) {
     in.add(a);
     out.push_back(a);
@@ -58,7 +58,7 @@ inline std::vector<mxArray*> readList(mxArray* first, va_list ap, CallInputs& in
 }
 
 // The values of an argument list; a list handle stands for its elements.
-inline std::vector<Value> valuesOf(const std::vector<mxArray*>& hs) {
+inline std::vector<Value> valuesOf(const HandleList& hs) {
   std::vector<Value> v;
   v.reserve(hs.size());
   for (mxArray* h : hs) appendArgument(h, v);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "host/array/handle.h"
+#include "host/capi/sink.h"
 #include "host/context/context.h"
 #include "runtime/builtins.h"
 #include "runtime/calls.h"
@@ -154,6 +155,28 @@ TEST_F(CApi, OutPointersAndSinks) {
   EXPECT_EQ(data(take(mlfSort(&order, row({2, 1}), nullptr))), (std::vector<double>{1, 2}));
   EXPECT_EQ(data(valueOf(order)), (std::vector<double>{2, 1}));
   destroyHandle(order);
+}
+
+TEST_F(CApi, SinksAreReusedAndAConsumedOneIsInert) {
+  // Sinks are recycled: each new one starts with only its own targets, a sink
+  // made and never consumed is freed at shut-down, and discarding a consumed
+  // sink again does nothing.
+  for (int round = 0; round < 3; ++round) {
+    mxArray *a = nullptr, *b = nullptr, *c = nullptr;
+    mlfVarargoutList* three = mlfVarargout(&a, &b, &c, nullptr);
+    EXPECT_EQ(sinkCount(three), 3);
+    mlfSize(three, newTemp(Value::numeric({2, 3, 4})), nullptr);
+    EXPECT_EQ(valueOf(c).at(0), 4);
+    mlfVarargoutList* one = mlfVarargout(&a, nullptr);
+    EXPECT_EQ(sinkCount(one), 1);
+    mlfSize(one, newTemp(Value::numeric({7, 1})), nullptr);
+    EXPECT_EQ(valueOf(a).at(0), 7);
+    EXPECT_EQ(valueOf(b).at(0), 3);  // untouched by the one-target sink
+    discardSink(one);                // already consumed: inert
+    mlfVarargout(&b, nullptr);       // never consumed
+    for (mxArray* h : {a, b, c}) destroyHandle(h);
+  }
+  freeOutstandingSinks();
 }
 
 TEST_F(CApi, BraceListsExpandIntoArguments) {
