@@ -219,6 +219,12 @@ int Value::addField(const std::string& name) {
   if (k >= 0) return k;
   Payload& p = mut();
   const std::size_t nf = p.fields.size();
+  if (numel_ == 1) {
+    // One element: its fields are the whole list, and the new one goes last.
+    p.elems.push_back(Value::empty());
+    p.fields.push_back(name);
+    return static_cast<int>(nf);
+  }
   std::vector<Value> grown;
   grown.reserve(numel_ * (nf + 1));
   for (std::size_t e = 0; e < numel_; ++e) {
