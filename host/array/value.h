@@ -5,10 +5,12 @@
 #include <complex>
 #include <cstddef>
 #include <memory>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include <boost/container/small_vector.hpp>
 #include <boost/smart_ptr/intrusive_ptr.hpp>
 #include <boost/smart_ptr/intrusive_ref_counter.hpp>
 
@@ -184,6 +186,23 @@ inline std::complex<double> Value::cat(std::size_t i) const {
   return {p.re[i], p.im.empty() ? 0.0 : p.im[i]};
 }
 inline const char16_t* Value::chr() const { return data().ch.data(); }
+
+// A short list of values kept inline: the arguments or subscripts of one
+// call, which are almost always few and must not cost an allocation.
+using ValueList = boost::container::small_vector<Value, 4>;
+// A read-only run of values, as an operation takes its arguments: a view of
+// a vector, an inline list, an array or a braced list. A view of a braced
+// list is good for the call it is an argument of.
+class Values : public std::span<const Value> {
+ public:
+  using std::span<const Value>::span;
+  Values(const std::vector<Value>& v) : span(v.data(), v.size()) {}
+  Values(const ValueList& v) : span(v.data(), v.size()) {}
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Winit-list-lifetime"
+  Values(std::initializer_list<Value> l) : span(l.begin(), l.size()) {}
+#pragma GCC diagnostic pop
+};
 
 // Class name as the host reports it: "double", "char", "cell", "struct",
 // "function_handle"; "" for a placeholder.

@@ -18,15 +18,4 @@ mxArray* newListTemp(const Value& cell) {
   return h;
 }
 
-bool isListHandle(const mxArray* h) { return h && h->list && h->v.isCell(); }
-
-void appendArgument(const mxArray* h, std::vector<Value>& out) {
-  if (!isListHandle(h)) {
-    out.push_back(valueOf(h));
-    return;
-  }
-  const Value& c = h->v;
-  for (std::size_t i = 0; i < c.numel(); ++i) out.push_back(c.cellAt(i));
-}
-
 }  // namespace kh

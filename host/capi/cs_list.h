@@ -16,9 +16,17 @@ mxArray* newListTemp(std::vector<Value> values);
 // order (the cell's storage is shared, not copied).
 mxArray* newListTemp(const Value& cell);
 // Whether h is a list handle made by newListTemp and still alive.
-bool isListHandle(const mxArray* h);
+inline bool isListHandle(const mxArray* h) { return h && h->list && h->v.isCell(); }
 // Appends the values an argument stands for to out: the elements of a list
 // handle, or the handle's own value.
-void appendArgument(const mxArray* h, std::vector<Value>& out);
+template <typename Out>
+void appendArgument(const mxArray* h, Out& out) {
+  if (!isListHandle(h)) {
+    out.push_back(valueOf(h));
+    return;
+  }
+  const Value& c = h->v;
+  for (std::size_t i = 0; i < c.numel(); ++i) out.push_back(c.cellAt(i));
+}
 
 }  // namespace kh

@@ -58,8 +58,8 @@ inline HandleList readList(mxArray* first, va_list ap, CallInputs& in) {
 }
 
 // The values of an argument list; a list handle stands for its elements.
-inline std::vector<Value> valuesOf(const HandleList& hs) {
-  std::vector<Value> v;
+inline ValueList valuesOf(const HandleList& hs) {
+  ValueList v;
   v.reserve(hs.size());
   for (mxArray* h : hs) appendArgument(h, v);
   return v;

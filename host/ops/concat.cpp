@@ -9,7 +9,7 @@
 namespace kh {
 namespace {
 
-mxClassID resultClass(const std::vector<Value>& parts) {
+mxClassID resultClass(Values parts) {
   bool anyCell = false, anyChar = false, anyStruct = false, anyFn = false;
   for (const auto& p : parts) {
     anyCell |= p.isCell();
@@ -49,7 +49,7 @@ bool isNull(const Value& v) {
 
 }  // namespace
 
-Value concat(const std::vector<Value>& all, std::size_t dim) {
+Value concat(Values all, std::size_t dim) {
   std::vector<Value> parts;
   for (const auto& p : all)
     if (!isNull(p)) parts.push_back(p);

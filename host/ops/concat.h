@@ -10,8 +10,8 @@ namespace kh {
 // Joins values along dimension `dim` (0-based). Empty 0-by-0 operands are
 // skipped. Characters mixed with numbers give characters; a cell among the
 // operands makes the others single cells. All other dimensions must agree.
-Value concat(const std::vector<Value>& parts, std::size_t dim);
-inline Value horzcat(const std::vector<Value>& parts) { return concat(parts, 1); }
-inline Value vertcat(const std::vector<Value>& parts) { return concat(parts, 0); }
+Value concat(Values parts, std::size_t dim);
+inline Value horzcat(Values parts) { return concat(parts, 1); }
+inline Value vertcat(Values parts) { return concat(parts, 0); }
 
 }  // namespace kh

@@ -19,7 +19,7 @@ std::size_t count(double v) {
 
 }  // namespace
 
-Dims sizeFromArgs(const std::vector<Value>& args, const char* fn) {
+Dims sizeFromArgs(Values args, const char* fn) {
   if (args.empty()) return {1, 1};
   // The usual forms, n and (m, n) with double scalars, read directly.
   auto plainScalar = [](const Value& a) { return a.isDouble() && a.numel() == 1; };
@@ -48,15 +48,15 @@ Dims sizeFromArgs(const std::vector<Value>& args, const char* fn) {
   return normalizeDims(d);
 }
 
-Value zeros(const std::vector<Value>& args) { return Value::numeric(sizeFromArgs(args, "zeros")); }
+Value zeros(Values args) { return Value::numeric(sizeFromArgs(args, "zeros")); }
 
-Value ones(const std::vector<Value>& args) {
+Value ones(Values args) {
   Value r = Value::numericForWrite(sizeFromArgs(args, "ones"));
   if (r.numel() > 0) std::fill_n(r.mutRe(), r.numel(), 1.0);
   return r;
 }
 
-Value eye(const std::vector<Value>& args) {
+Value eye(Values args) {
   const Dims d = sizeFromArgs(args, "eye");
   if (d.size() > 2) raise("N-dimensional identity matrices are not supported.");
   Value r = Value::numeric(d);
@@ -65,9 +65,9 @@ Value eye(const std::vector<Value>& args) {
   return r;
 }
 
-Value cellArray(const std::vector<Value>& args) { return Value::cell(sizeFromArgs(args, "cell")); }
+Value cellArray(Values args) { return Value::cell(sizeFromArgs(args, "cell")); }
 
-Value reshape(const Value& x, const std::vector<Value>& args) {
+Value reshape(const Value& x, Values args) {
   if (args.empty()) raise(msg::kNotEnoughIn);
   Dims d;
   std::size_t inferred = SIZE_MAX;

@@ -14,7 +14,7 @@
 
 namespace kh {
 
-using Subscripts = std::vector<Value>;
+using Subscripts = ValueList;
 
 Value colonIndex();
 bool isColonIndex(const Value& v);

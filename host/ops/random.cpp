@@ -29,7 +29,7 @@ double uniformRandom() {
 
 void seedRandom(std::uint64_t seed) { generator().seed(seed); }
 
-Value rand(const std::vector<Value>& args) {
+Value rand(Values args) {
   if (!args.empty() && args[0].isChar()) {
     const std::string what = args[0].utf8();
     if (what != "seed" && what != "state" && what != "twister")

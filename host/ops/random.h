@@ -14,6 +14,6 @@ double uniformRandom();
 void seedRandom(std::uint64_t seed);
 // rand(args...): sizes as zeros takes them; rand('seed', s) and
 // rand('state', s) reseed and return an empty value.
-Value rand(const std::vector<Value>& args);
+Value rand(Values args);
 
 }  // namespace kh

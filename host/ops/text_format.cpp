@@ -12,7 +12,7 @@ namespace {
 // One element to format: a whole text (for %s) or a number.
 using Item = std::variant<std::string, double>;
 
-std::vector<Item> itemsOf(const std::vector<Value>& args) {
+std::vector<Item> itemsOf(Values args) {
   std::vector<Item> items;
   for (const Value& a : args) {
     if (a.isChar()) {
@@ -129,7 +129,7 @@ std::string convert(const std::string& flags, char conv, const Item& item) {
 
 }  // namespace
 
-std::string formatText(const std::string& format, const std::vector<Value>& args) {
+std::string formatText(const std::string& format, Values args) {
   const std::string f = unescape(format);
   const std::vector<Item> items = itemsOf(args);
   std::string out;

@@ -11,6 +11,6 @@ namespace kh {
 
 // Conversions %d %i %u %f %e %E %g %G %x %X %o %c %s and %%, with flags,
 // width and precision; escapes \n \t \\ \r \a \b \f \v and %% in the format.
-std::string formatText(const std::string& format, const std::vector<Value>& args);
+std::string formatText(const std::string& format, Values args);
 
 }  // namespace kh

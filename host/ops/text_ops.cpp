@@ -52,7 +52,7 @@ bool blankChar(char16_t c) { return c == u' ' || c == u'\0'; }
 
 }  // namespace
 
-Value charRows(const std::vector<Value>& args) {
+Value charRows(Values args) {
   if (args.size() == 1 && !args[0].isCell()) {
     const Value& v = args[0];
     if (v.isChar()) return v;

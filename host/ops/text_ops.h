@@ -11,7 +11,7 @@ namespace kh {
 // char(a, b, ...): the rows of every argument stacked into one character
 // matrix, shorter rows padded with blanks; numbers become character codes,
 // cells contribute one row per text.
-Value charRows(const std::vector<Value>& args);
+Value charRows(Values args);
 // deblank(s): trailing blanks and nulls removed; on a character matrix the
 // trailing columns that are blank in every row; on a cell, each text.
 Value deblank(const Value& s);

@@ -79,8 +79,8 @@ std::vector<Value> Evaluator::callExpr(const Expr& e, int nargout) {
   return call(e.a->text, nargout, args);
 }
 
-std::vector<Value> Evaluator::subscripts(const ExprList& args, const Value& of) {
-  std::vector<Value> subs;
+Subscripts Evaluator::subscripts(const ExprList& args, const Value& of) {
+  Subscripts subs;
   for (std::size_t k = 0; k < args.size(); ++k) {
     const Expr& a = *args[k];
     if (a.kind == ExprKind::Colon) {
@@ -297,7 +297,7 @@ void Evaluator::assignSteps(Value& base, const std::vector<LStep>& steps, std::s
   const bool last = i + 1 == steps.size();
   switch (st.kind) {
     case LStep::Paren: {
-      const std::vector<Value> subs = subscripts(st.args, base);
+      const Subscripts subs = subscripts(st.args, base);
       if (last) {
         indexAssign(base, subs, rhs);
         return;
@@ -315,7 +315,7 @@ void Evaluator::assignSteps(Value& base, const std::vector<LStep>& steps, std::s
       return;
     }
     case LStep::Brace: {
-      const std::vector<Value> subs = subscripts(st.args, base);
+      const Subscripts subs = subscripts(st.args, base);
       if (last) {
         braceAssign(base, subs, rhs);
         return;

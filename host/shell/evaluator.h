@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "host/array/value.h"
+#include "host/ops/index.h"
 #include "host/shell/ast.h"
 #include "host/shell/workspace.h"
 
@@ -58,7 +59,7 @@ class Evaluator {
   // Whether e names a function call (not a variable): f, f(args).
   bool isFunctionCall(const Expr& e) const;
   std::vector<Value> callExpr(const Expr& e, int nargout);
-  std::vector<Value> subscripts(const ExprList& args, const Value& of);
+  Subscripts subscripts(const ExprList& args, const Value& of);
   std::vector<Value> arguments(const ExprList& args);
   void indexInto(const Value& base, const Expr& e, std::vector<Value>& out);
   Value binaryOp(const std::string& op, const Value& a, const Value& b);
