@@ -83,7 +83,7 @@ class HandleSet {
 
   static constexpr std::size_t kInline = 8;
   std::size_t n_ = 0;
-  mxArray* inline_[kInline] = {};
+  mxArray* inline_[kInline];  // the first n_ are set
   std::vector<mxArray*> more_;
 };
 

@@ -46,19 +46,17 @@ inline Pair loadPair(const double* p) {
 }
 inline void storePair(double* p, Pair v) { std::memcpy(p, &v, sizeof v); }
 
-// v'y summed in index order onto `start`; the products are formed two at a
-// time, the additions stay one after another.
-inline double orderedDot(const double* v, const double* y, std::size_t n, double start) {
-  double w = start;
+// v'y added to `start`. Four running sums (two pairs) take the products in
+// turn, so that the additions of neighbouring elements do not wait on each
+// other; they are combined at the end.
+inline double dot(const double* v, const double* y, std::size_t n, double start) {
+  Pair s0 = {0.0, 0.0}, s1 = {0.0, 0.0};
   std::size_t i = 0;
   for (; i + 4 <= n; i += 4) {
-    const Pair p0 = loadPair(v + i) * loadPair(y + i);
-    const Pair p1 = loadPair(v + i + 2) * loadPair(y + i + 2);
-    w += p0[0];
-    w += p0[1];
-    w += p1[0];
-    w += p1[1];
+    s0 += loadPair(v + i) * loadPair(y + i);
+    s1 += loadPair(v + i + 2) * loadPair(y + i + 2);
   }
+  double w = start + ((s0[0] + s1[0]) + (s0[1] + s1[1]));
   for (; i < n; ++i) w += v[i] * y[i];
   return w;
 }
@@ -68,7 +66,7 @@ inline double orderedDot(const double* v, const double* y, std::size_t n, double
 // (I - tau v v') x = beta e1. beta takes the sign opposite to x[0], the
 // usual convention, so that no cancellation occurs.
 double makeReflector(double* x, std::size_t n) {
-  const double tail = n > 1 ? orderedDot(x + 1, x + 1, n - 1, 0.0) : 0.0;
+  const double tail = n > 1 ? dot(x + 1, x + 1, n - 1, 0.0) : 0.0;
   const double c0 = x[0];
   if (tail <= std::numeric_limits<double>::min()) {
     for (std::size_t i = 1; i < n; ++i) x[i] = 0.0;
@@ -85,12 +83,11 @@ double makeReflector(double* x, std::size_t n) {
 }
 
 // Applies I - tau v v' (v[0] = 1, tail in v[1..n)) to the n-vector y, which
-// does not overlap v. The product v'y is summed in index order (the
-// additions depend on each other); the update is independent per element
-// and goes two at a time.
+// does not overlap v. The update is independent per element and goes two at
+// a time.
 void applyReflector(const double* __restrict v, double tau, double* __restrict y, std::size_t n) {
   if (tau == 0.0) return;
-  double w = orderedDot(v + 1, y + 1, n - 1, y[0]);
+  double w = dot(v + 1, y + 1, n - 1, y[0]);
   w *= tau;
   y[0] -= w;
   const Pair ww = {w, w};

@@ -87,9 +87,21 @@ double vectorNorm(const Value& x, double p) {
     return std::isnan(sum) ? std::numeric_limits<double>::quiet_NaN() : sum;
   }
   if (p == 2 && !x.isComplex()) {
+    const double* v = x.re();
+    // The plain sum of squares, with four running sums. It is exact enough
+    // whenever it lands well inside the range of doubles; when it does not
+    // (overflow, underflow, NaN or Inf) the scaled sum below is used.
+    {
+      double q[4] = {0, 0, 0, 0};
+      std::size_t i = 0;
+      for (; i + 4 <= n; i += 4)
+        for (std::size_t j = 0; j < 4; ++j) q[j] += v[i + j] * v[i + j];
+      for (; i < n; ++i) q[0] += v[i] * v[i];
+      const double sum = (q[0] + q[1]) + (q[2] + q[3]);
+      if (sum >= 1e-200 && sum <= std::numeric_limits<double>::max()) return std::sqrt(sum);
+    }
     // The scaled sum of squares, read straight from the data.
     // (The sign of an element does not change its scaled square.)
-    const double* v = x.re();
     double scale = 0;
     for (std::size_t i = 0; i < n; ++i) {
       const double m = std::fabs(v[i]);
