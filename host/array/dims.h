@@ -1,13 +1,11 @@
 // Dimension vectors. Almost every array has two to four dimensions, and every
-// value carries one, so up to four are stored inline: creating or copying a
-// value's shape then allocates nothing.
+// value carries one, so up to four are stored inline: creating, copying or
+// moving a value's shape then allocates nothing and checks no pointer.
 #pragma once
 
 #include <algorithm>
-#include <array>
 #include <cstddef>
 #include <initializer_list>
-#include <memory>
 #include <stdexcept>
 #include <vector>
 
@@ -24,8 +22,11 @@ class Dims {
   explicit Dims(std::size_t n) { assign(n, 0); }
   Dims(std::initializer_list<std::size_t> l) {
     if (l.size() <= kInline) {
-      std::copy(l.begin(), l.end(), small_.begin());
+      // Element by element: a library copy call would cost more than the
+      // two or three words it moves.
+      const std::size_t* p = l.begin();
       n_ = l.size();
+      for (std::size_t i = 0; i < kInline; ++i) small_[i] = i < n_ ? p[i] : 0;
     } else {
       append(l.begin(), l.end());
     }
@@ -34,32 +35,39 @@ class Dims {
   Dims(It first, It last) {
     for (; first != last; ++first) push_back(static_cast<std::size_t>(*first));
   }
-  Dims(const Dims& o) : n_(o.n_), small_(o.small_) {
-    if (o.onHeap()) big_ = copyOf(o.big_.get(), n_);
+  Dims(const Dims& o) : n_(o.n_) {
+    if (o.onHeap())
+      big_ = copyOf(o.big_, n_);
+    else
+      copyWords(o);
   }
   Dims& operator=(const Dims& o) {
     if (this != &o) {
-      n_ = o.n_;
-      small_ = o.small_;
-      big_ = o.onHeap() ? copyOf(o.big_.get(), n_) : nullptr;
+      Dims c(o);
+      *this = std::move(c);
     }
     return *this;
   }
-  Dims(Dims&& o) noexcept : n_(o.n_), small_(o.small_), big_(std::move(o.big_)) { o.n_ = 0; }
+  // A move hands the storage over as it stands; the source is left empty.
+  Dims(Dims&& o) noexcept : n_(o.n_) {
+    copyWords(o);
+    o.n_ = 0;
+  }
   Dims& operator=(Dims&& o) noexcept {
     if (this != &o) {
+      release();
       n_ = o.n_;
-      small_ = o.small_;
-      big_ = std::move(o.big_);
+      copyWords(o);
       o.n_ = 0;
     }
     return *this;
   }
+  ~Dims() { release(); }
 
   std::size_t size() const { return n_; }
   bool empty() const { return n_ == 0; }
-  std::size_t* data() { return onHeap() ? big_.get() : small_.data(); }
-  const std::size_t* data() const { return onHeap() ? big_.get() : small_.data(); }
+  std::size_t* data() { return onHeap() ? big_ : small_; }
+  const std::size_t* data() const { return onHeap() ? big_ : small_; }
   iterator begin() { return data(); }
   iterator end() { return data() + n_; }
   const_iterator begin() const { return data(); }
@@ -81,23 +89,27 @@ class Dims {
       return;
     }
     // Past the inline ones the dimensions live in an array of exactly n.
-    std::unique_ptr<std::size_t[]> grown(new std::size_t[n_ + 1]);
-    std::copy(data(), data() + n_, grown.get());
+    std::size_t* grown = new std::size_t[n_ + 1];
+    std::copy(data(), data() + n_, grown);
     grown[n_] = v;
-    big_ = std::move(grown);
+    release();
+    big_ = grown;
     ++n_;
   }
   void emplace_back(std::size_t v) { push_back(v); }
   void pop_back() {
-    --n_;
-    if (n_ == kInline) {
-      std::copy(big_.get(), big_.get() + n_, small_.begin());
-      big_.reset();
+    if (n_ == kInline + 1) {
+      std::size_t* heap = big_;
+      std::copy(heap, heap + kInline, small_);
+      delete[] heap;
+    } else if (onHeap()) {
+      // The array keeps its size; the last entry is no longer used.
     }
+    --n_;
   }
   void clear() {
+    release();
     n_ = 0;
-    big_.reset();
   }
   void reserve(std::size_t) {}
   void resize(std::size_t n, std::size_t v = 0) {
@@ -128,21 +140,36 @@ class Dims {
 
  private:
   static constexpr std::size_t kInline = 4;
-  bool onHeap() const { return onHeapSize(n_); }
-  static bool onHeapSize(std::size_t n) { return n > kInline; }
+  bool onHeap() const { return n_ > kInline; }
+  void release() {
+    if (onHeap()) delete[] big_;
+  }
+  // The inline words (or the pointer that shares them), written out so that
+  // they stay four register moves rather than a library copy.
+  void copyWords(const Dims& o) {
+    small_[0] = o.small_[0];
+    small_[1] = o.small_[1];
+    small_[2] = o.small_[2];
+    small_[3] = o.small_[3];
+  }
   template <typename It>
   void append(It first, It last) {
     for (; first != last; ++first) push_back(*first);
   }
-  static std::unique_ptr<std::size_t[]> copyOf(const std::size_t* d, std::size_t n) {
-    std::unique_ptr<std::size_t[]> c(new std::size_t[n]);
-    std::copy(d, d + n, c.get());
+  static std::size_t* copyOf(const std::size_t* d, std::size_t n) {
+    std::size_t* c = new std::size_t[n];
+    std::copy(d, d + n, c);
     return c;
   }
 
+  // Up to kInline dimensions are kept in small_; beyond that big_ points to
+  // an array of exactly n_ of them, owned by this object. A move copies the
+  // words as they stand (either form) and leaves the source with none.
   std::size_t n_ = 0;
-  std::array<std::size_t, kInline> small_{};
-  std::unique_ptr<std::size_t[]> big_;  // the dimensions when more than kInline
+  union {
+    std::size_t small_[kInline] = {};
+    std::size_t* big_;
+  };
 };
 
 }  // namespace kh
