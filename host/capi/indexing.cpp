@@ -170,6 +170,29 @@ void assignInPlace(mxArray** dest, F&& assign) {
 
 Value intIndex(int i) { return Value::scalar(static_cast<double>(i)); }
 
+// The subscripts of a call, each copied once into the inline list (a copy
+// because a subscript may be the variable an assignment writes).
+template <typename... V>
+Subscripts subscriptsOf(V&&... v) {
+  Subscripts s;
+  (s.push_back(std::forward<V>(v)), ...);
+  return s;
+}
+
+// An indexed assignment into dest from the value of src: src is read where
+// it stands, unless it is the very variable being written, which is moved
+// out of its handle for the assignment and so is copied first.
+template <typename F>
+void assignFrom(mxArray** dest, mxArray* src, F&& assign) {
+  if (dest && src == *dest) {
+    const Value v = valueOf(src);
+    assignInPlace(dest, [&](Value& t) { assign(t, v); });
+  } else {
+    const Value& v = valueOf(src);
+    assignInPlace(dest, [&](Value& t) { assign(t, v); });
+  }
+}
+
 // a(k) for a real double array and a whole k within it: the element, with
 // the array's logical flag. Null for anything else, which takes the general
 // path (and its checks and messages).
@@ -193,41 +216,43 @@ mxArray* mclArrayRef1(mxArray* a, mxArray* i) {
   kh::CallInputs in(a, i);
   if (const double* k = kh::realScalar(i); k && !kh::valueOf(i).isLogical())
     if (mxArray* r = kh::elementRef(a, *k)) return r;
-  return kh::newTemp(kh::indexRef(kh::valueOf(a), {kh::valueOf(i)}));
+  return kh::newTemp(kh::indexRef(kh::valueOf(a), kh::subscriptsOf(kh::valueOf(i))));
 }
 
 mxArray* mclArrayRef2(mxArray* a, mxArray* i, mxArray* j) {
   kh::CallInputs in(a, i, j);
-  return kh::newTemp(kh::indexRef(kh::valueOf(a), {kh::valueOf(i), kh::valueOf(j)}));
+  return kh::newTemp(
+      kh::indexRef(kh::valueOf(a), kh::subscriptsOf(kh::valueOf(i), kh::valueOf(j))));
 }
 
 mxArray* mclIntArrayRef1(mxArray* a, int i) {
   kh::CallInputs in(a);
   if (mxArray* r = kh::elementRef(a, static_cast<double>(i))) return r;
-  return kh::newTemp(kh::indexRef(kh::valueOf(a), {kh::intIndex(i)}));
+  return kh::newTemp(kh::indexRef(kh::valueOf(a), kh::subscriptsOf(kh::intIndex(i))));
 }
 
 mxArray* mclIntArrayRef2(mxArray* a, int i, int j) {
   kh::CallInputs in(a);
-  return kh::newTemp(kh::indexRef(kh::valueOf(a), {kh::intIndex(i), kh::intIndex(j)}));
+  return kh::newTemp(
+      kh::indexRef(kh::valueOf(a), kh::subscriptsOf(kh::intIndex(i), kh::intIndex(j))));
 }
 
 void mclArrayAssign1(mxArray** dest, mxArray* src, mxArray* i) {
   kh::CallInputs in(src, i);
-  const kh::Value v = kh::valueOf(src), s = kh::valueOf(i);
-  kh::assignInPlace(dest, [&](kh::Value& t) { kh::indexAssign(t, {s}, v); });
+  const kh::Subscripts subs = kh::subscriptsOf(kh::valueOf(i));
+  kh::assignFrom(dest, src, [&](kh::Value& t, const kh::Value& v) { kh::indexAssign(t, subs, v); });
 }
 
 void mclArrayAssign2(mxArray** dest, mxArray* src, mxArray* i, mxArray* j) {
   kh::CallInputs in(src, i, j);
-  const kh::Value v = kh::valueOf(src), s = kh::valueOf(i), r = kh::valueOf(j);
-  kh::assignInPlace(dest, [&](kh::Value& t) { kh::indexAssign(t, {s, r}, v); });
+  const kh::Subscripts subs = kh::subscriptsOf(kh::valueOf(i), kh::valueOf(j));
+  kh::assignFrom(dest, src, [&](kh::Value& t, const kh::Value& v) { kh::indexAssign(t, subs, v); });
 }
 
 void mclIntArrayAssign1(mxArray** dest, mxArray* src, int i) {
   kh::CallInputs in(src);
-  const kh::Value v = kh::valueOf(src);
-  kh::assignInPlace(dest, [&](kh::Value& t) { kh::indexAssign(t, {kh::intIndex(i)}, v); });
+  const kh::Subscripts subs = kh::subscriptsOf(kh::intIndex(i));
+  kh::assignFrom(dest, src, [&](kh::Value& t, const kh::Value& v) { kh::indexAssign(t, subs, v); });
 }
 
 int mclLengthInt(mxArray* a) {
@@ -282,8 +307,8 @@ void mlfIndexAssign(mxArray** dest, const char* index_string, ...) {
     mxArray* src = va_arg(ap, mxArray*);
     va_end(ap);
     in.add(src);
-    const kh::Value rhs = kh::valueOf(src);  // a copy: src may be the destination
-    kh::assignInPlace(dest, [&](kh::Value& t) { kh::fieldAssign(t, name, rhs); });
+    kh::assignFrom(dest, src,
+                   [&](kh::Value& t, const kh::Value& rhs) { kh::fieldAssign(t, name, rhs); });
     return;
   }
   auto parts = kh::parseIndexText(index_string);
@@ -293,8 +318,7 @@ void mlfIndexAssign(mxArray** dest, const char* index_string, ...) {
   mxArray* src = va_arg(ap, mxArray*);
   va_end(ap);
   in.add(src);
-  const kh::Value rhs = kh::valueOf(src);
-  kh::assignInPlace(dest, [&](kh::Value& t) {
+  kh::assignFrom(dest, src, [&](kh::Value& t, const kh::Value& rhs) {
     if (parts.empty())
       t = rhs;
     else

@@ -110,4 +110,41 @@ TEST(ShortPaths, ResultsGoOverTemporariesButNeverOverVariables) {
   EXPECT_EQ(kh::liveHandles(), live);
 }
 
+// The right side or a subscript of an indexed assignment may be the variable
+// being written: x(4) = x grows nothing and fails, x(2:3) = x(1:2) reads
+// the old elements, x(x(1)) = 7 indexes with the old value, and s.f = s
+// nests the old structure.
+TEST(ShortPaths, AssignmentsThatReadTheVariableTheyWrite) {
+  const std::size_t live = kh::liveHandles();
+  mxArray* x = var(Value::row({1, 2, 3}));
+  mxArray* copy = var(kh::valueOf(x));
+  std::string msg;
+  EXPECT_FALSE(kh::protect([&] { mclArrayAssign1(&x, x, mlfScalar(4)); }, &msg));
+  EXPECT_EQ(kh::valueOf(x).numel(), 3u);
+  mclArrayAssign2(&x, x, mlfScalar(1), mlfCreateColonIndex());
+  EXPECT_EQ(kh::valueOf(x).at(2), 3.0);
+  mxArray* head = mclArrayRef1(x, mlfColon(mlfScalar(1), mlfScalar(2), nullptr));
+  mclArrayAssign1(&x, head, mlfColon(mlfScalar(2), mlfScalar(3), nullptr));
+  EXPECT_EQ(kh::valueOf(x).at(0), 1.0);
+  EXPECT_EQ(kh::valueOf(x).at(1), 1.0);
+  EXPECT_EQ(kh::valueOf(x).at(2), 2.0);
+  mxArray* one = var(Value::scalar(1));
+  mclArrayAssign1(&one, mlfScalar(7), one);
+  EXPECT_EQ(kh::valueOf(one).numel(), 1u);
+  EXPECT_EQ(kh::valueOf(one).at(0), 7.0);
+  // A variable that shared its data with x is untouched by all of it.
+  EXPECT_EQ(kh::valueOf(copy).at(1), 2.0);
+  mxArray* s = nullptr;
+  mlfIndexAssign(&s, ".f", mlfScalar(5));
+  mlfIndexAssign(&s, ".g", s);
+  const Value& outer = kh::valueOf(s);
+  ASSERT_TRUE(outer.isStruct());
+  const Value& inner = outer.fieldAt(0, static_cast<std::size_t>(outer.fieldIndex("g")));
+  ASSERT_TRUE(inner.isStruct());
+  EXPECT_EQ(inner.fieldIndex("g"), -1);
+  EXPECT_EQ(inner.fieldAt(0, 0).at(0), 5.0);
+  for (mxArray* h : {x, copy, one, s}) mxDestroyArray(h);
+  EXPECT_EQ(kh::liveHandles(), live);
+}
+
 }  // namespace
