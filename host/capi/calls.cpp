@@ -6,8 +6,6 @@
 #include <string>
 #include <vector>
 
-#include <boost/container/small_vector.hpp>
-
 #include "host/array/handle.h"
 #include "host/capi/cs_list.h"
 #include "host/capi/sink.h"
@@ -18,9 +16,8 @@
 
 namespace {
 
-// A call's argument values: a few, kept inline.
 using kh::HandleList;
-using ValueList = boost::container::small_vector<kh::Value, 6>;
+using kh::ValueList;
 
 HandleList collectArgs(va_list ap) {
   HandleList args;
