@@ -83,6 +83,25 @@ TEST(Value, ManyDimensionsGrowShrinkAndCopy) {
   EXPECT_EQ(d, (Dims{1, 1, 1, 1, 2, 9, 3}));
   d.erase(d.begin());
   EXPECT_EQ(d, (Dims{1, 1, 1, 2, 9, 3}));
+  // Moves and copies between the inline and the heap form, both ways.
+  Dims big{1, 2, 3, 4, 5, 6}, small{7, 8};
+  small = std::move(big);
+  EXPECT_EQ(small, (Dims{1, 2, 3, 4, 5, 6}));
+  EXPECT_TRUE(big.empty());
+  big = Dims{9};
+  Dims other{1, 1, 1, 1, 1};
+  other = small;
+  EXPECT_EQ(other, small);
+  other = std::move(big);
+  EXPECT_EQ(other, (Dims{9}));
+  const Dims& same = other;
+  other = same;
+  EXPECT_EQ(other, (Dims{9}));
+  small.pop_back();
+  small.pop_back();
+  EXPECT_EQ(small, (Dims{1, 2, 3, 4}));
+  small.push_back(10);
+  EXPECT_EQ(small, (Dims{1, 2, 3, 4, 10}));
 }
 
 TEST(Value, PlaceholderEmptyAndShapes) {
