@@ -121,17 +121,18 @@ def kestrel_times(exe):
     out = subprocess.run([exe, "--benchmark_format=json",
                           f"--benchmark_repetitions={REPETITIONS}"],
                          check=True, capture_output=True, text=True).stdout
-    runs = {}
+    runs, errors = {}, {}
     for r in json.loads(out)["benchmarks"]:
         if r.get("run_type") == "aggregate":
             continue
         name = r.get("run_name", r["name"])
+        runs.setdefault(name, [])
         if r.get("error_occurred"):
-            runs[name] = r.get("error_message", "error")
+            errors[name] = r.get("error_message", "error")
             continue
         scale = {"us": 1e-6, "ms": 1e-3, "ns": 1e-9, "s": 1.0}[r["time_unit"]]
-        runs.setdefault(name, []).append(r["real_time"] * scale)
-    return {name: t if isinstance(t, str) else (min(t), statistics.median(t))
+        runs[name].append(r["real_time"] * scale)
+    return {name: errors[name] if name in errors else (min(t), statistics.median(t))
             for name, t in runs.items()}
 
 
