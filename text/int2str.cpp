@@ -22,7 +22,9 @@ namespace {
   X(kDotOneF, kf::text(".1f"))        \
   X(kEmptyText, kf::emptyText())      \
   X(kEmpty, kf::matrix(0, 0, {}))     \
-  X(kBlank, kf::text(" "))
+  X(kBlank, kf::text(" "))            \
+  X(kTwo, kf::num(2))                 \
+  X(kTen, kf::num(10))
 KF_POOL(POOL)
 #undef POOL
 
@@ -67,6 +69,18 @@ mxArray* Mint2str(int nargout_, mxArray* x_) {
                           mclEq(mclArrayRef1(x.ref(), mlfCreateColonIndex()), module[kZero])))),
                       nullptr, nullptr),
                nullptr);
+    // A negative power of ten fills its whole field (-10 takes all five
+    // characters of %5.1f) and would run into the number on its left; only
+    // then do the fields get one more character, so that [10 -10] reads
+    // "10 -10" instead of "10-10". Every other result is unchanged.
+    if (mclGtBool(n(), module[kOne]) &&
+        mlfTobool(mlfAny(mlfAny(mclEq(mclArrayRef2(x.ref(), mlfCreateColonIndex(),
+                                                   mlfColon(module[kTwo], n(), nullptr)),
+                                      mclUminus(mlfPower(module[kTen], d()))),
+                                nullptr),
+                         nullptr))) {
+      d = mclPlus(d(), module[kOne]);
+    }
     f = mlfHorzcat(module[kPercent],
                    mlfSprintf(nullptr, module[kFmtD], mclPlus(d(), module[kFour]), nullptr),
                    module[kDotOneF], nullptr);

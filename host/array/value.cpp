@@ -3,12 +3,26 @@
 #include <algorithm>
 #include <stdexcept>
 
+#include "host/context/errors.h"
+
 namespace kh {
 
+std::size_t checkedProduct(std::size_t a, std::size_t b) {
+  std::size_t r;
+  if (__builtin_mul_overflow(a, b, &r) || r > kMaxElements) raise(kSizeExceeded);
+  return r;
+}
+
 std::size_t numelOf(const Dims& d) {
-  std::size_t n = 1;
-  for (auto k : d) n *= k;
-  return n;
+  std::size_t nonZero = 1;
+  bool anyZero = false;
+  for (auto k : d) {
+    if (k == 0)
+      anyZero = true;
+    else
+      nonZero = checkedProduct(nonZero, k);
+  }
+  return anyZero ? 0 : nonZero;
 }
 
 Dims normalizeDims(Dims d) {
@@ -22,14 +36,12 @@ Value::Value() = default;
 
 Value Value::empty() { return numeric({0, 0}); }
 
-
 Value Value::complexScalar(double re, double im) {
   Value r = numeric({1, 1}, true);
   r.p_->re[0] = re;
   r.p_->im[0] = im;
   return r;
 }
-
 
 Value Value::numeric(Dims dims, bool complex) {
   Value r = numericForWrite(std::move(dims), complex);
@@ -110,16 +122,13 @@ Value Value::function(FunctionRef ref) {
   return r;
 }
 
-
 std::size_t Value::cols() const {
   std::size_t n = 1;
   for (std::size_t k = 1; k < dims_.size(); ++k) n *= dims_[k];
   return n;
 }
 
-bool Value::isVector() const {
-  return dims_.size() == 2 && (dims_[0] == 1 || dims_[1] == 1);
-}
+bool Value::isVector() const { return dims_.size() == 2 && (dims_[0] == 1 || dims_[1] == 1); }
 
 std::size_t Value::length() const {
   if (numel_ == 0) return 0;
@@ -132,7 +141,6 @@ void Value::reshape(Dims d) {
   dims_ = std::move(d);
 }
 
-
 namespace {
 // Freed payload storage kept for reuse: programs make and drop small arrays
 // at a high rate, all payloads have one size, and the general allocator's
@@ -144,8 +152,7 @@ std::size_t g_sparePayloadCount = 0;
 }  // namespace
 
 void* Value::Payload::operator new(std::size_t size) {
-  if (size == sizeof(Payload) && g_sparePayloadCount)
-    return g_sparePayloads[--g_sparePayloadCount];
+  if (size == sizeof(Payload) && g_sparePayloadCount) return g_sparePayloads[--g_sparePayloadCount];
   return ::operator new(size);
 }
 
@@ -177,7 +184,6 @@ double* Value::mutIm() {
   if (p.im.empty()) p.im.assign(numel_, 0.0);
   return p.im.data();
 }
-
 
 void Value::dropZeroImag() {
   if (!isComplex()) return;
@@ -249,12 +255,18 @@ const FunctionRef& Value::functionRef() const { return data().fn; }
 
 std::string className(const Value& v) {
   switch (v.cls()) {
-    case mxDOUBLE_CLASS: return "double";
-    case mxCHAR_CLASS: return "char";
-    case mxCELL_CLASS: return "cell";
-    case mxSTRUCT_CLASS: return "struct";
-    case mxFUNCTION_CLASS: return "function_handle";
-    default: return "";
+    case mxDOUBLE_CLASS:
+      return "double";
+    case mxCHAR_CLASS:
+      return "char";
+    case mxCELL_CLASS:
+      return "cell";
+    case mxSTRUCT_CLASS:
+      return "struct";
+    case mxFUNCTION_CLASS:
+      return "function_handle";
+    default:
+      return "";
   }
 }
 
@@ -273,11 +285,23 @@ std::u16string toU16(std::string_view s) {
     unsigned char c = static_cast<unsigned char>(s[i]);
     char32_t cp;
     int extra;
-    if (c < 0x80) { cp = c; extra = 0; }
-    else if ((c >> 5) == 6) { cp = c & 0x1f; extra = 1; }
-    else if ((c >> 4) == 14) { cp = c & 0x0f; extra = 2; }
-    else { cp = c & 0x07; extra = 3; }
-    if (i + extra >= s.size() + (extra ? 0 : 1)) { out.push_back(u'?'); break; }
+    if (c < 0x80) {
+      cp = c;
+      extra = 0;
+    } else if ((c >> 5) == 6) {
+      cp = c & 0x1f;
+      extra = 1;
+    } else if ((c >> 4) == 14) {
+      cp = c & 0x0f;
+      extra = 2;
+    } else {
+      cp = c & 0x07;
+      extra = 3;
+    }
+    if (i + extra >= s.size() + (extra ? 0 : 1)) {
+      out.push_back(u'?');
+      break;
+    }
     for (int k = 1; k <= extra; ++k) cp = (cp << 6) | (static_cast<unsigned char>(s[i + k]) & 0x3f);
     i += extra + 1;
     if (cp > 0xffff) cp = u'?';  // 16-bit characters only

@@ -2,6 +2,9 @@
 // storage so that copies share their data until one side writes.
 #pragma once
 
+#include <boost/container/small_vector.hpp>
+#include <boost/smart_ptr/intrusive_ptr.hpp>
+#include <boost/smart_ptr/intrusive_ref_counter.hpp>
 #include <complex>
 #include <cstddef>
 #include <memory>
@@ -10,18 +13,25 @@
 #include <string_view>
 #include <vector>
 
-#include <boost/container/small_vector.hpp>
-#include <boost/smart_ptr/intrusive_ptr.hpp>
-#include <boost/smart_ptr/intrusive_ref_counter.hpp>
-
 #include "host/array/dims.h"
 #include "host/array/doubles.h"
 #include "runtime/mx_types.h"
 
 namespace kh {
 
-// Number of elements of a dimension vector.
+// The most elements one array may hold, and the error for more: every
+// value's dimensions are checked against it when the value is made, so the
+// product of any of them fits in a size_t and in an allocation's byte count.
+inline constexpr std::size_t kMaxElements = (std::size_t{1} << 48) - 1;
+inline constexpr const char* kSizeExceeded =
+    "Maximum variable size allowed by the program is exceeded.";
+// Number of elements of a dimension vector. Raises kSizeExceeded when the
+// product of its non-zero dimensions passes kMaxElements (also when another
+// dimension is zero, so that a partial product of an empty array's
+// dimensions cannot wrap either).
 std::size_t numelOf(const Dims& d);
+// a * b for counts of elements; raises kSizeExceeded past kMaxElements.
+std::size_t checkedProduct(std::size_t a, std::size_t b);
 // Drops trailing singleton dimensions beyond the second; pads to two.
 Dims normalizeDims(Dims d);
 
@@ -56,7 +66,7 @@ class Value {
   static Value matrix(std::size_t rows, std::size_t cols) { return numeric({rows, cols}); }
   static Value row(const std::vector<double>& v);
   static Value column(const std::vector<double>& v);
-  static Value chars(Dims dims);  // blanks
+  static Value chars(Dims dims);            // blanks
   static Value str(std::u16string_view s);  // 1-by-n (0-by-0 when empty)
   static Value str(std::string_view utf8);
   static Value cell(Dims dims);  // cells of 0-by-0 doubles
@@ -84,7 +94,7 @@ class Value {
   std::size_t dim(std::size_t k) const { return k < dims_.size() ? dims_[k] : 1; }
   bool isEmpty() const { return numel_ == 0; }
   bool isScalar() const { return numel_ == 1; }
-  bool isVector() const;  // 2-D with one dimension equal to 1
+  bool isVector() const;       // 2-D with one dimension equal to 1
   std::size_t length() const;  // largest dimension, 0 when empty
   // Reshape without changing the data; the element count must agree.
   void reshape(Dims d);
@@ -150,8 +160,7 @@ class Value {
 // inner loop goes through them. Values belong to the run-time's one thread:
 // the count of values sharing a payload is a plain integer (no atomic
 // operations on every copy), and freed payload storage is kept for reuse.
-struct Value::Payload
-    : boost::intrusive_ref_counter<Value::Payload, boost::thread_unsafe_counter> {
+struct Value::Payload : boost::intrusive_ref_counter<Value::Payload, boost::thread_unsafe_counter> {
   // User-provided, so that making a payload does not first clear all of it
   // (the inline element buffer included).
   Payload() {}
@@ -168,9 +177,7 @@ struct Value::Payload
 
 inline bool Value::ownsStorageAlone() const { return p_ && p_->use_count() == 1; }
 inline const Value::Payload& Value::data() const { return p_ ? *p_ : nothing(); }
-inline bool Value::isComplex() const {
-  return cls_ == mxDOUBLE_CLASS && p_ && !p_->im.empty();
-}
+inline bool Value::isComplex() const { return cls_ == mxDOUBLE_CLASS && p_ && !p_->im.empty(); }
 inline const double* Value::re() const {
   if (p_) return p_->re.data();
   return cls_ == mxDOUBLE_CLASS && numel_ ? &s_ : nullptr;

@@ -34,8 +34,8 @@ mxArray* mlfReshape(mxArray* x, ...) {
 
 mxArray* mlfDiag(mxArray* x, mxArray* k) {
   kh::CallInputs in(x, k);
-  long off = 0;
-  if (k) off = static_cast<long>(kh::scalarArg(kh::valueOf(k), "Diagonal offset"));
+  double off = 0;
+  if (k) off = kh::scalarArg(kh::valueOf(k), "Diagonal offset");
   return kh::newTemp(kh::diag(kh::valueOf(x), off));
 }
 

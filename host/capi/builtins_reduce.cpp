@@ -67,10 +67,8 @@ mxArray* mlfDiff(mxArray* x, mxArray* n, mxArray* dim) {
   kh::CallInputs in(x, n, dim);
   std::size_t order = 1;
   if (n && !kh::valueOf(n).isEmpty()) {
-    const double v = kh::scalarArg(kh::valueOf(n), "Difference order N");
-    if (v < 0 || v != static_cast<double>(static_cast<std::size_t>(v)))
-      kh::raise("Difference order N must be a positive integer scalar.");
-    order = static_cast<std::size_t>(v);
+    order = kh::countArg(kh::scalarArg(kh::valueOf(n), "Difference order N"),
+                         "Difference order N must be a positive integer scalar.");
   }
   return kh::newTemp(kh::diff(kh::valueOf(x), order, dimOf(dim)));
 }

@@ -74,7 +74,7 @@ mxArray* mlfSscanf(mxArray** count, mxArray** errmsg, mxArray** next, mxArray* s
     if (!z.isDouble() || z.isEmpty()) kh::raise("Size must be numeric.");
     double total = 1;
     for (std::size_t i = 0; i < z.numel(); ++i) total *= z.re()[i];
-    if (std::isfinite(total) && total >= 0) limit = static_cast<std::size_t>(total);
+    if (total >= 0 && total < 0x1p64) limit = static_cast<std::size_t>(total);
   }
   kh::ScanResult r =
       kh::scanNumbers(sv.isChar() ? sv.utf8() : "", formatOf(kh::valueOf(format), "sscanf"), limit);

@@ -16,21 +16,6 @@ std::vector<kh::ProtectedPoint>& tryStack() {
   return stack;
 }
 
-// The text of the exception being handled.
-std::string caughtMessage(const std::exception_ptr& e) {
-  try {
-    std::rethrow_exception(e);
-  } catch (const kh::MError& err) {
-    return err.what();
-  } catch (const std::bad_alloc&) {
-    return "Out of memory.";
-  } catch (const std::exception& err) {
-    return err.what();
-  } catch (...) {
-    return "Unknown error.";
-  }
-}
-
 }  // namespace
 
 extern "C" {
@@ -42,7 +27,7 @@ void mclExitTryCatchContext(void) {
   if (stack.empty()) kh::raise("Try context exited without being entered.");
   kh::ProtectedPoint point = stack.back();
   stack.pop_back();
-  if (std::exception_ptr e = std::current_exception()) point.recover(caughtMessage(e));
+  if (std::exception_ptr e = std::current_exception()) point.recover(kh::failureMessage(e));
 }
 
 }  // extern "C"

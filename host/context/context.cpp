@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "host/array/handle.h"
+#include "host/context/depth.h"
 #include "host/context/errors.h"
 
 namespace kh {
@@ -11,7 +12,12 @@ std::vector<ContextFrame> g_stack;
 mexLocalFunctionTablePtr g_table = nullptr;
 }  // namespace
 
-void pushContext(int nout, int nin) { g_stack.push_back({nout, nin}); }
+void pushContext(int nout, int nin) {
+  // Past the limit the bracket is not entered: the error unwinds from the
+  // caller, whose own bracket the protected point then restores.
+  checkCallDepth();
+  g_stack.push_back({nout, nin});
+}
 
 void popContext(int nout, int nin) {
   if (g_stack.empty()) raise("Internal error: context stack underflow.");
@@ -19,8 +25,7 @@ void popContext(int nout, int nin) {
   g_stack.pop_back();
   // The restore passes the plain count of named inputs, the enter the code.
   const int k = f.nin >= 0 ? f.nin : -f.nin - 1;
-  if (f.nout != nout || k != nin)
-    raise("Internal error: context bracket mismatch.");
+  if (f.nout != nout || k != nin) raise("Internal error: context bracket mismatch.");
 }
 
 std::size_t contextDepth() { return g_stack.size(); }
@@ -33,8 +38,7 @@ mexLocalFunctionTablePtr setCurrentLocalFunctionTable(mexLocalFunctionTablePtr t
   return old;
 }
 
-ProtectedPoint::ProtectedPoint()
-    : depth_(g_stack.size()), table_(g_table), serial_(nextSerial()) {}
+ProtectedPoint::ProtectedPoint() : depth_(g_stack.size()), table_(g_table), serial_(nextSerial()) {}
 
 void ProtectedPoint::recover(const std::string& msg) {
   if (g_stack.size() > depth_) g_stack.resize(depth_);

@@ -60,12 +60,10 @@ bool protect(F&& fn, std::string* msg) {
   try {
     fn();
     return true;
-  } catch (const MError& e) {
-    pp.recover(e.what());
-    if (msg) *msg = e.what();
-  } catch (const std::bad_alloc&) {
-    pp.recover("Out of memory.");
-    if (msg) *msg = "Out of memory.";
+  } catch (...) {
+    const std::string m = failureMessage(std::current_exception());
+    pp.recover(m);
+    if (msg) *msg = m;
   }
   return false;
 }

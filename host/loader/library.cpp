@@ -2,6 +2,7 @@
 
 #include <dlfcn.h>
 
+#include <filesystem>
 #include <string>
 
 #include "host/context/context.h"
@@ -39,8 +40,14 @@ void LoadedLibrary::open(const std::string& path) {
   if (g_current)
     raise("Cannot load '" + path + "': library '" + g_current->path() + "' is already loaded.");
 
+  // A name without a slash would be looked up on the system's library path;
+  // one that names a file here means that file.
+  std::string file = path;
+  std::error_code ec;
+  if (path.find('/') == std::string::npos && std::filesystem::is_regular_file(path, ec))
+    file = "./" + path;
   dlerror();
-  void* h = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+  void* h = dlopen(file.c_str(), RTLD_NOW | RTLD_LOCAL);
   if (!h) raise("Cannot load library '" + path + "': " + dlText());
 
   // Until the library is fully set up, any failure unloads it again.

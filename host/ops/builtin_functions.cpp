@@ -19,7 +19,6 @@ namespace {
 
 using Args = std::vector<Value>;
 
-
 std::optional<std::size_t> optionalDim(const Args& args, std::size_t k) {
   if (args.size() <= k) return std::nullopt;
   return dimArg(args[k]);
@@ -188,7 +187,7 @@ void registerAll() {
   });
   registerBuiltin("diag", [](int nargout, Args& args) -> Args {
     checkArgCounts(args, nargout, 1, 2);
-    const long k = args.size() > 1 ? static_cast<long>(scalarArg(args[1], "k")) : 0;
+    const double k = args.size() > 1 ? scalarArg(args[1], "k") : 0.0;
     return {diag(args[0], k)};
   });
 
@@ -213,10 +212,8 @@ void registerAll() {
     checkArgCounts(args, nargout, 1, 3);
     std::size_t order = 1;
     if (args.size() > 1 && !args[1].isEmpty()) {
-      const double n = scalarArg(args[1], "Difference order N");
-      if (n < 0 || n != static_cast<double>(static_cast<std::size_t>(n)))
-        raise("Difference order N must be a positive integer scalar.");
-      order = static_cast<std::size_t>(n);
+      order = countArg(scalarArg(args[1], "Difference order N"),
+                       "Difference order N must be a positive integer scalar.");
     }
     return {diff(args[0], order, optionalDim(args, 2))};
   });

@@ -73,7 +73,7 @@ void registerAll() {
     if (args.size() > 2) {
       double total = 1;
       for (std::size_t i = 0; i < args[2].numel(); ++i) total *= args[2].re()[i];
-      if (std::isfinite(total) && total >= 0) limit = static_cast<std::size_t>(total);
+      if (total >= 0 && total < 0x1p64) limit = static_cast<std::size_t>(total);
     }
     ScanResult r = scanNumbers(args[0].utf8(), args[1].utf8(), limit);
     return {r.values, Value::scalar(static_cast<double>(r.count)),

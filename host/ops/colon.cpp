@@ -15,8 +15,7 @@ Value colonRange(double a, double s, double b) {
   const double q = (b - a) / s;
   // Allow for the rounding of the quotient, relative to its size.
   const double n = std::floor(q + std::max(1e-10, 4 * 2.220446049250313e-16 * std::fabs(q))) + 1;
-  if (!std::isfinite(n) || n > 2147483647.0)
-    raise("Maximum variable size allowed by the program is exceeded.");
+  if (!std::isfinite(n) || n > 2147483647.0) raise(kSizeExceeded);
   const auto count = static_cast<std::size_t>(n);
   Value r = Value::numericForWrite({1, count});  // every element is written below
   double* z = r.mutRe();

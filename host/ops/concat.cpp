@@ -59,6 +59,11 @@ Value concat(Values all, std::size_t dim) {
       if (p.isChar() || p.isCell()) return blankLike(p, {0, 0});
     return Value::empty();
   }
+  // Beside a cell, any other operand is one element: it is put in a cell of
+  // its own before the sizes are compared ([{1, 2}, [3 4 5]] has 3 cells).
+  if (resultClass(parts) == mxCELL_CLASS)
+    for (auto& p : parts)
+      if (!p.isCell()) p = convertTo(p, mxCELL_CLASS);
   // Empty operands that do not fit are skipped too, as long as something
   // non-empty is there to define the size.
   bool anyFull = false;

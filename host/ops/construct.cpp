@@ -13,7 +13,7 @@ namespace {
 std::size_t count(double v) {
   if (std::isnan(v)) raise("Size arguments must not be NaN.");
   if (v <= 0) return 0;
-  if (v > 4294967295.0) raise("Maximum variable size allowed by the program is exceeded.");
+  if (v > 4294967295.0) raise(kSizeExceeded);
   return static_cast<std::size_t>(v);  // positive: truncation is the floor
 }
 
@@ -98,9 +98,14 @@ Value reshape(const Value& x, Values args) {
   return r;
 }
 
-Value diag(const Value& x, long k) {
+Value diag(const Value& x, double kd) {
+  if (!std::isfinite(kd) || kd != std::floor(kd))
+    raise("K-th diagonal input must be an integer scalar.");
+  if (std::fabs(kd) > static_cast<double>(kMaxElements)) raise(kSizeExceeded);
   if (x.ndims() > 2) raise("First input must be 2-D.");
-  const std::size_t off = static_cast<std::size_t>(std::labs(k));
+  // |k| is now a whole number below 2^48, exact as a double and as an integer.
+  const std::size_t off = static_cast<std::size_t>(std::fabs(kd));
+  const int k = kd < 0 ? -1 : 1;  // only the sign of k is needed below
   if (x.isVector() || x.isEmpty()) {
     if (x.isEmpty() && !(x.rows() == 0 && x.cols() == 0) && !x.isVector()) {
       // An empty matrix has an empty diagonal.

@@ -20,6 +20,7 @@ Value cellArray(Values args);
 Value reshape(const Value& x, Values args);
 // diag(v, k) puts a vector on the k-th diagonal of a square matrix;
 // diag(A, k) takes the k-th diagonal of a matrix as a column.
-Value diag(const Value& x, long k = 0);
+// k must be a whole number; it is checked before anything is sized by it.
+Value diag(const Value& x, double k = 0);
 
 }  // namespace kh

@@ -27,6 +27,11 @@ double scalarArg(const Value& v, const std::string& what) {
   return toNumeric(v, what).at(0);
 }
 
+std::size_t countArg(double v, const char* msg) {
+  if (!(v >= 0) || v != std::floor(v) || v > static_cast<double>(kMaxElements)) raise(msg);
+  return static_cast<std::size_t>(v);
+}
+
 std::size_t dimArg(const Value& v) {
   if (!isNumericLike(v) || v.numel() != 1) raise(msg::kDimPositive);
   const double d = toNumeric(v, "dim").at(0);

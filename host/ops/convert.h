@@ -18,6 +18,8 @@ bool isNumericLike(const Value& v);
 // or not numeric. `what` names the argument in the message.
 double scalarArg(const Value& v, const std::string& what);
 // A dimension argument (1-based, positive integer), returned 0-based.
+// v as a count: a whole number from 0 to kMaxElements, else the error msg.
+std::size_t countArg(double v, const char* msg);
 std::size_t dimArg(const Value& v);
 // 0-based index of the first dimension whose length is not 1 (0 when none).
 std::size_t firstNonSingleton(const Dims& d);

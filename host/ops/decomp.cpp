@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <type_traits>
 #include <vector>
 
 #include "host/context/errors.h"
@@ -124,7 +125,8 @@ QrResult qr(const Value& a, bool economy) {
   for (std::size_t j = 0; j < k; ++j) {
     double* x = A + j * rows + j;
     tau[j] = makeReflector(x, rows - j);
-    for (std::size_t c = j + 1; c < cols; ++c) applyReflector(x, tau[j], A + c * rows + j, rows - j);
+    for (std::size_t c = j + 1; c < cols; ++c)
+      applyReflector(x, tau[j], A + c * rows + j, rows - j);
   }
   const std::size_t qcols = economy ? k : rows;
   Value q = Value::matrix(rows, qcols);
@@ -139,49 +141,57 @@ QrResult qr(const Value& a, bool economy) {
   Value r = Value::matrix(qcols, cols);
   double* R = r.mutRe();
   for (std::size_t j = 0; j < cols; ++j)
-    for (std::size_t i = 0; i <= std::min(j, qcols - 1) && i < rows; ++i) R[j * qcols + i] = A[j * rows + i];
+    for (std::size_t i = 0; i <= std::min(j, qcols - 1) && i < rows; ++i)
+      R[j * qcols + i] = A[j * rows + i];
   return {std::move(q), std::move(r)};
 }
 
-void luFactorInPlace(double* w, std::size_t m, std::size_t n, std::size_t* perm) {
+namespace {
+
+double pivotSize(double x) { return std::abs(x); }
+double pivotSize(const std::complex<double>& x) { return std::abs(x.real()) + std::abs(x.imag()); }
+
+template <typename T>
+void factorInPlace(T* w, std::size_t m, std::size_t n, std::size_t* perm) {
   const std::size_t k = std::min(m, n);
   for (std::size_t i = 0; i < m; ++i) perm[i] = i;
   for (std::size_t j = 0; j < k; ++j) {
-    double* wj = w + j * m;
+    T* wj = w + j * m;
     // The largest magnitude in the column, the first one on ties.
     std::size_t p = j;
-    double best = std::abs(wj[j]);
+    double best = pivotSize(wj[j]);
     for (std::size_t i = j + 1; i < m; ++i)
-      if (std::abs(wj[i]) > best) {
-        best = std::abs(wj[i]);
+      if (pivotSize(wj[i]) > best) {
+        best = pivotSize(wj[i]);
         p = i;
       }
     if (p != j) {
       for (std::size_t c = 0; c < n; ++c) std::swap(w[p + c * m], w[j + c * m]);
       std::swap(perm[p], perm[j]);
     }
-    const double pivot = wj[j];
+    const T pivot = wj[j];
     if (pivot == 0.0) continue;  // the column below is zero already
     for (std::size_t i = j + 1; i < m; ++i) wj[i] /= pivot;
     // Rows with a zero multiplier are left as they are (an infinite or NaN
     // element of the pivot row does not spread into them).
     for (std::size_t c = j + 1; c < n; ++c) {
-      double* wc = w + c * m;
-      const double u = wc[j];
+      T* wc = w + c * m;
+      const T u = wc[j];
       for (std::size_t i = j + 1; i < m; ++i)
         if (wj[i] != 0.0) wc[i] -= wj[i] * u;
     }
   }
 }
 
-LuFactors luFactor(const Eigen::MatrixXd& a) {
+template <typename T>
+LuFactorsOf<T> factor(const Eigen::Matrix<T, Eigen::Dynamic, Eigen::Dynamic>& a) {
   const Eigen::Index m = a.rows(), n = a.cols(), k = std::min(m, n);
-  Eigen::MatrixXd w = a;
+  Eigen::Matrix<T, Eigen::Dynamic, Eigen::Dynamic> w = a;
   std::vector<std::size_t> perm(static_cast<std::size_t>(m));
-  luFactorInPlace(w.data(), static_cast<std::size_t>(m), static_cast<std::size_t>(n), perm.data());
-  LuFactors r;
-  r.l = Eigen::MatrixXd::Zero(m, k);
-  r.u = Eigen::MatrixXd::Zero(k, n);
+  factorInPlace(w.data(), static_cast<std::size_t>(m), static_cast<std::size_t>(n), perm.data());
+  LuFactorsOf<T> r;
+  r.l = Eigen::Matrix<T, Eigen::Dynamic, Eigen::Dynamic>::Zero(m, k);
+  r.u = Eigen::Matrix<T, Eigen::Dynamic, Eigen::Dynamic>::Zero(k, n);
   for (Eigen::Index i = 0; i < m; ++i)
     for (Eigen::Index j = 0; j < k; ++j) {
       if (i == j) r.l(i, j) = 1.0;
@@ -193,35 +203,95 @@ LuFactors luFactor(const Eigen::MatrixXd& a) {
   return r;
 }
 
-LuResult lu(const Value& a, bool wantP) {
-  std::vector<double> w = realElements(a, "lu");
-  const std::size_t m = a.rows(), n = a.cols(), k = std::min(m, n);
-  std::size_t permSmall[16];
-  std::vector<std::size_t> permBig(m > 16 ? m : 0);
-  std::size_t* perm = m > 16 ? permBig.data() : permSmall;
-  luFactorInPlace(w.data(), m, n, perm);
-  const double* W = w.data();
+}  // namespace
+
+void luFactorInPlace(double* w, std::size_t m, std::size_t n, std::size_t* perm) {
+  factorInPlace(w, m, n, perm);
+}
+
+void luFactorInPlace(std::complex<double>* w, std::size_t m, std::size_t n, std::size_t* perm) {
+  factorInPlace(w, m, n, perm);
+}
+
+LuFactors luFactor(const Eigen::MatrixXd& a) { return factor(a); }
+LuFactorsOf<std::complex<double>> luFactor(const Eigen::MatrixXcd& a) { return factor(a); }
+
+Eigen::MatrixXcd complexMatrix(const Value& a, const char* op) {
+  if (!a.isComplex()) return realMatrix(a, op).cast<std::complex<double>>();
+  if (a.ndims() > 2) raise("Input arguments must be 2-D.");
+  Eigen::MatrixXcd m(static_cast<Eigen::Index>(a.rows()), static_cast<Eigen::Index>(a.cols()));
+  for (std::size_t i = 0; i < a.numel(); ++i) m.data()[i] = {a.re()[i], a.im()[i]};
+  return m;
+}
+
+Value fromEigen(const Eigen::MatrixXcd& m) {
+  Value v = Value::numeric({static_cast<std::size_t>(m.rows()), static_cast<std::size_t>(m.cols())},
+                           m.size() > 0);
+  if (m.size() == 0) return v;
+  double* im = v.mutIm();
+  double* re = v.mutRe();
+  for (Eigen::Index i = 0; i < m.size(); ++i) {
+    re[i] = m.data()[i].real();
+    im[i] = m.data()[i].imag();
+  }
+  v.dropZeroImag();
+  return v;
+}
+
+namespace {
+
+// L, U (and P) of an m-by-n factorization held column-major in W, as values:
+// U the upper triangle of the first k rows; L unit lower triangular,
+// m-by-k, and without P row i of it belongs to row perm[i] of the matrix.
+template <typename T>
+LuResult luValues(const T* W, std::size_t m, std::size_t n, const std::size_t* perm, bool wantP) {
+  constexpr bool cplx = !std::is_same_v<T, double>;
+  const std::size_t k = std::min(m, n);
+  auto part = [](const T& x, bool imag) {
+    if constexpr (std::is_same_v<T, double>)
+      return imag ? 0.0 : x;
+    else
+      return imag ? x.imag() : x.real();
+  };
   LuResult r;
-  // U: the upper triangle of the first k rows.
-  r.u = Value::numericForWrite({k, n});
-  double* U = r.u.mutRe();
-  for (std::size_t j = 0; j < n; ++j)
-    for (std::size_t i = 0; i < k; ++i) U[i + j * k] = i <= j ? W[i + j * m] : 0.0;
-  // L: unit lower triangular, m-by-k; without P, row i of it belongs to row
-  // perm[i] of the matrix.
-  r.l = Value::numericForWrite({m, k});
-  double* L = r.l.mutRe();
-  for (std::size_t j = 0; j < k; ++j)
-    for (std::size_t i = 0; i < m; ++i) {
-      const double x = i > j ? W[i + j * m] : i == j ? 1.0 : 0.0;
-      L[(wantP ? i : perm[i]) + j * m] = x;
-    }
+  r.u = Value::numericForWrite({k, n}, cplx);
+  r.l = Value::numericForWrite({m, k}, cplx);
+  for (int imag = 0; imag <= (cplx ? 1 : 0); ++imag) {
+    double* U = imag ? r.u.mutIm() : r.u.mutRe();
+    for (std::size_t j = 0; j < n; ++j)
+      for (std::size_t i = 0; i < k; ++i) U[i + j * k] = i <= j ? part(W[i + j * m], imag) : 0.0;
+    double* L = imag ? r.l.mutIm() : r.l.mutRe();
+    for (std::size_t j = 0; j < k; ++j)
+      for (std::size_t i = 0; i < m; ++i) {
+        const double x = i > j ? part(W[i + j * m], imag) : i == j && !imag ? 1.0 : 0.0;
+        L[(wantP ? i : perm[i]) + j * m] = x;
+      }
+  }
+  r.u.dropZeroImag();
+  r.l.dropZeroImag();
   if (wantP) {
     r.p = Value::matrix(m, m);
     double* P = r.p.mutRe();
     for (std::size_t i = 0; i < m; ++i) P[i + perm[i] * m] = 1.0;
   }
   return r;
+}
+
+}  // namespace
+
+LuResult lu(const Value& a, bool wantP) {
+  const std::size_t m = a.rows(), n = a.cols();
+  std::size_t permSmall[16];
+  std::vector<std::size_t> permBig(m > 16 ? m : 0);
+  std::size_t* perm = m > 16 ? permBig.data() : permSmall;
+  if (a.isComplex()) {
+    Eigen::MatrixXcd w = complexMatrix(a, "lu");
+    factorInPlace(w.data(), m, n, perm);
+    return luValues(w.data(), m, n, perm, wantP);
+  }
+  std::vector<double> w = realElements(a, "lu");
+  factorInPlace(w.data(), m, n, perm);
+  return luValues(w.data(), m, n, perm, wantP);
 }
 
 }  // namespace kh

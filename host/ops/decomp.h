@@ -2,6 +2,8 @@
 #pragma once
 
 #include <Eigen/Dense>
+#include <complex>
+#include <vector>
 
 #include "host/array/value.h"
 
@@ -23,16 +25,27 @@ QrResult qr(const Value& a, bool economy);
 // of the matrix that became row i, so that A(perm, :) = l * u with l unit
 // lower triangular (m-by-k) and u upper triangular (k-by-n), k = min(m, n).
 // A zero pivot column is left as it is, so singular matrices keep their
-// exact zero pivots.
-struct LuFactors {
-  Eigen::MatrixXd l, u;
+// exact zero pivots. Complex matrices pivot on |re| + |im|, as the usual
+// dense linear algebra libraries do.
+template <typename T>
+struct LuFactorsOf {
+  Eigen::Matrix<T, Eigen::Dynamic, Eigen::Dynamic> l, u;
   std::vector<Eigen::Index> perm;
 };
+using LuFactors = LuFactorsOf<double>;
 LuFactors luFactor(const Eigen::MatrixXd& a);
+LuFactorsOf<std::complex<double>> luFactor(const Eigen::MatrixXcd& a);
 // The same factorization in place on the m-by-n column-major w: the
 // multipliers of l below the diagonal, u on and above it; perm[0..m) as
 // above.
 void luFactorInPlace(double* w, std::size_t m, std::size_t n, std::size_t* perm);
+void luFactorInPlace(std::complex<double>* w, std::size_t m, std::size_t n, std::size_t* perm);
+
+// A 2-D double (or text) matrix as a complex Eigen matrix; raises for other
+// operands like realMatrix.
+Eigen::MatrixXcd complexMatrix(const Value& a, const char* op);
+// A complex Eigen matrix as a value, real when every imaginary part is zero.
+Value fromEigen(const Eigen::MatrixXcd& m);
 
 struct LuResult {
   Value l, u, p;  // p is empty unless asked for

@@ -32,6 +32,21 @@ const char* binName(BinOp op) {
 
 double realPow(double x, double y) { return std::pow(x, y); }
 
+// Products and quotients with a real factor are taken part by part: the
+// general complex formulas multiply the zero imaginary part by the other
+// operand, which turns an infinite part into NaN ((Inf + 1i) / 2 is
+// Inf + 0.5i, not Inf + NaNi).
+cplx times(cplx x, cplx y) {
+  if (y.imag() == 0.0) return {x.real() * y.real(), x.imag() * y.real()};
+  if (x.imag() == 0.0) return {x.real() * y.real(), x.real() * y.imag()};
+  return x * y;
+}
+
+cplx divide(cplx x, cplx y) {
+  if (y.imag() == 0.0) return {x.real() / y.real(), x.imag() / y.real()};
+  return x / y;
+}
+
 cplx complexPow(cplx x, cplx y) {
   if (y.imag() == 0.0 && y.real() == std::floor(y.real()) && std::abs(y.real()) <= 64) {
     // Whole powers by repeated multiplication keep real inputs exact.
@@ -148,13 +163,13 @@ Value binary(BinOp op, const Value& a0, const Value& b0) {
         z = x - y;
         break;
       case BinOp::Times:
-        z = x * y;
+        z = times(x, y);
         break;
       case BinOp::Rdivide:
-        z = x / y;
+        z = divide(x, y);
         break;
       case BinOp::Ldivide:
-        z = y / x;
+        z = divide(y, x);
         break;
       case BinOp::Power:
         z = complexPow(x, y);
@@ -543,8 +558,7 @@ namespace {
 // Whether v can take the result of an element-wise operation of n elements
 // with dimensions d in place.
 bool reusable(const Value& v, const Dims& d) {
-  return v.isDouble() && !v.isComplex() && v.numel() > 1 && v.ownsStorageAlone() &&
-         v.dims() == d;
+  return v.isDouble() && !v.isComplex() && v.numel() > 1 && v.ownsStorageAlone() && v.dims() == d;
 }
 
 bool realOperands(const Value& a, const Value& b) {
@@ -626,8 +640,8 @@ Value compare(CmpOp op, Value&& a, Value&& b) {
 }
 
 Value unary(UnaryFn fn, Value&& a) {
-  const bool rounding = fn == UnaryFn::Abs || fn == UnaryFn::Fix || fn == UnaryFn::Floor ||
-                        fn == UnaryFn::Ceil;
+  const bool rounding =
+      fn == UnaryFn::Abs || fn == UnaryFn::Fix || fn == UnaryFn::Floor || fn == UnaryFn::Ceil;
   if (!rounding || !reusable(a, a.dims())) return unary(fn, static_cast<const Value&>(a));
   double* z = a.mutRe();
   const std::size_t n = a.numel();

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdint>
 
+#include "host/array/names.h"
 #include "host/context/errors.h"
 #include "host/ops/convert.h"
 #include "host/ops/messages.h"
@@ -25,8 +26,8 @@ struct IndexList {
   // which outlive the list.
   const double* src = nullptr;
   std::size_t srcCount = 0;
-  Dims shape;                    // shape of the subscript itself
-  std::size_t max = 0;           // largest 1-based position, 0 when none
+  Dims shape;           // shape of the subscript itself
+  std::size_t max = 0;  // largest 1-based position, 0 when none
 
   std::size_t size() const { return range ? count : src ? srcCount : idx.size(); }
   std::size_t operator[](std::size_t i) const {
@@ -58,7 +59,7 @@ constexpr double kMaxIndex = 4294967295.0;
 [[noreturn]] void badIndex(double v) {
   if (std::isnan(v) || v != std::floor(v)) raise(msg::kIndexNotInteger);
   if (v < 1) raise(msg::kIndexNotPositive);
-  raise("Maximum variable size allowed by the program is exceeded.");
+  raise(kSizeExceeded);
 }
 
 // A whole number from 1 to kMaxIndex (the conversion is exact in that range).
@@ -187,7 +188,7 @@ template <typename F>
 void forEachPosition(const std::vector<IndexList>& L, const Dims& d, F&& f) {
   const std::size_t k = L.size();
   std::size_t total = 1;
-  for (const auto& l : L) total *= l.size();
+  for (const auto& l : L) total = checkedProduct(total, l.size());
   if (total == 0) return;
   std::vector<std::size_t> stride(k, 1), pos(k, 0);
   for (std::size_t j = 1; j < k; ++j) stride[j] = stride[j - 1] * d[j - 1];
@@ -210,7 +211,7 @@ void forEachPosition(const std::vector<IndexList>& L, const Dims& d, F&& f) {
 std::vector<std::size_t> positions(const std::vector<IndexList>& L, const Dims& d) {
   std::vector<std::size_t> lin;
   std::size_t total = 1;
-  for (const auto& l : L) total *= l.size();
+  for (const auto& l : L) total = checkedProduct(total, l.size());
   lin.reserve(total);
   forEachPosition(L, d, [&](std::size_t, std::size_t p) { lin.push_back(p); });
   return lin;
@@ -394,7 +395,7 @@ void assignMulti(Value& t, const Subscripts& subs, const Value& rhs) {
     } else if (emptyColons.size() == 1) {
       std::size_t others = 1;
       for (std::size_t q = 0; q < k; ++q)
-        if (q != j) others *= L[q].size();
+        if (q != j) others = checkedProduct(others, L[q].size());
       if (others == 0 || rhs.numel() % others) raise(msg::kAssignShape);
       extent = rhs.numel() / others;
     } else {
@@ -413,7 +414,8 @@ void assignMulti(Value& t, const Subscripts& subs, const Value& rhs) {
     if (rhs.numel() != total || nonSingleton(counts) != nonSingleton(rhs.dims()))
       raise(msg::kAssignShape);
   }
-  if (total == 0) return;
+  // An empty region still grows the array to the subscripts it names:
+  // V = []; V(:, 2) = ones(0, 1) leaves V 0-by-2.
   if (nd != fd) {
     if (!t.isEmpty() && k < t.ndims()) raise(msg::kCannotResize);
     Value g = blankLike(t, nd);
@@ -438,6 +440,7 @@ void assignMulti(Value& t, const Subscripts& subs, const Value& rhs) {
     }
     t = std::move(g);
   }
+  if (total == 0) return;
   const bool scalar = rhs.numel() == 1;
   const Dims layout = folded(t.dims(), k);
   if (t.isDouble() && rhs.isDouble()) {
@@ -699,6 +702,7 @@ std::vector<Value> fieldRef(const Value& a, const std::string& name) {
 }
 
 void fieldAssign(Value& a, const std::string& name, const Value& rhs) {
+  if (!isValidName(name)) raise("Invalid field name '" + name + "'.");
   if (a.isPlaceholder() || (a.isDouble() && a.isEmpty())) a = Value::structArray({1, 1}, {});
   if (!a.isStruct()) raise("Field assignment to a non-structure array object.");
   if (a.numel() == 0) a = blankLike(a, {1, 1});

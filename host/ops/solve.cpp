@@ -49,23 +49,36 @@ double norm1(const double* a, std::size_t n) {
   return best;
 }
 
-double norm1(const Eigen::MatrixXd& a) { return norm1(a.data(), static_cast<std::size_t>(a.rows())); }
+template <typename M>
+double norm1(const M& a) {
+  double best = 0.0;
+  for (Eigen::Index j = 0; j < a.cols(); ++j) {
+    double s = 0.0;
+    for (Eigen::Index i = 0; i < a.rows(); ++i) s += std::abs(a(i, j));
+    if (std::isnan(s)) return s;
+    best = std::max(best, s);
+  }
+  return best;
+}
 
-bool isUpper(const Eigen::MatrixXd& a) {
+template <typename M>
+bool isUpper(const M& a) {
   for (Eigen::Index j = 0; j < a.cols(); ++j)
     for (Eigen::Index i = j + 1; i < a.rows(); ++i)
       if (a(i, j) != 0.0) return false;
   return true;
 }
 
-bool isLower(const Eigen::MatrixXd& a) {
+template <typename M>
+bool isLower(const M& a) {
   for (Eigen::Index j = 1; j < a.cols(); ++j)
     for (Eigen::Index i = 0; i < j && i < a.rows(); ++i)
       if (a(i, j) != 0.0) return false;
   return true;
 }
 
-bool hasZeroDiagonal(const Eigen::MatrixXd& t) {
+template <typename M>
+bool hasZeroDiagonal(const M& t) {
   for (Eigen::Index i = 0; i < std::min(t.rows(), t.cols()); ++i)
     if (t(i, i) == 0.0) return true;
   return false;
@@ -74,40 +87,43 @@ bool hasZeroDiagonal(const Eigen::MatrixXd& t) {
 // Triangular system: the reciprocal condition number from the exact inverse
 // of the factor (cheap next to the host's sizes; triangular inverses cost a
 // third of a factorization).
-Eigen::MatrixXd triangularSolve(const Eigen::MatrixXd& a, const Eigen::MatrixXd& b, bool upper) {
+template <typename M>
+M triangularSolve(const M& a, const M& b, bool upper) {
   const Eigen::Index n = a.rows();
   if (hasZeroDiagonal(a)) {
     warnSingular();
   } else {
-    const Eigen::MatrixXd id = Eigen::MatrixXd::Identity(n, n);
-    const Eigen::MatrixXd inv = upper ? Eigen::MatrixXd(a.triangularView<Eigen::Upper>().solve(id))
-                                      : Eigen::MatrixXd(a.triangularView<Eigen::Lower>().solve(id));
+    const M id = M::Identity(n, n);
+    const M inv = upper ? M(a.template triangularView<Eigen::Upper>().solve(id))
+                        : M(a.template triangularView<Eigen::Lower>().solve(id));
     checkConditioning(1.0 / (norm1(a) * norm1(inv)));
   }
-  if (upper) return a.triangularView<Eigen::Upper>().solve(b);
-  return a.triangularView<Eigen::Lower>().solve(b);
+  if (upper) return a.template triangularView<Eigen::Upper>().solve(b);
+  return a.template triangularView<Eigen::Lower>().solve(b);
 }
 
-Eigen::MatrixXd luSolve(const Eigen::MatrixXd& a, const Eigen::MatrixXd& b) {
+template <typename M>
+M luSolve(const M& a, const M& b) {
   const Eigen::Index n = a.rows();
-  const LuFactors f = luFactor(a);
-  auto solveWith = [&](const Eigen::MatrixXd& rhs) {
-    Eigen::MatrixXd pb(n, rhs.cols());
+  const auto f = luFactor(a);
+  auto solveWith = [&](const M& rhs) {
+    M pb(n, rhs.cols());
     for (Eigen::Index i = 0; i < n; ++i) pb.row(i) = rhs.row(f.perm[static_cast<std::size_t>(i)]);
-    const Eigen::MatrixXd y = f.l.triangularView<Eigen::UnitLower>().solve(pb);
-    return Eigen::MatrixXd(f.u.triangularView<Eigen::Upper>().solve(y));
+    const M y = f.l.template triangularView<Eigen::UnitLower>().solve(pb);
+    return M(f.u.template triangularView<Eigen::Upper>().solve(y));
   };
   if (hasZeroDiagonal(f.u)) {
     warnSingular();
   } else {
-    const Eigen::MatrixXd inv = solveWith(Eigen::MatrixXd::Identity(n, n));
+    const M inv = solveWith(M::Identity(n, n));
     checkConditioning(1.0 / (norm1(a) * norm1(inv)));
   }
   return solveWith(b);
 }
 
-Eigen::MatrixXd leastSquares(const Eigen::MatrixXd& a, const Eigen::MatrixXd& b) {
-  Eigen::ColPivHouseholderQR<Eigen::MatrixXd> f(a.rows(), a.cols());
+template <typename M>
+M leastSquares(const M& a, const M& b) {
+  Eigen::ColPivHouseholderQR<M> f(a.rows(), a.cols());
   const double relTol = static_cast<double>(std::max(a.rows(), a.cols())) * kEps;
   f.setThreshold(relTol);
   f.compute(a);
@@ -118,16 +134,28 @@ Eigen::MatrixXd leastSquares(const Eigen::MatrixXd& a, const Eigen::MatrixXd& b)
     warn(printfText("Rank deficient, rank = %d,  tol = %g.", static_cast<int>(rank), tol));
   }
   // The basic solution: the columns beyond the rank get zero coefficients.
-  Eigen::MatrixXd x = Eigen::MatrixXd::Zero(a.cols(), b.cols());
+  M x = M::Zero(a.cols(), b.cols());
   if (rank == 0) return x;
-  Eigen::MatrixXd c = b;
+  M c = b;
   c.applyOnTheLeft(f.householderQ().setLength(f.nonzeroPivots()).adjoint());
-  const Eigen::MatrixXd z =
-      f.matrixQR().topLeftCorner(rank, rank).triangularView<Eigen::Upper>().solve(c.topRows(rank));
-  Eigen::MatrixXd full = Eigen::MatrixXd::Zero(a.cols(), b.cols());
+  const M z = f.matrixQR()
+                  .topLeftCorner(rank, rank)
+                  .template triangularView<Eigen::Upper>()
+                  .solve(c.topRows(rank));
+  M full = M::Zero(a.cols(), b.cols());
   full.topRows(rank) = z;
   x = f.colsPermutation() * full;
   return x;
+}
+
+// A \ B for dense matrices of one scalar type: least squares for a
+// rectangular A, substitution for a triangular one, LU otherwise.
+template <typename M>
+M solveDense(const M& am, const M& bm) {
+  if (am.rows() != am.cols()) return leastSquares(am, bm);
+  if (isUpper(am)) return triangularSolve(am, bm, true);
+  if (isLower(am)) return triangularSolve(am, bm, false);
+  return luSolve(am, bm);
 }
 
 // Square systems up to this order are solved on the column-major data
@@ -141,7 +169,8 @@ bool isPlainReal(const Value& v) { return v.isDouble() && !v.isComplex() && v.nd
 
 // Solves t x = b in place for the n-by-nrhs column-major x; t is n-by-n,
 // upper or lower triangular, with a unit diagonal when `unit`.
-void substitute(const double* t, std::size_t n, bool upper, bool unit, double* x, std::size_t nrhs) {
+void substitute(const double* t, std::size_t n, bool upper, bool unit, double* x,
+                std::size_t nrhs) {
   if (upper) {
     for (std::size_t i = n; i-- > 0;) {
       const double a = unit ? 1.0 : 1.0 / t[i + i * n];
@@ -234,15 +263,21 @@ Value leftDivide(const Value& a, const Value& b) {
   if (isPlainReal(a) && isPlainReal(b) && a.rows() == a.cols() && a.rows() <= kSmall &&
       b.rows() == a.rows() && b.cols() > 0)
     return smallSquareSolve(a, b);
+  if (a.isComplex() || b.isComplex()) {
+    const Eigen::MatrixXcd am = complexMatrix(a, "mldivide");
+    const Eigen::MatrixXcd bm = complexMatrix(b, "mldivide");
+    if (am.rows() != bm.rows()) raise(msg::kDimsAgree);
+    if (am.size() == 0 || bm.size() == 0)
+      return Value::matrix(static_cast<std::size_t>(am.cols()),
+                           static_cast<std::size_t>(bm.cols()));
+    return fromEigen(solveDense(am, bm));
+  }
   const Eigen::MatrixXd am = realMatrix(a, "mldivide");
   const Eigen::MatrixXd bm = realMatrix(b, "mldivide");
   if (am.rows() != bm.rows()) raise(msg::kDimsAgree);
   if (am.size() == 0 || bm.size() == 0)
     return Value::matrix(static_cast<std::size_t>(am.cols()), static_cast<std::size_t>(bm.cols()));
-  if (am.rows() != am.cols()) return fromEigen(leastSquares(am, bm));
-  if (isUpper(am)) return fromEigen(triangularSolve(am, bm, true));
-  if (isLower(am)) return fromEigen(triangularSolve(am, bm, false));
-  return fromEigen(luSolve(am, bm));
+  return fromEigen(solveDense(am, bm));
 }
 
 Value rightDivide(const Value& a, const Value& b) {
