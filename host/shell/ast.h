@@ -41,6 +41,18 @@ struct Expr {
   std::vector<ExprList> rows;
   std::size_t pos = 0;
   explicit Expr(ExprKind k) : kind(k) {}
+  Expr(const Expr&) = delete;
+  Expr& operator=(const Expr&) = delete;
+  // Chains of operators, calls and fields nest through `a` (a + b + c is
+  // (a + b) + c): they are unlinked one node at a time, so that freeing a
+  // long chain does not recurse once per link.
+  ~Expr() {
+    ExprPtr p = std::move(a);
+    while (p) {
+      ExprPtr next = std::move(p->a);
+      p = std::move(next);
+    }
+  }
 };
 
 // One step of an assignment target: x(...), x{...}, x.name or x.(expr).

@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "host/context/context.h"
+#include "host/context/depth.h"
 #include "host/context/errors.h"
 #include "host/context/output.h"
 #include "host/loader/registry.h"
@@ -44,6 +45,7 @@ bool isTrue(const Value& v) { return truthValue(v); }
 // ---------------------------------------------------------------- calls
 
 std::vector<Value> Evaluator::call(const std::string& name, int nargout, std::vector<Value>& args) {
+  CallDepthGuard depth;
   std::vector<Value> results;
   if (workspaceCommand(*this, name, nargout, args, results)) return results;
   if (const mexFunctionTableEntry* f = findLibraryFunction(name, false))
@@ -191,6 +193,7 @@ Value Evaluator::matrixLiteral(const Expr& e, bool cell) {
 }
 
 void Evaluator::evalList(const Expr& e, std::vector<Value>& out) {
+  checkStackRoom("Expressions are");
   switch (e.kind) {
     case ExprKind::Number:
       out.push_back(e.im != 0 ? Value::complexScalar(e.re, e.im) : Value::scalar(e.re));
@@ -236,16 +239,34 @@ void Evaluator::evalList(const Expr& e, std::vector<Value>& out) {
       return;
     }
     case ExprKind::Binary: {
-      const Value a = eval(*e.a);
-      const Value b = eval(*e.b);
-      out.push_back(binaryOp(e.text, a, b));
+      // a + b + c + ... nests through the left operands: the chain is
+      // walked down and folded back up in a loop, in the order recursion
+      // would take (left operand, right operand, operator).
+      boost::container::small_vector<const Expr*, 8> chain;
+      const Expr* p = &e;
+      for (; p->kind == ExprKind::Binary; p = p->a.get()) chain.push_back(p);
+      Value acc = eval(*p);
+      for (auto it = chain.rbegin(); it != chain.rend(); ++it) {
+        const Value b = eval(*(*it)->b);
+        acc = binaryOp((*it)->text, acc, b);
+      }
+      out.push_back(std::move(acc));
       return;
     }
     case ExprKind::AndAnd:
     case ExprKind::OrOr: {
+      // Likewise for a chain of the same short-circuit operator.
       const bool isAnd = e.kind == ExprKind::AndAnd;
-      bool r = isTrue(eval(*e.a));
-      if (r == isAnd) r = isTrue(eval(*e.b));
+      std::size_t links = 0;
+      const Expr* p = &e;
+      for (; p->kind == e.kind; p = p->a.get()) ++links;
+      bool r = isTrue(eval(*p));
+      // The right operands from the innermost link outwards.
+      boost::container::small_vector<const Expr*, 8> rights(links);
+      p = &e;
+      for (std::size_t k = links; k-- > 0; p = p->a.get()) rights[k] = p->b.get();
+      for (const Expr* b : rights)
+        if (r == isAnd) r = isTrue(eval(*b));
       out.push_back(Value::logicalScalar(r));
       return;
     }
@@ -500,6 +521,7 @@ Evaluator::Flow Evaluator::execTry(const Stmt& s) {
 }
 
 Evaluator::Flow Evaluator::exec(const Stmt& s) {
+  checkStackRoom("Blocks are");
   switch (s.kind) {
     case StmtKind::Expr:
       execExpr(s);

@@ -20,15 +20,6 @@ constexpr std::array<std::string_view, 31> kOperators = {
 
 }  // namespace
 
-bool isKeyword(std::string_view name) {
-  static constexpr std::array<std::string_view, 17> kWords = {
-      "if",    "elseif", "else",   "end",  "for",       "while",  "break",    "continue",  "try",
-      "catch", "global", "switch", "case", "otherwise", "return", "function", "persistent"};
-  for (std::string_view w : kWords)
-    if (w == name) return true;
-  return false;
-}
-
 void Lexer::skipBlanks(bool& sawSpace) {
   while (pos_ < src_.size()) {
     const char c = src_[pos_];
@@ -196,7 +187,7 @@ Token Lexer::scan() {
 Token Lexer::next() {
   if (!ahead_.empty()) {
     Token t = std::move(ahead_.front());
-    ahead_.erase(ahead_.begin());
+    ahead_.pop_front();
     return t;
   }
   return scan();

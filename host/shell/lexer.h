@@ -3,9 +3,12 @@
 #pragma once
 
 #include <cstddef>
+#include <deque>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "host/array/names.h"
 
 namespace kh {
 
@@ -31,7 +34,9 @@ class Lexer {
  public:
   explicit Lexer(std::string_view text) : src_(text) {}
 
-  // The next token (consumed) and a look at the token k places ahead.
+  // The next token (consumed) and a look at the token k places ahead. A
+  // reference from peek stays good while later tokens are looked at, until
+  // its own token is consumed.
   Token next();
   const Token& peek(std::size_t k = 0);
 
@@ -54,13 +59,10 @@ class Lexer {
 
   std::string_view src_;
   std::size_t pos_ = 0;
-  std::vector<Token> ahead_;
+  std::deque<Token> ahead_;
   std::vector<char> brackets_;
   Tok lastKind_ = Tok::Newline;
   std::string lastText_;
 };
-
-// Whether a name is a reserved word of the language.
-bool isKeyword(std::string_view name);
 
 }  // namespace kh

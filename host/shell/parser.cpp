@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "host/context/depth.h"
+
 namespace kh {
 namespace {
 
@@ -29,11 +31,29 @@ bool isBinaryOpText(std::string_view t) {
 }  // namespace
 
 Parser::Parser(std::string_view text, std::function<bool(const std::string&)> isVariable)
-    : text_(text), lex_(text), isVariable_(std::move(isVariable)) {}
+    : text_(text), lex_(text), isVariable_(std::move(isVariable)) {
+  lineStarts_.push_back(0);
+  for (std::size_t i = 0; i < text.size(); ++i)
+    if (text[i] == '\n') lineStarts_.push_back(i + 1);
+}
 
 std::size_t Parser::lineOf(std::size_t pos) const {
-  return 1 + static_cast<std::size_t>(
-                 std::count(text_.begin(), text_.begin() + std::min(pos, text_.size()), '\n'));
+  // The number of lines that start at or before pos.
+  return static_cast<std::size_t>(std::upper_bound(lineStarts_.begin(), lineStarts_.end(), pos) -
+                                  lineStarts_.begin());
+}
+
+Parser::Nest::Nest(Parser& parser, int n) : p(parser), levels(0) {
+  for (int k = 0; k < n; ++k) deepen();
+}
+
+void Parser::Nest::deepen() {
+  if (p.depth_ >= kMaxNesting)
+    p.fail(p.lex_.peek(), "the text nests brackets, operators or blocks more than " +
+                              std::to_string(kMaxNesting) + " levels deep.");
+  checkStackRoom("Brackets, operators or blocks are");
+  ++p.depth_;
+  ++levels;
 }
 
 void Parser::fail(const Token& at, const std::string& what) {
@@ -143,6 +163,7 @@ bool Parser::isCommandSyntax() {
 }
 
 StmtPtr Parser::statement() {
+  const Nest nest(*this);
   const Token& t = lex_.peek();
   const std::size_t line = lineOf(t.pos);
   StmtPtr s;
@@ -373,7 +394,10 @@ bool Parser::endsMatrixElement(const Token& op) {
   return !lex_.peek(1).spaceBefore;
 }
 
-ExprPtr Parser::expression() { return orOr(); }
+ExprPtr Parser::expression() {
+  const Nest nest(*this);
+  return orOr();
+}
 
 ExprPtr Parser::orOr() {
   ExprPtr a = andAnd();
@@ -458,6 +482,7 @@ ExprPtr Parser::multiplicative() {
 
 ExprPtr Parser::unary() {
   if (isOp("-") || isOp("+") || isOp("~")) {
+    const Nest nest(*this);
     const Token op = lex_.next();
     auto e = make(ExprKind::Unary, op.pos);
     e->text = op.text;
@@ -479,6 +504,7 @@ ExprPtr Parser::power() {
 ExprPtr Parser::powerOperand() {
   // 2^-1: the exponent may carry a sign of its own.
   if (isOp("-") || isOp("+") || isOp("~")) {
+    const Nest nest(*this);
     const Token op = lex_.next();
     auto e = make(ExprKind::Unary, op.pos);
     e->text = op.text;
@@ -491,11 +517,16 @@ ExprPtr Parser::powerOperand() {
 ExprPtr Parser::postfix() {
   ExprPtr a = primary();
   const bool inMatrix = !matrixCtx_.empty() && matrixCtx_.back();
+  // Each step (a call, a field, a transpose) wraps what came before, so a
+  // long chain of them nests like brackets do.
+  Nest steps(*this, 0);
   for (;;) {
     const Token& t = lex_.peek();
     if (t.kind != Tok::Op) break;
     // Inside [ ]: "a (1)" is two elements.
     if (inMatrix && t.spaceBefore && (t.text == "(" || t.text == "{")) break;
+    if (t.text == "(" || t.text == "{" || t.text == "." || t.text == "'" || t.text == ".'")
+      steps.deepen();
     if (t.text == "(" || t.text == "{") {
       const Token open = lex_.next();
       const bool brace = open.text == "{";

@@ -18,6 +18,9 @@ class IncompleteInput : public MError {
   IncompleteInput() : MError("Parse error: the text ends inside an unfinished statement.") {}
 };
 
+// How deeply brackets, operators, postfix steps and blocks may nest.
+inline constexpr int kMaxNesting = 256;
+
 class Parser {
  public:
   // isVariable tells whether a name is a variable now; a variable is never
@@ -66,11 +69,25 @@ class Parser {
   [[noreturn]] void fail(const Token& at, const std::string& what);
   std::size_t lineOf(std::size_t pos) const;
 
+  // Counts one level of nesting for as long as it lives; fails with a
+  // parse error past kMaxNesting (or when the stack runs short).
+  struct Nest {
+    explicit Nest(Parser& p, int levels = 1);
+    ~Nest() { p.depth_ -= levels; }
+    Nest(const Nest&) = delete;
+    Nest& operator=(const Nest&) = delete;
+    void deepen();  // one level more
+    Parser& p;
+    int levels;
+  };
+
   std::string_view text_;
+  std::vector<std::size_t> lineStarts_;  // offset of each line's first character
   Lexer lex_;
   std::function<bool(const std::string&)> isVariable_;
   std::vector<bool> matrixCtx_;  // innermost bracket is [ ] or { }
   int indexDepth_ = 0;           // inside subscripts, where `end` is a value
+  int depth_ = 0;                // current nesting, see Nest
 };
 
 // Whether the text is cut off inside an unfinished construct.

@@ -6,6 +6,7 @@
 
 #include "host/context/context.h"
 #include "host/context/output.h"
+#include "host/shell/continuation.h"
 #include "host/shell/evaluator.h"
 #include "host/shell/parser.h"
 #include "host/shell/workspace.h"
@@ -55,7 +56,7 @@ bool Shell::run(std::string_view text) {
         },
         &msg);
     if (!ok) {
-      emitError("??? " + msg + "\n");
+      emitError("??? " + printable(msg) + "\n");
       return false;
     }
     if (!stmt || ev.exitRequested()) return true;
@@ -65,7 +66,7 @@ bool Shell::run(std::string_view text) {
 bool Shell::runFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   if (!in) {
-    emitError("??? Cannot read the script '" + path + "'.\n");
+    emitError("??? Cannot read the script '" + printable(path) + "'.\n");
     return false;
   }
   std::ostringstream text;
@@ -79,16 +80,19 @@ void Shell::interact(std::istream& in, bool showPrompt) {
   impl_->ev.resetExit();
   std::string pending;
   std::string line;
+  ContinuationTracker open;
   while (!impl_->ev.exitRequested()) {
     if (showPrompt && pending.empty()) emit(">> ");
     if (!std::getline(in, line)) break;
     pending += line;
     pending += '\n';
+    open.addLine(line);
     // A block opened on this line (if/for/while/try/switch) or an open
     // bracket reads more lines before anything runs.
-    if (isIncompleteText(pending)) continue;
+    if (!open.mayBeComplete() || isIncompleteText(pending)) continue;
     run(pending);
     pending.clear();
+    open.reset();
   }
   if (!pending.empty() && !impl_->ev.exitRequested()) run(pending);
   if (showPrompt && !impl_->ev.exitRequested()) emit("\n");

@@ -5,6 +5,7 @@
 #include <limits>
 
 #include "host/array/handle.h"
+#include "host/context/depth.h"
 #include "host/context/errors.h"
 #include "host/context/output.h"
 #include "host/context/warnings.h"
@@ -75,21 +76,24 @@ const BuiltinRegistrar kLasterr("lasterr", [](int nargout, std::vector<Value>& a
 
 const BuiltinRegistrar kFeval("feval", [](int nargout, std::vector<Value>& args) {
   if (args.empty()) raise("Not enough input arguments.");
-  const Value f = args[0];
-  std::vector<Value> rest(args.begin() + 1, args.end());
+  CallDepthGuard depth;
+  // The call's own list becomes the callee's: the function goes out of it
+  // in place, so a chain of fevals shares one list instead of copying the
+  // remaining arguments at every step.
+  const Value f = std::move(args.front());
+  args.erase(args.begin());
+  std::string name;
   if (f.isFunction()) {
     const FunctionRef& ref = f.functionRef();
-    if (ref.fn) return callFevalForm(ref.fn, nargout, rest);
-    if (const mexFunctionTableEntry* e = findLibraryFunction(ref.name, true))
-      return callFevalForm(e->function, nargout, rest);
-    if (const BuiltinFn* b = findBuiltin(ref.name)) return (*b)(nargout, rest);
-    raise("Undefined function '" + ref.name + "'.");
+    if (ref.fn) return callFevalForm(ref.fn, nargout, args);
+    name = ref.name;
+  } else {
+    name = textOf(f, "feval");
   }
-  const std::string name = textOf(f, "feval");
   // Registered functions, and "module/local" names of local functions.
   if (const mexFunctionTableEntry* e = findLibraryFunction(name, true))
-    return callFevalForm(e->function, nargout, rest);
-  if (const BuiltinFn* b = findBuiltin(name)) return (*b)(nargout, rest);
+    return callFevalForm(e->function, nargout, args);
+  if (const BuiltinFn* b = findBuiltin(name)) return (*b)(nargout, args);
   raise("Undefined function '" + name + "'.");
 });
 
