@@ -8,7 +8,9 @@ PACKAGES=(
   g++-multilib
   libgtest-dev libgmock-dev libbenchmark-dev
   libmatio-dev libeigen3-dev libboost-dev
-  python3 python3-numpy python3-scipy
+  python3 python3-numpy python3-scipy python3-h5py
+  zlib1g-dev libhdf5-dev
+  clang-14 libclang-rt-14-dev
   clang-format
 )
 
