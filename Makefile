@@ -4,7 +4,7 @@
 BUILD_DIR ?= build
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps configure build run test bench clean format
+.PHONY: all deps configure build run test bench fuzz clean format
 
 all: build
 
@@ -25,6 +25,16 @@ test: build
 
 bench: build
 	@BUILD_DIR=$(BUILD_DIR) /usr/bin/python3 bench/compare.py
+	@$(BUILD_DIR)/bin/bench_shell
+
+# The fuzz targets, each run for FUZZ_SECONDS (clang's libFuzzer with the
+# sanitizers, in a build folder of their own).
+FUZZ_DIR ?= build-fuzz
+FUZZ_SECONDS ?= 60
+fuzz: deps
+	@CC=clang-14 CXX=clang++-14 cmake -S . -B $(FUZZ_DIR) -G Ninja -DKESTREL_FUZZ=ON >/dev/null
+	@cmake --build $(FUZZ_DIR) -j $(JOBS) --target fuzz_matfile fuzz_parser
+	@./tools/run-fuzzers.sh $(FUZZ_DIR) $(FUZZ_SECONDS)
 
 clean:
 	rm -rf $(BUILD_DIR)
