@@ -205,10 +205,14 @@ class Values : public std::span<const Value> {
   using std::span<const Value>::span;
   Values(const std::vector<Value>& v) : span(v.data(), v.size()) {}
   Values(const ValueList& v) : span(v.data(), v.size()) {}
+#if defined(__clang__)
+  Values(std::initializer_list<Value> l) : span(l.begin(), l.size()) {}
+#else
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Winit-list-lifetime"
   Values(std::initializer_list<Value> l) : span(l.begin(), l.size()) {}
 #pragma GCC diagnostic pop
+#endif
 };
 
 // Class name as the host reports it: "double", "char", "cell", "struct",

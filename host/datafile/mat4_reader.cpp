@@ -5,9 +5,7 @@
 #include <cstdint>
 #include <cstring>
 #include <string>
-#include <unordered_set>
 
-#include "host/array/names.h"
 #include "host/context/errors.h"
 #include "host/datafile/readers.h"
 
@@ -83,11 +81,9 @@ bool looksLikeMat4(std::string_view bytes) {
   return readHeader(p, false, h) || readHeader(p, true, h);
 }
 
-NamedValues readMat4(std::string_view bytes, const Wanted& wanted) {
+void readMat4(std::string_view bytes, Collector& out) {
   const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
   std::size_t pos = 0;
-  NamedValues out;
-  std::unordered_set<std::string> seen;
   while (pos < bytes.size()) {
     const std::size_t left = bytes.size() - pos;
     if (left < 20) throw FileFault{"", "the file ends inside the header of a variable"};
@@ -119,38 +115,34 @@ NamedValues readMat4(std::string_view bytes, const Wanted& wanted) {
     const std::size_t n = rows * cols;
     const std::size_t part = n * precisionSize(prec);
     const std::size_t need = n * perElement;
-    if (!isValidName(name))
-      throw FileFault{"", "it holds a variable with the invalid name '" + name + "'"};
     const unsigned char* re = p + pos;
     pos += need;
-    if (!wanted(name) || seen.count(name)) continue;
-    if (kind == 2) throw FileFault{name, "class sparse is not supported"};
-    Value v;
-    if (kind == 1) {
-      if (h.imag) throw FileFault{name, "its text is marked complex"};
-      v = Value::chars({rows, cols});
-      char16_t* c = n ? v.mutChr() : nullptr;
-      for (std::size_t i = 0; i < n; ++i) {
-        const double x = number(re + i * precisionSize(prec), prec, swap);
-        c[i] = x >= 0 && x <= 65535 ? static_cast<char16_t>(x) : u'?';
-      }
-    } else {
-      v = Value::numericForWrite({rows, cols}, h.imag != 0);
-      if (n) {
-        if (h.imag) {
-          double* z = v.mutIm();
-          for (std::size_t i = 0; i < n; ++i)
-            z[i] = number(re + part + i * precisionSize(prec), prec, swap);
+    if (!out.wants(name)) continue;
+    out.add(name, [&] {
+      if (kind == 2) throw FileFault{"", "class sparse is not supported"};
+      const std::size_t es = precisionSize(prec);
+      if (kind == 1) {
+        if (h.imag) throw FileFault{"", "its text is marked complex"};
+        Value v = Value::chars({rows, cols});
+        char16_t* c = n ? v.mutChr() : nullptr;
+        for (std::size_t i = 0; i < n; ++i) {
+          const double x = number(re + i * es, prec, swap);
+          c[i] = x >= 0 && x <= 65535 ? static_cast<char16_t>(x) : u'?';
         }
-        double* z = v.mutRe();
-        for (std::size_t i = 0; i < n; ++i) z[i] = number(re + i * precisionSize(prec), prec, swap);
-        v.dropZeroImag();
+        return v;
       }
-    }
-    seen.insert(name);
-    out.emplace_back(std::move(name), std::move(v));
+      Value v = Value::numericForWrite({rows, cols}, h.imag != 0);
+      if (n == 0) return v;
+      if (h.imag) {
+        double* z = v.mutIm();
+        for (std::size_t i = 0; i < n; ++i) z[i] = number(re + part + i * es, prec, swap);
+      }
+      double* z = v.mutRe();
+      for (std::size_t i = 0; i < n; ++i) z[i] = number(re + i * es, prec, swap);
+      v.dropZeroImag();
+      return v;
+    });
   }
-  return out;
 }
 
 }  // namespace kh::matfile

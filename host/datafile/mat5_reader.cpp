@@ -11,9 +11,7 @@
 #include <cstdint>
 #include <cstring>
 #include <string>
-#include <unordered_set>
 
-#include "host/array/names.h"
 #include "host/context/depth.h"
 #include "host/context/errors.h"
 #include "host/datafile/readers.h"
@@ -421,19 +419,18 @@ class Reader {
     if (names.type != miINT8 && names.type != miUINT8) fault("its field names are damaged");
     if (width == 0 ? names.size != 0 : names.size % width) fault("its field names are damaged");
     std::vector<std::string> fields;
-    std::unordered_set<std::string> seen;
     for (std::size_t off = 0; width && off < names.size; off += width) {
       std::string f(reinterpret_cast<const char*>(names.data + off), width);
       if (const auto nul = f.find('\0'); nul != std::string::npos) f.resize(nul);
-      if (!isValidName(f)) fault("it has a field with the invalid name '" + f + "'");
-      if (!seen.insert(f).second) fault("it has the field '" + f + "' twice");
       fields.push_back(std::move(f));
     }
+    checkFieldNames(fields);
     const std::size_t nf = fields.size();
     if (nf && n > in.left() / 8 / nf)
       fault("it declares " + std::to_string(n) + " elements, more than its data can hold");
     Value r = Value::structArray(h.dims, std::move(fields));
-    for (std::size_t i = 0; i < n; ++i)
+    // (Without fields there is nothing to read, however many elements.)
+    for (std::size_t i = 0; nf && i < n; ++i)
       for (std::size_t f = 0; f < nf; ++f) r.mutFieldAt(i, f) = array(member(in), depth + 1);
     return r;
   }
@@ -497,15 +494,13 @@ std::string nameOf(const unsigned char* data, std::size_t size, bool swap, bool 
 
 }  // namespace
 
-NamedValues readMat5(std::string_view bytes, const Wanted& wanted) {
+void readMat5(std::string_view bytes, Collector& out) {
   if (bytes.size() < 128) fault("it is too short to be a MAT file");
   const auto* base = reinterpret_cast<const unsigned char*>(bytes.data());
   // The byte order mark "IM" reads as "MI" in a file of the other order.
   const bool swap = bytes[126] == 'M' && bytes[127] == 'I';
   if (!swap && !(bytes[126] == 'I' && bytes[127] == 'M')) fault("it is not a MAT file");
   Reader reader(swap);
-  NamedValues out;
-  std::unordered_set<std::string> seen;
   Cursor file(base + 128, bytes.size() - 128, swap);
   while (!file.atEnd()) {
     const unsigned char* at = base + (bytes.size() - file.left());
@@ -533,18 +528,8 @@ NamedValues readMat5(std::string_view bytes, const Wanted& wanted) {
                          : name;
       throw;
     }
-    if (!isValidName(name))
-      throw FileFault{"", "it holds a variable with the invalid name '" + name + "'"};
-    if (!wanted(name) || seen.count(name)) continue;
-    try {
-      out.emplace_back(name, reader.array(e, 0));
-    } catch (FileFault& f) {
-      f.variable = name;
-      throw;
-    }
-    seen.insert(name);
+    if (out.wants(name)) out.add(name, [&] { return reader.array(e, 0); });
   }
-  return out;
 }
 
 }  // namespace kh::matfile

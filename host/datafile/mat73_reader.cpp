@@ -8,9 +8,7 @@
 #include <cstdint>
 #include <cstring>
 #include <string>
-#include <unordered_set>
 
-#include "host/array/names.h"
 #include "host/context/depth.h"
 #include "host/context/errors.h"
 #include "host/datafile/matio_session.h"
@@ -188,16 +186,11 @@ class Converter {
     const unsigned nf = Mat_VarGetNumberOfFields(v);
     char* const* names = Mat_VarGetStructFieldnames(v);
     std::vector<std::string> fields;
-    std::unordered_set<std::string> seen;
-    for (unsigned f = 0; f < nf; ++f) {
-      std::string name = names && names[f] ? names[f] : "";
-      if (!isValidName(name)) fault("it has a field with the invalid name '" + name + "'");
-      if (!seen.insert(name).second) fault("it has the field '" + name + "' twice");
-      fields.push_back(std::move(name));
-    }
+    for (unsigned f = 0; f < nf; ++f) fields.emplace_back(names && names[f] ? names[f] : "");
+    checkFieldNames(fields);
     const std::size_t n = countOf(v);
     Value r = Value::structArray(dimsOf(v), fields);
-    for (std::size_t i = 0; i < n; ++i)
+    for (std::size_t i = 0; nf && i < n; ++i)
       for (unsigned f = 0; f < nf; ++f) {
         matvar_t* e = Mat_VarGetStructFieldByIndex(v, f, i);
         r.mutFieldAt(i, f) = e ? value(e, depth + 1, "") : Value::empty();
@@ -210,30 +203,19 @@ class Converter {
 
 }  // namespace
 
-NamedValues readMat73(const std::string& file, const Wanted& wanted) {
+void readMat73(const std::string& file, Collector& out) {
   matio::quietLog();
   // HDF5 reports its own failures on standard error unless told not to.
   H5Eset_auto2(H5E_DEFAULT, nullptr, nullptr);
   matio::File mat(Mat_Open(file.c_str(), MAT_ACC_RDONLY));
   if (!mat.mat) fault("it is not a MAT file");
   Converter convert(file);
-  NamedValues out;
-  std::unordered_set<std::string> seen;
   while (true) {
     matio::Var v(Mat_VarReadNext(mat.mat));
     if (!v.var) break;
     const std::string name = v.var->name ? v.var->name : "";
-    if (!isValidName(name)) fault("it holds a variable with the invalid name '" + name + "'");
-    if (!wanted(name) || seen.count(name)) continue;
-    try {
-      out.emplace_back(name, convert.value(v.var, 0, name));
-    } catch (FileFault& f) {
-      f.variable = name;
-      throw;
-    }
-    seen.insert(name);
+    if (out.wants(name)) out.add(name, [&] { return convert.value(v.var, 0, name); });
   }
-  return out;
 }
 
 }  // namespace kh::matfile

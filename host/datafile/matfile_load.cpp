@@ -7,7 +7,9 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <unordered_set>
 
+#include "host/array/names.h"
 #include "host/context/errors.h"
 #include "host/datafile/matfile.h"
 #include "host/datafile/readers.h"
@@ -15,11 +17,23 @@
 namespace kh {
 namespace matfile {
 
-bool Wanted::operator()(std::string_view name) const {
+bool Collector::wants(const std::string& name) const {
+  if (!isValidName(name))
+    throw FileFault{"", "it holds a variable with the invalid name '" + name + "'"};
+  for (const auto& v : out_)
+    if (v.first == name) return false;
   if (names_.empty()) return true;
   for (const std::string& n : names_)
     if (n == name) return true;
   return false;
+}
+
+void checkFieldNames(const std::vector<std::string>& fields) {
+  std::unordered_set<std::string_view> seen;
+  for (const std::string& f : fields) {
+    if (!isValidName(f)) throw FileFault{"", "it has a field with the invalid name '" + f + "'"};
+    if (!seen.insert(f).second) throw FileFault{"", "it has the field '" + f + "' twice"};
+  }
 }
 
 }  // namespace matfile
@@ -62,18 +76,18 @@ unsigned headerVersion(std::string_view b) {
 
 NamedValues loadMatFile(const std::string& file, const std::vector<std::string>& names) {
   const std::string bytes = contents(file);
-  const matfile::Wanted wanted(names);
+  matfile::Collector out(names);
   try {
-    switch (headerVersion(bytes)) {
-      case 0x0100:
-        return matfile::readMat5(bytes, wanted);
-      case 0x0200:
-        return matfile::readMat73(file, wanted);
-      default:
-        break;
-    }
-    if (matfile::looksLikeMat4(bytes)) return matfile::readMat4(bytes, wanted);
-    unreadable(file, "it is not a MAT file");
+    const unsigned version = headerVersion(bytes);
+    if (version == 0x0100)
+      matfile::readMat5(bytes, out);
+    else if (version == 0x0200)
+      matfile::readMat73(file, out);
+    else if (matfile::looksLikeMat4(bytes))
+      matfile::readMat4(bytes, out);
+    else
+      unreadable(file, "it is not a MAT file");
+    return out.take();
   } catch (const matfile::FileFault& f) {
     if (f.variable.empty()) unreadable(file, f.what);
     raise("Unable to load '" + f.variable + "' from '" + file + "': " + f.what + ".");

@@ -23,22 +23,40 @@ struct FileFault {
 // How deeply cells and structures may nest inside one variable.
 inline constexpr int kMaxNesting = 256;
 
-// Which variables a reader should convert: every one when the list is empty.
-class Wanted {
+// What a reader hands its variables to, in file order: it refuses invalid
+// names, passes over the variables not asked for (every one is asked for when
+// the list is empty) and any later one of the same name, and puts the name of
+// the variable on a fault raised while its value is made.
+class Collector {
  public:
-  explicit Wanted(const std::vector<std::string>& names) : names_(names) {}
-  bool operator()(std::string_view name) const;
+  explicit Collector(const std::vector<std::string>& names) : names_(names) {}
+  // Whether the variable called name is to be read; refuses an invalid name.
+  bool wants(const std::string& name) const;
+  template <typename Make>
+  void add(const std::string& name, Make&& make) {
+    try {
+      out_.emplace_back(name, make());
+    } catch (FileFault& f) {
+      f.variable = name;
+      throw;
+    }
+  }
+  NamedValues take() { return std::move(out_); }
 
  private:
   const std::vector<std::string>& names_;
+  NamedValues out_;
 };
 
+// Raises a fault unless every field name is a valid name, each given once.
+void checkFieldNames(const std::vector<std::string>& fields);
+
 // Version 5 (and 7, which is 5 with compressed variables): the file's bytes.
-NamedValues readMat5(std::string_view bytes, const Wanted& wanted);
+void readMat5(std::string_view bytes, Collector& out);
 // Version 4: the file's bytes.
-NamedValues readMat4(std::string_view bytes, const Wanted& wanted);
+void readMat4(std::string_view bytes, Collector& out);
 // Version 7.3 (HDF5), read through libmatio.
-NamedValues readMat73(const std::string& file, const Wanted& wanted);
+void readMat73(const std::string& file, Collector& out);
 
 // Whether the bytes look like a version 4 file (a plausible first header).
 bool looksLikeMat4(std::string_view bytes);

@@ -84,8 +84,8 @@ void registerAll() {
   const std::pair<const char*, BinOp> arithmetic[] = {
       {"plus", BinOp::Plus},       {"minus", BinOp::Minus},     {"times", BinOp::Times},
       {"rdivide", BinOp::Rdivide}, {"ldivide", BinOp::Ldivide}, {"power", BinOp::Power}};
-  for (const auto& [name, op] : arithmetic)
-    registerBuiltin(name, [op](int nargout, Args& args) -> Args {
+  for (const auto& entry : arithmetic)
+    registerBuiltin(entry.first, [op = entry.second](int nargout, Args& args) -> Args {
       checkArgCounts(args, nargout, 2, 2);
       return {binary(op, args[0], args[1])};
     });

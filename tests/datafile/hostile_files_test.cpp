@@ -109,6 +109,11 @@ TEST_F(HostileFiles, AValidBigEndianFileLoadsItsValues) {
   EXPECT_EQ(kt::valueDifference(vars[0].second, Value::row({1.5, -2, 3e10})), "");
   EXPECT_EQ(vars[1].first, "t");
   EXPECT_EQ(kt::valueDifference(vars[1].second, Value::str("hi")), "");
+  // A structure of 2^36 elements without fields holds nothing to read.
+  const kh::NamedValues s = kh::loadMatFile(file("struct_no_fields_huge.mat"), {});
+  ASSERT_EQ(s.size(), 1u);
+  EXPECT_EQ(s[0].second.dims(), (kh::Dims{std::size_t{1} << 28, 256}));
+  EXPECT_TRUE(s[0].second.fieldNames().empty());
   // The untouched originals of the truncated files load whole.
   EXPECT_EQ(kh::loadMatFile(file("whole.mat"), {}).size(), 3u);
   EXPECT_EQ(kh::loadMatFile(file("whole_v4.mat"), {}).size(), 1u);

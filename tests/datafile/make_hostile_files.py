@@ -88,6 +88,10 @@ write("struct_duplicate_field.mat",
 write("struct_blank_field.mat",
       H + w.matrix("s", mxSTRUCT, [1, 1], w.struct_body(["a b"], one)))
 
+# A structure array of 2^36 elements and no fields: nothing to read, so it
+# loads at once (a fuzzer found the reader looping over the elements).
+write("struct_no_fields_huge.mat", H + w.matrix("s", mxSTRUCT, [2**28, 2**8], w.struct_body([], b"")))
+
 # Cells nested 20000 levels deep: each level's head is written once, from
 # the innermost out, and the heads are joined in front of the innermost value.
 inner = w.matrix("", mxDOUBLE, [1, 1], w.doubles([7]))
