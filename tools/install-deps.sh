@@ -12,6 +12,7 @@ PACKAGES=(
   zlib1g-dev libhdf5-dev
   clang-14 libclang-rt-14-dev
   clang-format
+  libcairo2-dev fonts-dejavu-core
 )
 
 missing=()

@@ -6,6 +6,7 @@
 
 #include "host/context/context.h"
 #include "host/context/output.h"
+#include "host/graphics/events.h"
 #include "host/shell/continuation.h"
 #include "host/shell/evaluator.h"
 #include "host/shell/parser.h"
@@ -26,7 +27,11 @@ std::vector<Shell*>& liveShells() {
 }
 }  // namespace
 
-Shell::Shell() : impl_(std::make_unique<Impl>()) { liveShells().push_back(this); }
+Shell::Shell() : impl_(std::make_unique<Impl>()) {
+  liveShells().push_back(this);
+  // Graphics callbacks run as prompt lines of the most recent shell.
+  gfx::setCallbackRunner([](std::string_view text) { return runCallbackText(text); });
+}
 Shell::~Shell() { std::erase(liveShells(), this); }
 
 bool runCallbackText(std::string_view text) {

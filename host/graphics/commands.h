@@ -1,0 +1,49 @@
+// Creating, finding and deleting objects: what figure, axes, line, text,
+// image, patch, surface, uicontrol, delete, close, clf, cla, findobj and
+// ishandle do, for the command window and the C entry points alike.
+#pragma once
+
+#include <span>
+
+#include "host/array/value.h"
+#include "host/graphics/object.h"
+
+namespace kh::gfx {
+
+using Args = std::span<const Value>;
+
+// The current figure and the current axes of a figure, created when there
+// are none and `create` is true (null otherwise).
+Object* currentFigure(bool create);
+Object* currentAxes(Object* fig, bool create);
+
+// figure, figure(h), figure(name, value, ...), figure(h, name, value, ...).
+Object* figureCommand(Args args);
+// axes, axes(h) (makes h current), axes(name, value, ...).
+Object* axesCommand(Args args);
+// line, text, image, patch, surface, uicontrol in their low-level forms:
+// leading data arguments, then name/value pairs ("Parent" among them picks
+// the parent; otherwise the current axes, or figure for a control).
+Object* createCommand(Type t, Args args);
+// An object of type t under parent with the name/value pairs applied; an
+// error in a pair deletes the object again, so nothing half-made remains.
+Object* createWith(Type t, Object* parent, Args pairs);
+
+// The axes the next plot draws into, cleared as the figure's and the axes'
+// NextPlot say.
+Object* newplot();
+// Deletes the visible children (clf, cla); `reset` also puts back the
+// object's own properties (the axes keep their position).
+void clearFigure(Object* fig, bool reset);
+void clearAxes(Object* ax, bool reset);
+
+void deleteCommand(const Value& handles);
+// close, close(h), close('all').
+void closeCommand(Args args);
+// findobj(h, name, value, ...): h and its descendants whose properties all
+// match, as a column of handles.
+Value findobj(Args args);
+// true where an element names a live object.
+Value ishandle(const Value& h);
+
+}  // namespace kh::gfx
