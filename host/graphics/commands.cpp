@@ -371,6 +371,12 @@ Value findobj(Args args) {
   return r;
 }
 
+void resetGraphics() {
+  Object* root = tree().root();
+  while (!root->children.empty()) tree().destroy(root->children.front());
+  resetProperties(root, {});
+}
+
 Value ishandle(const Value& h) {
   Value r = Value::numeric(h.dims());
   if (h.isDouble()) {

@@ -43,6 +43,10 @@ void closeCommand(Args args);
 // findobj(h, name, value, ...): h and its descendants whose properties all
 // match, as a column of handles.
 Value findobj(Args args);
+// Deletes every figure and puts the root's properties back to their
+// defaults (a fresh graphics system, for a new session or a test).
+void resetGraphics();
+
 // true where an element names a live object.
 Value ishandle(const Value& h);
 
