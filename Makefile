@@ -26,6 +26,7 @@ test: build
 bench: build
 	@BUILD_DIR=$(BUILD_DIR) /usr/bin/python3 bench/compare.py
 	@$(BUILD_DIR)/bin/bench_shell
+	@$(BUILD_DIR)/bin/bench_graphics
 
 # The fuzz targets, each run for FUZZ_SECONDS (clang's libFuzzer with the
 # sanitizers, in a build folder of their own).

@@ -346,15 +346,21 @@ bool typeFromName(std::string_view name, Type* out) {
 }
 
 int TypeTable::find(std::string_view name) const {
-  const std::string n = lowered(name);
+  // Compared in place, without regard to case: every get and set comes here.
+  auto lowerChar = [](char c) {
+    return static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  };
   int prefix = -1;
   int prefixes = 0;
   for (std::size_t i = 0; i < lower_.size(); ++i) {
-    if (lower_[i] == n) return static_cast<int>(i);
-    if (!n.empty() && lower_[i].compare(0, n.size(), n) == 0) {
-      prefix = static_cast<int>(i);
-      ++prefixes;
-    }
+    const std::string& l = lower_[i];
+    if (name.empty() || name.size() > l.size()) continue;
+    std::size_t k = 0;
+    while (k < name.size() && lowerChar(name[k]) == l[k]) ++k;
+    if (k < name.size()) continue;
+    if (k == l.size()) return static_cast<int>(i);
+    prefix = static_cast<int>(i);
+    ++prefixes;
   }
   return prefixes == 1 ? prefix : -1;
 }
