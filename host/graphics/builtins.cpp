@@ -92,6 +92,28 @@ void label(const char* name, const char* which) {
   });
 }
 
+// clf and cla: clf(fig), clf reset, cla(ax), cla reset; the current figure
+// or axes by default.
+void clearing(const char* name, Type t, void (*clear)(Object*, bool)) {
+  registerBuiltin(name, [name, t, clear](int nargout, List& args) -> List {
+    checkArgCounts(args, nargout, 0, 2, 0);
+    Object* o = nullptr;
+    bool reset = false;
+    for (const Value& a : args) {
+      if (a.isChar()) {
+        if (a.utf8() != "reset") raise(std::string(name) + " takes only the option 'reset'.");
+        reset = true;
+      } else {
+        o = tree().require(a.numel() == 1 ? a.at(0) : NAN);
+        if (o->type != t) raise(std::string(name) + " takes " + typeName(t) + " handles.");
+      }
+    }
+    if (!o) o = t == Type::Figure ? currentFigure(true) : currentAxes(currentFigure(true), true);
+    clear(o, reset);
+    return {};
+  });
+}
+
 const bool registered = [] {
   registerBuiltin("figure", [](int nargout, List& args) -> List {
     return handleOut(nargout, figureCommand(args));
@@ -138,38 +160,8 @@ const bool registered = [] {
     closeCommand(args);
     return {};
   });
-  registerBuiltin("clf", [](int nargout, List& args) -> List {
-    checkArgCounts(args, nargout, 0, 2, 0);
-    Object* fig = nullptr;
-    bool reset = false;
-    for (const Value& a : args) {
-      if (a.isChar()) {
-        if (a.utf8() != "reset") raise("clf takes a figure and 'reset'.");
-        reset = true;
-      } else {
-        fig = tree().require(a.numel() == 1 ? a.at(0) : NAN);
-        if (fig->type != Type::Figure) raise("clf takes a figure.");
-      }
-    }
-    clearFigure(fig ? fig : currentFigure(true), reset);
-    return {};
-  });
-  registerBuiltin("cla", [](int nargout, List& args) -> List {
-    checkArgCounts(args, nargout, 0, 2, 0);
-    Object* ax = nullptr;
-    bool reset = false;
-    for (const Value& a : args) {
-      if (a.isChar()) {
-        if (a.utf8() != "reset") raise("cla takes axes and 'reset'.");
-        reset = true;
-      } else {
-        ax = tree().require(a.numel() == 1 ? a.at(0) : NAN);
-        if (ax->type != Type::Axes) raise("cla takes axes.");
-      }
-    }
-    clearAxes(ax ? ax : currentAxes(currentFigure(true), true), reset);
-    return {};
-  });
+  clearing("clf", Type::Figure, [](Object* o, bool reset) { clearFigure(o, reset); });
+  clearing("cla", Type::Axes, [](Object* o, bool reset) { clearAxes(o, reset); });
   registerBuiltin("drawnow", [](int nargout, List& args) -> List {
     checkArgCounts(args, nargout, 0, 1, 0);
     return {};

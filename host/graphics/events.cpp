@@ -30,6 +30,8 @@ class CallbackScope {
   }
   ~CallbackScope() {
     --tree().callbackDepth;
+    // The object named before may have been deleted by the callback.
+    if (saved_.numel() == 1 && !tree().find(saved_.at(0))) saved_ = Value::empty();
     store(tree().root(), prop_, saved_);
   }
   CallbackScope(const CallbackScope&) = delete;
@@ -91,8 +93,10 @@ void press(Object* target, double px, double py) {
   }
   store(fig, known(Type::Figure, "CurrentObject"), Value::scalar(target->handle));
   makeCurrent(fig);
+  // The figure's callback may delete the target (or the whole figure).
+  const double handle = target->handle;
   run(fig, "WindowButtonDownFcn");
-  if (tree().find(target->handle) == target) run(target, "ButtonDownFcn");
+  if (tree().find(handle) == target) run(target, "ButtonDownFcn");
 }
 
 void motion(Object* fig, double px, double py) {

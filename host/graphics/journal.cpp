@@ -72,25 +72,31 @@ void Journal::recordDelete(Object* o) {
   append(std::move(e), o);
 }
 
-void Journal::recordSet(Object* o, int prop, std::string_view spelling) {
+namespace {
+
+JournalEntry propertyEntry(JournalEntry::Kind kind, Object* o, int prop,
+                           std::string_view spelling) {
   JournalEntry e;
-  e.kind = JournalEntry::Kind::Set;
+  e.kind = kind;
   e.handle = o->handle;
   e.type = o->type;
   e.property = table(o->type).props[static_cast<std::size_t>(prop)].name;
   e.spelling = std::string(spelling);
+  return e;
+}
+
+}  // namespace
+
+void Journal::recordSet(Object* o, int prop, std::string_view spelling) {
+  JournalEntry e = propertyEntry(JournalEntry::Kind::Set, o, prop, spelling);
+  // The value is kept only for a reader; listeners look at the object.
   if (!readers_.empty()) e.value = o->values[static_cast<std::size_t>(prop)];
   append(std::move(e), o);
 }
 
 void Journal::recordRead(Object* o, int prop, std::string_view spelling, const Value& v) {
   if (!recordReads_) return;
-  JournalEntry e;
-  e.kind = JournalEntry::Kind::Read;
-  e.handle = o->handle;
-  e.type = o->type;
-  e.property = table(o->type).props[static_cast<std::size_t>(prop)].name;
-  e.spelling = std::string(spelling);
+  JournalEntry e = propertyEntry(JournalEntry::Kind::Read, o, prop, spelling);
   e.value = v;
   append(std::move(e), o);
 }
