@@ -5,13 +5,16 @@
 #include "framework/exception_fcn.h"
 #include "framework/frame.h"
 #include "framework/module.h"
-#include "framework/not_built.h"
 
 extern "C" mexLocalFunctionTable _local_function_table_gcbf;
 
 namespace {
 
-#define POOL(X)
+#define POOL(X)                                  \
+  X(kRoot, kf::num(0))                           \
+  X(kCallbackObject, kf::text("CallbackObject")) \
+  X(kEmpty, kf::matrix(0, 0, {}))                \
+  X(kParent, kf::text("parent"))
 KF_POOL(POOL)
 #undef POOL
 
@@ -25,9 +28,26 @@ KF_EXCEPTION_FUNCTION()
 
 extern "C" {
 
-mxArray* Mgcbf(int /*nargout_*/) {
+// fig = gcbf: the figure holding the object whose callback is running; empty
+// outside any callback.
+mxArray* Mgcbf(int nargout_) {
   kf::Frame frame(gcbfFn);
-  kf::notBuilt(gcbfFn);
+  kf::Var fig("fig");
+  kf::Var object("object");
+
+  object = mlfNGet(1, module[kRoot], module[kCallbackObject], nullptr);
+  if (mlfTobool(mlfIsempty(object()))) {
+    fig = module[kEmpty];
+  } else if (mclEqBool(object(), module[kRoot])) {
+    fig = module[kEmpty];
+  } else {
+    // Up the parent chain to the object whose parent is the root.
+    fig = object.ref();
+    while (mclNeBool(mlfNGet(1, fig(), module[kParent], nullptr), module[kRoot])) {
+      fig = mlfNGet(1, fig(), module[kParent], nullptr);
+    }
+  }
+  return kf::finish(frame, nargout_, fig);
 }
 
 mxArray* mlfGcbf() { return kf::direct<Mgcbf>(gcbfFn, kf::outs(), kf::ins()); }

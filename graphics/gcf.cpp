@@ -5,13 +5,14 @@
 #include "framework/exception_fcn.h"
 #include "framework/frame.h"
 #include "framework/module.h"
-#include "framework/not_built.h"
 
 extern "C" mexLocalFunctionTable _local_function_table_gcf;
 
 namespace {
 
-#define POOL(X)
+#define POOL(X)        \
+  X(kRoot, kf::num(0)) \
+  X(kCurrentFigure, kf::text("CurrentFigure"))
 KF_POOL(POOL)
 #undef POOL
 
@@ -25,9 +26,14 @@ KF_EXCEPTION_FUNCTION()
 
 extern "C" {
 
-mxArray* Mgcf(int /*nargout_*/) {
+// h = gcf: the current figure, made when there is none.
+mxArray* Mgcf(int nargout_) {
   kf::Frame frame(gcfFn);
-  kf::notBuilt(gcfFn);
+  kf::Var h("h");
+
+  h = mlfNGet(1, module[kRoot], module[kCurrentFigure], nullptr);
+  if (mlfTobool(mlfIsempty(h()))) h = mlfNFigure(1, nullptr);
+  return kf::finish(frame, nargout_, h);
 }
 
 mxArray* mlfGcf() { return kf::direct<Mgcf>(gcfFn, kf::outs(), kf::ins()); }

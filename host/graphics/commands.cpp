@@ -379,7 +379,8 @@ void resetGraphics() {
 
 Value ishandle(const Value& h) {
   Value r = Value::numeric(h.dims());
-  if (h.isDouble()) {
+  // A complex value names nothing, as get and set say.
+  if (h.isDouble() && !h.isComplex()) {
     double* d = r.mutRe();
     for (std::size_t i = 0; i < h.numel(); ++i) d[i] = tree().find(h.at(i)) ? 1 : 0;
   }
