@@ -1,6 +1,7 @@
 #include "host/graphics/commands.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <vector>
 
@@ -62,6 +63,27 @@ void resetProperties(Object* o, std::initializer_list<const char*> keep) {
     if (kept || isEqual(o->values[i], p.def)) continue;
     store(o, static_cast<int>(i), p.def);
   }
+}
+
+// The limits that show an image whole (half a pixel beyond the centres of
+// its edge pixels) and its first row at the top.
+void showWhole(Object* image) {
+  Object* ax = image->parent;
+  const Value& c = raw(image, "CData");
+  if (c.isEmpty()) return;
+  auto edges = [](const Value& v, std::size_t pixels) -> std::array<double, 2> {
+    const std::vector<double> d(v.re(), v.re() + v.numel());
+    if (d.empty()) return {0, 0};
+    const double lo = *std::min_element(d.begin(), d.end());
+    const double hi = *std::max_element(d.begin(), d.end());
+    const double half = pixels > 1 ? (hi - lo) / static_cast<double>(pixels - 1) / 2 : 0.5;
+    return {lo - half, hi + half};
+  };
+  const auto x = edges(raw(image, "XData"), c.dim(1));
+  const auto y = edges(raw(image, "YData"), c.dim(0));
+  if (x[0] < x[1]) setProperty(ax, "XLim", Value::row({x[0], x[1]}));
+  if (y[0] < y[1]) setProperty(ax, "YLim", Value::row({y[0], y[1]}));
+  setProperty(ax, "YDir", Value::str(std::string_view("reverse")));
 }
 
 bool needsNumber(const Value& v) { return v.isDouble() && v.numel() == 1 && !v.isComplex(); }
@@ -146,7 +168,7 @@ Object* axesCommand(Args args) {
 Object* createCommand(Type t, Args args) {
   // Leading data arguments of the short forms.
   std::size_t lead = 0;
-  while (lead < args.size() && !args[lead].isChar()) ++lead;
+  while (lead < args.size() && args[lead].isDouble()) ++lead;
   std::vector<Value> pairs;
   auto lowForm = [&](std::initializer_list<const char*> names) {
     std::size_t k = 0;
@@ -192,12 +214,31 @@ Object* createCommand(Type t, Args args) {
         raise("image takes C or x, y and C.");
       break;
     case Type::Patch:
-      if (lead == 3)
-        lowForm({"XData", "YData", "CData"});
-      else if (lead == 4)
-        lowForm({"XData", "YData", "ZData", "CData"});
-      else if (lead)
-        raise("patch takes x, y and c, or x, y, z and c.");
+      // patch(x, y, c) / patch(x, y, z, c): c is a face colour (a colour
+      // word or [r g b]) or colour data, shown flat.
+      if (lead) {
+        double rgb[3];
+        const bool word = lead < args.size() && args[lead].isChar() &&
+                          (colorByName(args[lead].utf8(), rgb) || args[lead].utf8() == "none");
+        const std::size_t coords = word ? lead : lead - 1;
+        if (coords < 2 || coords > 3) raise("patch takes x, y and c, or x, y, z and c.");
+        const char* names[] = {"XData", "YData", "ZData"};
+        for (std::size_t i = 0; i < coords; ++i) {
+          pairs.push_back(Value::str(std::string_view(names[i])));
+          pairs.push_back(args[i]);
+        }
+        const Value& c = args[coords];
+        if (word || (c.numel() == 3 && c.isVector() && coords + 1 == lead && c.rows() == 1)) {
+          pairs.push_back(Value::str(std::string_view("FaceColor")));
+          pairs.push_back(c);
+        } else {
+          pairs.push_back(Value::str(std::string_view("CData")));
+          pairs.push_back(c);
+          pairs.push_back(Value::str(std::string_view("FaceColor")));
+          pairs.push_back(Value::str(std::string_view("flat")));
+        }
+        from = coords + 1;
+      }
       break;
     case Type::Surface:
       if (lead == 1)
@@ -215,10 +256,22 @@ Object* createCommand(Type t, Args args) {
 
   std::vector<Value> rest;
   Object* parent = takeParent(pairs, rest);
+  bool picture = false;
   if (t == Type::Uicontrol) {
     if (!parent) parent = currentFigure(true);
     if (parent->type != Type::Figure) raise("The parent of a uicontrol must be a figure.");
   } else {
+    // image(C) and image(x, y, C) draw a picture: into the axes of the next
+    // plot, which then show it whole and upright, its first row at the top.
+    // Held axes keep their limits and direction.
+    picture = t == Type::Image && lead > 0 && !parent;
+    if (picture) {
+      Object* fig = currentFigure(false);
+      Object* before = fig ? currentAxes(fig, false) : nullptr;
+      const bool held = before && rawText(before, "NextPlot") == "add";
+      parent = newplot();
+      picture = !held;
+    }
     if (!parent) parent = currentAxes(currentFigure(true), true);
     if (parent->type != Type::Axes)
       raise(std::string("The parent of a ") + typeName(t) + " must be axes.");
@@ -250,6 +303,7 @@ Object* createCommand(Type t, Args args) {
                                }()));
     if (t == Type::Surface && !given("CData")) store(o, known(t, "CData"), c);
   }
+  if (picture) showWhole(o);
   return o;
 }
 

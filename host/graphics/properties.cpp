@@ -59,6 +59,12 @@ PropSpec withMode(PropSpec p, const char* mode) {
   return p;
 }
 
+int indexIn(const std::vector<PropSpec>& p, std::string_view name) {
+  for (std::size_t i = 0; i < p.size(); ++i)
+    if (name == p[i].name) return static_cast<int>(i);
+  return -1;
+}
+
 // Properties every object has.
 std::vector<PropSpec> common() {
   return {
@@ -221,6 +227,8 @@ std::vector<PropSpec> lineProps() {
 
 std::vector<PropSpec> textProps() {
   std::vector<PropSpec> p = common();
+  // Text is not cut at the plot box unless asked.
+  p[static_cast<std::size_t>(indexIn(p, "Clipping"))].def = txt("off");
   p.push_back({"String", Kind::Strings, emptyText()});
   p.push_back(vec("Position", row({0, 0, 0}), 0));
   p.push_back(enumProp("Units", {"data", "normalized"}, "data"));

@@ -4,31 +4,21 @@
 
 #include "host/array/handle.h"
 #include "host/graphics/commands.h"
-#include "tests/shell/shell_fixture.h"
+#include "tests/graphics/figure_fixture.h"
 
 namespace {
 
 using kt::numbers;
 using kt::runIn;
 
-class Events : public ::testing::Test {
+class Events : public kt::FigureTest {
  protected:
   void SetUp() override {
-    kh::gfx::resetGraphics();
+    FigureTest::SetUp();
     ok("f = figure('Position', [0 0 500 400]); ax = axes('Units', 'pixels', "
        "'Position', [50 50 400 300], 'XLim', [0 100], 'YLim', [0 10]);"
        "h = line([20 20], [0 10], 'ButtonDownFcn', 'who = gcbo; p = get(ax, ''CurrentPoint'');');");
   }
-  void TearDown() override { kh::gfx::resetGraphics(); }
-  void ok(const std::string& text) {
-    const kt::Ran r = runIn(sh, text);
-    ASSERT_TRUE(r.ok) << text << "\n" << r.err;
-  }
-  std::vector<double> eval(const std::string& expr) {
-    ok("r__ = " + expr + ";");
-    return numbers(sh, "r__");
-  }
-  kh::Shell sh;
 };
 
 TEST_F(Events, PressMoveAndReleaseSetPointsAndRunCallbacks) {

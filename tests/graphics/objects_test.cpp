@@ -9,39 +9,14 @@
 #include "host/graphics/commands.h"
 #include "host/graphics/journal.h"
 #include "runtime/graphics.h"
-#include "tests/shell/shell_fixture.h"
+#include "tests/graphics/figure_fixture.h"
 
 namespace {
 
 using kt::numbers;
 using kt::runIn;
 
-class Graphics : public ::testing::Test {
- protected:
-  void SetUp() override { kh::gfx::resetGraphics(); }
-  void TearDown() override { kh::gfx::resetGraphics(); }
-  // Runs text that must succeed.
-  void ok(const std::string& text) {
-    const kt::Ran r = runIn(sh, text);
-    ASSERT_TRUE(r.ok) << text << "\n" << r.err;
-  }
-  // The message of text that must fail.
-  std::string fails(const std::string& text) {
-    const kt::Ran r = runIn(sh, text);
-    EXPECT_FALSE(r.ok) << text;
-    return r.err;
-  }
-  std::vector<double> eval(const std::string& expr) {
-    ok("r__ = " + expr + ";");
-    return numbers(sh, "r__");
-  }
-  std::string text(const std::string& expr) {
-    ok("r__ = " + expr + ";");
-    auto v = sh.workspace().get("r__");
-    return v && v->isChar() ? v->utf8() : "<not text>";
-  }
-  kh::Shell sh;
-};
+class Graphics : public kt::FigureTest {};
 
 TEST_F(Graphics, PropertyChecksNameThePropertyAndTheType) {
   ok("f = figure; ax = axes('parent', f); h = line([1 2], [3 4]);");
@@ -231,6 +206,27 @@ TEST_F(Graphics, PlotFormsStylesAndNextPlot) {
      "'Tag', 'kept?'); plot(1:2);");
   EXPECT_EQ(text("get(get(get(0, 'CurrentFigure'), 'CurrentAxes'), 'XLimMode')"), "auto");
   EXPECT_EQ(text("get(get(get(0, 'CurrentFigure'), 'CurrentAxes'), 'Tag')"), "");
+}
+
+TEST_F(Graphics, LowLevelCreationForms) {
+  ok("ax = axes; t = text(1, 2, {'two', 'lines'}); p = patch([0 1 1], [0 0 1], 'r');"
+     "q = patch([0 1 1], [0 0 1], [5; 6; 7]); s = surface([1 2 3; 4 5 6; 7 8 9]);");
+  EXPECT_EQ(eval("get(t, 'Position')"), (std::vector<double>{1, 2, 0}));
+  EXPECT_EQ(text("get(t, 'Clipping')"), "off");
+  EXPECT_EQ(eval("get(p, 'FaceColor')"), (std::vector<double>{1, 0, 0}));
+  EXPECT_EQ(eval("get(q, 'CData')"), (std::vector<double>{5, 6, 7}));
+  EXPECT_EQ(text("get(q, 'FaceColor')"), "flat");
+  EXPECT_EQ(eval("get(s, 'XData')"), (std::vector<double>{1, 2, 3}));
+  EXPECT_EQ(eval("size(get(s, 'YData'))"), (std::vector<double>{3, 1}));
+  // A picture fills fresh axes whole, first row at the top; held axes keep
+  // their view.
+  ok("close all; im = image(ones(4, 8)); ax = get(im, 'Parent');");
+  EXPECT_EQ(eval("get(ax, 'XLim')"), (std::vector<double>{0.5, 8.5}));
+  EXPECT_EQ(eval("get(ax, 'YLim')"), (std::vector<double>{0.5, 4.5}));
+  EXPECT_EQ(text("get(ax, 'YDir')"), "reverse");
+  ok("set(ax, 'NextPlot', 'add', 'XLim', [0 20]); image(ones(2), 'XData', [30 31]);");
+  EXPECT_EQ(eval("get(ax, 'XLim')"), (std::vector<double>{0, 20}));
+  EXPECT_EQ(eval("length(get(ax, 'Children'))"), std::vector<double>{2});
 }
 
 TEST_F(Graphics, CEntryPointsAreTheSameDoors) {

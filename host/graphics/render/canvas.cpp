@@ -3,6 +3,7 @@
 #include <cairo-pdf.h>
 #include <cairo-svg.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cmath>
 #include <cstdio>
@@ -14,13 +15,12 @@ namespace {
 
 constexpr double kPointsPerPixel = 72.0 / 96.0;
 
-cairo_status_t toSink(void* closure, const unsigned char* data, unsigned int n) {
-  return static_cast<Sink*>(closure)->write(data, n) ? CAIRO_STATUS_SUCCESS
-                                                     : CAIRO_STATUS_WRITE_ERROR;
-}
-
 cairo_status_t toString(void* closure, const unsigned char* data, unsigned int n) {
-  static_cast<std::string*>(closure)->append(reinterpret_cast<const char*>(data), n);
+  try {
+    static_cast<std::string*>(closure)->append(reinterpret_cast<const char*>(data), n);
+  } catch (...) {  // nothing may unwind through cairo
+    return CAIRO_STATUS_NO_MEMORY;
+  }
   return CAIRO_STATUS_SUCCESS;
 }
 
@@ -60,10 +60,14 @@ void escapeInto(std::string& out, const std::string& s) {
 bool formatFromName(const std::string& name, Format* out) {
   std::string n;
   for (char c : name) n += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  if (n == "svg") *out = Format::Svg;
-  else if (n == "png") *out = Format::Png;
-  else if (n == "pdf") *out = Format::Pdf;
-  else return false;
+  if (n == "svg")
+    *out = Format::Svg;
+  else if (n == "png")
+    *out = Format::Png;
+  else if (n == "pdf")
+    *out = Format::Pdf;
+  else
+    return false;
   return true;
 }
 
@@ -84,8 +88,8 @@ void checkCairo(cairo_status_t status, const std::string& what) {
     raise("Unable to " + what + ": " + cairo_status_to_string(status) + ".");
 }
 
-Canvas::Canvas(Format fmt, double widthPx, double heightPx, double scale, Sink& out)
-    : fmt_(fmt), width_(widthPx), height_(heightPx), scale_(scale), out_(out) {
+Canvas::Canvas(Format fmt, double widthPx, double heightPx, double scale)
+    : fmt_(fmt), width_(widthPx), height_(heightPx), scale_(scale) {
   double sx = kPointsPerPixel, sy = kPointsPerPixel;
   switch (fmt) {
     case Format::Png: {
@@ -97,12 +101,12 @@ Canvas::Canvas(Format fmt, double widthPx, double heightPx, double scale, Sink& 
       break;
     }
     case Format::Svg:
-      surface_ = cairo_svg_surface_create_for_stream(toString, &svg_, widthPx * kPointsPerPixel,
+      surface_ = cairo_svg_surface_create_for_stream(toString, &bytes_, widthPx * kPointsPerPixel,
                                                      heightPx * kPointsPerPixel);
       cairo_svg_surface_set_document_unit(surface_, CAIRO_SVG_UNIT_PT);
       break;
     case Format::Pdf:
-      surface_ = cairo_pdf_surface_create_for_stream(toSink, &out_, widthPx * kPointsPerPixel,
+      surface_ = cairo_pdf_surface_create_for_stream(toString, &bytes_, widthPx * kPointsPerPixel,
                                                      heightPx * kPointsPerPixel);
       cairo_pdf_surface_set_metadata(surface_, CAIRO_PDF_METADATA_CREATOR, "kestrel-host");
       break;
@@ -134,6 +138,10 @@ double Canvas::crispWidth(double widthPx) const {
   return std::max(1.0, std::round(widthPx * scale_)) / scale_;
 }
 
+double Canvas::visibleWidth(double widthPx) const {
+  return raster() ? std::max(widthPx, 1 / scale_) : widthPx;
+}
+
 double Canvas::snap(double v, double crispW) const {
   if (!raster()) return v;
   const double d = v * scale_;
@@ -145,29 +153,26 @@ void Canvas::noteText(TextRun run) {
   if (fmt_ == Format::Svg && !run.utf8.empty()) runs_.push_back(std::move(run));
 }
 
-void Canvas::finish() {
+std::string Canvas::finish() {
   checkCairo(cairo_status(cr_), "draw the figure");
   cairo_surface_flush(surface_);
   if (fmt_ == Format::Png) {
-    const cairo_status_t s = cairo_surface_write_to_png_stream(surface_, toSink, &out_);
-    out_.check();
-    checkCairo(s, "write the image");
-    return;
+    checkCairo(cairo_surface_write_to_png_stream(surface_, toString, &bytes_), "make the image");
+    return std::move(bytes_);
   }
   cairo_surface_finish(surface_);
-  out_.check();
-  checkCairo(cairo_surface_status(surface_), "write the document");
-  if (fmt_ == Format::Svg) writeSvg();
+  checkCairo(cairo_surface_status(surface_), "make the document");
+  if (fmt_ == Format::Svg) addTextLayer();
+  return std::move(bytes_);
 }
 
-void Canvas::writeSvg() {
+void Canvas::addTextLayer() {
   std::string layer;
   if (!runs_.empty()) {
     layer = "<g id=\"text\" fill-opacity=\"0\" stroke=\"none\" font-family=\"DejaVu Sans\">\n";
     const double k = kPointsPerPixel;
     for (const TextRun& r : runs_) {
-      layer += "<text transform=\"translate(" + num(r.anchorX * k) + "," + num(r.anchorY * k) +
-               ")";
+      layer += "<text transform=\"translate(" + num(r.anchorX * k) + "," + num(r.anchorY * k) + ")";
       if (r.rotation != 0) layer += " rotate(" + num(-r.rotation) + ")";
       layer += "\" x=\"" + num(r.x * k) + "\" y=\"" + num(r.y * k) + "\" font-size=\"" +
                num(r.size * k) + "\"";
@@ -181,11 +186,9 @@ void Canvas::writeSvg() {
     }
     layer += "</g>\n";
   }
-  const std::size_t end = svg_.rfind("</svg>");
-  if (end == std::string::npos) raise("Unable to write the document: cairo made no SVG.");
-  svg_.insert(end, layer);
-  out_.write(reinterpret_cast<const unsigned char*>(svg_.data()), svg_.size());
-  out_.check();
+  const std::size_t end = bytes_.rfind("</svg>");
+  if (end == std::string::npos) raise("Unable to make the document: cairo made no SVG.");
+  bytes_.insert(end, layer);
 }
 
 }  // namespace kh::gfx::render

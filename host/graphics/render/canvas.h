@@ -16,8 +16,6 @@
 #include <string>
 #include <vector>
 
-#include "host/graphics/render/output_file.h"
-
 namespace kh::gfx::render {
 
 enum class Format { Svg, Png, Pdf };
@@ -40,9 +38,8 @@ struct TextRun {
 class Canvas {
  public:
   // widthPx, heightPx: the figure's size in pixels; scale: device pixels
-  // per figure pixel (PNG only). Output goes to out (as it is made for PDF,
-  // at finish() for SVG and PNG). Raises when cairo cannot make the surface.
-  Canvas(Format fmt, double widthPx, double heightPx, double scale, Sink& out);
+  // per figure pixel (PNG only). Raises when cairo cannot make the surface.
+  Canvas(Format fmt, double widthPx, double heightPx, double scale);
   ~Canvas();
   Canvas(const Canvas&) = delete;
   Canvas& operator=(const Canvas&) = delete;
@@ -60,21 +57,22 @@ class Canvas {
   // a pixel centre or edge to suit it; vector formats keep them as given.
   double crispWidth(double widthPx) const;
   double snap(double v, double crispW) const;
+  // A line width no thinner than one device pixel on a raster.
+  double visibleWidth(double widthPx) const;
 
   void noteText(TextRun run);
 
-  // Completes the document and writes it; raises when cairo reports an
-  // error or a write failed.
-  void finish();
+  // Completes the document and gives its bytes; raises when cairo reports
+  // an error.
+  std::string finish();
 
  private:
-  void writeSvg();
+  void addTextLayer();
   Format fmt_;
   double width_, height_, scale_;
-  Sink& out_;
+  std::string bytes_;  // the document as cairo writes it
   cairo_surface_t* surface_ = nullptr;
   cairo_t* cr_ = nullptr;
-  std::string svg_;  // the SVG document as cairo writes it
   std::vector<TextRun> runs_;
 };
 

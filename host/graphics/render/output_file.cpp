@@ -37,9 +37,8 @@ OutputFile::OutputFile(const std::string& file) : file_(file) {
   if (dir.empty()) dir = ".";
   static unsigned counter = 0;
   for (int attempt = 0; attempt < 100; ++attempt) {
-    const fs::path p = dir / ("." + target.filename().string() + "." +
-                              std::to_string(::getpid()) + "." + std::to_string(++counter) +
-                              ".tmp");
+    const fs::path p = dir / ("." + target.filename().string() + "." + std::to_string(::getpid()) +
+                              "." + std::to_string(++counter) + ".tmp");
     fd_ = ::open(p.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd_ >= 0) {
       temp_ = p.string();
@@ -59,31 +58,19 @@ void OutputFile::fail(int err) const {
   raise("Unable to write file '" + file_ + "': " + std::strerror(err) + ".");
 }
 
-bool OutputFile::write(const unsigned char* data, std::size_t n) noexcept {
-  if (error_) return false;
-  if (fd_ < 0) {
-    error_ = EBADF;
-    return false;
-  }
+void OutputFile::write(std::string_view data) {
+  const char* p = data.data();
+  std::size_t n = data.size();
   while (n > 0) {
-    const ssize_t w = ::write(fd_, data, n);
+    const ssize_t w = ::write(fd_, p, n);
     if (w < 0 && errno == EINTR) continue;
-    if (w <= 0) {
-      error_ = w < 0 ? errno : EIO;
-      return false;
-    }
-    data += w;
+    if (w <= 0) fail(w < 0 ? errno : EIO);
+    p += w;
     n -= static_cast<std::size_t>(w);
   }
-  return true;
-}
-
-void OutputFile::check() const {
-  if (error_) fail(error_);
 }
 
 void OutputFile::commit() {
-  check();
   const int fd = fd_;
   fd_ = -1;
   if (::close(fd) != 0) fail(errno);
