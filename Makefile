@@ -27,6 +27,7 @@ bench: build
 	@BUILD_DIR=$(BUILD_DIR) /usr/bin/python3 bench/compare.py
 	@$(BUILD_DIR)/bin/bench_shell
 	@$(BUILD_DIR)/bin/bench_graphics
+	@$(BUILD_DIR)/bin/bench_render
 
 # The fuzz targets, each run for FUZZ_SECONDS (clang's libFuzzer with the
 # sanitizers, in a build folder of their own).
