@@ -37,11 +37,6 @@ int runActions(const khost::Options& opts) {
 
 }  // namespace
 
-// For the leak checker of sanitized builds: fontconfig, which cairo asks for
-// fonts, keeps its configuration for the life of the process. (Test runs get
-// the same suppression from tools/lsan.supp.)
-extern "C" const char* __lsan_default_suppressions() { return "leak:libfontconfig.so\n"; }
-
 int main(int argc, char** argv) {
   khost::Options opts;
   std::string error;

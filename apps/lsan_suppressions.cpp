@@ -1,0 +1,4 @@
+// For the leak checker of sanitized builds (linked into the host and every
+// test program): fontconfig, which cairo asks for fonts, keeps its
+// configuration for the life of the process and never frees it.
+extern "C" const char* __lsan_default_suppressions() { return "leak:libfontconfig.so\n"; }
