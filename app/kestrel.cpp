@@ -4,8 +4,8 @@
 #include "framework/entry.h"
 #include "framework/exception_fcn.h"
 #include "framework/frame.h"
+#include "framework/globals.h"
 #include "framework/module.h"
-#include "framework/not_built.h"
 
 extern "C" mexLocalFunctionTable _local_function_table_kestrel;
 
@@ -111,14 +111,236 @@ KF_EXCEPTION_FUNCTION()
 
 extern "C" {
 
-void Mkestrel(mxArray* /*action*/) {
-  kf::Frame frame(kestrelFn);
-  kf::notBuilt(kestrelFn);
+mxArray* mlfGcbf(void);
+mxArray* mlfGca(mxArray* fig);
+mxArray* mlfNum2str(mxArray* x, mxArray* f);
+mxArray* mlfAxis(mxArray** ans2, mxArray** ans3, ...);
+void mlfHold(mxArray* opt_hold_state);
+void mlfKestrel_loadpulse(void);
+mxArray* mlfKestrel_pulse_estimate(mxArray* seg, mxArray* Nlarge, mxArray* Nmedium, mxArray* Nsmall,
+                                   mxArray* T1, mxArray* T2, mxArray* T3, mxArray* Lpoly,
+                                   mxArray* pf);
+
+}  // extern "C"
+
+namespace {
+
+// A handle the body owns outright (the switch value).
+struct Owned {
+  mxArray* h;
+  ~Owned() { mxDestroyArray(h); }
+};
+
+mxArray* vg(mxArray*& slot, const char* name) { return mclVg(&slot, name); }
+
+// The control with a tag in the figure whose callback runs.
+mxArray* control(int tag) { return mlfFindobj(mlfGcbf(), module[kTag], module[tag], nullptr); }
+
+// A slider action: the global takes the slider's rounded value and the
+// edit box beside it shows it.
+void takeSlider(int sliderTag, mxArray*& global, const char* name, int editTag, kf::Var& slider,
+                kf::Var& text, kf::Var& ans) {
+  slider = control(sliderTag);
+  mlfAssign(kf::global(global), mlfRound(mlfNGet(1, slider(), module[kValue], nullptr)));
+  text = control(editTag);
+  mclAssignAns(ans.slot(),
+               mlfNSet(0, text(), module[kString], mlfNum2str(vg(global, name), nullptr), nullptr));
 }
 
+// The start of a drag: the figure's pointer callbacks name the marker's
+// move and stop words; the stop empties them again.
+void setDragCallbacks(int motion, int up, kf::Var& ans) {
+  mclAssignAns(ans.slot(),
+               mlfNSet(0, mlfGcbf(), module[kWindowButtonMotionFcn], module[motion], nullptr));
+  mclAssignAns(ans.slot(), mlfNSet(0, mlfGcbf(), module[kWindowButtonUpFcn], module[up], nullptr));
+}
+
+// A move: the marker follows the pointer's abscissa, clamped to the upper
+// bound first and the lower bound last, then rounded.
+void moveMarker(mxArray*& marker, const char* name, mxArray* lower, mxArray* upper, mxArray*& line,
+                const char* lineName, kf::Var& currPt, kf::Var& ans) {
+  currPt = mlfNGet(1, mlfGca(nullptr), module[kCurrentPoint], nullptr);
+  mlfAssign(kf::global(marker),
+            mlfRound(mlfMax(nullptr, lower,
+                            mlfMin(nullptr, upper, mclIntArrayRef2(currPt.ref(), 1, 1), nullptr),
+                            nullptr)));
+  mclAssignAns(ans.slot(),
+               mlfNSet(0, vg(line, lineName), module[kXData],
+                       mlfHorzcat(vg(marker, name), vg(marker, name), nullptr), nullptr));
+}
+
+}  // namespace
+
+extern "C" {
+
+// kestrel(action): one user action of the pulse editor, then the estimate
+// recomputed and redrawn.
+void Mkestrel(mxArray* action_) {
+  kf::Frame frame(kestrelFn);
+  kf::Var NS("NS");
+  kf::Var NStext("NStext");
+  kf::Var NM("NM");
+  kf::Var NMtext("NMtext");
+  kf::Var NL("NL");
+  kf::Var NLtext("NLtext");
+  kf::Var currPt("currPt");
+  kf::Var lseg("lseg");
+  kf::Var pf_o("pf_o");
+  kf::Var Lpolytext("Lpolytext");
+  kf::Var pe("pe");
+  kf::Var ans("ans");
+  kf::Var action("action", action_);
+
+  lseg = mlfScalar(mclLengthInt(vg(seg, "seg")));
+  Owned sw{mclInitialize(action())};
+  auto is = [&](int word) { return mclSwitchCompare(sw.h, module[word]) != 0; };
+  if (is(kLoadpulse)) {
+    mlfKestrel_loadpulse();
+  } else if (is(kNSs)) {
+    takeSlider(kSlider9, Nsmall, "Nsmall", kEdit1, NS, NStext, ans);
+  } else if (is(kNMs)) {
+    takeSlider(kSlider10, Nmedium, "Nmedium", kEdit2, NM, NMtext, ans);
+  } else if (is(kNLs)) {
+    takeSlider(kSlider12, Nlarge, "Nlarge", kEdit3, NL, NLtext, ans);
+  } else if (is(kStart1)) {
+    setDragCallbacks(kKestrelMove1, kKestrelStop1, ans);
+  } else if (is(kMove1)) {
+    moveMarker(T1, "T1", module[kFifty], mclMinus(vg(T2, "T2"), module[kFifty]), psp1, "psp1",
+               currPt, ans);
+  } else if (is(kStop1)) {
+    setDragCallbacks(kEmptyText, kEmptyText, ans);
+  } else if (is(kStart2)) {
+    setDragCallbacks(kKestrelMove2, kKestrelStop2, ans);
+  } else if (is(kMove2)) {
+    moveMarker(T2, "T2", mclPlus(vg(T1, "T1"), module[kFifty]),
+               mclMinus(vg(T3, "T3"), module[kFifty]), psp2, "psp2", currPt, ans);
+  } else if (is(kStop2)) {
+    setDragCallbacks(kEmptyText, kEmptyText, ans);
+  } else if (is(kStart3)) {
+    setDragCallbacks(kKestrelMove3, kKestrelStop3, ans);
+  } else if (is(kMove3)) {
+    lseg = mlfScalar(mclLengthInt(vg(seg, "seg")));
+    moveMarker(T3, "T3", mclPlus(vg(T2, "T2"), module[kFifty]), mclMinus(lseg(), module[kFifty]),
+               psp3, "psp3", currPt, ans);
+  } else if (is(kStop3)) {
+    setDragCallbacks(kEmptyText, kEmptyText, ans);
+  } else if (is(kPfFlag)) {
+    mlfAssign(kf::global(pf), mclNot(vg(pf, "pf")));
+    pf_o = control(kSlider7);
+    if (mlfTobool(vg(pf, "pf"))) {
+      mclAssignAns(ans.slot(), mlfNSet(0, pf_o(), module[kEnable], module[kOnCap], nullptr));
+    } else if (mclNotBool(vg(pf, "pf"))) {
+      mclAssignAns(ans.slot(), mlfNSet(0, pf_o(), module[kEnable], module[kOffCap], nullptr));
+    }
+  } else if (is(kPolyf)) {
+    takeSlider(kSlider7, Lpoly, "Lpoly", kEdit4, pf_o, Lpolytext, ans);
+  }
+
+  pe = mlfKestrel_pulse_estimate(vg(seg, "seg"), vg(Nlarge, "Nlarge"), vg(Nmedium, "Nmedium"),
+                                 vg(Nsmall, "Nsmall"), vg(T1, "T1"), vg(T2, "T2"), vg(T3, "T3"),
+                                 vg(Lpoly, "Lpoly"), vg(pf, "pf"));
+  mclAssignAns(ans.slot(), mlfNSet(0, vg(ppulse, "ppulse"), module[kYData], pe(), nullptr));
+}
+
+// loadpulse(): reads the record and the click from "ex_pulse", takes the
+// settings from the figure's controls, draws the record, the three markers
+// and the first estimate, and switches the controls on.
 void Mkestrel_loadpulse() {
   kf::Frame frame(kestrel_loadpulseFn);
-  kf::notBuilt(kestrel_loadpulseFn);
+  kf::Var LP("LP");
+  kf::Var NL("NL");
+  kf::Var NM("NM");
+  kf::Var NS("NS");
+  kf::Var ans("ans");
+  kf::Var loadbutton("loadbutton");
+  kf::Var lseg("lseg");
+  kf::Var maxs("maxs");
+  kf::Var mins("mins");
+  kf::Var pe("pe");
+  kf::Var pf_flag("pf_flag");
+  kf::Var s = kf::Var::loadOnly("s");
+  kf::Var cl = kf::Var::loadOnly("cl");
+  kf::Var ex_pulse = kf::Var::loadOnly("ex_pulse");
+  kf::Var sp2_value = kf::Var::loadOnly("sp2_value");
+  kf::Var sp3_value = kf::Var::loadOnly("sp3_value");
+
+  mclLoadConditional(module[kExPulse], "LP", LP.slot(), "Lpoly", kf::global(Lpoly), "NL", NL.slot(),
+                     "NM", NM.slot(), "NS", NS.slot(), "Nlarge", kf::global(Nlarge), "Nmedium",
+                     kf::global(Nmedium), "Nsmall", kf::global(Nsmall), "T1", kf::global(T1), "T2",
+                     kf::global(T2), "T3", kf::global(T3), "ans", ans.slot(), "cl", cl.slot(),
+                     "ex_pulse", ex_pulse.slot(), "loadbutton", loadbutton.slot(), nullptr);
+  mclLoadConditional(module[kExPulse], "lseg", lseg.slot(), "maxs", maxs.slot(), "mins",
+                     mins.slot(), "pe", pe.slot(), "pf", kf::global(pf), "pf_flag", pf_flag.slot(),
+                     "ppulse", kf::global(ppulse), "pseg", kf::global(pseg), "psp1",
+                     kf::global(psp1), "psp2", kf::global(psp2), "psp3", kf::global(psp3), "s",
+                     s.slot(), "seg", kf::global(seg), "sp2_value", sp2_value.slot(), "sp3_value",
+                     sp3_value.slot(), nullptr);
+
+  mlfAssign(kf::global(seg), s.ref());
+  mlfAssign(kf::global(seg),
+            mlfIndexRef(vg(seg, "seg"), "(?)", mlfColon(module[kOne], module[k5000], nullptr)));
+  lseg = mlfScalar(mclLengthInt(vg(seg, "seg")));
+  maxs = mlfMax(nullptr, vg(seg, "seg"), nullptr, nullptr);
+  mins = mlfMin(nullptr, vg(seg, "seg"), nullptr, nullptr);
+
+  NL = control(kSlider12);
+  NM = control(kSlider10);
+  NS = control(kSlider9);
+  LP = control(kSlider7);
+  mlfAssign(kf::global(Nlarge), mlfRound(mlfNGet(1, NL(), module[kValue], nullptr)));
+  mlfAssign(kf::global(Nmedium), mlfRound(mlfNGet(1, NM(), module[kValue], nullptr)));
+  mlfAssign(kf::global(Nsmall), mlfRound(mlfNGet(1, NS(), module[kValue], nullptr)));
+  mlfAssign(kf::global(Lpoly), mlfRound(mlfNGet(1, LP(), module[kValue], nullptr)));
+
+  mlfAssign(kf::global(T1), cl.ref());
+  mlfAssign(kf::global(T2), mclPlus(cl(), module[k500]));
+  mlfAssign(kf::global(T3), mclPlus(cl(), module[k1550]));
+
+  pf_flag = control(kRadiobutton1);
+  mlfAssign(kf::global(pf), mlfNGet(1, pf_flag(), module[kValue], nullptr));
+
+  pe = mlfKestrel_pulse_estimate(vg(seg, "seg"), vg(Nlarge, "Nlarge"), vg(Nmedium, "Nmedium"),
+                                 vg(Nsmall, "Nsmall"), vg(T1, "T1"), vg(T2, "T2"), vg(T3, "T3"),
+                                 vg(Lpoly, "Lpoly"), vg(pf, "pf"));
+
+  mlfAssign(kf::global(pseg),
+            mlfNPlot(1, mlfColon(module[kOne], lseg(), nullptr), vg(seg, "seg"), nullptr));
+  mclPrintAns(ans.slot(), mlfAxis(nullptr, nullptr,
+                                  mlfHorzcat(module[kOne], lseg(), mclMtimes(module[k1p1], mins()),
+                                             mclMtimes(module[k1p1], maxs()), nullptr),
+                                  nullptr));
+  mlfHold(module[kOn]);
+
+  mlfAssign(kf::global(psp1),
+            mlfNPlot(1, mlfHorzcat(cl(), cl(), nullptr), module[kMarkerY], module[kColor],
+                     module[kOrange], module[kLinewidth], module[k1p3], nullptr));
+  mlfAssign(kf::global(psp2),
+            mlfNPlot(1, mlfHorzcat(vg(T2, "T2"), vg(T2, "T2"), nullptr), module[kMarkerY],
+                     module[kRedLine], module[kLinewidth], module[k1p3], nullptr));
+  mlfAssign(kf::global(psp3),
+            mlfNPlot(1, mlfHorzcat(vg(T3, "T3"), vg(T3, "T3"), nullptr), module[kMarkerY],
+                     module[kGreenLine], module[kLinewidth], module[k1p3], nullptr));
+  mlfAssign(kf::global(ppulse),
+            mlfNPlot(1, mlfColon(module[kOne], lseg(), nullptr), pe(), module[kBlackLine],
+                     module[kLinewidth], module[kTwo], nullptr));
+
+  mclAssignAns(ans.slot(),
+               mlfNSet(0, vg(psp1, "psp1"), module[kButtonDownFcn], module[kKestrelStart1],
+                       module[kEraseMode], module[kXor], nullptr));
+  mclAssignAns(ans.slot(),
+               mlfNSet(0, vg(psp2, "psp2"), module[kButtonDownFcn], module[kKestrelStart2],
+                       module[kEraseMode], module[kXor], nullptr));
+  mclAssignAns(ans.slot(),
+               mlfNSet(0, vg(psp3, "psp3"), module[kButtonDownFcn], module[kKestrelStart3],
+                       module[kEraseMode], module[kXor], nullptr));
+
+  mclAssignAns(ans.slot(), mlfNSet(0, NL(), module[kEnable], module[kOnCap], nullptr));
+  mclAssignAns(ans.slot(), mlfNSet(0, NM(), module[kEnable], module[kOnCap], nullptr));
+  mclAssignAns(ans.slot(), mlfNSet(0, NS(), module[kEnable], module[kOnCap], nullptr));
+  mclPrintAns(ans.slot(), mlfNSet(0, pf_flag(), module[kEnable], module[kOnCap], nullptr));
+
+  loadbutton = control(kPushbutton1);
+  mclPrintAns(ans.slot(), mlfNSet(0, loadbutton(), module[kEnable], module[kOffCap], nullptr));
 }
 
 mxArray* mlfMod(mxArray* x, mxArray* y);

@@ -24,6 +24,12 @@ bool parseOptions(int argc, char** argv, Options* opts, std::string* error) {
       std::string text;
       if (!value(&text)) return false;
       opts->actions.push_back({Action::kEval, text});
+    } else if (a == "--path") {
+      std::string dir;
+      if (!value(&dir)) return false;
+      opts->paths.push_back(dir);
+    } else if (a == "--record") {
+      if (!value(&opts->record)) return false;
     } else if (a == "--describe") {
       opts->describe = true;
     } else if (a == "--check-leaks") {
@@ -59,6 +65,10 @@ const char* usageText() {
          "                   functions, globals and init/term rows\n"
          "  --eval TEXT      run TEXT as commands (may be repeated)\n"
          "  --check-leaks    after unloading, report arrays still alive (exit status 3)\n"
+         "  --path DIR       also look in DIR for data files and scripts (may be\n"
+         "                   repeated; after the current folder and before the\n"
+         "                   sample data that comes with the host)\n"
+         "  --record FILE    the pulse editor's record \"ex_pulse\" means FILE\n"
          "  --help           show this text\n"
          "\n"
          "Exit status: 0 success, 1 a command failed, 2 bad usage or the library\n"

@@ -16,7 +16,9 @@ struct Options {
   bool describe = false;
   bool checkLeaks = false;
   bool help = false;
-  std::vector<Action> actions;  // run in order; none means an interactive prompt
+  std::vector<Action> actions;     // run in order; none means an interactive prompt
+  std::vector<std::string> paths;  // --path: folders searched for data files and scripts
+  std::string record;              // --record: the file that "ex_pulse" means
 };
 
 // Parses argv; on a bad command line returns false with the reason in *error.

@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <filesystem>
 #include <iostream>
 #include <memory>
 #include <string>
@@ -12,6 +13,7 @@
 #include "host/capi/sink.h"
 #include "host/context/context.h"
 #include "host/context/globals.h"
+#include "host/datafile/data_path.h"
 #include "host/loader/describe.h"
 #include "host/loader/leak_report.h"
 #include "host/loader/library.h"
@@ -47,6 +49,17 @@ int main(int argc, char** argv) {
   if (opts.help) {
     std::cout << khost::usageText();
     return kOk;
+  }
+
+  for (const std::string& dir : opts.paths) kh::addDataFolder(dir);
+  kh::addDataFolder(KESTREL_DEFAULT_DATA);
+  if (!opts.record.empty()) {
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(opts.record, ec)) {
+      std::cerr << "kestrel-host: cannot read the record '" << opts.record << "'\n";
+      return kUsage;
+    }
+    kh::setRecordAlias("ex_pulse", opts.record);
   }
 
   const std::string path = khost::libraryPath(opts, KESTREL_DEFAULT_LIBRARY);

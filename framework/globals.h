@@ -2,6 +2,7 @@
 // host's global workspace through the global table. They start null.
 #pragma once
 
+#include "runtime/constants.h"
 #include "runtime/mx_types.h"
 
 extern "C" {
@@ -20,3 +21,11 @@ extern mxArray* psp2;
 extern mxArray* psp3;
 extern mxArray* seg;
 }
+
+namespace kf {
+
+// The address to assign a global through: its slot, bound to the host's
+// global workspace first while it is still null.
+inline mxArray** global(mxArray*& slot) { return slot ? &slot : mclInitGlobal(&slot); }
+
+}  // namespace kf

@@ -33,7 +33,8 @@ mxArray* mclCreateVararginCell(int n, mxArray** args);
 mlfVarargoutList* mlfVarargout(mxArray** first, ...);
 mlfVarargoutList* mclValueVarargout(void);
 
-/* Stores a statement's value in ans; mclPrintAns also displays it. */
+/* Stores a statement's value in ans; mclPrintAns also displays it. A null
+ * value (a call that gives none) stores and shows nothing. */
 void mclAssignAns(mxArray** ans, mxArray* value);
 void mclPrintAns(mxArray** ans, mxArray* value);
 

@@ -112,7 +112,10 @@ mxArray* mclCreateVararginCell(int n, mxArray** args) {
   return cellOf(items);
 }
 
+// A call that gives no value (a set with no output asked for) stores and
+// shows nothing.
 void mclAssignAns(mxArray** ans, mxArray* value) {
+  if (!value) return;
   kh::Value v = takeValue(value);
   if (!ans) return;
   kh::destroyHandle(*ans);
@@ -120,6 +123,7 @@ void mclAssignAns(mxArray** ans, mxArray* value) {
 }
 
 void mclPrintAns(mxArray** ans, mxArray* value) {
+  if (!value) return;
   kh::Value v = takeValue(value);
   kh::emit(kh::formatDisplay("ans", v));
   if (!ans) return;

@@ -14,10 +14,8 @@ using NamedValues = std::vector<std::pair<std::string, Value>>;
 
 // The file a name refers to: NAME.mat when the name has no extension.
 std::string resolveMatFileName(std::string_view name);
-// The file to read for a name: the resolved name when it exists or is an
-// absolute path; otherwise the first directory of KESTREL_DATA_PATH (a
-// colon-separated list) that holds it; else the resolved name itself, so that
-// the error names the file that was asked for.
+// The file to read for a name: the file a record alias gives it, else the
+// resolved name found on the data path (see data_path.h).
 std::string locateMatFile(std::string_view name);
 // Reads the named variables (every variable when names is empty), in file
 // order; requested names the file lacks are left out. A missing or

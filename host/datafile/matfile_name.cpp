@@ -1,7 +1,6 @@
-#include <cstdlib>
-#include <filesystem>
 #include <string>
 
+#include "host/datafile/data_path.h"
 #include "host/datafile/matfile.h"
 
 namespace kh {
@@ -14,23 +13,8 @@ std::string resolveMatFileName(std::string_view name) {
 }
 
 std::string locateMatFile(std::string_view name) {
-  const std::string file = resolveMatFileName(name);
-  std::error_code ec;
-  if (file.empty() || file[0] == '/' || std::filesystem::exists(file, ec)) return file;
-  const char* path = std::getenv("KESTREL_DATA_PATH");
-  if (!path) return file;
-  std::string_view dirs(path);
-  while (!dirs.empty()) {
-    const auto colon = dirs.find(':');
-    const std::string_view dir = dirs.substr(0, colon);
-    if (!dir.empty()) {
-      const std::filesystem::path candidate = std::filesystem::path(dir) / file;
-      if (std::filesystem::exists(candidate, ec)) return candidate.string();
-    }
-    if (colon == std::string_view::npos) break;
-    dirs.remove_prefix(colon + 1);
-  }
-  return file;
+  if (std::string alias = recordAlias(name); !alias.empty()) return alias;
+  return findOnDataPath(resolveMatFileName(name));
 }
 
 }  // namespace kh

@@ -1,6 +1,7 @@
 #include "host/graphics/events.h"
 
 #include <cmath>
+#include <cstdlib>
 #include <vector>
 
 #include "host/context/errors.h"
@@ -123,9 +124,18 @@ void setControlValue(Object* ctl, const Value& v) {
     setProperty(ctl, "String", v);
   } else if (s == "slider" || s == "popupmenu" || s == "listbox" || s == "checkbox" ||
              s == "radiobutton" || s == "togglebutton") {
-    if (!v.isDouble() || v.numel() != 1 || v.isComplex() || !std::isfinite(v.at(0)))
+    // A number, or a text holding one (as `uiset slider9 35` gives).
+    double x = NAN;
+    if (v.isChar()) {
+      const std::string t = v.utf8();
+      char* end = nullptr;
+      x = std::strtod(t.c_str(), &end);
+      if (t.empty() || end != t.c_str() + t.size()) x = NAN;
+    } else if (v.isDouble() && v.numel() == 1 && !v.isComplex()) {
+      x = v.at(0);
+    }
+    if (!std::isfinite(x))
       raise("The control '" + rawText(ctl, "Tag") + "' takes one finite number.");
-    double x = v.at(0);
     if (s == "slider") {
       x = std::fmin(std::fmax(x, lo), hi);
     } else if (s == "popupmenu" || s == "listbox") {

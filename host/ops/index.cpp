@@ -599,6 +599,9 @@ void indexAssign(Value& a, const Subscripts& subs, const Value& rhs) {
   // An existing array is written in place: every check of the assignment
   // comes before its first write, so an error leaves it as it was. Copying it
   // first would copy all its data whenever it is shared with the copy.
+  // An empty double filled with truth values becomes a truth array, so that
+  // it can select: x = []; x(3) = true.
+  if (a.isDouble() && a.isEmpty() && !a.isLogical() && rhs.isLogical()) a.setLogical(true);
   const bool replace = a.isPlaceholder() || (a.isDouble() && a.isEmpty() && !rhs.isDouble());
   Value fresh = replace ? prepareTarget(a, rhs) : Value();
   Value& t = replace ? fresh : a;

@@ -16,6 +16,7 @@
 #include "host/ops/matrix.h"
 #include "host/ops/query.h"
 #include "host/shell/display.h"
+#include "host/shell/scripts.h"
 #include "host/shell/workspace_commands.h"
 
 namespace kh {
@@ -51,6 +52,7 @@ std::vector<Value> Evaluator::call(const std::string& name, int nargout, std::ve
   if (const mexFunctionTableEntry* f = findLibraryFunction(name, false))
     return callFevalForm(f->function, nargout, args);
   if (const BuiltinFn* b = findBuiltin(name)) return (*b)(nargout, args);
+  if (runScriptNamed(*this, name, nargout, args)) return {};
   undefined(name);
 }
 
