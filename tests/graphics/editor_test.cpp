@@ -1,0 +1,237 @@
+// The pulse editor end to end through its figure and the event commands a
+// person's mouse drives: loading, sliders, the fit switch, the three
+// markers' drags and their clamps, bad records, and the estimate against an
+// independent reference. Also num2str and strvcat, which the editor uses.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include "host/datafile/data_path.h"
+#include "host/datafile/matfile.h"
+#include "tests/graphics/figure_fixture.h"
+#include "tests/reference/pulse_reference.h"
+#include "tests/support/library.h"
+#include "tests/support/temp_dir.h"
+
+namespace {
+
+using kh::Value;
+
+std::vector<double> wave(std::size_t n) {
+  std::vector<double> s(n);
+  for (std::size_t i = 0; i < n; ++i)
+    s[i] = 0.3 * std::sin(0.013 * static_cast<double>(i)) + 0.05 * std::cos(0.7 * i) +
+           (i > 1200 ? 0.8 * std::exp(-(i - 1200.0) / 300) * std::sin(i / 9.0) : 0.0);
+  return s;
+}
+
+class Editor : public kt::FigureTest {
+ protected:
+  void SetUp() override {
+    kt::FigureTest::SetUp();
+    kt::ensureLibraryLoaded();
+    static const bool pathSet = (kh::addDataFolder(KESTREL_SOURCE_DIR "/data"), true);
+    (void)pathSet;
+    ok("global seg Nsmall Nmedium Nlarge Lpoly pf T1 T2 T3 pseg psp1 psp2 psp3 ppulse");
+  }
+  void TearDown() override {
+    kh::setRecordAlias("ex_pulse", "");
+    kt::FigureTest::TearDown();
+  }
+  // Makes "ex_pulse" mean a file with these variables.
+  void record(kh::NamedValues vars) {
+    const std::string file = dir.file("rec" + std::to_string(++files) + ".mat");
+    kh::saveMatFile(file, vars);
+    kh::setRecordAlias("ex_pulse", file);
+  }
+  void record(std::size_t n, double cl) {
+    record({{"s", Value::column(wave(n))}, {"cl", Value::scalar(cl)}});
+  }
+  // The editor's figure, loaded by its button.
+  void loaded() { ok("kestrel_figure; uiclick pushbutton1;"); }
+  // A load again: the button is off after a load, so it is switched on first.
+  void reload() {
+    ok("set(findobj(gcf, 'Tag', 'pushbutton1'), 'Enable', 'on'); uiclick pushbutton1;");
+  }
+  double num(const std::string& expr) {
+    const auto v = eval(expr);
+    return v.size() == 1 ? v[0] : NAN;
+  }
+  // The estimate shown against the reference of the globals it was made from.
+  void expectEstimateMatchesReference(const std::string& what) {
+    const std::vector<double> seg = eval("seg");
+    const std::vector<double> shown = eval("get(ppulse, 'YData')");
+    const std::vector<double> want = ref::pulseEstimate(
+        seg, num("Nlarge"), num("Nmedium"), num("Nsmall"), static_cast<int>(num("T1")),
+        static_cast<int>(num("T2")), static_cast<int>(num("T3")), num("Lpoly"), num("pf") != 0);
+    ASSERT_EQ(shown.size(), want.size()) << what;
+    double worst = 0, scale = 0;
+    for (double w : want) scale = std::max(scale, std::fabs(w));
+    for (std::size_t i = 0; i < want.size(); ++i)
+      worst = std::max(worst, std::fabs(shown[i] - want[i]));
+    EXPECT_LE(worst, 1e-9 * scale) << what;
+  }
+  kt::TempDir dir;
+  int files = 0;
+};
+
+TEST_F(Editor, Num2strAndStrvcatWriteTheirTexts) {
+  struct Case {
+    const char* expr;
+    std::vector<std::string> rows;
+  } cases[] = {
+      {"num2str(42)", {"42"}},
+      {"num2str(-10)", {"-10"}},
+      {"num2str(pi)", {"3.1416"}},
+      {"num2str(pi, 4)", {"3.142"}},
+      {"num2str([1 2; 30 4])", {" 1   2", "30   4"}},
+      {"num2str(3 + 4i)", {"3+4i"}},
+      {"num2str(2 - 0.5i)", {"2-0.5i"}},
+      {"num2str(7, '%6.2f')", {"7.00"}},
+      {"num2str('abc')", {"abc"}},
+      {"strvcat('ab', '', 'cde')", {"ab ", "cde"}},
+      {"strvcat(['ab'; 'cd'], 'efg')", {"ab ", "cd ", "efg"}},
+      {"strvcat(65, 'b')", {"A", "b"}},
+  };
+  for (const Case& c : cases) {
+    ok("t = " + std::string(c.expr) + ";");
+    const Value t = *sh.workspace().get("t");
+    ASSERT_TRUE(t.isChar()) << c.expr;
+    ASSERT_EQ(t.rows(), c.rows.size()) << c.expr;
+    for (std::size_t r = 0; r < c.rows.size(); ++r) EXPECT_EQ(t.rowUtf8(r), c.rows[r]) << c.expr;
+  }
+  EXPECT_EQ(eval("size(num2str([]))"), (std::vector<double>{0, 0}));
+  EXPECT_NE(fails("num2str(1, '%d')").find("Format must contain field width."), std::string::npos);
+  EXPECT_NE(fails("num2str(1, 'abc')").find("'abc' is an invalid format."), std::string::npos);
+}
+
+TEST_F(Editor, LoadingSetsTheGlobalsAndDrawsFiveLines) {
+  record(6000, 1200);
+  ok("kestrel_figure; set(findobj(gcf, 'Tag', 'slider9'), 'Value', 20.6);"
+     "set(findobj(gcf, 'Tag', 'slider10'), 'Value', 20.4); uiclick pushbutton1;");
+  EXPECT_EQ(eval("[T1 T2 T3 Nsmall Nmedium Nlarge Lpoly pf]"),
+            (std::vector<double>{1200, 1700, 2750, 21, 20, 401, 100, 0}));
+  EXPECT_EQ(eval("size(seg)"), (std::vector<double>{5000, 1}));
+  EXPECT_EQ(eval("[get(psp1, 'XData') get(psp2, 'XData') get(psp3, 'XData')]"),
+            (std::vector<double>{1200, 1200, 1700, 1700, 2750, 2750}));
+  EXPECT_EQ(eval("get(psp1, 'Color')"), (std::vector<double>{1, 0.7, 0}));
+  EXPECT_EQ(eval("get(psp2, 'LineWidth')"), std::vector<double>{1.3});
+  EXPECT_EQ(eval("get(ppulse, 'LineWidth')"), std::vector<double>{2});
+  EXPECT_EQ(text("get(psp3, 'ButtonDownFcn')"), "kestrel start3");
+  EXPECT_EQ(text("get(psp3, 'EraseMode')"), "xor");
+  EXPECT_EQ(eval("get(gca, 'XLim')"), (std::vector<double>{1, 5000}));
+  EXPECT_EQ(eval("get(gca, 'YLim') - 1.1 * [min(seg) max(seg)]"), (std::vector<double>{0, 0}));
+  EXPECT_EQ(eval("length(get(gca, 'Children'))"), std::vector<double>{5});
+  EXPECT_EQ(text("get(findobj(gcf, 'Tag', 'slider9'), 'Enable')"), "on");
+  EXPECT_EQ(text("get(findobj(gcf, 'Tag', 'radiobutton1'), 'Enable')"), "on");
+  EXPECT_EQ(text("get(findobj(gcf, 'Tag', 'slider7'), 'Enable')"), "off");
+  EXPECT_EQ(text("get(findobj(gcf, 'Tag', 'pushbutton1'), 'Enable')"), "off");
+  expectEstimateMatchesReference("first load");
+  // A second load draws a second set of lines; the globals name the new ones.
+  ok("old = ppulse;");
+  reload();
+  EXPECT_EQ(eval("length(get(gca, 'Children'))"), std::vector<double>{10});
+  EXPECT_NE(eval("old"), eval("ppulse"));
+  // No bound on the click: the third marker may start beyond the record.
+  record(5000, 4000);
+  reload();
+  EXPECT_EQ(eval("T3"), std::vector<double>{5550});
+  EXPECT_EQ(eval("get(psp3, 'XData')"), (std::vector<double>{5550, 5550}));
+}
+
+TEST_F(Editor, DragsClampTheMarkers) {
+  record(5000, 500);  // T1 500, T2 1000, T3 2050
+  loaded();
+  struct Drag {
+    const char* line;
+    double x;
+    const char* global;
+    double want;
+  } drags[] = {
+      {"psp2", 700.4, "T2", 700}, {"psp1", 10, "T1", 50},   {"psp1", 1e6, "T1", 650},
+      {"psp3", 1e9, "T3", 4950},  {"psp3", -5, "T3", 750},  {"psp2", 1e6, "T2", 700},
+      {"psp2", 0, "T2", 700},     {"psp1", 600, "T1", 600}, {"psp2", 0, "T2", 650},
+  };
+  for (const Drag& d : drags) {
+    ok("uipress(" + std::string(d.line) + ", " + std::to_string(d.x) + ", 0);");
+    EXPECT_EQ(text("get(gcf, 'WindowButtonMotionFcn')"), std::string("kestrel move") + d.line[3]);
+    ok("uimove(gcf, " + std::to_string(d.x) + ", 0.3); uirelease(gcf, " + std::to_string(d.x) +
+       ", 0.3);");
+    EXPECT_EQ(num(d.global), d.want) << d.line << " to " << d.x;
+    EXPECT_EQ(eval("get(" + std::string(d.line) + ", 'XData')"),
+              (std::vector<double>{d.want, d.want}));
+    // The release emptied both window callbacks: motion now runs nothing.
+    EXPECT_EQ(text("get(gcf, 'WindowButtonMotionFcn')"), "");
+    EXPECT_EQ(text("get(gcf, 'WindowButtonUpFcn')"), "");
+  }
+  expectEstimateMatchesReference("after the drags");
+  // Crossed bounds: the lower bound wins.
+  record(5000, 20);  // T1 20, T2 520
+  reload();
+  ok("uipress(psp2, 0, 0); uimove(gcf, 0, 0); uirelease(gcf, 0, 0);");
+  EXPECT_EQ(eval("T2"), std::vector<double>{70});
+  ok("uipress(psp1, 30, 0); uimove(gcf, 30, 0); uirelease(gcf, 30, 0);");
+  EXPECT_EQ(eval("T1"), std::vector<double>{50});
+}
+
+TEST_F(Editor, SlidersFitSwitchTypedValuesAndUnknownWords) {
+  record(5000, 1200);
+  loaded();
+  ok("uiset slider9 33.6");
+  EXPECT_EQ(eval("Nsmall"), std::vector<double>{34});
+  EXPECT_EQ(text("get(findobj(gcf, 'Tag', 'edit1'), 'String')"), "34");
+  // A typed value moves the slider (clamped) and runs its action.
+  ok("uiset('edit2', '57'); uiset('edit3', '99999');");
+  EXPECT_EQ(eval("[Nmedium Nlarge]"), (std::vector<double>{57, 2001}));
+  EXPECT_EQ(text("get(findobj(gcf, 'Tag', 'edit3'), 'String')"), "2001");
+  ok("uiset('edit1', 'twenty');");
+  EXPECT_EQ(text("get(findobj(gcf, 'Tag', 'edit1'), 'String')"), "34");
+  // The fit switch, twice, and the block length only while it is on.
+  ok("uiclick radiobutton1; uiset slider7 64;");
+  EXPECT_EQ(eval("[pf Lpoly]"), (std::vector<double>{1, 64}));
+  EXPECT_EQ(text("get(findobj(gcf, 'Tag', 'slider7'), 'Enable')"), "on");
+  expectEstimateMatchesReference("fit on");
+  ok("uiclick radiobutton1;");
+  EXPECT_EQ(eval("pf"), std::vector<double>{0});
+  EXPECT_EQ(text("get(findobj(gcf, 'Tag', 'slider7'), 'Enable')"), "off");
+  expectEstimateMatchesReference("fit off");
+  // An unknown word changes nothing but still writes the estimate.
+  ok("before = [T1 T2 T3 Nsmall Nmedium Nlarge Lpoly pf]; set(ppulse, 'YData', 0 * seg);"
+     "kestrel nonsense;");
+  EXPECT_EQ(eval("[T1 T2 T3 Nsmall Nmedium Nlarge Lpoly pf] - before"),
+            std::vector<double>(8, 0.0));
+  expectEstimateMatchesReference("unknown word");
+}
+
+TEST_F(Editor, BadRecordsGiveClearErrorsAndTheEditorStaysUsable) {
+  ok("kestrel_figure;");
+  struct Bad {
+    kh::NamedValues vars;
+    const char* message;
+  } bad[] = {
+      {{{"cl", Value::scalar(1200)}}, "Undefined function or variable 's'."},
+      {{{"s", Value::column(wave(5000))}}, "Undefined function or variable 'cl'."},
+      {{{"s", Value::column(wave(4000))}, {"cl", Value::scalar(1200)}}, "Index exceeds"},
+  };
+  for (const Bad& b : bad) {
+    record(b.vars);
+    const kt::Ran r = kt::runIn(sh, "uiclick pushbutton1");
+    EXPECT_NE(r.err.find(b.message), std::string::npos) << r.err;
+    // Nothing was drawn, and the load button is still there to try again.
+    EXPECT_EQ(eval("length(get(gca, 'Children'))"), std::vector<double>{0});
+    EXPECT_EQ(text("get(findobj(gcf, 'Tag', 'pushbutton1'), 'Enable')"), "on");
+  }
+  const std::string junk = dir.file("junk.mat");
+  ASSERT_EQ(std::system(("echo not a mat file > " + junk).c_str()), 0);
+  kh::setRecordAlias("ex_pulse", junk);
+  EXPECT_NE(kt::runIn(sh, "uiclick pushbutton1").err.find("junk.mat"), std::string::npos);
+  // A good record then loads normally.
+  record(5000, 1200);
+  ok("uiclick pushbutton1;");
+  EXPECT_EQ(eval("length(get(gca, 'Children'))"), std::vector<double>{5});
+  expectEstimateMatchesReference("after the bad records");
+}
+
+}  // namespace
