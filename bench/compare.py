@@ -149,7 +149,7 @@ def main():
             continue
         ours, median = t
         params = dict(p.split(":") for p in name.split("/")[1:])
-        if name.startswith("BM_pulse_estimate"):
+        if name.startswith("BM_pulse_estimate") or name.startswith("BM_editor"):
             ref = numpy_pulse_time(int(params["Lpoly"]))
         else:
             ref = numpy_time(int(params["samples"]), int(params["taps"]))

@@ -9,8 +9,16 @@
 
 #include "host/array/value.h"
 #include "host/context/context.h"
+#include "host/context/output.h"
+#include "host/datafile/data_path.h"
+#include "host/graphics/access.h"
+#include "host/graphics/commands.h"
+#include "host/graphics/events.h"
+#include "host/graphics/geometry.h"
+#include "host/graphics/tree.h"
 #include "host/loader/library.h"
 #include "host/loader/registry.h"
+#include "host/shell/shell.h"
 
 namespace {
 
@@ -79,15 +87,96 @@ void BM_pulse_estimate(benchmark::State& state) {
   library();
   const double lpoly = static_cast<double>(state.range(0));
   const mexFunctionTableEntry* fn = kh::findLibraryFunction("kestrel/pulse_estimate", true);
-  const std::vector<kh::Value> args = {
-      record(5000),          kh::Value::scalar(801),  kh::Value::scalar(201),
-      kh::Value::scalar(41), kh::Value::scalar(1200), kh::Value::scalar(1700),
-      kh::Value::scalar(2750), kh::Value::scalar(lpoly > 0 ? lpoly : 100),
-      kh::Value::scalar(lpoly > 0 ? 1 : 0)};
+  const std::vector<kh::Value> args = {record(5000),
+                                       kh::Value::scalar(801),
+                                       kh::Value::scalar(201),
+                                       kh::Value::scalar(41),
+                                       kh::Value::scalar(1200),
+                                       kh::Value::scalar(1700),
+                                       kh::Value::scalar(2750),
+                                       kh::Value::scalar(lpoly > 0 ? lpoly : 100),
+                                       kh::Value::scalar(lpoly > 0 ? 1 : 0)};
   callOrSkip(state, fn, args);
 }
 
-BENCHMARK(BM_pulse_estimate)->ArgName("Lpoly")->Arg(0)->Arg(100)->Arg(8)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_pulse_estimate)
+    ->ArgName("Lpoly")
+    ->Arg(0)
+    ->Arg(100)
+    ->Arg(8)
+    ->Unit(benchmark::kMicrosecond);
+
+// The editor as a person drives it: its figure with the windows set to
+// those of BM_pulse_estimate (41, 201, 801) and the sample record loaded.
+// Each event goes through event delivery, the callback text, the command
+// window's evaluator and kestrel to the estimate line's YData.
+struct EditorScene {
+  explicit EditorScene(bool fit) {
+    library();
+    static const bool path = (kh::addDataFolder(KESTREL_DATA_DIR), true);
+    (void)path;
+    kh::gfx::resetGraphics();
+    run("kestrel_figure;"
+        "set(findobj(gcf, 'Tag', 'slider9'), 'Value', 41);"
+        "set(findobj(gcf, 'Tag', 'slider10'), 'Value', 201);"
+        "set(findobj(gcf, 'Tag', 'slider12'), 'Value', 801);"
+        "uiclick pushbutton1;");
+    if (fit) run("uiclick radiobutton1;");
+    fig = kh::gfx::currentFigure(false);
+    ax = kh::gfx::currentAxes(fig, false);
+  }
+  ~EditorScene() { kh::gfx::resetGraphics(); }
+  void run(const std::string& text) {
+    if (!shell.run(text)) std::abort();
+    out.take();
+  }
+  kh::gfx::Object* control(const char* tag) { return kh::gfx::byTag(tag); }
+  kh::OutputCapture out;
+  kh::Shell shell;
+  kh::gfx::Object* fig = nullptr;
+  kh::gfx::Object* ax = nullptr;
+};
+
+// A pointer motion while marker 2 is dragged ("kestrel move2").
+void BM_editor_move2(benchmark::State& state) {
+  EditorScene e(state.range(0) > 0);
+  e.run("global psp2; uipress(psp2, 1700, 0);");
+  const auto a = kh::gfx::dataToPixel(e.ax, 1690.4, 0), b = kh::gfx::dataToPixel(e.ax, 1710.2, 0);
+  bool flip = false;
+  for (auto _ : state) {
+    const auto& p = (flip = !flip) ? a : b;
+    kh::gfx::motion(e.fig, p[0], p[1]);
+  }
+  e.run("uirelease(gcf, 1700, 0);");
+}
+BENCHMARK(BM_editor_move2)->ArgName("Lpoly")->Arg(0)->Arg(100)->Unit(benchmark::kMicrosecond);
+
+// A move of the small window's slider ("kestrel NSs").
+void BM_editor_NSs(benchmark::State& state) {
+  EditorScene e(state.range(0) > 0);
+  kh::gfx::Object* slider = e.control("slider9");
+  const kh::Value a = kh::Value::scalar(41), b = kh::Value::scalar(40.6);
+  bool flip = false;
+  for (auto _ : state) kh::gfx::setControlValue(slider, (flip = !flip) ? a : b);
+}
+BENCHMARK(BM_editor_NSs)->ArgName("Lpoly")->Arg(0)->Arg(100)->Unit(benchmark::kMicrosecond);
+
+// The load button ("kestrel loadpulse": the file read, the five lines drawn
+// and the estimate computed twice); the lines it drew are removed between
+// runs, untimed.
+void BM_editor_loadpulse(benchmark::State& state) {
+  EditorScene e(state.range(0) > 0);
+  kh::gfx::Object* button = e.control("pushbutton1");
+  for (auto _ : state) {
+    state.PauseTiming();
+    kh::gfx::setProperty(button, "Enable", kh::Value::str(std::string_view("on")));
+    kh::gfx::clearAxes(e.ax, false);
+    e.out.take();
+    state.ResumeTiming();
+    kh::gfx::click(button);
+  }
+}
+BENCHMARK(BM_editor_loadpulse)->ArgName("Lpoly")->Arg(0)->Arg(100)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 

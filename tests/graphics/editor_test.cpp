@@ -214,6 +214,10 @@ TEST_F(Editor, BadRecordsGiveClearErrorsAndTheEditorStaysUsable) {
       {{{"cl", Value::scalar(1200)}}, "Undefined function or variable 's'."},
       {{{"s", Value::column(wave(5000))}}, "Undefined function or variable 'cl'."},
       {{{"s", Value::column(wave(4000))}, {"cl", Value::scalar(1200)}}, "Index exceeds"},
+      {{{"s", Value::column(wave(5000))}, {"cl", Value::scalar(1200.5)}},
+       "Subscript indices must either be real positive integers or logicals."},
+      {{{"s", Value::column(wave(5000))}, {"cl", Value::scalar(-3)}},
+       "Index into matrix is negative or zero."},
   };
   for (const Bad& b : bad) {
     record(b.vars);
