@@ -1,0 +1,62 @@
+// The figure server's messages. To the page: the whole tree once, then only
+// what changed, taken from the change journal; large numeric arrays travel
+// as base64 of little-endian float64. From the page: pointer and control
+// events, checked and handed to event delivery.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <nlohmann/json.hpp>
+#include <string>
+#include <string_view>
+
+#include "host/array/value.h"
+#include "host/graphics/journal.h"
+
+namespace kh::server {
+
+// A value as the page reads it: a text as a string, a scalar as a number,
+// a short finite row as an array of numbers, anything numeric else as
+// {"dims": [...], "f64": base64}; cells as arrays; other values as null.
+nlohmann::json encodeValue(const Value& v);
+
+// {"type": "tree", "seq": n, "objects": [...]}: every object under the root,
+// parents before children, each {"h", "type", "parent", "children", "props"}.
+std::string snapshotMessage();
+
+// Turns the journal into messages for one page.
+class ChangeEncoder {
+ public:
+  ChangeEncoder();
+  // The changes since the last call as one message, {"type": "changes",
+  // "seq", "created": [objects], "deleted": [handles], "set": [{"h", "props"}]},
+  // or the whole tree again when the journal dropped entries this page had
+  // not taken; empty when nothing changed.
+  std::string take();
+
+ private:
+  gfx::Journal::Reader reader_;
+};
+
+// One event from the page.
+struct PageEvent {
+  enum class Kind { Press, Motion, Release, Value, Click } kind = Kind::Motion;
+  double figure = 0;  // press, motion, release: the figure; pixels from its lower-left
+  double x = 0, y = 0;
+  double handle = 0;  // value, click: the control
+  Value value;        // value: a number or a text
+};
+
+// The largest message the page may send.
+inline constexpr std::size_t kMaxEventBytes = 64 * 1024;
+
+// Reads one message of the page; false with the reason when it is not a
+// well-formed event.
+bool decodeEvent(std::string_view text, PageEvent* out, std::string* error);
+
+// Hands an event to event delivery (a press goes to the object under the
+// pointer). Errors of the delivery itself (a stale handle, a disabled
+// control) are raised; callback errors are reported by the callback runner.
+void deliver(const PageEvent& e);
+
+}  // namespace kh::server
