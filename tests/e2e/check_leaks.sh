@@ -1,12 +1,7 @@
 #!/bin/bash
 # After many calls, failing ones included, nothing is left alive once the
 # library is unloaded and the workspace and globals are cleared.
-set -u
-HOST=$1
-LIB=$2
-fail() { echo "FAIL: $*" >&2; exit 1; }
-tmp=$(mktemp -d)
-trap 'rm -rf "$tmp"' EXIT
+. "$(dirname "$0")/common.bash"
 
 cat >"$tmp/calls.m" <<'M'
 a = rot90([1 2; 3 4], 1);

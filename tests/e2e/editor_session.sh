@@ -1,13 +1,7 @@
 #!/bin/bash
 # A thousand mixed events on the pulse editor, failing callbacks among them:
 # the markers stay in order and nothing leaks.
-set -u
-HOST=$1
-LIB=$2
-here=$(cd "$(dirname "$0")" && pwd)
-fail() { echo "FAIL: $*" >&2; exit 1; }
-tmp=$(mktemp -d)
-trap 'rm -rf "$tmp"' EXIT
+. "$(dirname "$0")/common.bash"
 
 "$HOST" --library "$LIB" --check-leaks "$here/editor_session.m" >"$tmp/out" 2>"$tmp/err"
 rc=$?

@@ -1,13 +1,7 @@
 #!/bin/bash
 # Failing callbacks in the middle of a script of events: each failure is
 # reported, the next event runs, and no array leaks.
-set -u
-HOST=$1
-LIB=$2
-here=$(cd "$(dirname "$0")" && pwd)
-fail() { echo "FAIL: $*" >&2; exit 1; }
-tmp=$(mktemp -d)
-trap 'rm -rf "$tmp"' EXIT
+. "$(dirname "$0")/common.bash"
 
 "$HOST" --library "$LIB" --check-leaks "$here/graphics_events.m" >"$tmp/out" 2>"$tmp/err"
 rc=$?

@@ -1,12 +1,7 @@
 #!/bin/bash
 # Command-line handling: help, bad options, a library that cannot be loaded,
 # the library taken from the environment, and the exit status of scripts.
-set -u
-HOST=$1
-LIB=$2
-fail() { echo "FAIL: $*" >&2; exit 1; }
-tmp=$(mktemp -d)
-trap 'rm -rf "$tmp"' EXIT
+. "$(dirname "$0")/common.bash"
 
 "$HOST" --help | grep -q "^Usage: kestrel-host" || fail "--help"
 

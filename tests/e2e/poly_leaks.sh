@@ -3,13 +3,7 @@
 # condition and norm estimates, the text helpers and the pulse estimate, and
 # nothing stays alive after any of the calls, failing ones included (also the
 # errors that the estimator's gate catches and reports).
-set -u
-HOST=$1
-LIB=$2
-here=$(cd "$(dirname "$0")" && pwd)
-fail() { echo "FAIL: $*" >&2; exit 1; }
-tmp=$(mktemp -d)
-trap 'rm -rf "$tmp"' EXIT
+. "$(dirname "$0")/common.bash"
 
 "$HOST" --library "$LIB" --check-leaks "$here/poly_leaks.m" >"$tmp/out" 2>&1
 rc=$?

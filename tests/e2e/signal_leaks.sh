@@ -2,13 +2,7 @@
 # The signal chain through the command window: the TPSW local functions are
 # reachable by feval, and nothing stays alive after any of the calls,
 # failing ones included.
-set -u
-HOST=$1
-LIB=$2
-here=$(cd "$(dirname "$0")" && pwd)
-fail() { echo "FAIL: $*" >&2; exit 1; }
-tmp=$(mktemp -d)
-trap 'rm -rf "$tmp"' EXIT
+. "$(dirname "$0")/common.bash"
 
 "$HOST" --library "$LIB" --check-leaks "$here/signal_leaks.m" >"$tmp/out" 2>&1
 rc=$?
