@@ -30,6 +30,20 @@ bool parseOptions(int argc, char** argv, Options* opts, std::string* error) {
       opts->paths.push_back(dir);
     } else if (a == "--record") {
       if (!value(&opts->record)) return false;
+    } else if (a == "--serve") {
+      opts->serve = true;
+    } else if (a == "--port") {
+      std::string n;
+      if (!value(&n)) return false;
+      char* end = nullptr;
+      const long p = std::strtol(n.c_str(), &end, 10);
+      if (n.empty() || *end != 0 || p < 0 || p > 65535) {
+        *error = "--port needs a number from 0 to 65535";
+        return false;
+      }
+      opts->port = static_cast<int>(p);
+    } else if (a == "--no-prompt") {
+      opts->prompt = false;
     } else if (a == "--describe") {
       opts->describe = true;
     } else if (a == "--check-leaks") {
@@ -43,6 +57,10 @@ bool parseOptions(int argc, char** argv, Options* opts, std::string* error) {
       opts->actions.push_back({Action::kFile, a});
     }
   }
+  if ((opts->port != 0 || !opts->prompt) && !opts->serve) {
+    *error = "--port and --no-prompt go with --serve";
+    return false;
+  }
   return true;
 }
 
@@ -54,6 +72,7 @@ std::string libraryPath(const Options& opts, const char* builtinDefault) {
 
 const char* usageText() {
   return "Usage: kestrel-host [options] [SCRIPT.m ...]\n"
+         "       kestrel-host --serve [--port N] [--record FILE.mat] [--no-prompt] [SCRIPT.m]\n"
          "\n"
          "Loads an extension library and runs commands against it. Without --eval\n"
          "or scripts it opens an interactive prompt on standard input.\n"
@@ -69,6 +88,12 @@ const char* usageText() {
          "                   repeated; after the current folder and before the\n"
          "                   sample data that comes with the host)\n"
          "  --record FILE    the pulse editor's record \"ex_pulse\" means FILE\n"
+         "  --serve          after the scripts and --eval texts, serve the open figures\n"
+         "                   to a web page on this machine (the address is printed)\n"
+         "                   and keep the prompt; errors in the scripts do not stop it\n"
+         "  --port N         the port to serve on (default 0: any free port)\n"
+         "  --no-prompt      serve without reading commands from standard input;\n"
+         "                   stop with Ctrl-C or SIGTERM\n"
          "  --help           show this text\n"
          "\n"
          "Exit status: 0 success, 1 a command failed, 2 bad usage or the library\n"

@@ -17,6 +17,7 @@
 #include "host/loader/describe.h"
 #include "host/loader/leak_report.h"
 #include "host/loader/library.h"
+#include "host/server/serve_loop.h"
 #include "host/shell/shell.h"
 
 namespace {
@@ -25,6 +26,19 @@ enum ExitStatus { kOk = 0, kFailed = 1, kUsage = 2, kLeaked = 3 };
 
 int runActions(const khost::Options& opts) {
   kh::Shell shell;
+  if (opts.serve) {
+    // Scripts first (a failing one is reported and does not stop the server).
+    for (const khost::Action& a : opts.actions)
+      if (!shell.exitRequested())
+        a.kind == khost::Action::kEval ? shell.run(a.text) : shell.runFile(a.text);
+    if (shell.exitRequested()) return kOk;
+    kh::server::ServeOptions so;
+    so.port = static_cast<unsigned short>(opts.port);
+    so.prompt = opts.prompt;
+    so.showPrompt = opts.prompt && isatty(STDIN_FILENO) != 0;
+    so.webDir = KESTREL_WEB_DIR;
+    return kh::server::serve(shell, so) ? kOk : kUsage;
+  }
   if (opts.actions.empty()) {
     if (!opts.describe) shell.interact(std::cin, isatty(STDIN_FILENO) != 0);
     return kOk;

@@ -14,6 +14,7 @@ PACKAGES=(
   clang-format
   libcairo2-dev fonts-dejavu-core
   nlohmann-json3-dev
+  chromium
 )
 
 missing=()

@@ -10,6 +10,7 @@
 #include "host/context/errors.h"
 #include "host/graphics/access.h"
 #include "host/graphics/events.h"
+#include "host/graphics/geometry.h"
 #include "host/graphics/hit_test.h"
 #include "host/graphics/properties.h"
 #include "host/graphics/tree.h"
@@ -54,6 +55,16 @@ json encodeNumeric(const Value& v) {
                     : std::string()}};
 }
 
+json rectJson(const gfx::Rect& r) { return json::array({r.x, r.y, r.w, r.h}); }
+
+// The page-only geometry: where the object lies in its figure, in pixels.
+void addGeometry(Object* o, json& props) {
+  using gfx::Type;
+  if (o->type != Type::Figure && o->type != Type::Axes && o->type != Type::Uicontrol) return;
+  props["_rect"] = rectJson(gfx::pixelRect(o));
+  if (o->type == Type::Axes) props["_plotbox"] = rectJson(gfx::plotBox(o));
+}
+
 json objectJson(Object* o) {
   json props = json::object();
   const gfx::TypeTable& t = gfx::table(o->type);
@@ -62,6 +73,7 @@ json objectJson(Object* o) {
     if (std::strcmp(name, "Children") == 0 || std::strcmp(name, "UserData") == 0) continue;
     props[name] = encodeValue(gfx::getProperty(o, static_cast<int>(i), name));
   }
+  addGeometry(o, props);
   json kids = json::array();
   for (Object* c : o->children) kids.push_back(c->handle);
   return {{"h", o->handle},
@@ -122,6 +134,7 @@ std::string ChangeEncoder::take() {
   std::vector<std::pair<double, std::string>> written;
   std::set<std::pair<double, std::string>> seen;
   std::unordered_set<double> axes, structure;
+  std::unordered_set<Object*> resized;
   for (const gfx::JournalEntry& e : entries) {
     Object* o = gfx::tree().find(e.handle);
     if (e.kind == Kind::Read) continue;
@@ -133,12 +146,24 @@ std::string ChangeEncoder::take() {
     } else if (seen.insert({e.handle, e.property}).second) {
       written.emplace_back(e.handle, e.property);
       if (e.property == "Parent" || e.property == "Children") structure.insert(e.handle);
+      // A figure's new size moves everything in it that is not in pixels.
+      if (o && o->type == gfx::Type::Figure && (e.property == "Position" || e.property == "Units"))
+        resized.insert(o);
     }
     if (o)
       if (Object* a = gfx::Tree::axesOf(e.kind == Kind::Create ? o->parent : o))
         axes.insert(a->handle);
   }
   if (entries.empty()) return {};
+  for (Object* fig : resized)
+    gfx::tree().walk(
+        fig,
+        [&](Object* o) {
+          if (o->type == gfx::Type::Axes) axes.insert(o->handle);
+          if (o->type == gfx::Type::Uicontrol || o == fig) seen.insert({o->handle, "Position"});
+          if (o->type == gfx::Type::Uicontrol) written.emplace_back(o->handle, "Position");
+        },
+        true);
   json msg{{"type", "changes"}, {"seq", gfx::journal().lastSeq()}};
   json made = json::array(), gone = json::array(), set = json::array();
   std::unordered_set<double> fresh;
@@ -162,6 +187,8 @@ std::string ChangeEncoder::take() {
     for (const char* name : kDerived)
       props[h][name] = encodeValue(gfx::getProperty(a, gfx::table(a->type).find(name), name));
   }
+  for (auto& [h, p] : props)
+    if (Object* o = gfx::tree().find(h)) addGeometry(o, p);
   for (auto& [h, p] : props) set.push_back({{"h", h}, {"props", p}});
   json order = json::array();
   for (double h : structure)
@@ -203,7 +230,37 @@ bool decodeEvent(std::string_view text, PageEvent* out, std::string* error) {
   }
   const std::string t = type->get<std::string>();
   PageEvent e;
-  if (t == "press" || t == "motion" || t == "release") {
+  if (m.contains("id") && (!number("id", &e.id) || e.id < 0)) {
+    if (error->empty()) *error = "'id' must be a number of at least 0";
+    return false;
+  }
+  auto range = [&](const char* key, double* into) {
+    auto it = m.find(key);
+    if (it == m.end() || !it->is_array() || it->size() != 2 || !(*it)[0].is_number() ||
+        !(*it)[1].is_number() || !((*it)[0].get<double>() < (*it)[1].get<double>()) ||
+        !std::isfinite((*it)[0].get<double>()) || !std::isfinite((*it)[1].get<double>())) {
+      *error = std::string("'") + key + "' must be two increasing finite numbers";
+      return false;
+    }
+    into[0] = (*it)[0].get<double>();
+    into[1] = (*it)[1].get<double>();
+    return true;
+  };
+  if (t == "limits") {
+    e.kind = PageEvent::Kind::Limits;
+    if (!number("axes", &e.handle)) return false;
+    auto r = m.find("reset");
+    e.reset = r != m.end() && r->is_boolean() && r->get<bool>();
+    if (!e.reset && (!range("xlim", e.xlim) || !range("ylim", e.ylim))) return false;
+  } else if (t == "resize") {
+    e.kind = PageEvent::Kind::Resize;
+    if (!number("figure", &e.figure) || !number("width", &e.x) || !number("height", &e.y))
+      return false;
+    if (e.x < 1 || e.y < 1 || e.x > 20000 || e.y > 20000) {
+      *error = "'width' and 'height' must lie between 1 and 20000";
+      return false;
+    }
+  } else if (t == "press" || t == "motion" || t == "release") {
     e.kind = t == "press" ? PageEvent::Kind::Press
                           : (t == "motion" ? PageEvent::Kind::Motion : PageEvent::Kind::Release);
     if (!number("figure", &e.figure) || !number("x", &e.x) || !number("y", &e.y)) return false;
@@ -230,6 +287,29 @@ bool decodeEvent(std::string_view text, PageEvent* out, std::string* error) {
 }
 
 void deliver(const PageEvent& e) {
+  if (e.kind == PageEvent::Kind::Limits) {
+    Object* ax = gfx::tree().require(e.handle);
+    if (ax->type != gfx::Type::Axes) raise("The event names no axes.");
+    if (e.reset) {
+      gfx::setProperty(ax, "XLimMode", Value::str("auto"));
+      gfx::setProperty(ax, "YLimMode", Value::str("auto"));
+    } else {
+      gfx::setProperty(ax, "XLim", Value::row({e.xlim[0], e.xlim[1]}));
+      gfx::setProperty(ax, "YLim", Value::row({e.ylim[0], e.ylim[1]}));
+    }
+    return;
+  }
+  if (e.kind == PageEvent::Kind::Resize) {
+    Object* fig = gfx::tree().require(e.figure);
+    if (fig->type != gfx::Type::Figure) raise("The event names no figure.");
+    const Value px = gfx::convertPosition(fig, gfx::getProperty(fig, "Position"),
+                                          gfx::getProperty(fig, "Units").utf8(), "pixels");
+    const Value sized = Value::row({px.at(0), px.at(1), e.x, e.y});
+    gfx::setProperty(
+        fig, "Position",
+        gfx::convertPosition(fig, sized, "pixels", gfx::getProperty(fig, "Units").utf8()));
+    return;
+  }
   if (e.kind == PageEvent::Kind::Value || e.kind == PageEvent::Kind::Click) {
     Object* c = gfx::tree().require(e.handle);
     if (e.kind == PageEvent::Kind::Value)

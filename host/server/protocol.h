@@ -22,6 +22,9 @@ nlohmann::json encodeValue(const Value& v);
 
 // {"type": "tree", "seq": n, "objects": [...]}: every object under the root,
 // parents before children, each {"h", "type", "parent", "children", "props"}.
+// Beside the properties, figures, axes and controls carry "_rect", their
+// rectangle in figure pixels from the lower-left [x y w h], and axes carry
+// "_plotbox", the part of it the plot box fills.
 std::string snapshotMessage();
 
 // Turns the journal into messages for one page.
@@ -38,13 +41,17 @@ class ChangeEncoder {
   gfx::Journal::Reader reader_;
 };
 
-// One event from the page.
+// One event from the page. Every message carries the page's id, which the
+// acknowledgement repeats.
 struct PageEvent {
-  enum class Kind { Press, Motion, Release, Value, Click } kind = Kind::Motion;
-  double figure = 0;  // press, motion, release: the figure; pixels from its lower-left
-  double x = 0, y = 0;
-  double handle = 0;  // value, click: the control
-  Value value;        // value: a number or a text
+  enum class Kind { Press, Motion, Release, Value, Click, Limits, Resize } kind = Kind::Motion;
+  double id = 0;
+  double figure = 0;    // press, motion, release, resize: the figure
+  double x = 0, y = 0;  // pixels from the figure's lower-left; resize: width, height
+  double handle = 0;    // value, click: the control; limits: the axes
+  Value value;          // value: a number or a text
+  bool reset = false;   // limits: back to automatic limits
+  double xlim[2] = {0, 0}, ylim[2] = {0, 0};
 };
 
 // The largest message the page may send.
@@ -55,8 +62,10 @@ inline constexpr std::size_t kMaxEventBytes = 64 * 1024;
 bool decodeEvent(std::string_view text, PageEvent* out, std::string* error);
 
 // Hands an event to event delivery (a press goes to the object under the
-// pointer). Errors of the delivery itself (a stale handle, a disabled
-// control) are raised; callback errors are reported by the callback runner.
+// pointer); limits set the axes' XLim and YLim (or their modes back to
+// auto), a resize the figure's size in pixels. Errors of the delivery itself
+// (a stale handle, a disabled control, limits that are not increasing) are
+// raised; callback errors are reported by the callback runner.
 void deliver(const PageEvent& e);
 
 }  // namespace kh::server

@@ -2,6 +2,7 @@
 
 #include <fstream>
 #include <sstream>
+#include <utility>
 #include <vector>
 
 #include "host/context/context.h"
@@ -17,6 +18,8 @@ namespace kh {
 struct Shell::Impl {
   Workspace ws;
   Evaluator ev{ws};
+  std::string pending;  // prompt lines of a block still open
+  ContinuationTracker open;
 };
 
 namespace {
@@ -81,25 +84,35 @@ bool Shell::runFile(const std::string& path) {
 
 bool Shell::exitRequested() const { return impl_->ev.exitRequested(); }
 
+bool Shell::feedLine(std::string_view line) {
+  Impl& m = *impl_;
+  m.pending += line;
+  m.pending += '\n';
+  m.open.addLine(std::string(line));
+  // A block opened on this line (if/for/while/try/switch) or an open
+  // bracket reads more lines before anything runs.
+  if (!m.open.mayBeComplete() || isIncompleteText(m.pending)) return false;
+  const std::string text = std::exchange(m.pending, {});
+  m.open.reset();
+  run(text);
+  return true;
+}
+
+void Shell::dropPendingLines() {
+  impl_->pending.clear();
+  impl_->open.reset();
+}
+
 void Shell::interact(std::istream& in, bool showPrompt) {
   impl_->ev.resetExit();
-  std::string pending;
   std::string line;
-  ContinuationTracker open;
+  bool fresh = true;
   while (!impl_->ev.exitRequested()) {
-    if (showPrompt && pending.empty()) emit(">> ");
+    if (showPrompt && fresh) emit(">> ");
     if (!std::getline(in, line)) break;
-    pending += line;
-    pending += '\n';
-    open.addLine(line);
-    // A block opened on this line (if/for/while/try/switch) or an open
-    // bracket reads more lines before anything runs.
-    if (!open.mayBeComplete() || isIncompleteText(pending)) continue;
-    run(pending);
-    pending.clear();
-    open.reset();
+    fresh = feedLine(line);
   }
-  if (!pending.empty() && !impl_->ev.exitRequested()) run(pending);
+  if (!impl_->pending.empty() && !impl_->ev.exitRequested()) run(std::exchange(impl_->pending, {}));
   if (showPrompt && !impl_->ev.exitRequested()) emit("\n");
 }
 

@@ -27,6 +27,12 @@ class Shell {
   // Interactive prompt: reads lines from in until end of input or `exit`/`quit`;
   // errors are reported and the prompt continues.
   void interact(std::istream& in, bool showPrompt);
+  // One line typed at the prompt: runs what it completes, or keeps it until
+  // a block or bracket it opens is closed. True when nothing waits for more
+  // lines (the next prompt is a fresh one).
+  bool feedLine(std::string_view line);
+  // Forgets a half-typed block (the prompt was interrupted).
+  void dropPendingLines();
   // Whether the last text run asked to leave (`exit` or `quit`).
   bool exitRequested() const;
 

@@ -1,0 +1,181 @@
+#include "host/server/figure_service.h"
+
+#include <chrono>
+#include <nlohmann/json.hpp>
+
+#include "host/array/handle.h"
+#include "host/context/context.h"
+#include "host/context/errors.h"
+#include "host/context/globals.h"
+#include "host/context/output.h"
+#include "host/graphics/render/export.h"
+#include "host/graphics/tree.h"
+#include "host/server/record_files.h"
+
+namespace kh::server {
+namespace {
+
+using nlohmann::json;
+
+std::shared_ptr<const std::string> shared(std::string text) {
+  return std::make_shared<const std::string>(std::move(text));
+}
+
+json ack(double id, double ms, const std::string& error) {
+  json a{{"type", "ack"}, {"id", id}, {"ms", ms}};
+  if (!error.empty()) a["error"] = error;
+  return a;
+}
+
+HttpReply jsonReply(int status, const json& body) {
+  return {status, "application/json", body.dump(), {}};
+}
+
+HttpReply textReply(int status, const std::string& text) {
+  return {status, "text/plain; charset=utf-8", text + "\n", {}};
+}
+
+}  // namespace
+
+FigureService::FigureService(WebServer& server) : server_(server) {}
+
+void FigureService::toAll(const std::string& text) {
+  if (text.empty() || pages_.empty()) return;
+  auto message = shared(text);
+  for (std::uint64_t p : pages_) server_.send(p, message);
+}
+
+std::string FigureService::editorState() const {
+  json state{{"type", "editor"}};
+  for (const char* name : {"T1", "T2", "T3", "Nsmall", "Nmedium", "Nlarge", "Lpoly", "pf"}) {
+    mxArray** slot = findGlobalSlot(name);
+    const Value* v = slot && *slot ? &valueOf(*slot) : nullptr;
+    state[name] = v && v->isDouble() && v->numel() == 1 ? json(v->at(0)) : json(nullptr);
+  }
+  return state.dump();
+}
+
+void FigureService::flush() {
+  toAll(changes_.take());
+  std::string state = editorState();
+  if (state != lastState_) {
+    toAll(state);
+    lastState_ = std::move(state);
+  }
+}
+
+bool FigureService::takePrinted() { return std::exchange(printed_, false); }
+
+void FigureService::handle(Work& w) {
+  switch (w.kind) {
+    case Work::Kind::Opened:
+      flush();  // the pages open before this one are brought up to now first
+      pages_.insert(w.page);
+      server_.send(w.page, shared(snapshotMessage()));
+      server_.send(w.page, shared(lastState_));
+      break;
+    case Work::Kind::Closed:
+      pages_.erase(w.page);
+      break;
+    case Work::Kind::Message:
+      message(w.page, w.text, w.replaced);
+      break;
+    case Work::Kind::Request:
+      request(*w.job);
+      break;
+  }
+}
+
+std::string FigureService::run(const PageEvent& e, double* ms) {
+  const auto start = std::chrono::steady_clock::now();
+  std::string error, text, errors;
+  {
+    OutputCapture capture;
+    protect([&] { deliver(e); }, &error);
+    text = capture.text();
+    errors = capture.errors();
+  }
+  *ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+  // Shown where they always are, and on the pages.
+  if (!text.empty()) emit(text);
+  if (!errors.empty()) emitError(errors);
+  if (!text.empty() || !errors.empty()) printed_ = true;
+  if (!text.empty()) toAll(json{{"type", "output"}, {"text", text}, {"error", false}}.dump());
+  if (!errors.empty()) toAll(json{{"type", "output"}, {"text", errors}, {"error", true}}.dump());
+  return error;
+}
+
+void FigureService::message(std::uint64_t page, const std::string& text,
+                            const std::vector<double>& replaced) {
+  for (double id : replaced) {
+    json a = ack(id, 0, "");
+    a["replaced"] = true;
+    server_.send(page, shared(a.dump()));
+  }
+  PageEvent e;
+  std::string error;
+  double ms = 0;
+  if (!decodeEvent(text, &e, &error)) {
+    error = "Malformed message: " + error + ".";
+    e.id = peekMessage(text).id;
+  } else {
+    error = run(e, &ms);
+  }
+  flush();
+  server_.send(page, shared(ack(e.id, ms, error).dump()));
+}
+
+void FigureService::request(HttpJob& job) {
+  const HttpRequest& r = job.request;
+  HttpReply reply;
+  std::string error;
+  const bool ok = protect(
+      [&] {
+        if (r.path == "/event") {
+          PageEvent e;
+          if (!decodeEvent(r.body, &e, &error)) {
+            reply =
+                jsonReply(400, {{"type", "ack"}, {"error", "Malformed message: " + error + "."}});
+            error.clear();
+            return;
+          }
+          double ms = 0;
+          const std::string failed = run(e, &ms);
+          flush();
+          reply = jsonReply(failed.empty() ? 200 : 409, ack(e.id, ms, failed));
+        } else if (r.path == "/export/figure.svg" || r.path == "/export/figure.png") {
+          const bool svg = r.path == "/export/figure.svg";
+          auto it = r.query.find("figure");
+          gfx::Object* fig = nullptr;
+          if (it != r.query.end()) {
+            char* end = nullptr;
+            const double h = std::strtod(it->second.c_str(), &end);
+            if (end && *end == 0) fig = gfx::tree().find(h);
+          }
+          if (!fig || fig->type != gfx::Type::Figure) raise("Name an open figure: ?figure=N.");
+          const std::string name = "figure" + std::to_string(static_cast<long>(fig->handle));
+          reply = {200, svg ? "image/svg+xml" : "image/png",
+                   gfx::render::renderFigure(
+                       fig, svg ? gfx::render::Format::Svg : gfx::render::Format::Png, 96),
+                   name + (svg ? ".svg" : ".png")};
+        } else if (r.path == "/export/record.mat") {
+          reply = {200, "application/octet-stream", recordMat(), "record.mat"};
+        } else if (r.path == "/export/record.csv") {
+          reply = {200, "text/csv; charset=utf-8", recordCsv(), "record.csv"};
+        } else if (r.path == "/open-record") {
+          openRecord(r.body);
+          flush();
+          reply = jsonReply(200, {{"ok", true}});
+        } else {
+          reply = textReply(404, "Not found.");
+        }
+      },
+      &error);
+  if (!ok) {
+    reply = r.path == "/open-record" ? jsonReply(400, {{"error", error}}) : textReply(409, error);
+    flush();  // a failed load may have changed the figure before failing
+  }
+  job.reply(std::move(reply));
+}
+
+}  // namespace kh::server

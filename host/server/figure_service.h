@@ -1,0 +1,46 @@
+// The figure server's work on the host's thread: a page that opens gets
+// the whole tree; a page's event goes through event delivery, then every
+// page gets the changes and the sender its acknowledgement; exports and
+// uploads are answered. Whatever page events print goes to the terminal as
+// always, and to the pages too, so no callback error goes unseen.
+#pragma once
+
+#include <cstdint>
+#include <set>
+#include <string>
+
+#include "host/server/inbox.h"
+#include "host/server/protocol.h"
+#include "host/server/web_server.h"
+
+namespace kh::server {
+
+class FigureService {
+ public:
+  explicit FigureService(WebServer& server);
+
+  // Everything the inbox holds, in order.
+  void handle(Work& w);
+  // The changes since the last flush to every page, then the editor's state
+  // when it changed. Called after each event and after each prompt line.
+  void flush();
+  // Whether handling printed to the terminal since the last call (the
+  // prompt is then shown again).
+  bool takePrinted();
+
+ private:
+  void message(std::uint64_t page, const std::string& text, const std::vector<double>& replaced);
+  void request(HttpJob& job);
+  // Delivers one event with its output captured; "" or the delivery's error.
+  std::string run(const PageEvent& e, double* ms);
+  void toAll(const std::string& text);
+  std::string editorState() const;
+
+  WebServer& server_;
+  ChangeEncoder changes_;
+  std::set<std::uint64_t> pages_;
+  std::string lastState_;
+  bool printed_ = false;
+};
+
+}  // namespace kh::server

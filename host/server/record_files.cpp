@@ -1,0 +1,183 @@
+#include "host/server/record_files.h"
+
+#include <fcntl.h>
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "host/array/handle.h"
+#include "host/context/context.h"
+#include "host/context/errors.h"
+#include "host/context/globals.h"
+#include "host/context/output.h"
+#include "host/datafile/data_path.h"
+#include "host/datafile/matfile.h"
+#include "host/graphics/access.h"
+#include "host/graphics/commands.h"
+#include "host/graphics/events.h"
+#include "host/graphics/tree.h"
+
+namespace kh::server {
+namespace {
+
+// A folder only this user can read, removed with everything in it.
+class PrivateFolder {
+ public:
+  PrivateFolder() {
+    std::string pattern = (std::filesystem::temp_directory_path() / "kestrel-XXXXXX").string();
+    if (!mkdtemp(pattern.data())) raise("Cannot make a temporary folder.");
+    dir_ = pattern;  // mkdtemp makes it with mode 0700
+  }
+  ~PrivateFolder() {
+    std::error_code ec;
+    std::filesystem::remove_all(dir_, ec);
+  }
+  std::string file(const char* name) const { return dir_ + "/" + name; }
+
+ private:
+  std::string dir_;
+};
+
+std::string readAll(const std::string& file) {
+  std::ifstream in(file, std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+const Value* global(const char* name) {
+  mxArray** slot = findGlobalSlot(name);
+  return slot && *slot ? &valueOf(*slot) : nullptr;
+}
+
+const char* const kSettings[] = {"T1", "T2", "T3", "Nsmall", "Nmedium", "Nlarge", "Lpoly", "pf"};
+
+NamedValues editorRecord() {
+  const Value* seg = global("seg");
+  const Value* line = global("ppulse");
+  if (!seg || seg->numel() == 0 || !line || line->numel() != 1)
+    raise("No record is loaded in the editor.");
+  gfx::Object* estimate = gfx::tree().find(line->at(0));
+  if (!estimate || estimate->type != gfx::Type::Line)
+    raise("The editor's estimate line is gone; load the record again.");
+  NamedValues out;
+  out.emplace_back("s", *seg);
+  for (const char* name : kSettings) {
+    const Value* v = global(name);
+    if (!v || v->numel() != 1) raise(std::string("The editor's '") + name + "' is not set.");
+    if (std::string(name) == "T1") out.emplace_back("cl", *v);
+    out.emplace_back(name, *v);
+  }
+  Value e = gfx::getProperty(estimate, "YData");
+  if (e.numel() != seg->numel()) raise("The estimate does not match the record; move a marker.");
+  e.reshape(seg->dims());
+  out.emplace_back("estimate", e);
+  return out;
+}
+
+std::string number(double v) {
+  char text[40];
+  std::snprintf(text, sizeof text, "%.17g", v);
+  return text;
+}
+
+}  // namespace
+
+std::string recordMat() {
+  const NamedValues vars = editorRecord();
+  PrivateFolder tmp;
+  const std::string file = tmp.file("record.mat");
+  saveMatFile(file, vars);
+  return readAll(file);
+}
+
+std::string recordCsv() {
+  const NamedValues vars = editorRecord();
+  std::string out = "# kestrel pulse record\n";
+  const Value *s = nullptr, *e = nullptr;
+  for (const auto& [name, v] : vars) {
+    if (name == "s")
+      s = &v;
+    else if (name == "estimate")
+      e = &v;
+    else if (name != "cl")
+      out += "# " + name + "," + number(v.at(0)) + "\n";
+  }
+  out += "sample,s,estimate\n";
+  for (std::size_t i = 0; i < s->numel(); ++i)
+    out += std::to_string(i + 1) + "," + number(s->at(i)) + "," + number(e->at(i)) + "\n";
+  return out;
+}
+
+void openRecord(const std::string& bytes) {
+  // The editor's load button, found by its action.
+  gfx::Object* button = nullptr;
+  for (gfx::Object* fig : gfx::tree().figures())
+    gfx::tree().walk(
+        fig,
+        [&](gfx::Object* o) {
+          if (!button && o->type == gfx::Type::Uicontrol &&
+              gfx::getProperty(o, "Callback").isChar() &&
+              gfx::getProperty(o, "Callback").utf8() == "kestrel loadpulse")
+            button = o;
+        },
+        true);
+  if (!button) raise("No pulse editor is open: run kestrel_figure first.");
+
+  PrivateFolder tmp;
+  const std::string file = tmp.file("record.mat");
+  {
+    const int fd = open(file.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0600);
+    if (fd < 0) raise("Cannot write a temporary file.");
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+      const ssize_t n = write(fd, bytes.data() + done, bytes.size() - done);
+      if (n <= 0) {
+        close(fd);
+        raise("Cannot write a temporary file.");
+      }
+      done += static_cast<std::size_t>(n);
+    }
+    close(fd);
+  }
+  NamedValues vars;
+  std::string why;
+  if (!protect([&] { vars = loadMatFile(file, {"s", "cl"}); }, &why))
+    raise("The file is not a MAT file the host can read.");
+  const Value *s = nullptr, *cl = nullptr;
+  for (const auto& [name, v] : vars) (name == "s" ? s : cl) = &v;
+  if (!s || !s->isDouble() || s->isComplex() || std::min(s->rows(), s->cols()) != 1 ||
+      s->numel() < 5000)
+    raise("The record needs 's', a real vector of at least 5000 samples.");
+  if (!cl || !cl->isDouble() || cl->isComplex() || cl->numel() != 1 || !std::isfinite(cl->at(0)) ||
+      cl->at(0) < 1 || cl->at(0) > 5000)
+    raise("The record needs 'cl', the click's sample number (1 to 5000).");
+
+  // Everything checked: the editor's plot is replaced by the new record's.
+  gfx::Object* fig = button->parent;
+  const Value axes = gfx::getProperty(fig, "CurrentAxes");
+  if (axes.numel() == 1)
+    if (gfx::Object* ax = gfx::tree().find(axes.at(0))) gfx::clearAxes(ax, false);
+  const std::string before = recordAlias("ex_pulse");
+  setRecordAlias("ex_pulse", file);
+  gfx::setProperty(button, "Enable", Value::str("on"));
+  std::string errors;
+  {
+    OutputCapture capture;
+    gfx::click(button);
+    errors = capture.errors();
+    emit(capture.text());
+  }
+  setRecordAlias("ex_pulse", before);
+  if (!errors.empty()) {
+    emitError(errors);
+    raise(errors.substr(errors.rfind("??? ") == std::string::npos ? 0 : errors.rfind("??? ") + 4));
+  }
+}
+
+}  // namespace kh::server

@@ -1,0 +1,27 @@
+// The pulse editor's record as the page exports and opens it: the record
+// with the current estimate and every setting that made it, as a MAT file
+// or CSV; and a record the person picked on their disk, loaded through the
+// editor's own load action.
+#pragma once
+
+#include <string>
+
+namespace kh::server {
+
+// The record now in the editor: `s` (the segment the editor works on),
+// `cl` (the click, the first marker), `estimate`, the markers T1 T2 T3,
+// the windows Nsmall Nmedium Nlarge, the block length Lpoly and the fit
+// switch pf. Raises when no record is loaded.
+std::string recordMat();
+// The same as CSV: settings in leading "# name,value" lines, then
+// "sample,s,estimate" rows.
+std::string recordCsv();
+
+// Loads the bytes of a MAT file holding `s` and `cl` into the open editor:
+// the file is written to a private temporary file, checked, loaded by the
+// editor's load action (the name "ex_pulse" meaning that file meanwhile),
+// and removed. Raises, with nothing changed, when the file is not such a
+// record or no editor is open; callback errors of the load are raised too.
+void openRecord(const std::string& bytes);
+
+}  // namespace kh::server
