@@ -2,6 +2,10 @@
 
 // Beast's texts as std::string_view, like the rest of the host.
 #define BOOST_BEAST_USE_STD_STRING_VIEW
+// clang-format off
+#include <utility>  // Asio 1.74's awaitable.hpp needs it first
+// clang-format on
+
 #include <array>
 #include <atomic>
 #include <boost/asio.hpp>
@@ -18,7 +22,6 @@
 #include <stdexcept>
 #include <thread>
 #include <unordered_map>
-#include <utility>  // Asio 1.74's awaitable.hpp needs it first
 
 #include "host/server/access_check.h"
 #include "host/server/protocol.h"
