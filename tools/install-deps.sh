@@ -24,13 +24,23 @@ for p in "${PACKAGES[@]}"; do
   fi
 done
 
-if [ ${#missing[@]} -eq 0 ]; then
-  exit 0
+# Node.js with npm runs the browser tests; Debian's nodejs is taken when the
+# machine has none (its npm comes as a package of its own).
+if ! command -v node >/dev/null; then missing+=(nodejs); fi
+if ! command -v npm >/dev/null; then missing+=(npm); fi
+
+if [ ${#missing[@]} -ne 0 ]; then
+  echo "Installing missing packages: ${missing[*]}"
+  SUDO=""
+  if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
+  export DEBIAN_FRONTEND=noninteractive
+  $SUDO apt-get update -qq
+  $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
 fi
 
-echo "Installing missing packages: ${missing[*]}"
-SUDO=""
-if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
-export DEBIAN_FRONTEND=noninteractive
-$SUDO apt-get update -qq
-$SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
+# The browser tests' driver, playwright-core, at the version the lock file
+# names; it drives Debian's Chromium and downloads no browser of its own.
+here="$(cd "$(dirname "$0")/.." && pwd)"
+if [ ! -d "$here/tests/browser/node_modules/playwright-core" ]; then
+  (cd "$here/tests/browser" && npm ci --no-audit --no-fund --loglevel=error)
+fi
