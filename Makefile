@@ -1,6 +1,7 @@
-# Two entry points: `make run` opens the command window on the library just
-# built, `make test` builds everything and runs the test suite. Both install
-# missing Debian packages first (a quick no-op when nothing is missing).
+# Two entry points: `make run` opens the pulse editor with the sample record
+# in a browser page (the address is printed) and keeps the command window on
+# the terminal; `make test` builds everything and runs the test suite. Both
+# install missing packages first (a quick no-op when nothing is missing).
 BUILD_DIR ?= build
 JOBS ?= $(shell nproc)
 
@@ -17,8 +18,9 @@ configure: deps
 build: configure
 	@cmake --build $(BUILD_DIR) -j $(JOBS)
 
+PORT ?= 0
 run: build
-	@$(BUILD_DIR)/bin/kestrel-host
+	@$(BUILD_DIR)/bin/kestrel-host --serve --port $(PORT) --eval "kestrel_figure; uiclick pushbutton1"
 
 test: build
 	@cd $(BUILD_DIR) && ctest --output-on-failure -j $(JOBS)
@@ -28,6 +30,7 @@ bench: build
 	@$(BUILD_DIR)/bin/bench_shell
 	@$(BUILD_DIR)/bin/bench_graphics
 	@$(BUILD_DIR)/bin/bench_render
+	@node bench/page_latency.js $(BUILD_DIR)
 
 # The fuzz targets, each run for FUZZ_SECONDS (clang's libFuzzer with the
 # sanitizers, in a build folder of their own).

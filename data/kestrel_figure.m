@@ -12,7 +12,9 @@
 %                                              is used; switched on with the fit
 kestrel_fig_ = figure('Name', 'kestrel pulse editor', 'NumberTitle', 'off', ...
   'Position', [80 60 900 620], 'Tag', 'kestrel');
-axes('Parent', kestrel_fig_, 'Units', 'pixels', 'Position', [70 240 800 340]);
+% In normalized units the plot grows with the window; the controls keep
+% their place below it.
+axes('Parent', kestrel_fig_, 'Position', [70 / 900, 240 / 620, 800 / 900, 340 / 620]);
 title('Load a pulse record to start');
 xlabel('sample');
 

@@ -1,0 +1,76 @@
+// From a pointer motion in the page to the redrawn estimate on screen, in
+// Chromium: drags marker 2 back and forth for a while, with the fit off and
+// on, and reports the median and 95th percentile of the page's own
+// measurement (pointer event to the end of the frame that drew the
+// changes it caused), per second of the drag, so that a backlog would show
+// as growth. Also the page load to the first complete picture.
+'use strict';
+const path = require('path');
+const { startHost, launchBrowser, openEditor } = require('../tests/browser/harness');
+
+const build = path.resolve(process.argv[2] || 'build');
+const seconds = Number(process.env.DRAG_SECONDS || 10);
+
+function quantile(xs, q) {
+  if (!xs.length) return NaN;
+  const s = [...xs].sort((a, b) => a - b);
+  return s[Math.min(s.length - 1, Math.floor(q * s.length))];
+}
+
+async function drag(page, secondsLong) {
+  const k = await page.evaluate(() => {
+    const e = window.kestrel.editor;
+    const ax = Object.entries(window.kestrel.objects()).find(([, o]) => o.type === 'axes')[0];
+    return { T2: e.T2, T1: e.T1, T3: e.T3, ax: Number(ax) };
+  });
+  const at = (x) => page.evaluate(([a, xx]) => window.kestrel.figurePixelOf(a, xx, 0), [k.ax, x]);
+  const start = await at(k.T2);
+  await page.mouse.move(start.clientX, start.clientY);
+  await page.mouse.down();
+  await page.evaluate(() => window.kestrel.stats.reset());
+  const perSecond = [];
+  const t0 = Date.now();
+  let step = 0;
+  while (Date.now() - t0 < secondsLong * 1000) {
+    // A sweep of 400 samples each way, a sample or two per motion.
+    const phase = (step++ % 400) / 400;
+    const x = k.T2 + 200 * Math.sin(2 * Math.PI * phase);
+    const p = await at(x);
+    await page.mouse.move(p.clientX, p.clientY);
+    const sec = Math.floor((Date.now() - t0) / 1000);
+    if (!perSecond[sec]) perSecond[sec] = await page.evaluate(() => window.kestrel.stats.motionToPaint.length);
+  }
+  await page.mouse.up();
+  await page.evaluate(() => window.kestrel.idle());
+  const all = await page.evaluate(() => window.kestrel.stats.motionToPaint.slice());
+  const buckets = perSecond.map((from, i) => all.slice(from, perSecond[i + 1] ?? all.length));
+  return { all, buckets, motions: step };
+}
+
+function report(name, r) {
+  const line = (xs) => `median ${quantile(xs, 0.5).toFixed(1)} ms, p95 ${quantile(xs, 0.95).toFixed(1)} ms, n=${xs.length}`;
+  console.log(`${name}: ${line(r.all)} (${r.motions} pointer moves)`);
+  console.log(`  per second: ${r.buckets.map((b) => quantile(b, 0.5).toFixed(1)).join(' ')}`);
+}
+
+(async () => {
+  const host = await startHost(path.join(build, 'bin', 'kestrel-host'), path.join(build, 'lib', 'kestrel_mex.so'));
+  const browser = await launchBrowser();
+  try {
+    const loads = [];
+    for (let i = 0; i < 5; ++i) {
+      const { page } = await openEditor(browser, host.url);
+      loads.push(await page.evaluate(() => window.kestrel.stats.firstPaintMs));
+      await page.close();
+    }
+    console.log(`page load to first complete picture: median ${quantile(loads, 0.5).toFixed(0)} ms of ${loads.map((x) => x.toFixed(0)).join(', ')}`);
+    const { page } = await openEditor(browser, host.url);
+    report(`drag, fit off, ${seconds} s`, await drag(page, seconds));
+    await page.click('[data-tag="radiobutton1"]');
+    await page.evaluate(() => window.kestrel.idle());
+    report(`drag, fit on (block length 100), ${seconds} s`, await drag(page, seconds));
+  } finally {
+    await browser.close();
+    await host.stop();
+  }
+})().catch((e) => { console.error(e); process.exit(1); });

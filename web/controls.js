@@ -1,0 +1,129 @@
+// A figure's uicontrols as real HTML controls, placed at their rectangles.
+// The host's values are shown unless the person is working the control at
+// that moment; what the person does goes back as "value" and "click" events.
+import { nums, lines } from './tree.js';
+import { rgb } from './render.js';
+
+const PT = 96 / 72;
+
+function items(v) {
+  if (typeof v === 'string') return v.split('|');
+  return lines(v);
+}
+
+function make(o, events) {
+  const style = o.props.Style;
+  const h = o.h;
+  let el, input;
+  if (style === 'slider') {
+    el = input = document.createElement('input');
+    el.type = 'range';
+    el.addEventListener('input', () => events.valueLatest(h, Number(el.value)));
+    el.addEventListener('pointerdown', () => { el.dataset.busy = '1'; });
+    el.addEventListener('pointerup', () => { delete el.dataset.busy; });
+  } else if (style === 'edit') {
+    const multi = (nums(o.props.Max)[0] ?? 1) - (nums(o.props.Min)[0] ?? 0) > 1;
+    el = input = document.createElement(multi ? 'textarea' : 'input');
+    if (!multi) el.type = 'text';
+    el.spellcheck = false;
+    // After the host has answered, the box shows what the host holds (the
+    // callback may have put another text back).
+    const commit = () => {
+      if (el.value !== el.dataset.host) events.value(h, el.value).then(() => { el.dataset.sync = '1'; });
+    };
+    el.addEventListener('keydown', (e) => {
+      if (e.key === 'Enter' && !multi) { e.preventDefault(); commit(); el.select(); }
+      if (e.key === 'Escape') { el.value = el.dataset.host ?? ''; el.blur(); }
+    });
+    el.addEventListener('blur', commit);
+  } else if (style === 'radiobutton' || style === 'checkbox') {
+    el = document.createElement('label');
+    input = document.createElement('input');
+    input.type = style === 'radiobutton' ? 'radio' : 'checkbox';
+    el.append(input, document.createElement('span'));
+    input.addEventListener('click', (e) => { e.preventDefault(); events.click(h); });
+  } else if (style === 'pushbutton' || style === 'togglebutton') {
+    el = input = document.createElement('button');
+    el.type = 'button';
+    el.addEventListener('click', () => events.click(h));
+  } else if (style === 'popupmenu' || style === 'listbox') {
+    el = input = document.createElement('select');
+    if (style === 'listbox') el.size = 4;
+    el.addEventListener('change', () => events.value(h, el.selectedIndex + 1));
+  } else {
+    el = document.createElement('div');
+  }
+  el.classList.add('uic', `uic-${style}`);
+  el.dataset.handle = String(h);
+  el.uiInput = input;
+  return el;
+}
+
+function update(el, o, figHeight) {
+  const p = o.props;
+  const [x, y, w, hgt] = nums(p._rect);
+  Object.assign(el.style, { left: `${x}px`, top: `${figHeight - y - hgt}px`, width: `${w}px`, height: `${hgt}px` });
+  el.style.display = p.Visible === 'off' ? 'none' : '';
+  el.dataset.tag = p.Tag ?? '';
+  el.title = p.TooltipString ?? '';
+  el.style.fontSize = `${(nums(p.FontSize)[0] ?? 8) * PT}px`;
+  const fg = rgb(p.ForegroundColor), bg = rgb(p.BackgroundColor);
+  if (fg) el.style.color = fg;
+  const style = p.Style;
+  if (bg && style !== 'slider' && style !== 'text' && style !== 'radiobutton' && style !== 'checkbox') el.style.background = bg;
+  const c = el.uiInput;
+  const enable = p.Enable ?? 'on';
+  if (c) {
+    c.disabled = enable === 'off';
+    if ('readOnly' in c) c.readOnly = enable === 'inactive';
+  }
+  el.classList.toggle('disabled', enable === 'off');
+  const value = nums(p.Value)[0] ?? 0, min = nums(p.Min)[0] ?? 0, max = nums(p.Max)[0] ?? 1;
+  const text = lines(p.String);
+  if (style === 'slider') {
+    c.min = min; c.max = max;
+    const step = nums(p.SliderStep)[0];
+    c.step = step > 0 ? String(step * (max - min)) : 'any';
+    if (!c.dataset.busy) c.value = String(value);
+    c.setAttribute('aria-valuenow', String(value));
+  } else if (style === 'edit') {
+    const s = text.join('\n');
+    c.dataset.host = s;
+    if (document.activeElement !== c || c.dataset.sync) c.value = s;
+    delete c.dataset.sync;
+  } else if (style === 'radiobutton' || style === 'checkbox') {
+    c.checked = value === max;
+    el.lastChild.textContent = text.join(' ');
+  } else if (style === 'pushbutton' || style === 'togglebutton') {
+    c.textContent = text.join(' ');
+    if (style === 'togglebutton') el.classList.toggle('on', value === max);
+  } else if (style === 'popupmenu' || style === 'listbox') {
+    const list = items(p.String);
+    if (c.options.length !== list.length || [...c.options].some((op, i) => op.text !== list[i])) {
+      c.replaceChildren(...list.map((s) => new Option(s)));
+    }
+    c.selectedIndex = Math.max(0, Math.round(value) - 1);
+  } else {
+    el.textContent = text.join('\n');
+    el.style.textAlign = p.HorizontalAlignment ?? 'center';
+    if (bg) el.style.background = 'transparent';
+  }
+}
+
+// Brings the layer's controls in line with the figure's.
+export function syncControls(layer, store, fig, events) {
+  const [, , , H] = nums(fig.props._rect);
+  const seen = new Set();
+  for (const o of store.controlsOf(fig)) {
+    seen.add(String(o.h));
+    let el = layer.querySelector(`[data-handle="${o.h}"]`);
+    if (el && el.dataset.style !== o.props.Style) { el.remove(); el = null; }
+    if (!el) {
+      el = make(o, events);
+      el.dataset.style = o.props.Style;
+      layer.append(el);
+    }
+    update(el, o, H);
+  }
+  for (const el of [...layer.children]) if (!seen.has(el.dataset.handle)) el.remove();
+}

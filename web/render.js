@@ -1,0 +1,300 @@
+// Draws a figure's axes and their children on a canvas, from the tree the
+// page holds. Geometry comes from the host: each axes' "_plotbox" is the
+// rectangle its plot box fills, in figure pixels from the lower-left.
+import { nums, lines } from './tree.js';
+
+const PT = 96 / 72;
+
+export function rgb(c, fallback = null) {
+  const v = nums(c);
+  if (v.length === 3) return `rgb(${v[0] * 255},${v[1] * 255},${v[2] * 255})`;
+  return fallback;
+}
+
+const DASHES = { '-': [], '--': [6, 4], ':': [1.5, 3], '-.': [6, 3, 1.5, 3] };
+
+// The map between an axes' data and canvas pixels (y down from the top).
+export function frameOf(ax, figHeight) {
+  const [bx, by, bw, bh] = nums(ax.props._plotbox);
+  const [x0, x1] = nums(ax.props.XLim);
+  const [y0, y1] = nums(ax.props.YLim);
+  const left = bx, top = figHeight - by - bh;
+  const lx = ax.props.XScale === 'log', ly = ax.props.YScale === 'log';
+  const tx = (v) => (lx ? Math.log10(v) : v), ty = (v) => (ly ? Math.log10(v) : v);
+  const rx = ax.props.XDir === 'reverse', ry = ax.props.YDir === 'reverse';
+  const ax0 = tx(x0), ax1 = tx(x1), ay0 = ty(y0), ay1 = ty(y1);
+  return {
+    left, top, width: bw, height: bh,
+    px(x) { const f = (tx(x) - ax0) / (ax1 - ax0); return left + (rx ? 1 - f : f) * bw; },
+    py(y) { const f = (ty(y) - ay0) / (ay1 - ay0); return top + (ry ? f : 1 - f) * bh; },
+    dataX(px) { let f = (px - left) / bw; if (rx) f = 1 - f; const v = ax0 + f * (ax1 - ax0); return lx ? 10 ** v : v; },
+    dataY(py) { let f = 1 - (py - top) / bh; if (ry) f = 1 - f; const v = ay0 + f * (ay1 - ay0); return ly ? 10 ** v : v; },
+    xlim: [x0, x1], ylim: [y0, y1], figHeight,
+  };
+}
+
+function font(o, size) {
+  const weight = o.props.FontWeight === 'bold' ? 'bold ' : '';
+  const angle = o.props.FontAngle === 'italic' ? 'italic ' : '';
+  return `${angle}${weight}${(size ?? nums(o.props.FontSize)[0] ?? 10) * PT}px "DejaVu Sans", system-ui, sans-serif`;
+}
+
+function xyOf(line) {
+  const y = nums(line.props.YData);
+  let x = nums(line.props.XData);
+  if (x.length !== y.length) x = Float64Array.from(y, (_, i) => i + 1);
+  return [x, y];
+}
+
+// One path for the whole line; where there are many more points than pixel
+// columns, each column keeps its first, lowest, highest and last point, so
+// the picture is the same as drawing them all.
+function strokeLine(ctx, f, x, y) {
+  const n = Math.min(x.length, y.length);
+  ctx.beginPath();
+  let pen = false;
+  const dense = n > 4 * f.width;
+  let col = NaN, lo = 0, hi = 0, last = 0;
+  const flush = () => {
+    if (!Number.isNaN(col)) { ctx.lineTo(col, lo); ctx.lineTo(col, hi); ctx.lineTo(col, last); }
+  };
+  for (let i = 0; i < n; ++i) {
+    if (!Number.isFinite(x[i]) || !Number.isFinite(y[i])) { flush(); col = NaN; pen = false; continue; }
+    const px = f.px(x[i]), py = f.py(y[i]);
+    if (!pen) { ctx.moveTo(px, py); pen = true; col = NaN; continue; }
+    if (!dense) { ctx.lineTo(px, py); continue; }
+    const c = Math.round(px);
+    if (c !== col) { flush(); col = c; lo = hi = last = py; ctx.lineTo(px, py); } else {
+      lo = Math.min(lo, py); hi = Math.max(hi, py); last = py;
+    }
+  }
+  flush();
+  ctx.stroke();
+}
+
+function marker(ctx, kind, px, py, size) {
+  const r = size / 2;
+  ctx.beginPath();
+  switch (kind) {
+    case '.': ctx.arc(px, py, Math.max(1, r / 3), 0, 2 * Math.PI); break;
+    case 'o': ctx.arc(px, py, r, 0, 2 * Math.PI); break;
+    case 'x': ctx.moveTo(px - r, py - r); ctx.lineTo(px + r, py + r); ctx.moveTo(px + r, py - r); ctx.lineTo(px - r, py + r); break;
+    case '+': ctx.moveTo(px - r, py); ctx.lineTo(px + r, py); ctx.moveTo(px, py - r); ctx.lineTo(px, py + r); break;
+    case '*': for (let k = 0; k < 3; ++k) { const a = (k * Math.PI) / 3; ctx.moveTo(px - r * Math.cos(a), py - r * Math.sin(a)); ctx.lineTo(px + r * Math.cos(a), py + r * Math.sin(a)); } break;
+    case 's': case 'square': ctx.rect(px - r, py - r, 2 * r, 2 * r); break;
+    case 'd': case 'diamond': ctx.moveTo(px, py - r); ctx.lineTo(px + r, py); ctx.lineTo(px, py + r); ctx.lineTo(px - r, py); ctx.closePath(); break;
+    case '^': ctx.moveTo(px, py - r); ctx.lineTo(px + r, py + r); ctx.lineTo(px - r, py + r); ctx.closePath(); break;
+    case 'v': ctx.moveTo(px, py + r); ctx.lineTo(px + r, py - r); ctx.lineTo(px - r, py - r); ctx.closePath(); break;
+    case '>': ctx.moveTo(px + r, py); ctx.lineTo(px - r, py - r); ctx.lineTo(px - r, py + r); ctx.closePath(); break;
+    case '<': ctx.moveTo(px - r, py); ctx.lineTo(px + r, py - r); ctx.lineTo(px + r, py + r); ctx.closePath(); break;
+    default: for (let k = 0; k < 10; ++k) { const a = -Math.PI / 2 + (k * Math.PI) / 5; const rr = k % 2 ? r / 2.2 : r; ctx[k ? 'lineTo' : 'moveTo'](px + rr * Math.cos(a), py + rr * Math.sin(a)); } ctx.closePath();
+  }
+}
+
+function drawLine(ctx, f, line, highlight) {
+  const p = line.props;
+  const color = rgb(p.Color, '#000');
+  const [x, y] = xyOf(line);
+  const width = Math.max(1, (nums(p.LineWidth)[0] ?? 0.5) * PT);
+  if (p.LineStyle !== 'none') {
+    ctx.strokeStyle = color;
+    ctx.lineWidth = highlight ? width + 3 : width;
+    ctx.setLineDash(DASHES[p.LineStyle] ?? []);
+    if (highlight) { ctx.shadowColor = color; ctx.shadowBlur = 6; }
+    strokeLine(ctx, f, x, y);
+    ctx.shadowBlur = 0;
+    ctx.setLineDash([]);
+  }
+  if (p.Marker && p.Marker !== 'none') {
+    const size = (nums(p.MarkerSize)[0] ?? 6) * PT;
+    const edge = p.MarkerEdgeColor === 'none' ? null : rgb(p.MarkerEdgeColor, color);
+    const face = p.MarkerFaceColor === 'none' ? null : rgb(p.MarkerFaceColor, p.MarkerFaceColor === 'auto' ? null : color);
+    ctx.lineWidth = width;
+    for (let i = 0; i < Math.min(x.length, y.length); ++i) {
+      if (!Number.isFinite(x[i]) || !Number.isFinite(y[i])) continue;
+      marker(ctx, p.Marker, f.px(x[i]), f.py(y[i]), size);
+      if (face || p.Marker === '.') { ctx.fillStyle = face ?? edge; ctx.fill(); }
+      if (edge) { ctx.strokeStyle = edge; ctx.stroke(); }
+    }
+  }
+}
+
+function drawText(ctx, f, t, store) {
+  const p = t.props;
+  const texts = lines(p.String);
+  if (!texts.length) return;
+  const pos = nums(p.Position);
+  let x = pos[0] ?? 0, y = pos[1] ?? 0;
+  if (p.Units === 'pixels') {
+    const [rx, ry] = nums(store.get(t.parent).props._rect);
+    x = rx + x; y = f.figHeight - ry - y;
+  } else if (p.Units === 'normalized') {
+    x = f.left + x * f.width; y = f.top + (1 - y) * f.height;
+  } else { x = f.px(x); y = f.py(y); }
+  ctx.save();
+  ctx.translate(x, y);
+  ctx.rotate((-(nums(p.Rotation)[0] ?? 0) * Math.PI) / 180);
+  ctx.font = font(t);
+  ctx.fillStyle = rgb(p.Color, '#000');
+  ctx.textAlign = p.HorizontalAlignment === 'center' ? 'center' : p.HorizontalAlignment === 'right' ? 'right' : 'left';
+  const size = (nums(p.FontSize)[0] ?? 10) * PT * 1.2;
+  const va = p.VerticalAlignment ?? 'middle';
+  const lift = va === 'top' || va === 'cap' ? 0 : va === 'bottom' || va === 'baseline' ? -size * texts.length : -size * texts.length / 2;
+  ctx.textBaseline = 'top';
+  texts.forEach((s, i) => ctx.fillText(s, 0, lift + i * size));
+  ctx.restore();
+}
+
+function drawImage(ctx, f, img, fig, ax) {
+  const c = img.props.CData;
+  if (!(c instanceof Float64Array) && typeof c !== 'number') return;
+  const data = nums(c);
+  const dims = c.dims ?? [1, 1];
+  const [m, n] = dims, truecolor = dims.length === 3 && dims[2] === 3;
+  const cmap = fig.props.Colormap;
+  const cm = nums(cmap), rowsCm = cmap?.dims?.[0] ?? cm.length / 3;
+  const [c0, c1] = nums(ax.props.CLim);
+  const scaled = img.props.CDataMapping === 'scaled';
+  const off = new OffscreenCanvas(n, m);
+  const octx = off.getContext('2d');
+  const pix = octx.createImageData(n, m);
+  for (let i = 0; i < m; ++i) for (let j = 0; j < n; ++j) {
+    const k = i + j * m, o = 4 * (i * n + j);
+    let r, g, b;
+    if (truecolor) { r = data[k]; g = data[k + m * n]; b = data[k + 2 * m * n]; } else {
+      let idx = scaled ? Math.floor(((data[k] - c0) / (c1 - c0)) * rowsCm) : Math.round(data[k]) - 1;
+      idx = Math.max(0, Math.min(rowsCm - 1, Number.isFinite(idx) ? idx : 0));
+      r = cm[idx]; g = cm[idx + rowsCm]; b = cm[idx + 2 * rowsCm];
+    }
+    pix.data[o] = r * 255; pix.data[o + 1] = g * 255; pix.data[o + 2] = b * 255; pix.data[o + 3] = 255;
+  }
+  octx.putImageData(pix, 0, 0);
+  const xd = nums(img.props.XData), yd = nums(img.props.YData);
+  const xa = xd[0] ?? 1, xb = xd[xd.length - 1] ?? n, ya = yd[0] ?? 1, yb = yd[yd.length - 1] ?? m;
+  const dx = n > 1 ? (xb - xa) / (n - 1) : 1, dy = m > 1 ? (yb - ya) / (m - 1) : 1;
+  const X0 = f.px(xa - dx / 2), X1 = f.px(xb + dx / 2), Y0 = f.py(ya - dy / 2), Y1 = f.py(yb + dy / 2);
+  ctx.imageSmoothingEnabled = false;
+  ctx.save();
+  ctx.translate(X0, Y0);
+  ctx.scale((X1 - X0) / n, (Y1 - Y0) / m);
+  ctx.drawImage(off, 0, 0);
+  ctx.restore();
+}
+
+function drawPatch(ctx, f, patch) {
+  const x = nums(patch.props.XData), y = nums(patch.props.YData);
+  const rows = patch.props.XData?.dims?.[0] ?? x.length;
+  const faces = rows ? Math.floor(x.length / rows) : 0;
+  const face = rgb(patch.props.FaceColor), edge = rgb(patch.props.EdgeColor);
+  ctx.lineWidth = Math.max(1, (nums(patch.props.LineWidth)[0] ?? 0.5) * PT);
+  for (let k = 0; k < faces; ++k) {
+    ctx.beginPath();
+    for (let i = 0; i < rows; ++i) ctx[i ? 'lineTo' : 'moveTo'](f.px(x[k * rows + i]), f.py(y[k * rows + i]));
+    ctx.closePath();
+    if (face) { ctx.fillStyle = face; ctx.fill(); }
+    if (edge) { ctx.strokeStyle = edge; ctx.stroke(); }
+  }
+}
+
+function tickLabels(v, ticks) {
+  const l = lines(v);
+  if (typeof v === 'string' && v.includes('|')) return v.split('|');
+  return l.length ? l : ticks.map((t) => String(+t.toPrecision(4)));
+}
+
+function drawAxesFrame(ctx, f, ax, store) {
+  const p = ax.props;
+  const fontPx = (nums(p.FontSize)[0] ?? 10) * PT;
+  const tickLen = Math.max(3, (nums(p.TickLength)[0] ?? 0.01) * Math.max(f.width, f.height));
+  const out = p.TickDir === 'out' ? -1 : 1;
+  const xc = rgb(p.XColor, '#262626'), yc = rgb(p.YColor, '#262626');
+  const L = f.left, T = f.top, R = f.left + f.width, B = f.top + f.height;
+  ctx.lineWidth = Math.max(1, (nums(p.LineWidth)[0] ?? 0.5) * PT);
+  ctx.font = font(ax);
+  const xt = nums(p.XTick).filter((t) => t >= Math.min(...f.xlim) && t <= Math.max(...f.xlim));
+  const yt = nums(p.YTick).filter((t) => t >= Math.min(...f.ylim) && t <= Math.max(...f.ylim));
+  // grid
+  ctx.setLineDash(DASHES[p.GridLineStyle] ?? [1.5, 3]);
+  ctx.strokeStyle = 'rgba(0,0,0,0.15)';
+  if (p.XGrid === 'on') for (const t of xt) { ctx.beginPath(); ctx.moveTo(f.px(t), T); ctx.lineTo(f.px(t), B); ctx.stroke(); }
+  if (p.YGrid === 'on') for (const t of yt) { ctx.beginPath(); ctx.moveTo(L, f.py(t)); ctx.lineTo(R, f.py(t)); ctx.stroke(); }
+  ctx.setLineDash([]);
+  const box = p.Box === 'on';
+  ctx.strokeStyle = xc;
+  ctx.beginPath(); ctx.moveTo(L, B); ctx.lineTo(R, B); if (box) { ctx.moveTo(L, T); ctx.lineTo(R, T); } ctx.stroke();
+  ctx.strokeStyle = yc;
+  ctx.beginPath(); ctx.moveTo(L, T); ctx.lineTo(L, B); if (box) { ctx.moveTo(R, T); ctx.lineTo(R, B); } ctx.stroke();
+  ctx.beginPath();
+  ctx.strokeStyle = xc;
+  for (const t of xt) { const x = f.px(t); ctx.moveTo(x, B); ctx.lineTo(x, B - out * tickLen); if (box) { ctx.moveTo(x, T); ctx.lineTo(x, T + out * tickLen); } }
+  ctx.stroke();
+  ctx.beginPath();
+  ctx.strokeStyle = yc;
+  for (const t of yt) { const y = f.py(t); ctx.moveTo(L, y); ctx.lineTo(L + out * tickLen, y); if (box) { ctx.moveTo(R, y); ctx.lineTo(R - out * tickLen, y); } }
+  ctx.stroke();
+  const allX = nums(p.XTick), allY = nums(p.YTick);
+  const xl = tickLabels(p.XTickLabel, allX), yl = tickLabels(p.YTickLabel, allY);
+  ctx.fillStyle = xc; ctx.textAlign = 'center'; ctx.textBaseline = 'top';
+  allX.forEach((t, i) => { if (xt.includes(t)) ctx.fillText(xl[i % xl.length] ?? '', f.px(t), B + 4); });
+  ctx.fillStyle = yc; ctx.textAlign = 'right'; ctx.textBaseline = 'middle';
+  let widest = 0;
+  allY.forEach((t, i) => {
+    if (!yt.includes(t)) return;
+    const s = yl[i % yl.length] ?? '';
+    widest = Math.max(widest, ctx.measureText(s).width);
+    ctx.fillText(s, L - 5, f.py(t));
+  });
+  const label = (h, x, y, rot, baseline) => {
+    const t = store.get(nums(h)[0]);
+    if (!t || t.props.Visible === 'off') return;
+    const s = lines(t.props.String);
+    if (!s.length) return;
+    ctx.save();
+    ctx.translate(x, y); ctx.rotate(rot);
+    ctx.font = font(t, nums(t.props.FontSize)[0] ?? 10);
+    ctx.fillStyle = rgb(t.props.Color, '#000'); ctx.textAlign = 'center'; ctx.textBaseline = baseline;
+    const lh = (nums(t.props.FontSize)[0] ?? 10) * PT * 1.2;
+    s.forEach((line, i) => ctx.fillText(line, 0, baseline === 'bottom' ? (i - s.length + 1) * lh : i * lh));
+    ctx.restore();
+  };
+  label(p.Title, (L + R) / 2, T - 6, 0, 'bottom');
+  label(p.XLabel, (L + R) / 2, B + 6 + fontPx * 1.3, 0, 'top');
+  label(p.YLabel, L - 10 - widest, (T + B) / 2, -Math.PI / 2, 'bottom');
+}
+
+// Draws the whole figure; `selected` is a line to highlight.
+export function drawFigure(canvas, store, fig, selected) {
+  const [, , W, H] = nums(fig.props._rect);
+  const dpr = window.devicePixelRatio || 1;
+  if (canvas.width !== Math.round(W * dpr) || canvas.height !== Math.round(H * dpr)) {
+    canvas.width = Math.round(W * dpr); canvas.height = Math.round(H * dpr);
+    canvas.style.width = `${W}px`; canvas.style.height = `${H}px`;
+  }
+  const ctx = canvas.getContext('2d');
+  ctx.setTransform(dpr, 0, 0, dpr, 0, 0);
+  ctx.fillStyle = rgb(fig.props.Color, '#f0f0f0');
+  ctx.fillRect(0, 0, W, H);
+  for (const ax of store.axesOf(fig)) {
+    if (ax.props.Visible === 'off' || !ax.props._plotbox) continue;
+    const f = frameOf(ax, H);
+    if (!(f.width > 0 && f.height > 0) || !(f.xlim[1] > f.xlim[0]) || !(f.ylim[1] > f.ylim[0])) continue;
+    const bg = rgb(ax.props.Color);
+    if (bg) { ctx.fillStyle = bg; ctx.fillRect(f.left, f.top, f.width, f.height); }
+    ctx.save();
+    ctx.beginPath(); ctx.rect(f.left, f.top, f.width, f.height); ctx.clip();
+    for (const h of [...ax.children].reverse()) {
+      const o = store.get(h);
+      if (!o || o.props.Visible === 'off') continue;
+      if (o.type === 'line') drawLine(ctx, f, o, o.h === selected);
+      else if (o.type === 'image') drawImage(ctx, f, o, fig, ax);
+      else if (o.type === 'patch') drawPatch(ctx, f, o);
+    }
+    ctx.restore();
+    const labels = new Set(['Title', 'XLabel', 'YLabel', 'ZLabel'].map((k) => nums(ax.props[k])[0]));
+    for (const h of [...ax.children].reverse()) {
+      const o = store.get(h);
+      if (o && o.type === 'text' && o.props.Visible !== 'off' && !labels.has(h)) drawText(ctx, f, o, store);
+    }
+    drawAxesFrame(ctx, f, ax, store);
+  }
+}
