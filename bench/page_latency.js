@@ -21,10 +21,14 @@ async function drag(page, secondsLong) {
   const k = await page.evaluate(() => {
     const e = window.kestrel.editor;
     const ax = Object.entries(window.kestrel.objects()).find(([, o]) => o.type === 'axes')[0];
-    return { T2: e.T2, T1: e.T1, T3: e.T3, ax: Number(ax) };
+    return { T2: e.T2, T1: e.T1, T3: e.T3, ax: Number(ax), y: 0.9 * window.kestrel.objects()[ax].props.YLim[1] };
   });
-  const at = (x) => page.evaluate(([a, xx]) => window.kestrel.figurePixelOf(a, xx, 0), [k.ax, x]);
-  const start = await at(k.T2);
+  // High on the marker, where no other line crosses it. The limits do not
+  // change during the drag, so the map from samples to pixels is taken once
+  // and the page is left alone while it works.
+  const [p0, p1] = await page.evaluate(([a, yy]) => [0, 1000].map((x) => window.kestrel.figurePixelOf(a, x, yy)), [k.ax, k.y]);
+  const at = (x) => ({ clientX: p0.clientX + (x / 1000) * (p1.clientX - p0.clientX), clientY: p0.clientY });
+  const start = at(k.T2);
   await page.mouse.move(start.clientX, start.clientY);
   await page.mouse.down();
   await page.evaluate(() => window.kestrel.stats.reset());
@@ -35,21 +39,25 @@ async function drag(page, secondsLong) {
     // A sweep of 400 samples each way, a sample or two per motion.
     const phase = (step++ % 400) / 400;
     const x = k.T2 + 200 * Math.sin(2 * Math.PI * phase);
-    const p = await at(x);
+    const p = at(x);
     await page.mouse.move(p.clientX, p.clientY);
     const sec = Math.floor((Date.now() - t0) / 1000);
-    if (!perSecond[sec]) perSecond[sec] = await page.evaluate(() => window.kestrel.stats.motionToPaint.length);
+    if (perSecond[sec] === undefined) perSecond[sec] = await page.evaluate(() => window.kestrel.stats.motionToPaint.length);
   }
   await page.mouse.up();
   await page.evaluate(() => window.kestrel.idle());
+  const moved = await page.evaluate(() => window.kestrel.editor.T2);
+  if (moved === k.T2) throw new Error('the drag did not move marker 2');
   const all = await page.evaluate(() => window.kestrel.stats.motionToPaint.slice());
+  const trips = await page.evaluate(() => ['roundTrip', 'hostMs', 'drawMs', 'applyMs', 'encodeMs'].map((k) => window.kestrel.stats[k].slice()));
   const buckets = perSecond.map((from, i) => all.slice(from, perSecond[i + 1] ?? all.length));
-  return { all, buckets, motions: step };
+  return { all, buckets, motions: step, roundTrip: trips[0], hostMs: trips[1], drawMs: trips[2], applyMs: trips[3], encodeMs: trips[4] };
 }
 
 function report(name, r) {
   const line = (xs) => `median ${quantile(xs, 0.5).toFixed(1)} ms, p95 ${quantile(xs, 0.95).toFixed(1)} ms, n=${xs.length}`;
   console.log(`${name}: ${line(r.all)} (${r.motions} pointer moves)`);
+  console.log(`  round trip ${line(r.roundTrip)}\n  in the host: the event ${line(r.hostMs)}; the changes' message ${line(r.encodeMs)}\n  page: decoding ${line(r.applyMs)}; drawing ${line(r.drawMs)}`);
   console.log(`  per second: ${r.buckets.map((b) => quantile(b, 0.5).toFixed(1)).join(' ')}`);
 }
 

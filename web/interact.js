@@ -50,17 +50,22 @@ export class Interaction {
     return null;
   }
 
-  // A line with a ButtonDownFcn within a few pixels: a marker to grab.
+  // The marker a press here would grab: the topmost line within a few
+  // pixels, as the host finds it, when that line has a ButtonDownFcn.
   grabbable(ax, f, x, top) {
     const store = this.view.store();
     for (const h of ax.children) {
       const o = store.get(h);
-      if (!o || o.type !== 'line' || o.props.Visible === 'off' || !o.props.ButtonDownFcn) continue;
-      const xs = nums(o.props.XData), ys = nums(o.props.YData);
-      if (xs.length > 64) continue;
+      if (!o || o.type !== 'line' || o.props.Visible === 'off') continue;
+      const ys = nums(o.props.YData);
+      let xs = nums(o.props.XData);
+      if (xs.length !== ys.length) xs = Float64Array.from(ys, (_, i) => i + 1);
+      // Only the part of a long line near the pointer can be within reach.
+      const near = (i) => Math.abs(f.px(xs[i]) - x) <= GRAB + 1;
       for (let i = 0; i + 1 < xs.length; ++i) {
+        if (xs.length > 64 && !near(i) && !near(i + 1)) continue;
         const d = distToSegment(x, top, f.px(xs[i]), f.py(ys[i]), f.px(xs[i + 1]), f.py(ys[i + 1]));
-        if (d <= GRAB) return o;
+        if (d <= GRAB) return o.props.ButtonDownFcn ? o : null;
       }
     }
     return null;

@@ -22,7 +22,10 @@ let drawQueued = false;
 let firstPaint = null;
 const paintWaiters = []; // pointer times of motions acknowledged, waiting for the frame that shows them
 const roundTrips = [];
-const stats = { motionToPaint: [], firstPaintMs: null, reset() { this.motionToPaint.length = 0; } };
+const stats = {
+  motionToPaint: [], roundTrip: [], hostMs: [], encodeMs: [], drawMs: [], applyMs: [], firstPaintMs: null,
+  reset() { for (const k of ['motionToPaint', 'roundTrip', 'hostMs', 'encodeMs', 'drawMs', 'applyMs']) this[k].length = 0; },
+};
 const messages = [];
 
 function figure() { return store.get(shown); }
@@ -78,7 +81,9 @@ function draw() {
   $('empty').hidden = !!f;
   stage.hidden = !f;
   if (f) {
+    const t0 = performance.now();
     drawFigure(canvas, store, f, selected);
+    if (stats.drawMs.length < 100000) stats.drawMs.push(performance.now() - t0);
     const [, , W, H] = nums(f.props._rect);
     layer.style.width = `${W}px`;
     layer.style.height = `${H}px`;
@@ -110,7 +115,9 @@ const conn = new Connection(token, {
   },
   message(msg) {
     if (msg.type === 'tree' || msg.type === 'changes') {
+      const t0 = performance.now();
       store.apply(msg);
+      if (stats.applyMs.length < 100000) stats.applyMs.push(performance.now() - t0);
       if (selected !== null && !store.get(selected)) selected = null;
       schedule();
       if (msg.type === 'tree') fitLater();
@@ -130,7 +137,10 @@ const conn = new Connection(token, {
       $('round-trip').textContent = `${ms.toFixed(1)} ms`;
       $('round-trip').title = `Round trip of the last event (median of the last ${sorted.length}: ${sorted[sorted.length >> 1].toFixed(1)} ms; the host took ${(a.ms ?? 0).toFixed(1)} ms)`;
     }
-    if (sent.meta && sent.meta.pointerAt !== undefined) paintWaiters.push(sent.meta.pointerAt);
+    if (sent.meta && sent.meta.pointerAt !== undefined) {
+      paintWaiters.push(sent.meta.pointerAt);
+      if (stats.roundTrip.length < 100000) { stats.roundTrip.push(ms); stats.hostMs.push(a.ms ?? 0); stats.encodeMs.push(a.encodeMs ?? 0); }
+    }
     if (a.error) note(a.error, 'error');
     schedule();
   },
@@ -240,6 +250,14 @@ window.kestrel = {
   stats,
   messages,
   objects() { return Object.fromEntries(store.objects); },
+  // Sends one event as the page's controls do; resolves with its acknowledgement.
+  send(msg) { return conn.send(msg); },
+  // The round trip of a message that changes nothing, in ms: the transport alone.
+  async ping() {
+    const t0 = performance.now();
+    await conn.send({ type: 'ping' });
+    return performance.now() - t0;
+  },
   // Resolves when nothing is in flight or waiting and the last changes are drawn.
   idle() {
     return new Promise((resolve) => {

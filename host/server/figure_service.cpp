@@ -121,8 +121,12 @@ void FigureService::message(std::uint64_t page, const std::string& text,
   } else {
     error = run(e, &ms);
   }
+  const auto start = std::chrono::steady_clock::now();
   flush();
-  server_.send(page, shared(ack(e.id, ms, error).dump()));
+  json a = ack(e.id, ms, error);
+  a["encodeMs"] =
+      std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+  server_.send(page, shared(a.dump()));
 }
 
 void FigureService::request(HttpJob& job) {

@@ -246,7 +246,9 @@ bool decodeEvent(std::string_view text, PageEvent* out, std::string* error) {
     into[1] = (*it)[1].get<double>();
     return true;
   };
-  if (t == "limits") {
+  if (t == "ping") {
+    e.kind = PageEvent::Kind::Ping;  // answered, changes nothing
+  } else if (t == "limits") {
     e.kind = PageEvent::Kind::Limits;
     if (!number("axes", &e.handle)) return false;
     auto r = m.find("reset");
@@ -287,6 +289,7 @@ bool decodeEvent(std::string_view text, PageEvent* out, std::string* error) {
 }
 
 void deliver(const PageEvent& e) {
+  if (e.kind == PageEvent::Kind::Ping) return;
   if (e.kind == PageEvent::Kind::Limits) {
     Object* ax = gfx::tree().require(e.handle);
     if (ax->type != gfx::Type::Axes) raise("The event names no axes.");

@@ -44,7 +44,16 @@ class ChangeEncoder {
 // One event from the page. Every message carries the page's id, which the
 // acknowledgement repeats.
 struct PageEvent {
-  enum class Kind { Press, Motion, Release, Value, Click, Limits, Resize } kind = Kind::Motion;
+  enum class Kind {
+    Press,
+    Motion,
+    Release,
+    Value,
+    Click,
+    Limits,
+    Resize,
+    Ping
+  } kind = Kind::Motion;
   double id = 0;
   double figure = 0;    // press, motion, release, resize: the figure
   double x = 0, y = 0;  // pixels from the figure's lower-left; resize: width, height

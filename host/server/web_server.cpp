@@ -123,6 +123,8 @@ struct WebServer::Impl {
       beast::get_lowest_layer(ws).expires_never();
       ws.set_option(websocket::stream_base::timeout::suggested(beast::role_type::server));
       ws.read_message_max(kMaxEventBytes);
+      // A change message goes out as one frame, not in pieces of 4 KiB.
+      ws.auto_fragment(false);
       ws.set_option(websocket::stream_base::decorator(
           [](websocket::response_type& res) { res.set(http::field::server, "kestrel"); }));
       ws.async_accept(req, [self = shared_from_this()](beast::error_code ec) {
@@ -329,6 +331,9 @@ struct WebServer::Impl {
           beast::error_code ignored;
           socket.close(ignored);
         } else {
+          // Small messages (an acknowledgement after a large change) go
+          // out at once instead of waiting for the peer's delayed ACK.
+          socket.set_option(tcp::no_delay(true), ec);
           std::make_shared<Connection>(*this, std::move(socket))->readHeader();
         }
       }

@@ -74,6 +74,15 @@ TEST_F(Protocol, PageEventsAreCheckedBeforeAnythingRuns) {
       {R"({"type":"press","figure":1,"x":1e999,"y":2})", "not a JSON object"},
       {R"({"type":"value","handle":1,"value":[1]})", "'value' must be a finite number or a text"},
       {R"({"type":"launch"})", "unknown event type 'launch'"},
+      {R"({"id":3,"type":"ping"})", ""},
+      {R"({"id":-1,"type":"ping"})", "'id' must be a number of at least 0"},
+      {R"({"type":"limits","axes":1,"xlim":[0,5],"ylim":[-1,1]})", ""},
+      {R"({"type":"limits","axes":1,"reset":true})", ""},
+      {R"({"type":"limits","axes":1,"xlim":[5,0],"ylim":[-1,1]})",
+       "'xlim' must be two increasing finite numbers"},
+      {R"({"type":"resize","figure":1,"width":800,"height":600})", ""},
+      {R"({"type":"resize","figure":1,"width":0,"height":600})",
+       "'width' and 'height' must lie between 1 and 20000"},
       {R"([1,2])", "not a JSON object"},
       {"{\"type\":", "not a JSON object"},
       {std::string(70000, ' '), "message too large"},
@@ -106,6 +115,28 @@ TEST_F(Protocol, APressReachesTheLineUnderThePointer) {
     EXPECT_EQ(eval("hit"), dx < 4 ? eval("h") : std::vector<double>{0}) << dx;
   }
   EXPECT_EQ(eval("get(f, 'CurrentObject')"), eval("ax"));
+}
+
+TEST_F(Protocol, ZoomAndResizeSetTheHostsOwnProperties) {
+  ok("f = figure('Position', [10 20 500 400]); ax = axes; plot(1:10);");
+  auto run = [&](const json& m) {
+    kh::server::PageEvent e;
+    std::string error;
+    ASSERT_TRUE(kh::server::decodeEvent(m.dump(), &e, &error)) << error;
+    kh::server::deliver(e);
+  };
+  const double ax = eval("ax")[0];
+  run({{"type", "limits"}, {"axes", ax}, {"xlim", {2, 4}}, {"ylim", {3, 5}}});
+  EXPECT_EQ(eval("[get(ax, 'XLim') get(ax, 'YLim')]"), (std::vector<double>{2, 4, 3, 5}));
+  EXPECT_EQ(text("get(ax, 'XLimMode')"), "manual");
+  run({{"type", "limits"}, {"axes", ax}, {"reset", true}});
+  EXPECT_EQ(eval("get(ax, 'XLim')"), (std::vector<double>{1, 10}));
+  run({{"type", "resize"}, {"figure", 1}, {"width", 800}, {"height", 600}});
+  EXPECT_EQ(eval("get(f, 'Position')"), (std::vector<double>{10, 20, 800, 600}));
+  ok("set(f, 'Units', 'inches');");  // a resize keeps the figure's own units
+  run({{"type", "resize"}, {"figure", 1}, {"width", 960}, {"height", 480}});
+  EXPECT_EQ(text("get(f, 'Units')"), "inches");
+  EXPECT_EQ(eval("get(f, 'Position')"), (std::vector<double>{10 / 96.0, 20 / 96.0, 10, 5}));
 }
 
 }  // namespace
