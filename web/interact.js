@@ -80,7 +80,11 @@ export class Interaction {
     if (e.button !== 0) return;
     const p = this.figurePoint(e);
     const hit = this.axesAt(p.top, p.x);
-    this.view.canvas.setPointerCapture(e.pointerId);
+    try {
+      this.view.canvas.setPointerCapture(e.pointerId);
+    } catch {
+      // a pointer the browser does not track (a synthetic event): no capture
+    }
     const mode = this.view.mode();
     if (mode === 'edit') {
       const marker = hit && this.grabbable(hit.ax, hit.f, p.x, p.top);
