@@ -184,4 +184,20 @@ TEST_F(Serving, ASocketWithoutTheTokenIsRefused) {
   EXPECT_TRUE(pumpUntil(page));
 }
 
+TEST_F(Serving, AnOversizedMessageClosesThatPageOnly) {
+  auto page = std::async(std::launch::async, [&] {
+    boost::asio::io_context ioc;
+    websocket::stream<tcp::socket> ws(ioc);
+    ws.next_layer().connect({boost::asio::ip::make_address("127.0.0.1"), web.port()});
+    ws.handshake(host(), "/ws?token=" + token);
+    beast::flat_buffer b;
+    ws.read(b);  // the tree
+    ws.write(boost::asio::buffer(std::string(70000, ' ')));
+    beast::error_code ec;
+    while (!ec) ws.read(b, ec);
+    return ws.reason().code;
+  });
+  EXPECT_EQ(pumpUntil(page), websocket::close_code::too_big);
+}
+
 }  // namespace
