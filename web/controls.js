@@ -32,7 +32,7 @@ function make(o, events) {
       if (el.value !== el.dataset.host) events.value(h, el.value).then(() => { el.dataset.sync = '1'; });
     };
     el.addEventListener('keydown', (e) => {
-      if (e.key === 'Enter' && !multi) { e.preventDefault(); commit(); el.select(); }
+      if (e.key === 'Enter' && !multi) { e.preventDefault(); commit(); el.dataset.host = el.value; el.select(); }
       if (e.key === 'Escape') { el.value = el.dataset.host ?? ''; el.blur(); }
     });
     el.addEventListener('blur', commit);
@@ -83,7 +83,8 @@ function update(el, o, figHeight) {
   if (style === 'slider') {
     c.min = min; c.max = max;
     const step = nums(p.SliderStep)[0];
-    c.step = step > 0 ? String(step * (max - min)) : 'any';
+    // 1/198 * 198 is 1.0000000000000002: twelve digits keep steps whole.
+    c.step = step > 0 ? String(Number((step * (max - min)).toPrecision(12))) : 'any';
     if (!c.dataset.busy) c.value = String(value);
     c.setAttribute('aria-valuenow', String(value));
   } else if (style === 'edit') {

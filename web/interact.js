@@ -195,7 +195,13 @@ export class Interaction {
       const H = nums(this.view.figure().props._rect)[3];
       const f = frameOf(ax, H);
       const x = nums(line.props.XData)[0];
-      const from = { x: f.px(x), y: H - (f.top + f.height / 2) };
+      // Pressed where the host's hit test finds the marker itself, not a
+      // line lying across it.
+      let top = f.top + f.height / 2;
+      for (let t = f.top + 2; t < f.top + f.height; t += 3) {
+        if (this.grabbable(ax, f, f.px(x), t) === line) { top = t; break; }
+      }
+      const from = { x: f.px(x), y: H - top };
       const to = { x: f.px(x + step), y: from.y };
       await this.send('press', from);
       await this.send('motion', to);
