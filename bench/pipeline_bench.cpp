@@ -2,11 +2,13 @@
 // through the loaded library's feval forms.
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <string>
 #include <vector>
 
+#include "bench/pulse_floor.h"
 #include "host/array/value.h"
 #include "host/context/context.h"
 #include "host/context/output.h"
@@ -83,23 +85,53 @@ BENCHMARK(BM_tpswma)
 // pulse_estimate(seg, Nlarge, Nmedium, Nsmall, T1, T2, T3, Lpoly, pf) on a
 // 5000-sample record with the markers where loading puts them; Lpoly 0 means
 // the fit is off.
+std::vector<kh::Value> pulseArgs(double lpoly) {
+  return {record(5000),
+          kh::Value::scalar(801),
+          kh::Value::scalar(201),
+          kh::Value::scalar(41),
+          kh::Value::scalar(1200),
+          kh::Value::scalar(1700),
+          kh::Value::scalar(2750),
+          kh::Value::scalar(lpoly > 0 ? lpoly : 100),
+          kh::Value::scalar(lpoly > 0 ? 1 : 0)};
+}
+
 void BM_pulse_estimate(benchmark::State& state) {
   library();
-  const double lpoly = static_cast<double>(state.range(0));
   const mexFunctionTableEntry* fn = kh::findLibraryFunction("kestrel/pulse_estimate", true);
-  const std::vector<kh::Value> args = {record(5000),
-                                       kh::Value::scalar(801),
-                                       kh::Value::scalar(201),
-                                       kh::Value::scalar(41),
-                                       kh::Value::scalar(1200),
-                                       kh::Value::scalar(1700),
-                                       kh::Value::scalar(2750),
-                                       kh::Value::scalar(lpoly > 0 ? lpoly : 100),
-                                       kh::Value::scalar(lpoly > 0 ? 1 : 0)};
-  callOrSkip(state, fn, args);
+  callOrSkip(state, fn, pulseArgs(static_cast<double>(state.range(0))));
 }
 
 BENCHMARK(BM_pulse_estimate)
+    ->ArgName("Lpoly")
+    ->Arg(0)
+    ->Arg(100)
+    ->Arg(8)
+    ->Unit(benchmark::kMicrosecond);
+
+// The same estimate as plain loops (bench/pulse_floor.h): what the arithmetic
+// costs without the run-time. The largest difference from the library's
+// result is reported, so a floor that computed something else shows.
+void BM_pulse_estimate_floor(benchmark::State& state) {
+  library();
+  const double lpoly = static_cast<double>(state.range(0));
+  const kh::Value x = record(5000);
+  const std::vector<double> seg(x.re(), x.re() + x.numel());
+  floorplan::Settings s;
+  s.lpoly = lpoly > 0 ? lpoly : 100;
+  s.fit = lpoly > 0;
+  const mexFunctionTableEntry* fn = kh::findLibraryFunction("kestrel/pulse_estimate", true);
+  const std::vector<kh::Value> lib = kh::callFevalForm(fn->function, 1, pulseArgs(lpoly));
+  const std::vector<double> ours = floorplan::pulseEstimate(seg, s);
+  double diff = 0;
+  for (std::size_t i = 0; i < ours.size(); ++i)
+    diff = std::max(diff, std::fabs(ours[i] - lib[0].at(i)));
+  for (auto _ : state) benchmark::DoNotOptimize(floorplan::pulseEstimate(seg, s));
+  state.counters["max_diff"] = diff;
+}
+
+BENCHMARK(BM_pulse_estimate_floor)
     ->ArgName("Lpoly")
     ->Arg(0)
     ->Arg(100)

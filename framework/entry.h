@@ -133,11 +133,10 @@ mxArray* direct(const Function& f, std::array<mxArray**, NO> caller, std::array<
                 HeldOne* cell, int explicitNargout) {
   using S = BodyShape<decltype(M)>;
   static_assert(S::kSlots == NO, "one caller slot per output after the first");
-  // A placeholder for the result; the body's return value replaces it.
+  // The body's output slots start empty: its output check gives every
+  // output it did not assign a placeholder (and warns when one was asked for).
   HeldOne result;
-  result.h = mclGetUninitializedArray();
   Held<NO> local;
-  for (auto& h : local.h) h = mclGetUninitializedArray();
 
   enter(static_cast<int>(NO), f.code(), caller, in, cell ? cell->h : nullptr, cell != nullptr);
   int nargout = explicitNargout;
@@ -149,9 +148,7 @@ mxArray* direct(const Function& f, std::array<mxArray**, NO> caller, std::array<
   for (std::size_t i = 0; i < NI; ++i) args[i] = in[i];
   if (cell) args[NI] = cell->h;
   static_assert(S::kInputs == NI || S::kInputs == NI + 1, "body inputs do not match");
-  mxArray* first = callBody<M>(local.h.data(), nargout, args.data());
-  mxDestroyArray(result.h);
-  result.h = first;
+  result.h = callBody<M>(local.h.data(), nargout, args.data());
   restore(static_cast<int>(NO), f.inputs, caller, in);
   if (cell) {
     mxDestroyArray(cell->h);
@@ -232,9 +229,7 @@ void feval(const Function& f, int nlhs, mxArray* plhs[], int nrhs, mxArray* prhs
   if (!f.varargin && nrhs > f.inputs) mlfError(f.inputsMessage);
 
   detail::HeldOne result;
-  if (S::kReturns) result.h = mclGetUninitializedArray();
-  detail::Held<NO> local;
-  for (auto& h : local.h) h = mclGetUninitializedArray();
+  detail::Held<NO> local;  // empty until the body's output check (see direct)
 
   const std::size_t k = static_cast<std::size_t>(f.inputs);
   std::array<mxArray*, K + 1> args{};
@@ -257,10 +252,7 @@ void feval(const Function& f, int nlhs, mxArray* plhs[], int nrhs, mxArray* prhs
   }
 
   mxArray* first = detail::callBody<M>(local.h.data(), nlhs, args.data());
-  if (S::kReturns) {
-    mxDestroyArray(result.h);
-    result.h = first;
-  }
+  if (S::kReturns) result.h = first;
 
   if (f.varargin)
     unnamed(std::make_index_sequence<(K > 0 ? K - 1 : 0)>());

@@ -4,9 +4,9 @@ namespace kf {
 namespace {
 
 void checkOutput(const Frame& frame, int nargout, int j, mxArray** h) {
-  if (!*h) {
-    *h = mclGetUninitializedArray();
-  } else if (nargout >= j && mxGetClassID(*h) == mxUNKNOWN_CLASS) {
+  // An output slot the body never assigned is empty (or holds a placeholder).
+  if (!*h) *h = mclGetUninitializedArray();
+  if (nargout >= j && mxGetClassID(*h) == mxUNKNOWN_CLASS) {
     const Function& f = frame.function();
     mclValidateOutputWarning(f.outputs[static_cast<std::size_t>(j - 1)], f.path);
   }

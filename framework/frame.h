@@ -44,11 +44,17 @@ class Var {
   // only when the variable is read before it is assigned: most locals are
   // assigned first, and a body runs often.
   explicit Var(const char* name) : name_(name), kind_(kLocal), h_(nullptr), lazy_(true) {}
-  // A named input or the varargin cell: the parameter is made the body's own.
-  Var(const char* name, mxArray* param) : name_(name), kind_(kInput), h_(param) {
-    mclCopyArray(&h_);
+  // A named input or the varargin cell. A temporary is taken over; any other
+  // value is read where the caller keeps it (most inputs are only read), and
+  // the variable gets a copy of its own when it is first written.
+  Var(const char* name, mxArray* param)
+      : name_(name), kind_(kInput), h_(param), borrowed_(mclBorrowInput(&h_) != 0) {}
+  ~Var() {
+    if (borrowed_)
+      mclEndBorrow(h_);
+    else
+      mxDestroyArray(h_);
   }
-  ~Var() { mxDestroyArray(h_); }
   Var(const Var&) = delete;
   Var& operator=(const Var&) = delete;
 
@@ -60,8 +66,10 @@ class Var {
     mclCopyInputArg(&v.h_, input);
     return v;
   }
-  Var(Var&& o) noexcept : name_(o.name_), kind_(o.kind_), h_(o.h_), lazy_(o.lazy_) {
+  Var(Var&& o) noexcept
+      : name_(o.name_), kind_(o.kind_), h_(o.h_), lazy_(o.lazy_), borrowed_(o.borrowed_) {
     o.h_ = nullptr;
+    o.borrowed_ = false;
   }
 
   // The value read as an operand or a function argument: an unassigned
@@ -73,10 +81,22 @@ class Var {
 
   // Assignment (takes over a temporary, copies anything else).
   Var& operator=(mxArray* v) {
-    mlfAssign(&h_, v);
+    if (borrowed_) {
+      mxArray* lent = h_;
+      h_ = nullptr;
+      borrowed_ = false;
+      mlfAssign(&h_, v);
+      mclEndBorrow(lent);
+    } else {
+      mlfAssign(&h_, v);
+    }
     return *this;
   }
-  mxArray** slot() { return &h_; }
+  // The variable's own handle, for a write in place or as an output slot.
+  mxArray** slot() {
+    own();
+    return &h_;
+  }
   mxArray* handle() const {
     placeholderIfUnassigned();
     return h_;
@@ -84,6 +104,7 @@ class Var {
   const char* name() const { return name_; }
   // Hands the handle over (the body's first output on return).
   mxArray* release() {
+    own();
     mxArray* h = h_;
     h_ = nullptr;
     return h;
@@ -91,6 +112,12 @@ class Var {
 
  private:
   Var(const char* name, Kind kind, mxArray* h) : name_(name), kind_(kind), h_(h) {}
+  void own() {
+    if (borrowed_) {
+      mclOwnBorrowed(&h_);
+      borrowed_ = false;
+    }
+  }
   // Gives a local that was never assigned its placeholder handle.
   void placeholderIfUnassigned() const {
     if (!h_ && lazy_) h_ = mclGetUninitializedArray();
@@ -98,7 +125,8 @@ class Var {
   const char* name_;
   Kind kind_;
   mutable mxArray* h_;
-  bool lazy_ = false;  // null stands for the placeholder
+  bool lazy_ = false;      // null stands for the placeholder
+  bool borrowed_ = false;  // h_ is the caller's (see mclBorrowInput)
 };
 
 // Output check at the end of a body: for output j, a null handle becomes a

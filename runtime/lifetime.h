@@ -25,6 +25,16 @@ mxArray* mlfReturnValue(mxArray* a);
 void mlfAssign(mxArray** dest, mxArray* src);
 /* Makes the parameter *pa the body's own value (a copy unless a temporary). */
 void mclCopyArray(mxArray** pa);
+/* Makes the parameter *pa readable by the body for the length of the call
+ * without a copy: a temporary is taken over (returns 0, the body owns it);
+ * any other handle is borrowed (returns 1) and must be given back with
+ * mclEndBorrow. A borrowed handle that its owner frees or writes meanwhile
+ * keeps the value the body was given. */
+int mclBorrowInput(mxArray** pa);
+/* Gives back a handle borrowed by mclBorrowInput. */
+void mclEndBorrow(mxArray* a);
+/* Replaces a borrowed *pa by a copy of the body's own, ending the borrow. */
+void mclOwnBorrowed(mxArray** pa);
 /* Copies an input into an output variable (same M-level name). */
 void mclCopyInputArg(mxArray** dest, mxArray* src);
 /* Hands an output value to the caller's slot, releasing what was there. */

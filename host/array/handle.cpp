@@ -27,7 +27,10 @@ mxArray* newHandle(Value&& v, bool temporary) {
   auto* h = new (mem) mxArray_tag(std::move(v), temporary);
   h->serial = g_serial++;
   h->prev = g_tail;
-  if (g_tail) g_tail->next = h; else g_head = h;
+  if (g_tail)
+    g_tail->next = h;
+  else
+    g_head = h;
   g_tail = h;
   ++g_live;
   return h;
@@ -35,14 +38,38 @@ mxArray* newHandle(Value&& v, bool temporary) {
 
 void destroyHandle(mxArray* a) {
   if (!a) return;
-  if (a->prev) a->prev->next = a->next; else g_head = a->next;
-  if (a->next) a->next->prev = a->prev; else g_tail = a->prev;
+  if (a->borrows) {
+    a->orphaned = true;
+    a->temporary = false;
+    return;
+  }
+  if (a->prev)
+    a->prev->next = a->next;
+  else
+    g_head = a->next;
+  if (a->next)
+    a->next->prev = a->prev;
+  else
+    g_tail = a->prev;
   --g_live;
   a->~mxArray_tag();
   if (g_spares < kSpareMax)
     g_spare[g_spares++] = a;
   else
     ::operator delete(a);
+}
+
+void endBorrow(mxArray* a) {
+  if (!a) return;
+  if (a->borrows == 0) raise("Internal error: a handle was given back more often than borrowed.");
+  if (--a->borrows == 0 && a->orphaned) destroyHandle(a);
+}
+
+void unshareForWrite(mxArray** slot) {
+  mxArray* a = *slot;
+  if (!a || !a->borrows) return;
+  *slot = newHandle(a->v, false);
+  destroyHandle(a);
 }
 
 std::size_t liveHandles() { return g_live; }

@@ -2,11 +2,10 @@
 // values. Every live handle is counted, so that the host can tell what leaked.
 #pragma once
 
+#include <boost/container/small_vector.hpp>
 #include <cstdint>
 #include <functional>
 #include <vector>
-
-#include <boost/container/small_vector.hpp>
 
 #include "host/array/value.h"
 
@@ -15,6 +14,11 @@ struct mxArray_tag {
   kh::Value v;
   bool temporary = false;  // a temporary is consumed by the call it is passed to
   bool list = false;       // a comma-separated list (see host/capi/cs_list.h)
+  // Set when the handle was freed while borrowed: it goes when the last
+  // borrower gives it back.
+  bool orphaned = false;
+  // Bodies reading this handle as an input without a copy of their own.
+  std::uint32_t borrows = 0;
   std::uint64_t serial = 0;
   mxArray_tag* prev = nullptr;
   mxArray_tag* next = nullptr;
@@ -29,8 +33,16 @@ mxArray* newHandle(Value&& v, bool temporary);
 inline mxArray* newHandle(const Value& v, bool temporary) { return newHandle(Value(v), temporary); }
 inline mxArray* newTemp(Value&& v) { return newHandle(std::move(v), true); }
 inline mxArray* newTemp(const Value& v) { return newHandle(Value(v), true); }
-// Frees a handle (null is ignored).
+// Frees a handle (null is ignored). A borrowed handle is only marked, and
+// goes when its last borrower gives it back.
 void destroyHandle(mxArray* a);
+// Counts a borrower of a; endBorrow gives it back.
+inline void borrowHandle(mxArray* a) { ++a->borrows; }
+void endBorrow(mxArray* a);
+// Before a write in place to the handle in *slot: a borrowed handle is
+// replaced by a copy (sharing its data until the write), so that borrowers
+// keep the value they were given.
+void unshareForWrite(mxArray** slot);
 // Releases a if it is a temporary; used by operations after reading inputs.
 inline void releaseIfTemp(mxArray* a) {
   if (a && a->temporary) destroyHandle(a);
@@ -83,7 +95,7 @@ class HandleSet {
 
   static constexpr std::size_t kInline = 8;
   std::size_t n_ = 0;
-  mxArray* inline_[kInline];  // the first n_ are set
+  mxArray* inline_[kInline] = {};  // the first n_ are used
   std::vector<mxArray*> more_;
 };
 

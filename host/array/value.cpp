@@ -13,7 +13,7 @@ std::size_t checkedProduct(std::size_t a, std::size_t b) {
   return r;
 }
 
-std::size_t numelOf(const Dims& d) {
+std::size_t numelOfChecked(const Dims& d) {
   std::size_t nonZero = 1;
   bool anyZero = false;
   for (auto k : d) {
@@ -25,8 +25,7 @@ std::size_t numelOf(const Dims& d) {
   return anyZero ? 0 : nonZero;
 }
 
-Dims normalizeDims(Dims d) {
-  if (d.size() == 2) return d;
+Dims normalizeDimsSlow(Dims d) {
   while (d.size() < 2) d.push_back(d.empty() ? 0 : 1);
   while (d.size() > 2 && d.back() == 1) d.pop_back();
   return d;

@@ -29,11 +29,22 @@ inline constexpr const char* kSizeExceeded =
 // product of its non-zero dimensions passes kMaxElements (also when another
 // dimension is zero, so that a partial product of an empty array's
 // dimensions cannot wrap either).
-std::size_t numelOf(const Dims& d);
+std::size_t numelOfChecked(const Dims& d);
+inline std::size_t numelOf(const Dims& d) {
+  // Nearly every value is 2-D with dimensions far from the limit: one
+  // multiplication, no loop.
+  constexpr std::size_t kSmall = std::size_t{1} << 24;
+  if (d.size() == 2 && d[0] < kSmall && d[1] < kSmall) return d[0] * d[1];
+  return numelOfChecked(d);
+}
 // a * b for counts of elements; raises kSizeExceeded past kMaxElements.
 std::size_t checkedProduct(std::size_t a, std::size_t b);
 // Drops trailing singleton dimensions beyond the second; pads to two.
-Dims normalizeDims(Dims d);
+Dims normalizeDimsSlow(Dims d);
+inline Dims normalizeDims(Dims d) {
+  if (d.size() == 2) return d;
+  return normalizeDimsSlow(std::move(d));
+}
 
 class Value;
 

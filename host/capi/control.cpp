@@ -7,8 +7,8 @@
 
 #include "host/array/handle.h"
 #include "host/context/errors.h"
-#include "host/ops/query.h"
 #include "host/context/warnings.h"
+#include "host/ops/query.h"
 
 namespace {
 
@@ -38,6 +38,15 @@ bool caseMatches(const kh::Value& sw, const kh::Value& c) {
 extern "C" {
 
 int mlfTobool(mxArray* a) {
+  // A real scalar, nearly every condition a body tests: no guard needed.
+  if (a && !a->list) {
+    const kh::Value& v = a->v;
+    if (v.isDouble() && v.numel() == 1 && !v.isComplex() && !std::isnan(v.re()[0])) {
+      const int r = v.re()[0] != 0 ? 1 : 0;
+      kh::releaseIfTemp(a);
+      return r;
+    }
+  }
   kh::TempGuard g(a);
   return kh::truthValue(kh::valueOf(a)) ? 1 : 0;
 }

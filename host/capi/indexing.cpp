@@ -148,6 +148,7 @@ void assignChain(Value& v, const std::vector<IndexPart>& parts, std::size_t k, c
 Value& slotValue(mxArray** dest) {
   if (!dest) raise("Internal error: null assignment destination.");
   if (!*dest) *dest = newHandle(Value(), false);
+  unshareForWrite(dest);
   return (*dest)->v;
 }
 

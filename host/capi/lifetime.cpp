@@ -78,6 +78,25 @@ void mclCopyArray(mxArray** pa) {
   }
 }
 
+int mclBorrowInput(mxArray** pa) {
+  mxArray* a = *pa;
+  if (!a) return 0;
+  if (a->temporary) {
+    a->temporary = false;
+    return 0;
+  }
+  kh::borrowHandle(a);
+  return 1;
+}
+
+void mclEndBorrow(mxArray* a) { kh::endBorrow(a); }
+
+void mclOwnBorrowed(mxArray** pa) {
+  mxArray* a = *pa;
+  *pa = kh::newHandle(a->v, false);
+  kh::endBorrow(a);
+}
+
 void mclCopyInputArg(mxArray** dest, mxArray* src) {
   if (!dest) return;
   mxArray* old = *dest;

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 
 #include "framework/frame.h"
@@ -33,6 +34,9 @@ struct Seen {
   bool fail = false;
   mexLocalFunctionTablePtr table = nullptr;
 } seen;
+// Runs inside fit's body once its variables are made: what the caller's
+// side (a global, say) does to an input while the body holds it.
+std::function<void()> duringFit;
 
 mxArray* Mfit(mxArray** S, mxArray** mu, int nargout_, mxArray* x_, mxArray* y_, mxArray* n_) {
   kf::Frame frame(fit);
@@ -43,6 +47,7 @@ mxArray* Mfit(mxArray** S, mxArray** mu, int nargout_, mxArray* x_, mxArray* y_,
   kf::Var x("x", x_);
   kf::Var y("y", y_);
   kf::Var n("n", n_);
+  if (duringFit) duringFit();
   if (seen.fail) {
     const mxChar boom[] = {'b', 'o', 'o', 'm'};
     mlfError(mlfReturnValue(mclInitializeString(4, boom)));
@@ -89,6 +94,7 @@ class Entry : public ::testing::Test {
     for (double d : {1.0, 2.0, 3.0, 4.0}) in_.push_back(kh::newHandle(kh::Value::scalar(d), false));
   }
   void TearDown() override {
+    duringFit = nullptr;
     for (mxArray* a : in_) kh::destroyHandle(a);
     entryModule.terminate();
     EXPECT_EQ(kh::liveHandles(), live_) << "nothing leaked";
@@ -217,6 +223,47 @@ TEST_F(Entry, ErrorInBodyLeaksNothing) {
   seen.fail = true;
   EXPECT_EQ(call(mlxFit, 3, 3), "boom");
   EXPECT_EQ(seen.table, &entryTable);
+}
+
+// Inputs are read where the caller keeps them, without a copy; the body still
+// sees the value it was given when the caller writes or frees its variable
+// meanwhile (both are possible through a global), and nothing leaks, also
+// when the body then fails.
+TEST_F(Entry, BorrowedInputKeepsItsValue) {
+  const std::size_t before = kh::liveHandles();
+  duringFit = [] {};
+  std::vector<mxArray*> out;
+  EXPECT_EQ(call(mlxFit, 1, 3, &out), "");
+  EXPECT_EQ(kh::liveHandles(), before + 1) << "the inputs were not copied: only the result is new";
+  for (mxArray* a : out) kh::destroyHandle(a);
+
+  struct Case {
+    const char* what;
+    bool fail;
+  };
+  for (const Case c : {Case{"written", false}, Case{"freed", false}, Case{"written", true}}) {
+    mxArray* original = in_[0];
+    duringFit = [&] {
+      if (std::string(c.what) == "written") {
+        mclArrayAssign1(&in_[0], mlfScalar(99), mlfScalar(1));
+      } else {
+        kh::destroyHandle(in_[0]);
+        in_[0] = kh::newHandle(kh::Value::scalar(99), false);
+      }
+    };
+    seen.fail = c.fail;
+    out.clear();
+    EXPECT_EQ(call(mlxFit, 1, 3, &out), c.fail ? "boom" : "") << c.what;
+    EXPECT_NE(in_[0], original) << c.what;
+    EXPECT_EQ(kh::valueOf(in_[0]).at(0), 99.0) << c.what;
+    if (!c.fail) {
+      EXPECT_EQ(kh::valueOf(out[0]).at(0), 1.0) << c.what << ": the body's value";
+    }
+    for (mxArray* a : out) kh::destroyHandle(a);
+    EXPECT_EQ(kh::liveHandles(), before) << c.what << ": the old handle went with the body";
+    kh::destroyHandle(in_[0]);
+    in_[0] = kh::newHandle(kh::Value::scalar(1), false);
+  }
 }
 
 }  // namespace
