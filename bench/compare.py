@@ -1,6 +1,13 @@
 #!/usr/bin/python3
 """Runs the pipeline benchmarks and a numpy reference of the same computation
-side by side, and prints both timings with their ratio."""
+side by side, and prints both timings with their ratio.
+
+    bench/compare.py [--baseline BUILD]
+
+With --baseline, the same benchmarks of another build (an earlier commit's
+build directory, say) run in turn with ours, repetition by repetition, so
+that both see the same machine, and a column shows how much faster ours is."""
+import argparse
 import json
 import math
 import os
@@ -42,38 +49,62 @@ def numpy_time(samples, taps):
     return best
 
 
-def kestrel_times(exe):
-    """Best and median real time (seconds) of each benchmark over
-    REPETITIONS runs, in the order the benchmarks ran; failed ones map to
-    their error text."""
-    out = subprocess.run([exe, "--benchmark_format=json",
-                          f"--benchmark_repetitions={REPETITIONS}"],
-                         check=True, capture_output=True, text=True).stdout
-    runs, errors = {}, {}
+def run_once(build, filt=None):
+    """One run of a build's pipeline benchmarks: {name: seconds or error}."""
+    exe = os.path.join(build, "bin", "bench_pipeline")
+    env = dict(os.environ, LD_LIBRARY_PATH=os.path.join(build, "lib"),
+               KESTREL_LIBRARY=os.path.join(build, "lib", "kestrel_mex.so"))
+    args = [exe, "--benchmark_format=json"]
+    if filt:
+        args.append(f"--benchmark_filter={filt}")
+    out = subprocess.run(args, check=True, capture_output=True, text=True, env=env).stdout
+    result = {}
     for r in json.loads(out)["benchmarks"]:
-        if r.get("run_type") == "aggregate":
-            continue
         name = r.get("run_name", r["name"])
-        runs.setdefault(name, [])
         if r.get("error_occurred"):
-            errors[name] = r.get("error_message", "error")
+            result[name] = r.get("error_message", "error")
             continue
         scale = {"us": 1e-6, "ms": 1e-3, "ns": 1e-9, "s": 1.0}[r["time_unit"]]
-        runs[name].append(r["real_time"] * scale)
-    return {name: errors[name] if name in errors else (min(t), statistics.median(t))
-            for name, t in runs.items()}
+        result[name] = r["real_time"] * scale
+    return result
+
+
+def kestrel_times(builds):
+    """Best and median real time (seconds) of each benchmark of each build
+    over REPETITIONS runs, the builds taking turns; failed ones map to their
+    error text. Names are the first build's, in the order they ran."""
+    runs = [dict() for _ in builds]
+    for _ in range(REPETITIONS):
+        for k, build in enumerate(builds):
+            # The baseline runs only what it shares with ours.
+            filt = None if k == 0 else "|".join(f"^{n}$" for n in runs[0])
+            for name, t in run_once(build, filt).items():
+                runs[k].setdefault(name, []).append(t)
+    out = []
+    for r in runs:
+        out.append({name: next((x for x in t if isinstance(x, str)), None) or
+                    (min(t), statistics.median(t)) for name, t in r.items()})
+    return out
 
 
 def main():
-    exe = os.path.join(BUILD, "bin", "bench_pipeline")
-    if not os.path.exists(exe):
-        sys.exit(f"{exe} not found: run `make build` first")
+    ap = argparse.ArgumentParser()
+    ap.add_argument("--baseline", help="another build directory to time beside this one")
+    args = ap.parse_args()
+    builds = [BUILD] + ([args.baseline] if args.baseline else [])
+    for b in builds:
+        if not os.path.exists(os.path.join(b, "bin", "bench_pipeline")):
+            sys.exit(f"{b}/bin/bench_pipeline not found: run `make build` first")
     print(f"best of {REPETITIONS} runs on each side; kestrel's median beside its best")
-    print(f"{'benchmark':34} {'kestrel':>12} {'(median)':>12} {'numpy':>12} {'numpy/kestrel':>14}")
+    head = f"{'benchmark':38} {'kestrel':>12} {'(median)':>12} {'numpy':>12} {'numpy/kestrel':>14}"
+    if args.baseline:
+        head += f" {'baseline':>12} {'speed-up':>9}"
+    print(head)
     growth = []  # (samples, ours, numpy) of the 2001-tap runs of long records
-    for name, t in kestrel_times(exe).items():
+    times = kestrel_times(builds)
+    for name, t in times[0].items():
         if isinstance(t, str):
-            print(f"{name:34} error: {t}")
+            print(f"{name:38} error: {t}")
             continue
         ours, median = t
         params = dict(p.split(":") for p in name.split("/")[1:])
@@ -83,8 +114,13 @@ def main():
             ref = numpy_time(int(params["samples"]), int(params["taps"]))
             if int(params["taps"]) == 2001 and int(params["samples"]) >= 250000:
                 growth.append((int(params["samples"]), ours, ref))
-        print(f"{name:34} {ours * 1e3:9.3f} ms {median * 1e3:9.3f} ms {ref * 1e3:9.3f} ms "
-              f"{ref / ours:13.2f}x")
+        line = (f"{name:38} {ours * 1e3:9.3f} ms {median * 1e3:9.3f} ms {ref * 1e3:9.3f} ms "
+                f"{ref / ours:13.2f}x")
+        if args.baseline:
+            base = times[1].get(name)
+            if isinstance(base, tuple):
+                line += f" {base[0] * 1e3:9.3f} ms {base[0] / ours:8.2f}x"
+        print(line)
     print_growth(growth)
 
 

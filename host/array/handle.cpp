@@ -1,5 +1,7 @@
 #include "host/array/handle.h"
 
+#include <algorithm>
+#include <cstddef>
 #include <new>
 #include <vector>
 
@@ -8,30 +10,55 @@
 namespace kh {
 namespace {
 
-mxArray_tag* g_head = nullptr;  // oldest
-mxArray_tag* g_tail = nullptr;  // newest
+// Handles live in cells of slabs that are never given back: programs create
+// and free handles at a high rate, and a freed cell is the next one taken,
+// so the memory a call touches stays in cache. Nothing links the live
+// handles to one another (a list would touch two other handles at every
+// free): the rare walks over them (the leak report, the clean-up after an
+// error) scan the slabs. The slabs are reachable from a pointer that is
+// never destroyed, so that handles freed during static destruction still
+// find their cells.
+struct Cell {
+  alignas(mxArray_tag) unsigned char storage[sizeof(mxArray_tag)];  // the handle, when alive
+  bool alive = false;
+  Cell* nextFree = nullptr;
+};
+static_assert(offsetof(Cell, storage) == 0, "a handle's address is its cell's");
+
+constexpr std::size_t kSlabCells = 512;
+std::vector<Cell*>* g_slabs = new std::vector<Cell*>;
+Cell* g_free = nullptr;
 std::size_t g_live = 0;
 std::uint64_t g_serial = 1;
 
-// Freed handle storage kept for reuse: programs create and free handles at a
-// high rate, nearly all of one size. Plain static storage, so that handles
-// freed during static destruction still find it.
-constexpr std::size_t kSpareMax = 4096;
-void* g_spare[kSpareMax];
-std::size_t g_spares = 0;
+Cell* takeCell() {
+  if (!g_free) {
+    Cell* slab = new Cell[kSlabCells];
+    g_slabs->push_back(slab);
+    for (std::size_t k = kSlabCells; k-- > 0;) {
+      slab[k].nextFree = g_free;
+      g_free = &slab[k];
+    }
+  }
+  Cell* c = g_free;
+  g_free = c->nextFree;
+  return c;
+}
+
+template <typename F>
+void forEachCell(F&& f) {
+  for (Cell* slab : *g_slabs)
+    for (std::size_t k = 0; k < kSlabCells; ++k)
+      if (slab[k].alive) f(reinterpret_cast<mxArray_tag*>(slab[k].storage));
+}
 
 }  // namespace
 
 mxArray* newHandle(Value&& v, bool temporary) {
-  void* mem = g_spares ? g_spare[--g_spares] : ::operator new(sizeof(mxArray_tag));
-  auto* h = new (mem) mxArray_tag(std::move(v), temporary);
+  Cell* c = takeCell();
+  auto* h = new (c->storage) mxArray_tag(std::move(v), temporary);
   h->serial = g_serial++;
-  h->prev = g_tail;
-  if (g_tail)
-    g_tail->next = h;
-  else
-    g_head = h;
-  g_tail = h;
+  c->alive = true;
   ++g_live;
   return h;
 }
@@ -43,20 +70,12 @@ void destroyHandle(mxArray* a) {
     a->temporary = false;
     return;
   }
-  if (a->prev)
-    a->prev->next = a->next;
-  else
-    g_head = a->next;
-  if (a->next)
-    a->next->prev = a->prev;
-  else
-    g_tail = a->prev;
-  --g_live;
+  Cell* c = reinterpret_cast<Cell*>(a);
   a->~mxArray_tag();
-  if (g_spares < kSpareMax)
-    g_spare[g_spares++] = a;
-  else
-    ::operator delete(a);
+  c->alive = false;
+  c->nextFree = g_free;
+  g_free = c;
+  --g_live;
 }
 
 void endBorrow(mxArray* a) {
@@ -76,21 +95,20 @@ std::size_t liveHandles() { return g_live; }
 std::uint64_t nextSerial() { return g_serial; }
 
 void forEachLive(const std::function<void(const mxArray&)>& fn) {
-  for (const mxArray_tag* h = g_head; h; h = h->next) fn(*h);
+  std::vector<const mxArray_tag*> live;
+  forEachCell([&](const mxArray_tag* h) { live.push_back(h); });
+  std::sort(live.begin(), live.end(),
+            [](const mxArray_tag* a, const mxArray_tag* b) { return a->serial < b->serial; });
+  for (const mxArray_tag* h : live) fn(*h);
 }
 
 std::size_t destroyTemporariesSince(std::uint64_t from) {
-  std::size_t n = 0;
-  mxArray_tag* h = g_tail;
-  while (h && h->serial >= from) {
-    mxArray_tag* prev = h->prev;
-    if (h->temporary) {
-      destroyHandle(h);
-      ++n;
-    }
-    h = prev;
-  }
-  return n;
+  std::vector<mxArray_tag*> doomed;
+  forEachCell([&](mxArray_tag* h) {
+    if (h->temporary && h->serial >= from) doomed.push_back(h);
+  });
+  for (mxArray_tag* h : doomed) destroyHandle(h);
+  return doomed.size();
 }
 
 const Value& valueOf(const mxArray* a) {

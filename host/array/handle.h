@@ -20,8 +20,6 @@ struct mxArray_tag {
   // Bodies reading this handle as an input without a copy of their own.
   std::uint32_t borrows = 0;
   std::uint64_t serial = 0;
-  mxArray_tag* prev = nullptr;
-  mxArray_tag* next = nullptr;
 };
 
 namespace kh {

@@ -49,6 +49,55 @@ const mexFunctionTableEntry* findLocal(const std::string& name) {
   return nullptr;
 }
 
+// Whether a feval is of a handle to a feval form asking for one value: the
+// common case (a function passed to another, called in its loop), which
+// fevalFormForValue runs.
+mxFunctionPtr fevalFormOf(mlfVarargoutList* sink, const mxArray* f, const HandleList& in) {
+  if (sink && !sink->valueOnly) return nullptr;
+  if (!f || !f->v.isFunction() || !f->v.functionRef().fn) return nullptr;
+  for (mxArray* a : in)
+    if (a == f) return nullptr;
+  return f->v.functionRef().fn;
+}
+
+// The callee gets handles of its own without the values passing through a
+// list twice, and its first output is handed on as the call's value.
+mxArray* fevalFormForValue(mlfVarargoutList* sink, mxFunctionPtr fn, const HandleList& in) {
+  struct Owned {
+    kh::HandleList in;
+    kh::HandleList lists;  // temporary lists the arguments came from
+    mxArray* out[1] = {nullptr};
+    ~Owned() {
+      for (mxArray* h : in) kh::destroyHandle(h);
+      for (mxArray* h : lists) kh::destroyHandle(h);
+      kh::destroyHandle(out[0]);
+    }
+  } own;
+  for (mxArray* a : in) {
+    if (kh::isListHandle(a)) {
+      // A list stands for its elements; a temporary one is freed below.
+      for (std::size_t k = 0; k < a->v.numel(); ++k)
+        own.in.push_back(kh::newHandle(a->v.cellAt(k), false));
+      if (a->temporary) {
+        a->temporary = false;
+        own.lists.push_back(a);
+      }
+    } else if (a->temporary) {
+      a->temporary = false;  // ours now; freed with the others below
+      own.in.push_back(a);
+    } else {
+      own.in.push_back(kh::newHandle(a->v, false));
+    }
+  }
+  kh::discardSink(sink);
+  fn(1, own.out, static_cast<int>(own.in.size()), own.in.data());
+  mxArray* r = own.out[0];
+  own.out[0] = nullptr;
+  if (!r) r = kh::newHandle(kh::Value(), false);
+  r->temporary = true;
+  return r;
+}
+
 }  // namespace
 
 extern "C" {
@@ -67,11 +116,15 @@ mxArray* mclFeval(mlfVarargoutList* sink, mxFunctionPtr fn, ...) {
 }
 
 mxArray* mlfFeval(mlfVarargoutList* sink, mxArray* f, ...) {
-  kh::SinkGuard s(sink);
   va_list ap;
   va_start(ap, f);
   const HandleList in = collectArgs(ap);
   va_end(ap);
+  if (mxFunctionPtr fn = fevalFormOf(sink, f, in)) {
+    kh::TempGuard g(f);
+    return fevalFormForValue(sink, fn, in);
+  }
+  kh::SinkGuard s(sink);
   kh::TempGuard g(f);
   ValueList args = argumentValues(in, g);
 
