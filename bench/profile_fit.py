@@ -26,11 +26,13 @@ def run_callgrind(lpoly, out):
     exe = os.path.join(BUILD, "bin", "bench_pipeline")
     if not os.path.exists(exe):
         sys.exit(f"{exe} not found: run `make build` first")
+    env = dict(os.environ, LD_LIBRARY_PATH=os.path.join(BUILD, "lib"),
+               KESTREL_LIBRARY=os.path.join(BUILD, "lib", "kestrel_mex.so"))
     subprocess.run(["valgrind", "--tool=callgrind", f"--callgrind-out-file={out}",
                     f"--toggle-collect={FIT}", "--compress-strings=no", "--compress-pos=no",
                     exe, f"--benchmark_filter=BM_pulse_estimate/Lpoly:{lpoly}$",
                     "--benchmark_min_time=0.0001"],
-                   check=True, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+                   check=True, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, env=env)
 
 
 def short(name):

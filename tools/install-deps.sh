@@ -6,7 +6,7 @@ set -euo pipefail
 PACKAGES=(
   build-essential cmake ninja-build pkg-config
   g++-multilib
-  libgtest-dev libgmock-dev libbenchmark-dev
+  libgtest-dev libgmock-dev libbenchmark-dev valgrind
   libmatio-dev libeigen3-dev libboost-dev
   python3 python3-numpy python3-scipy python3-h5py
   zlib1g-dev libhdf5-dev

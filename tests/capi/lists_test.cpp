@@ -89,6 +89,42 @@ TEST(Lists, ElementsOfAWholeCellReachAFunctionInOrder) {
   EXPECT_EQ(kh::liveHandles(), live);
 }
 
+// A feval form that writes over its first input and fails when asked.
+void scribble(int, mxArray* plhs[], int nrhs, mxArray* prhs[]) {
+  mclArrayAssign1(&prhs[0], mlfScalar(-1), mlfScalar(1));
+  if (nrhs > 1 && kh::valueOf(prhs[1]).isChar()) mlfError(prhs[1]);
+  plhs[0] = kh::newTemp(kh::valueOf(prhs[0]));
+}
+
+// feval of a function handle gives the callee handles of its own: the
+// caller's variables and temporaries are not the callee's to change or
+// free, a temporary passed twice is freed once, the handle may be its own
+// argument, and a failing callee leaves nothing behind.
+TEST(Lists, FevalOfAHandleOwnsWhatItPasses) {
+  const std::size_t live = kh::liveHandles();
+  mxArray* f = nullptr;
+  mlfAssign(&f, mclCreateSimpleFunctionHandle(scribble, "scribble"));
+  mxArray* x = var(Value::row({5, 6}));
+  Value got = take(mlfFeval(mclValueVarargout(), f, x, nullptr));
+  EXPECT_EQ(got.at(0), -1.0);
+  EXPECT_EQ(kh::valueOf(x).at(0), 5.0) << "the caller's variable is unchanged";
+
+  mxArray* t = mlfScalar(7);
+  got = take(mlfFeval(mclValueVarargout(), f, t, t, nullptr));
+  EXPECT_EQ(got.at(0), -1.0);
+
+  mxArray* g = nullptr;
+  mlfAssign(&g, mclCreateSimpleFunctionHandle(echo, "echo"));
+  got = take(mlfFeval(mclValueVarargout(), g, g, nullptr));
+  EXPECT_TRUE(got.cellAt(0).isFunction());
+
+  EXPECT_THROW(mlfFeval(mclValueVarargout(), f, mlfScalar(1),
+                        mlfReturnValue(var(Value::str(std::string_view("no")))), nullptr),
+               std::exception);
+  for (mxArray* h : {f, g, x}) mxDestroyArray(h);
+  EXPECT_EQ(kh::liveHandles(), live);
+}
+
 TEST(Lists, VararginTakesAListWholeOrAmongOtherArguments) {
   const std::size_t live = kh::liveHandles();
   mxArray* c = var(sampleCell());
