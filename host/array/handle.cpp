@@ -31,15 +31,20 @@ Cell* g_free = nullptr;
 std::size_t g_live = 0;
 std::uint64_t g_serial = 1;
 
-Cell* takeCell() {
-  if (!g_free) {
-    Cell* slab = new Cell[kSlabCells];
-    g_slabs->push_back(slab);
-    for (std::size_t k = kSlabCells; k-- > 0;) {
-      slab[k].nextFree = g_free;
-      g_free = &slab[k];
-    }
+// Out of line, so that taking a cell from the free list stays a few
+// instructions with no registers to save.
+[[gnu::noinline]] void addSlab() {
+  Cell* slab = new Cell[kSlabCells];
+  g_slabs->push_back(slab);
+  for (std::size_t k = kSlabCells; k-- > 0;) {
+    slab[k].nextFree = g_free;
+    g_free = &slab[k];
   }
+}
+
+inline Cell* takeCell() {
+  if (!g_free) [[unlikely]]
+    addSlab();
   Cell* c = g_free;
   g_free = c->nextFree;
   return c;
@@ -112,9 +117,13 @@ std::size_t destroyTemporariesSince(std::uint64_t from) {
   return doomed.size();
 }
 
-const Value& valueOf(const mxArray* a) {
-  if (!a) raise("Internal error: null array handle.");
-  return a->v;
+void HandleSet::addMore(mxArray* a) {
+  if (!more_) more_ = new std::vector<mxArray*>;
+  for (mxArray* h : *more_)
+    if (h == a) return;
+  more_->push_back(a);
 }
+
+void nullHandle() { raise("Internal error: null array handle."); }
 
 }  // namespace kh

@@ -61,11 +61,18 @@ using HandleList = boost::container::small_vector<mxArray*, 8>;
 
 // A short list of distinct temporaries, kept inline: almost every call
 // passes fewer than eight, and collecting them must not allocate.
+// (GCC cannot always see that only the first n_ inline entries, all of them
+// written, are ever read.)
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+#endif
 class HandleSet {
  public:
   HandleSet() = default;
   HandleSet(const HandleSet&) = delete;
   HandleSet& operator=(const HandleSet&) = delete;
+  ~HandleSet() { delete more_; }
   // Adds a when it is a temporary (null, other handles and repeats are
   // ignored: only temporaries are ever released).
   void add(mxArray* a) {
@@ -74,28 +81,35 @@ class HandleSet {
   // Releases the temporaries among the handles.
   void releaseTemporaries() {
     for (std::size_t k = 0; k < n_; ++k) releaseIfTemp(inline_[k]);
-    for (mxArray* h : more_) releaseIfTemp(h);
     n_ = 0;
-    more_.clear();
+    if (more_) {
+      for (mxArray* h : *more_) releaseIfTemp(h);
+      more_->clear();
+    }
   }
 
  private:
   void addTemporary(mxArray* a) {
     for (std::size_t k = 0; k < n_; ++k)
       if (inline_[k] == a) return;
-    for (mxArray* h : more_)
-      if (h == a) return;
-    if (n_ < kInline)
+    if (n_ < kInline) {
       inline_[n_++] = a;
-    else
-      more_.push_back(a);
+      return;
+    }
+    addMore(a);
   }
+  void addMore(mxArray* a);
 
+  // Made at nearly every call of the run-time: making one sets two words
+  // (the inline entries past n_ are never read).
   static constexpr std::size_t kInline = 8;
   std::size_t n_ = 0;
-  mxArray* inline_[kInline] = {};  // the first n_ are used
-  std::vector<mxArray*> more_;
+  std::vector<mxArray*>* more_ = nullptr;  // past kInline, when needed
+  mxArray* inline_[kInline];
 };
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC diagnostic pop
+#endif
 
 // Holds handles and releases the temporaries among them when it goes out of
 // scope, on a normal return or when an error unwinds.
@@ -115,6 +129,11 @@ class TempGuard {
 };
 
 // The value behind a handle; a null handle is an internal error.
-const Value& valueOf(const mxArray* a);
+[[noreturn]] void nullHandle();
+inline const Value& valueOf(const mxArray* a) {
+  if (!a) [[unlikely]]
+    nullHandle();
+  return a->v;
+}
 
 }  // namespace kh

@@ -150,6 +150,8 @@ void* g_sparePayloads[kSparePayloadsMax];
 std::size_t g_sparePayloadCount = 0;
 }  // namespace
 
+Value::Payload::~Payload() = default;
+
 void* Value::Payload::operator new(std::size_t size) {
   if (size == sizeof(Payload) && g_sparePayloadCount) return g_sparePayloads[--g_sparePayloadCount];
   return ::operator new(size);

@@ -176,6 +176,9 @@ struct Value::Payload : boost::intrusive_ref_counter<Value::Payload, boost::thre
   // (the inline element buffer included).
   Payload() {}
   Payload(const Payload&) = default;
+  // Out of line: every value's destructor would otherwise carry the
+  // destruction of all the members below.
+  ~Payload();
   static void* operator new(std::size_t size);
   static void operator delete(void* p, std::size_t size) noexcept;
   Doubles re;

@@ -3,6 +3,7 @@
 
 #include <cmath>
 #include <cstdarg>
+#include <string_view>
 #include <vector>
 
 #include "host/array/handle.h"
@@ -74,7 +75,7 @@ void mlfError(mxArray* msg) {
 
 // The state is the text "on" or "off"; warning(state) puts it back exactly.
 mxArray* mlfNWarning(int nargout, mxArray* arg, ...) {
-  std::vector<mxArray*> extra;
+  kh::HandleList extra;
   va_list ap;
   va_start(ap, arg);
   if (arg)
@@ -86,11 +87,14 @@ mxArray* mlfNWarning(int nargout, mxArray* arg, ...) {
   const bool wasOn = kh::warningsOn();
   if (arg) {
     const kh::Value& v = kh::valueOf(arg);
-    const std::string text = v.isChar() ? v.utf8() : "";
-    if (text == "on" || text == "off") {
-      kh::setWarningsOn(text == "on");
+    // The state words are told apart without building a text: a body turns
+    // warnings off and on around its steps at a high rate.
+    const std::u16string_view chars =
+        v.isChar() ? std::u16string_view(v.chr(), v.numel()) : std::u16string_view();
+    if (chars == u"on" || chars == u"off") {
+      kh::setWarningsOn(chars == u"on");
     } else if (!v.isEmpty()) {
-      kh::warn(text);
+      kh::warn(v.isChar() ? v.utf8() : "");
     }
   }
   if (nargout < 1) return nullptr;

@@ -411,8 +411,13 @@ Value predicate(const Value& a, Test test) {
   return asLogical(r);
 }
 
-bool isNanD(double x) { return std::isnan(x); }
-bool isInfD(double x) { return std::isinf(x); }
+// Function objects rather than functions, so that the tests are inlined.
+struct IsNan {
+  bool operator()(double x) const { return std::isnan(x); }
+};
+struct IsInf {
+  bool operator()(double x) const { return std::isinf(x); }
+};
 
 Value finitePredicate(const Value& a) {
   Value r = Value::numericForWrite(a.dims());
@@ -501,9 +506,9 @@ Value unary(UnaryFn fn, const Value& a0) {
       return r;
     }
     case UnaryFn::Isnan:
-      return predicate(a, isNanD);
+      return predicate(a, IsNan{});
     case UnaryFn::Isinf:
-      return predicate(a, isInfD);
+      return predicate(a, IsInf{});
     case UnaryFn::Isfinite:
       return finitePredicate(a);
     case UnaryFn::Double: {
