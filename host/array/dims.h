@@ -133,8 +133,14 @@ class Dims {
     return begin() + at;
   }
 
+  // Element by element: shapes are compared at nearly every operation, and
+  // a library compare call costs more than the two or three words.
   friend bool operator==(const Dims& a, const Dims& b) {
-    return a.n_ == b.n_ && std::equal(a.begin(), a.end(), b.begin());
+    if (a.n_ != b.n_) return false;
+    const std::size_t *x = a.data(), *y = b.data();
+    for (std::size_t i = 0; i < a.n_; ++i)
+      if (x[i] != y[i]) return false;
+    return true;
   }
   friend bool operator!=(const Dims& a, const Dims& b) { return !(a == b); }
 

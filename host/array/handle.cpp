@@ -68,6 +68,12 @@ mxArray* newHandle(Value&& v, bool temporary) {
   return h;
 }
 
+mxArray* renewTemp(mxArray* h, Value&& v) {
+  h->v = std::move(v);
+  h->serial = g_serial++;
+  return h;
+}
+
 void destroyHandle(mxArray* a) {
   if (!a) return;
   if (a->borrows) {

@@ -31,6 +31,10 @@ mxArray* newHandle(Value&& v, bool temporary);
 inline mxArray* newHandle(const Value& v, bool temporary) { return newHandle(Value(v), temporary); }
 inline mxArray* newTemp(Value&& v) { return newHandle(std::move(v), true); }
 inline mxArray* newTemp(const Value& v) { return newHandle(Value(v), true); }
+// Gives temporary h the value v in place of its own, as if h were freed and
+// a new temporary made (it gets the next serial): an operation whose input
+// was a temporary returns its result in that handle.
+mxArray* renewTemp(mxArray* h, Value&& v);
 // Frees a handle (null is ignored). A borrowed handle is only marked, and
 // goes when its last borrower gives it back.
 void destroyHandle(mxArray* a);
@@ -77,6 +81,18 @@ class HandleSet {
   // ignored: only temporaries are ever released).
   void add(mxArray* a) {
     if (a && a->temporary) addTemporary(a);
+  }
+  // One of the temporaries, taken out of the set (so it is not released),
+  // that can be given a new value in place; null when there is none.
+  mxArray* takeReusable() {
+    for (std::size_t k = 0; k < n_; ++k) {
+      mxArray* h = inline_[k];
+      if (!h->list && !h->borrows) {
+        inline_[k] = inline_[--n_];
+        return h;
+      }
+    }
+    return nullptr;
   }
   // Releases the temporaries among the handles.
   void releaseTemporaries() {

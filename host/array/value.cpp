@@ -49,10 +49,7 @@ Value Value::numeric(Dims dims, bool complex) {
 }
 
 Value Value::numericForWrite(Dims dims, bool complex) {
-  Value r;
-  r.cls_ = mxDOUBLE_CLASS;
-  r.dims_ = normalizeDims(std::move(dims));
-  r.numel_ = numelOf(r.dims_);
+  Value r(mxDOUBLE_CLASS, std::move(dims));
   if (r.numel_ <= 1 && !complex) return r;
   r.p_ = new Payload();
   r.p_->re.assignUnset(r.numel_);
@@ -73,10 +70,7 @@ Value Value::column(const std::vector<double>& v) {
 }
 
 Value Value::chars(Dims dims) {
-  Value r;
-  r.cls_ = mxCHAR_CLASS;
-  r.dims_ = normalizeDims(std::move(dims));
-  r.numel_ = numelOf(r.dims_);
+  Value r(mxCHAR_CLASS, std::move(dims));
   r.p_ = new Payload();
   r.p_->ch.assign(r.numel_, u' ');
   return r;
@@ -91,20 +85,14 @@ Value Value::str(std::u16string_view s) {
 Value Value::str(std::string_view utf8) { return str(std::u16string_view(toU16(utf8))); }
 
 Value Value::cell(Dims dims) {
-  Value r;
-  r.cls_ = mxCELL_CLASS;
-  r.dims_ = normalizeDims(std::move(dims));
-  r.numel_ = numelOf(r.dims_);
+  Value r(mxCELL_CLASS, std::move(dims));
   r.p_ = new Payload();
   r.p_->elems.assign(r.numel_, Value::empty());
   return r;
 }
 
 Value Value::structArray(Dims dims, std::vector<std::string> fields) {
-  Value r;
-  r.cls_ = mxSTRUCT_CLASS;
-  r.dims_ = normalizeDims(std::move(dims));
-  r.numel_ = numelOf(r.dims_);
+  Value r(mxSTRUCT_CLASS, std::move(dims));
   r.p_ = new Payload();
   r.p_->fields = std::move(fields);
   r.p_->elems.assign(r.numel_ * r.p_->fields.size(), Value::empty());

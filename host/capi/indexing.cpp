@@ -197,7 +197,7 @@ void assignFrom(mxArray** dest, mxArray* src, F&& assign) {
 // a(k) for a real double array and a whole k within it: the element, with
 // the array's logical flag. Null for anything else, which takes the general
 // path (and its checks and messages).
-mxArray* elementRef(mxArray* a, double k) {
+mxArray* elementRef(CallInputs& in, mxArray* a, double k) {
   if (!a) return nullptr;
   const Value& v = a->v;
   if (!v.isDouble() || v.isComplex() || !(k >= 1) || k > static_cast<double>(v.numel()) ||
@@ -205,7 +205,7 @@ mxArray* elementRef(mxArray* a, double k) {
     return nullptr;
   Value r = Value::scalar(v.re()[static_cast<std::size_t>(k) - 1]);
   r.setLogical(v.isLogical());
-  return newTemp(std::move(r));
+  return in.result(std::move(r));
 }
 
 }  // namespace
@@ -216,25 +216,25 @@ extern "C" {
 mxArray* mclArrayRef1(mxArray* a, mxArray* i) {
   kh::CallInputs in(a, i);
   if (const double* k = kh::realScalar(i); k && !kh::valueOf(i).isLogical())
-    if (mxArray* r = kh::elementRef(a, *k)) return r;
-  return kh::newTemp(kh::indexRef(kh::valueOf(a), kh::subscriptsOf(kh::valueOf(i))));
+    if (mxArray* r = kh::elementRef(in, a, *k)) return r;
+  return in.result(kh::indexRef(kh::valueOf(a), kh::subscriptsOf(kh::valueOf(i))));
 }
 
 mxArray* mclArrayRef2(mxArray* a, mxArray* i, mxArray* j) {
   kh::CallInputs in(a, i, j);
-  return kh::newTemp(
+  return in.result(
       kh::indexRef(kh::valueOf(a), kh::subscriptsOf(kh::valueOf(i), kh::valueOf(j))));
 }
 
 mxArray* mclIntArrayRef1(mxArray* a, int i) {
   kh::CallInputs in(a);
-  if (mxArray* r = kh::elementRef(a, static_cast<double>(i))) return r;
-  return kh::newTemp(kh::indexRef(kh::valueOf(a), kh::subscriptsOf(kh::intIndex(i))));
+  if (mxArray* r = kh::elementRef(in, a, static_cast<double>(i))) return r;
+  return in.result(kh::indexRef(kh::valueOf(a), kh::subscriptsOf(kh::intIndex(i))));
 }
 
 mxArray* mclIntArrayRef2(mxArray* a, int i, int j) {
   kh::CallInputs in(a);
-  return kh::newTemp(
+  return in.result(
       kh::indexRef(kh::valueOf(a), kh::subscriptsOf(kh::intIndex(i), kh::intIndex(j))));
 }
 

@@ -11,13 +11,13 @@ namespace {
 template <typename F>
 mxArray* binaryCall(mxArray* a, mxArray* b, F f) {
   kh::CallInputs in(a, b);
-  return kh::newTemp(f(kh::valueOf(a), kh::valueOf(b)));
+  return in.result(f(kh::valueOf(a), kh::valueOf(b)));
 }
 
 template <typename F>
 mxArray* unaryCall(mxArray* a, F f) {
   kh::CallInputs in(a);
-  return kh::newTemp(f(kh::valueOf(a)));
+  return in.result(f(kh::valueOf(a)));
 }
 
 bool compareScalars(kh::CmpOp op, double x, double y) {
@@ -49,11 +49,11 @@ mxArray* compareCall(kh::CmpOp op, mxArray* a, mxArray* b) {
   const double *x = kh::realScalar(a), *y = kh::realScalar(b);
   if (x && y) {
     kh::CallInputs in(a, b);
-    return kh::newTemp(kh::Value::logicalScalar(compareScalars(op, *x, *y)));
+    return in.result(kh::Value::logicalScalar(compareScalars(op, *x, *y)));
   }
   kh::CallInputs in(a, b);
   kh::Value va = kh::takeOrCopy(a, b), vb = kh::takeOrCopy(b, a);
-  return kh::newTemp(kh::compare(op, std::move(va), std::move(vb)));
+  return in.result(kh::compare(op, std::move(va), std::move(vb)));
 }
 
 // Arithmetic of two real scalars; power is left to the general path (a
@@ -80,7 +80,7 @@ mxArray* scalarArith(kh::BinOp op, mxArray* a, mxArray* b, double x, double y) {
       return nullptr;
   }
   kh::CallInputs in(a, b);
-  return kh::newTemp(kh::Value::scalar(z));
+  return in.result(kh::Value::scalar(z));
 }
 
 mxArray* arith(kh::BinOp op, mxArray* a, mxArray* b) {
@@ -89,7 +89,7 @@ mxArray* arith(kh::BinOp op, mxArray* a, mxArray* b) {
     if (mxArray* r = scalarArith(op, a, b, *x, *y)) return r;
   kh::CallInputs in(a, b);
   kh::Value va = kh::takeOrCopy(a, b), vb = kh::takeOrCopy(b, a);
-  return kh::newTemp(kh::binary(op, std::move(va), std::move(vb)));
+  return in.result(kh::binary(op, std::move(va), std::move(vb)));
 }
 
 // Matrix products and quotients of two scalars are the element-wise ones.

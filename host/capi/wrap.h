@@ -25,6 +25,12 @@ class CallInputs {
   CallInputs(const CallInputs&) = delete;
   CallInputs& operator=(const CallInputs&) = delete;
   void add(mxArray* a) { hs_.add(a); }
+  // A temporary handle for the call's result, v: one of the inputs when
+  // one is a temporary (the call would free it), else a new one.
+  mxArray* result(Value&& v) {
+    if (mxArray* h = hs_.takeReusable()) return renewTemp(h, std::move(v));
+    return newTemp(std::move(v));
+  }
 
  private:
   HandleSet hs_;

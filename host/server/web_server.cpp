@@ -8,10 +8,15 @@
 
 #include <array>
 #include <atomic>
+// GCC's sanitizer builds warn that Beast's parser may read an unset
+// optional (it does not); only for these headers.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
 #include <boost/asio.hpp>
 #include <boost/beast/core.hpp>
 #include <boost/beast/http.hpp>
 #include <boost/beast/websocket.hpp>
+#pragma GCC diagnostic pop
 #include <chrono>
 #include <deque>
 #include <filesystem>
