@@ -2,11 +2,13 @@
 """Runs the pipeline benchmarks and a numpy reference of the same computation
 side by side, and prints both timings with their ratio.
 
-    bench/compare.py [--baseline BUILD]
+    bench/compare.py [--baseline BUILD] [--all]
 
 With --baseline, the same benchmarks of another build (an earlier commit's
 build directory, say) run in turn with ours, repetition by repetition, so
-that both see the same machine, and a column shows how much faster ours is."""
+that both see the same machine, and a column shows how much faster ours is.
+With --all, the command-window, graphics and rendering benchmarks follow,
+timed the same way (they have no numpy counterpart)."""
 import argparse
 import json
 import math
@@ -49,9 +51,12 @@ def numpy_time(samples, taps):
     return best
 
 
-def run_once(build, filt=None):
-    """One run of a build's pipeline benchmarks: {name: seconds or error}."""
-    exe = os.path.join(build, "bin", "bench_pipeline")
+OTHER_BENCHMARKS = ("bench_shell", "bench_graphics", "bench_render")
+
+
+def run_once(build, filt=None, program="bench_pipeline"):
+    """One run of a build's benchmarks: {name: seconds or error}."""
+    exe = os.path.join(build, "bin", program)
     env = dict(os.environ, LD_LIBRARY_PATH=os.path.join(build, "lib"),
                KESTREL_LIBRARY=os.path.join(build, "lib", "kestrel_mex.so"))
     args = [exe, "--benchmark_format=json"]
@@ -60,6 +65,8 @@ def run_once(build, filt=None):
     out = subprocess.run(args, check=True, capture_output=True, text=True, env=env).stdout
     result = {}
     for r in json.loads(out)["benchmarks"]:
+        if r.get("run_type") == "aggregate":
+            continue  # complexity fits and the like
         name = r.get("run_name", r["name"])
         if r.get("error_occurred"):
             result[name] = r.get("error_message", "error")
@@ -69,7 +76,7 @@ def run_once(build, filt=None):
     return result
 
 
-def kestrel_times(builds):
+def kestrel_times(builds, program="bench_pipeline"):
     """Best and median real time (seconds) of each benchmark of each build
     over REPETITIONS runs, the builds taking turns; failed ones map to their
     error text. Names are the first build's, in the order they ran."""
@@ -78,7 +85,7 @@ def kestrel_times(builds):
         for k, build in enumerate(builds):
             # The baseline runs only what it shares with ours.
             filt = None if k == 0 else "|".join(f"^{n}$" for n in runs[0])
-            for name, t in run_once(build, filt).items():
+            for name, t in run_once(build, filt, program).items():
                 runs[k].setdefault(name, []).append(t)
     out = []
     for r in runs:
@@ -90,6 +97,7 @@ def kestrel_times(builds):
 def main():
     ap = argparse.ArgumentParser()
     ap.add_argument("--baseline", help="another build directory to time beside this one")
+    ap.add_argument("--all", action="store_true", help="also time the other benchmark programs")
     args = ap.parse_args()
     builds = [BUILD] + ([args.baseline] if args.baseline else [])
     for b in builds:
@@ -122,6 +130,35 @@ def main():
                 line += f" {base[0] * 1e3:9.3f} ms {base[0] / ours:8.2f}x"
         print(line)
     print_growth(growth)
+    if args.all:
+        print_others(builds)
+
+
+def duration(seconds):
+    """A time in ms, or in µs when short, 12 characters wide."""
+    if seconds < 1e-4:
+        return f"{seconds * 1e6:9.3f} us"
+    return f"{seconds * 1e3:9.3f} ms"
+
+
+def print_others(builds):
+    """The other benchmark programs, ours beside the baseline's."""
+    print()
+    head = f"{'benchmark':52} {'kestrel':>12} {'(median)':>12}"
+    if len(builds) > 1:
+        head += f" {'baseline':>12} {'speed-up':>9}"
+    print(head)
+    for program in OTHER_BENCHMARKS:
+        times = kestrel_times(builds, program)
+        for name, t in times[0].items():
+            if isinstance(t, str):
+                print(f"{name:52} error: {t}")
+                continue
+            line = f"{name:52} {duration(t[0])} {duration(t[1])}"
+            base = times[1].get(name) if len(builds) > 1 else None
+            if isinstance(base, tuple):
+                line += f" {duration(base[0])} {base[0] / t[0]:8.2f}x"
+            print(line)
 
 
 def print_growth(growth):

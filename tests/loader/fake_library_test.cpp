@@ -90,6 +90,25 @@ TEST_F(FakeLibrary, FailingInitializerIsReportedAndUndone) {
   dlclose(keep);
 }
 
+// The host's leak check finds an array that a library function leaves
+// behind, and describes it.
+TEST_F(FakeLibrary, CheckLeaksReportsAnArrayLeftBehind) {
+  for (const bool leaks : {false, true}) {
+    const std::string path = build(leaks ? "leaks" : "clean", leaks ? "-DFAKE_LEAK" : "");
+    std::string out;
+    const int rc = kt::runCommand(std::string(KESTREL_HOST_PATH) + " --library '" + path +
+                                      "' --check-leaks --eval 'one'",
+                                  &out);
+    if (!leaks) {
+      EXPECT_EQ(rc, 0) << out;
+      continue;
+    }
+    EXPECT_EQ(rc, 3) << out;
+    EXPECT_NE(out.find("1 array(s) leaked"), std::string::npos) << out;
+    EXPECT_NE(out.find("char 1x4"), std::string::npos) << out;
+  }
+}
+
 struct Refusal {
   const char* label;
   const char* defines;

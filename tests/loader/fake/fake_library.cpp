@@ -5,6 +5,7 @@
 //   FAKE_FAIL_ROW     init/term row whose initializer raises an error (-1: none)
 //   FAKE_FORMAT       the descriptor's first field
 //   FAKE_NO_LIBRARY   leave out the mexLibrary entry
+//   FAKE_LEAK         the function "one" makes an array and never frees it
 // Every initializer and terminator appends "I<row>" or "T<row>" to a log
 // that the test reads through fakeLog().
 #include <cstring>
@@ -42,7 +43,12 @@ void termRow() {
   g_log += "T" + std::to_string(Row) + " ";
 }
 
-void fevalOne(int, mxArray*[], int, mxArray*[]) {}
+void fevalOne(int, mxArray*[], int, mxArray*[]) {
+#ifdef FAKE_LEAK
+  static const mxChar text[] = {'l', 'o', 's', 't'};
+  mclInitializeString(4, text);  // a temporary nobody consumes
+#endif
+}
 
 mexFunctionTableEntry g_functions[] = {{"one", &fevalOne, 0, 0, nullptr}};
 mxArray* g_slot = nullptr;
