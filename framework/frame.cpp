@@ -14,17 +14,24 @@ void checkOutput(const Frame& frame, int nargout, int j, mxArray** h) {
 
 }  // namespace
 
-mxArray* Var::operator()() const {
+mxArray* Var::readChecked() const {
   placeholderIfUnassigned();
   if (!h_) mclValidateError(kind_, name_);
-  if (mxGetClassID(h_) == mxUNKNOWN_CLASS && mclUninitWarning(name_)) return mclCreateEmptyArray();
+  if (mxGetClassID(h_) == mxUNKNOWN_CLASS) {
+    if (mclUninitWarning(name_)) return mclCreateEmptyArray();
+  } else if (!lent_) {
+    known_ = true;
+  }
   return h_;
 }
 
-mxArray* Var::ref() const {
+mxArray* Var::refChecked() const {
   placeholderIfUnassigned();
   if (!h_) mclValidateError(kind_, name_);
-  if (mxGetClassID(h_) == mxUNKNOWN_CLASS) mclUninitWarning(name_);
+  if (mxGetClassID(h_) == mxUNKNOWN_CLASS)
+    mclUninitWarning(name_);
+  else if (!lent_)
+    known_ = true;
   return h_;
 }
 

@@ -67,20 +67,35 @@ class Var {
     return v;
   }
   Var(Var&& o) noexcept
-      : name_(o.name_), kind_(o.kind_), h_(o.h_), lazy_(o.lazy_), borrowed_(o.borrowed_) {
+      : name_(o.name_),
+        kind_(o.kind_),
+        h_(o.h_),
+        lazy_(o.lazy_),
+        borrowed_(o.borrowed_),
+        known_(o.known_),
+        lent_(o.lent_) {
     o.h_ = nullptr;
     o.borrowed_ = false;
+    o.known_ = false;
   }
 
   // The value read as an operand or a function argument: an unassigned
   // variable warns and reads as an empty array.
-  mxArray* operator()() const;
+  mxArray* operator()() const {
+    if (known_) return h_;
+    return readChecked();
+  }
   // The value read as the object of indexing, a subscript or the whole right
   // side of an assignment: an unassigned variable warns and reads as itself.
-  mxArray* ref() const;
+  mxArray* ref() const {
+    if (known_) return h_;
+    return refChecked();
+  }
 
   // Assignment (takes over a temporary, copies anything else).
   Var& operator=(mxArray* v) {
+    known_ = false;
+    lent_ = false;
     if (borrowed_) {
       mxArray* lent = h_;
       h_ = nullptr;
@@ -95,6 +110,8 @@ class Var {
   // The variable's own handle, for a write in place or as an output slot.
   mxArray** slot() {
     own();
+    known_ = false;
+    lent_ = true;  // whoever holds the slot may write anything into it
     return &h_;
   }
   mxArray* handle() const {
@@ -105,6 +122,7 @@ class Var {
   // Hands the handle over (the body's first output on return).
   mxArray* release() {
     own();
+    known_ = false;
     mxArray* h = h_;
     h_ = nullptr;
     return h;
@@ -118,6 +136,9 @@ class Var {
       borrowed_ = false;
     }
   }
+  // The reads with their checks, which set known_ when they pass.
+  mxArray* readChecked() const;
+  mxArray* refChecked() const;
   // Gives a local that was never assigned its placeholder handle.
   void placeholderIfUnassigned() const {
     if (!h_ && lazy_) h_ = mclGetUninitializedArray();
@@ -127,6 +148,14 @@ class Var {
   mutable mxArray* h_;
   bool lazy_ = false;      // null stands for the placeholder
   bool borrowed_ = false;  // h_ is the caller's (see mclBorrowInput)
+  // h_ has passed a read's checks (it holds an assigned value) and cannot
+  // have changed since: only an assignment or a slot handed out changes it,
+  // and both clear this. Reads are most of a body's steps, and each check
+  // asks the run-time for the class.
+  mutable bool known_ = false;
+  // A slot was handed out since the last assignment: its holder may write
+  // a placeholder into it at any time, so every read checks again.
+  bool lent_ = false;
 };
 
 // Output check at the end of a body: for output j, a null handle becomes a

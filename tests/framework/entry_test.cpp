@@ -266,4 +266,39 @@ TEST_F(Entry, BorrowedInputKeepsItsValue) {
   }
 }
 
+// A read that passed its checks is not checked again until the variable
+// changes. Whatever changes it (an assignment, or a slot handed out, which
+// its holder may fill with anything, even while the variable is being read)
+// makes the next read check again, so an unassigned value still warns.
+TEST_F(Entry, ReadsCheckAgainOnceTheVariableMayHaveChanged) {
+  const std::string warning = "Reference to uninitialized variable 'v'.";
+  for (const bool throughSlot : {false, true}) {
+    kf::Var v("v");
+    v = mlfScalar(1);
+    EXPECT_EQ(kh::valueOf(v()).at(0), 1.0);
+    EXPECT_EQ(kh::valueOf(v.ref()).at(0), 1.0);
+    if (throughSlot) {
+      mxArray** slot = v.slot();
+      EXPECT_EQ(kh::valueOf(v()).at(0), 1.0);  // a read while the slot is out
+      mxDestroyArray(*slot);
+      *slot = mclGetUninitializedArray();  // as an output left unassigned
+    } else {
+      mxArray* placeholder = mclGetUninitializedArray();
+      v = placeholder;
+      mxDestroyArray(placeholder);
+    }
+    for (int k = 0; k < 2; ++k) {
+      kh::clearLastWarning();
+      mxArray* read = v();
+      EXPECT_EQ(kh::lastWarning(), warning) << throughSlot << " read " << k;
+      EXPECT_TRUE(kh::valueOf(read).isEmpty());
+      mxDestroyArray(read);
+    }
+    v = mlfScalar(2);
+    kh::clearLastWarning();
+    EXPECT_EQ(kh::valueOf(v()).at(0), 2.0);
+    EXPECT_EQ(kh::lastWarning(), "");
+  }
+}
+
 }  // namespace
