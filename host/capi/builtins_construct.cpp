@@ -29,14 +29,14 @@ mxArray* mlfReshape(mxArray* x, ...) {
   va_start(ap, x);
   const auto handles = kh::readList(va_arg(ap, mxArray*), ap, in);
   va_end(ap);
-  return kh::newTemp(kh::reshape(kh::valueOf(x), kh::valuesOf(handles)));
+  return in.result(kh::reshape(kh::valueOf(x), kh::valuesOf(handles)));
 }
 
 mxArray* mlfDiag(mxArray* x, mxArray* k) {
   kh::CallInputs in(x, k);
   double off = 0;
   if (k) off = kh::scalarArg(kh::valueOf(k), "Diagonal offset");
-  return kh::newTemp(kh::diag(kh::valueOf(x), off));
+  return in.result(kh::diag(kh::valueOf(x), off));
 }
 
 }  // extern "C"

@@ -7,7 +7,7 @@ namespace {
 
 mxArray* unaryCall(kh::UnaryFn fn, mxArray* x) {
   kh::CallInputs in(x);
-  return kh::newTemp(kh::unary(fn, kh::takeOrCopy(x, nullptr)));
+  return in.result(kh::unary(fn, kh::takeOrCopy(x, nullptr)));
 }
 
 }  // namespace
@@ -33,12 +33,12 @@ mxArray* mlfSqrt(mxArray* x) { return unaryCall(kh::UnaryFn::Sqrt, x); }
 
 mxArray* mlfLower(mxArray* x) {
   kh::CallInputs in(x);
-  return kh::newTemp(kh::lower(kh::valueOf(x)));
+  return in.result(kh::lower(kh::valueOf(x)));
 }
 
 mxArray* mlfRem(mxArray* x, mxArray* y) {
   kh::CallInputs in(x, y);
-  return kh::newTemp(kh::rem(kh::valueOf(x), kh::valueOf(y)));
+  return in.result(kh::rem(kh::valueOf(x), kh::valueOf(y)));
 }
 
 }  // extern "C"

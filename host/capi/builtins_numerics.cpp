@@ -25,10 +25,10 @@ mxArray* mlfQr(mxArray** r, mxArray** e, mxArray* a, mxArray* econ) {
   kh::QrResult f = kh::qr(kh::valueOf(a), econ != nullptr);
   if (!r) {
     // One output: the R factor (upper triangle), as qr(A) alone gives it.
-    return kh::newTemp(std::move(f.r));
+    return in.result(std::move(f.r));
   }
   kh::setOutput(r, std::move(f.r));
-  return kh::newTemp(std::move(f.q));
+  return in.result(std::move(f.q));
 }
 
 // [l, u] = lu(a) and [l, u, p] = lu(a). The pivoting threshold is accepted
@@ -41,7 +41,7 @@ mxArray* mlfLu(mxArray** u, mxArray** p, mxArray* a, mxArray* thresh) {
   kh::LuResult f = kh::lu(kh::valueOf(a), p != nullptr);
   kh::setOutput(u, std::move(f.u));
   kh::setOutput(p, std::move(f.p));
-  return kh::newTemp(std::move(f.l));
+  return in.result(std::move(f.l));
 }
 
 mxArray* mlfNRand(int nargout, ...) {
@@ -62,7 +62,7 @@ mxArray* mlfFilter(mxArray** zf, mxArray* b, mxArray* a, mxArray* x, mxArray* zi
   kh::FilterResult r = kh::filter(kh::valueOf(b), kh::valueOf(a), kh::valueOf(x),
                                   zi ? &kh::valueOf(zi) : nullptr, d);
   kh::setOutput(zf, std::move(r.zf));
-  return kh::newTemp(std::move(r.y));
+  return in.result(std::move(r.y));
 }
 
 }  // extern "C"

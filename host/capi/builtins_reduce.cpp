@@ -18,7 +18,7 @@ std::optional<std::size_t> dimOf(mxArray* dim) {
 template <typename F>
 mxArray* reduceCall(mxArray* x, mxArray* dim, F f) {
   kh::CallInputs in(x, dim);
-  return kh::newTemp(f(kh::valueOf(x), dimOf(dim)));
+  return in.result(f(kh::valueOf(x), dimOf(dim)));
 }
 
 mxArray* extremeCall(mxArray** index, mxArray* x, mxArray* y, mxArray* dim, bool isMax) {
@@ -30,13 +30,13 @@ mxArray* extremeCall(mxArray** index, mxArray* x, mxArray* y, mxArray* dim, bool
     if (dim)
       kh::raise(std::string(isMax ? "MAX" : "MIN") +
                 " with two matrices to compare and a working dimension is not supported.");
-    return kh::newTemp(isMax ? kh::maxOf(kh::valueOf(x), kh::valueOf(y))
+    return in.result(isMax ? kh::maxOf(kh::valueOf(x), kh::valueOf(y))
                              : kh::minOf(kh::valueOf(x), kh::valueOf(y)));
   }
   kh::Extreme e =
       isMax ? kh::maxAlong(kh::valueOf(x), dimOf(dim)) : kh::minAlong(kh::valueOf(x), dimOf(dim));
   kh::setOutput(index, std::move(e.index));
-  return kh::newTemp(std::move(e.value));
+  return in.result(std::move(e.value));
 }
 
 }  // namespace
@@ -70,23 +70,23 @@ mxArray* mlfDiff(mxArray* x, mxArray* n, mxArray* dim) {
     order = kh::countArg(kh::scalarArg(kh::valueOf(n), "Difference order N"),
                          "Difference order N must be a positive integer scalar.");
   }
-  return kh::newTemp(kh::diff(kh::valueOf(x), order, dimOf(dim)));
+  return in.result(kh::diff(kh::valueOf(x), order, dimOf(dim)));
 }
 
 mxArray* mlfFind(mxArray** cols, mxArray** values, mxArray* x) {
   kh::CallInputs in(x);
-  if (!cols && !values) return kh::newTemp(kh::find(kh::valueOf(x)));
+  if (!cols && !values) return in.result(kh::find(kh::valueOf(x)));
   kh::Found f = kh::findSubscripts(kh::valueOf(x));
   kh::setOutput(cols, std::move(f.cols));
   kh::setOutput(values, std::move(f.values));
-  return kh::newTemp(std::move(f.rows));
+  return in.result(std::move(f.rows));
 }
 
 mxArray* mlfSort(mxArray** index, mxArray* x, mxArray* dim) {
   kh::CallInputs in(x, dim);
   kh::Sorted s = kh::sortAlong(kh::valueOf(x), dimOf(dim));
   kh::setOutput(index, std::move(s.index));
-  return kh::newTemp(std::move(s.values));
+  return in.result(std::move(s.values));
 }
 
 }  // extern "C"
