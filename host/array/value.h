@@ -153,7 +153,8 @@ class Value {
   // A real double scalar holding s (no payload).
   explicit Value(double s) : cls_(mxDOUBLE_CLASS), dims_{1, 1}, numel_(1), s_(s) {}
   // A value of class c and dimensions d (normalized), with no data yet.
-  Value(mxClassID c, Dims&& d) : cls_(c), dims_(normalizeDims(std::move(d))), numel_(numelOf(dims_)) {}
+  Value(mxClassID c, Dims&& d)
+      : cls_(c), dims_(normalizeDims(std::move(d))), numel_(numelOf(dims_)) {}
   Payload& mut();
   const Payload& data() const;
   static const Payload& nothing();

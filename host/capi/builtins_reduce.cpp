@@ -31,7 +31,7 @@ mxArray* extremeCall(mxArray** index, mxArray* x, mxArray* y, mxArray* dim, bool
       kh::raise(std::string(isMax ? "MAX" : "MIN") +
                 " with two matrices to compare and a working dimension is not supported.");
     return in.result(isMax ? kh::maxOf(kh::valueOf(x), kh::valueOf(y))
-                             : kh::minOf(kh::valueOf(x), kh::valueOf(y)));
+                           : kh::minOf(kh::valueOf(x), kh::valueOf(y)));
   }
   kh::Extreme e =
       isMax ? kh::maxAlong(kh::valueOf(x), dimOf(dim)) : kh::minAlong(kh::valueOf(x), dimOf(dim));

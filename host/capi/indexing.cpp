@@ -222,8 +222,7 @@ mxArray* mclArrayRef1(mxArray* a, mxArray* i) {
 
 mxArray* mclArrayRef2(mxArray* a, mxArray* i, mxArray* j) {
   kh::CallInputs in(a, i, j);
-  return in.result(
-      kh::indexRef(kh::valueOf(a), kh::subscriptsOf(kh::valueOf(i), kh::valueOf(j))));
+  return in.result(kh::indexRef(kh::valueOf(a), kh::subscriptsOf(kh::valueOf(i), kh::valueOf(j))));
 }
 
 mxArray* mclIntArrayRef1(mxArray* a, int i) {

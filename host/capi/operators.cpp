@@ -109,7 +109,9 @@ mxArray* mclMinus(mxArray* a, mxArray* b) { return arith(kh::BinOp::Minus, a, b)
 mxArray* mclTimes(mxArray* a, mxArray* b) { return arith(kh::BinOp::Times, a, b); }
 mxArray* mclRdivide(mxArray* a, mxArray* b) { return arith(kh::BinOp::Rdivide, a, b); }
 mxArray* mlfPower(mxArray* a, mxArray* b) { return arith(kh::BinOp::Power, a, b); }
-mxArray* mclMtimes(mxArray* a, mxArray* b) { return matrixArith(kh::BinOp::Times, kh::mtimes, a, b); }
+mxArray* mclMtimes(mxArray* a, mxArray* b) {
+  return matrixArith(kh::BinOp::Times, kh::mtimes, a, b);
+}
 mxArray* mclMrdivide(mxArray* a, mxArray* b) {
   return matrixArith(kh::BinOp::Rdivide, kh::mrdivide, a, b);
 }

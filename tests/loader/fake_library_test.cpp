@@ -96,9 +96,9 @@ TEST_F(FakeLibrary, CheckLeaksReportsAnArrayLeftBehind) {
   for (const bool leaks : {false, true}) {
     const std::string path = build(leaks ? "leaks" : "clean", leaks ? "-DFAKE_LEAK" : "");
     std::string out;
-    const int rc = kt::runCommand(std::string(KESTREL_HOST_PATH) + " --library '" + path +
-                                      "' --check-leaks --eval 'one'",
-                                  &out);
+    const int rc = kt::runCommand(
+        std::string(KESTREL_HOST_PATH) + " --library '" + path + "' --check-leaks --eval 'one'",
+        &out);
     if (!leaks) {
       EXPECT_EQ(rc, 0) << out;
       continue;
