@@ -30,7 +30,7 @@ namespace {
 // A range bound: the first element, or nothing for an empty operand.
 bool bound(const Value& v, double* out) {
   if (v.isEmpty()) return false;
-  *out = toNumeric(v, "colon").at(0);
+  *out = v.isDouble() ? v.at(0) : toNumeric(v, "colon").at(0);
   return true;
 }
 

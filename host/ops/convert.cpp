@@ -34,7 +34,7 @@ std::size_t countArg(double v, const char* msg) {
 
 std::size_t dimArg(const Value& v) {
   if (!isNumericLike(v) || v.numel() != 1) raise(msg::kDimPositive);
-  const double d = toNumeric(v, "dim").at(0);
+  const double d = v.isDouble() ? v.at(0) : toNumeric(v, "dim").at(0);
   if (!(d >= 1) || d != std::floor(d) || d > 1e9) raise(msg::kDimPositive);
   return static_cast<std::size_t>(d) - 1;
 }
