@@ -5,7 +5,7 @@
 BUILD_DIR ?= build
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps configure build run test bench fuzz clean format
+.PHONY: all deps configure build run test check sanitize san-configure bench fuzz soak clean format
 
 all: build
 
@@ -32,14 +32,33 @@ bench: build
 	@$(BUILD_DIR)/bin/bench_render
 	@node bench/page_latency.js $(BUILD_DIR)
 
-# The fuzz targets, each run for FUZZ_SECONDS (clang's libFuzzer with the
-# sanitizers, in a build folder of their own).
-FUZZ_DIR ?= build-fuzz
+# Everything CI checks: the suite, the suite again under the address and
+# undefined-behaviour sanitizers, and each fuzz target for FUZZ_SECONDS.
+check: test sanitize fuzz
+
+# The sanitizer build (clang, with the fuzz targets): its own build folder,
+# the suite without the browser test (the page's code is not instrumented);
+# any sanitizer report fails the test that made it.
+SAN_DIR ?= build-san
+SAN_ENV = ASAN_OPTIONS=detect_leaks=1:halt_on_error=1 \
+  UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+san-configure: deps
+	@CC=clang-14 CXX=clang++-14 cmake -S . -B $(SAN_DIR) -G Ninja -DKESTREL_FUZZ=ON >/dev/null
+
+sanitize: san-configure
+	@cmake --build $(SAN_DIR) -j $(JOBS)
+	@cd $(SAN_DIR) && $(SAN_ENV) ctest --output-on-failure -j $(JOBS) -E browser
+
+# The fuzz targets, each run for FUZZ_SECONDS from its seed corpus.
 FUZZ_SECONDS ?= 60
-fuzz: deps
-	@CC=clang-14 CXX=clang++-14 cmake -S . -B $(FUZZ_DIR) -G Ninja -DKESTREL_FUZZ=ON >/dev/null
-	@cmake --build $(FUZZ_DIR) -j $(JOBS) --target fuzz_matfile fuzz_parser
-	@./tools/run-fuzzers.sh $(FUZZ_DIR) $(FUZZ_SECONDS)
+fuzz: san-configure
+	@cmake --build $(SAN_DIR) -j $(JOBS) --target fuzz_matfile fuzz_shell fuzz_server
+	@$(SAN_ENV) ./tools/run-fuzzers.sh $(SAN_DIR) $(FUZZ_SECONDS)
+
+# The editor's long random session (make test runs a thousand actions).
+SOAK_ACTIONS ?= 10000
+soak: build
+	@KESTREL_SOAK_ACTIONS=$(SOAK_ACTIONS) $(BUILD_DIR)/bin/test_graphics --gtest_filter='EditorSoak.*'
 
 clean:
 	rm -rf $(BUILD_DIR)

@@ -21,6 +21,7 @@ namespace kf {
 // Ends a variable argument list when the direct-call form leaves, also by an
 // error.
 struct VaEnd {
+  explicit VaEnd(va_list& a) : ap(a) {}
   va_list& ap;
   ~VaEnd() { va_end(ap); }
 };

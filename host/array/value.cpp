@@ -1,5 +1,8 @@
 #include "host/array/value.h"
 
+#include <sys/resource.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <stdexcept>
 
@@ -23,6 +26,37 @@ std::size_t numelOfChecked(const Dims& d) {
       nonZero = checkedProduct(nonZero, k);
   }
   return anyZero ? 0 : nonZero;
+}
+
+namespace {
+
+std::size_t machineMemory() {
+  const long pages = sysconf(_SC_PHYS_PAGES), page = sysconf(_SC_PAGESIZE);
+  std::size_t bytes = pages > 0 && page > 0
+                          ? static_cast<std::size_t>(pages) * static_cast<std::size_t>(page)
+                          : ~std::size_t{0};
+  rlimit as{};
+  if (getrlimit(RLIMIT_AS, &as) == 0 && as.rlim_cur != RLIM_INFINITY)
+    bytes = std::min<std::size_t>(bytes, as.rlim_cur);
+  return bytes;
+}
+
+// 0 until first asked for: values are made during static initialization
+// too, before a dynamic initializer here would have run.
+std::size_t g_maxArrayBytes = 0;
+
+}  // namespace
+
+std::size_t maxArrayBytes() {
+  if (g_maxArrayBytes == 0) g_maxArrayBytes = machineMemory();
+  return g_maxArrayBytes;
+}
+void setMaxArrayBytes(std::size_t bytes) { g_maxArrayBytes = bytes; }
+
+void checkArrayBytes(std::size_t n, std::size_t elementBytes) {
+  std::size_t bytes;
+  if (__builtin_mul_overflow(n, elementBytes, &bytes) || bytes > maxArrayBytes())
+    raise("Out of memory.");
 }
 
 Dims normalizeDimsSlow(Dims d) {
@@ -51,6 +85,7 @@ Value Value::numeric(Dims dims, bool complex) {
 Value Value::numericForWrite(Dims dims, bool complex) {
   Value r(mxDOUBLE_CLASS, std::move(dims));
   if (r.numel_ <= 1 && !complex) return r;
+  if (r.numel_ > Doubles::kInline) checkArrayBytes(r.numel_, complex ? 16 : 8);
   r.p_ = new Payload();
   r.p_->re.assignUnset(r.numel_);
   if (complex) r.p_->im.assign(r.numel_, 0.0);
@@ -71,6 +106,7 @@ Value Value::column(const std::vector<double>& v) {
 
 Value Value::chars(Dims dims) {
   Value r(mxCHAR_CLASS, std::move(dims));
+  checkArrayBytes(r.numel_, sizeof(char16_t));
   r.p_ = new Payload();
   r.p_->ch.assign(r.numel_, u' ');
   return r;
@@ -86,6 +122,7 @@ Value Value::str(std::string_view utf8) { return str(std::u16string_view(toU16(u
 
 Value Value::cell(Dims dims) {
   Value r(mxCELL_CLASS, std::move(dims));
+  checkArrayBytes(r.numel_, sizeof(Value));
   r.p_ = new Payload();
   r.p_->elems.assign(r.numel_, Value::empty());
   return r;
@@ -93,6 +130,7 @@ Value Value::cell(Dims dims) {
 
 Value Value::structArray(Dims dims, std::vector<std::string> fields) {
   Value r(mxSTRUCT_CLASS, std::move(dims));
+  checkArrayBytes(r.numel_, sizeof(Value) * fields.size());
   r.p_ = new Payload();
   r.p_->fields = std::move(fields);
   r.p_->elems.assign(r.numel_ * r.p_->fields.size(), Value::empty());

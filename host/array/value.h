@@ -25,6 +25,15 @@ namespace kh {
 inline constexpr std::size_t kMaxElements = (std::size_t{1} << 48) - 1;
 inline constexpr const char* kSizeExceeded =
     "Maximum variable size allowed by the program is exceeded.";
+// The most bytes the elements of one array may take: the machine's memory
+// (or the process's address-space limit, when lower) unless set lower. An
+// array past it is refused with "Out of memory." before anything is
+// allocated, instead of being handed to an allocator that may promise the
+// memory and let the system end the process when it is touched.
+std::size_t maxArrayBytes();
+void setMaxArrayBytes(std::size_t bytes);
+// Raises "Out of memory." when n elements of elementBytes each pass it.
+void checkArrayBytes(std::size_t n, std::size_t elementBytes);
 // Number of elements of a dimension vector. Raises kSizeExceeded when the
 // product of its non-zero dimensions passes kMaxElements (also when another
 // dimension is zero, so that a partial product of an empty array's

@@ -76,6 +76,14 @@ void FigureService::handle(Work& w) {
       break;
     case Work::Kind::Closed:
       pages_.erase(w.page);
+      if (auto d = down_.find(w.page); d != down_.end()) {
+        PageEvent release = d->second;
+        down_.erase(d);
+        release.kind = PageEvent::Kind::Release;
+        double ms = 0;
+        run(release, &ms);
+        flush();
+      }
       break;
     case Work::Kind::Message:
       message(w.page, w.text, w.replaced);
@@ -119,6 +127,11 @@ void FigureService::message(std::uint64_t page, const std::string& text,
     error = "Malformed message: " + error + ".";
     e.id = peekMessage(text).id;
   } else {
+    if (e.kind == PageEvent::Kind::Press ||
+        (e.kind == PageEvent::Kind::Motion && down_.count(page)))
+      down_[page] = e;
+    else if (e.kind == PageEvent::Kind::Release)
+      down_.erase(page);
     error = run(e, &ms);
   }
   const auto start = std::chrono::steady_clock::now();

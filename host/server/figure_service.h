@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <set>
 #include <string>
 
@@ -39,6 +40,10 @@ class FigureService {
   WebServer& server_;
   ChangeEncoder changes_;
   std::set<std::uint64_t> pages_;
+  // Pages whose pointer is down (a press not yet released), with where it
+  // last was: a page that goes away mid-drag is released there, so no drag
+  // stays armed for the next page's motions.
+  std::map<std::uint64_t, PageEvent> down_;
   std::string lastState_;
   bool printed_ = false;
 };

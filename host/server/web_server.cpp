@@ -1,22 +1,7 @@
 #include "host/server/web_server.h"
 
-// Beast's texts as std::string_view, like the rest of the host.
-#define BOOST_BEAST_USE_STD_STRING_VIEW
-// clang-format off
-#include <utility>  // Asio 1.74's awaitable.hpp needs it first
-// clang-format on
-
 #include <array>
 #include <atomic>
-// GCC's sanitizer builds warn that Beast's parser may read an unset
-// optional (it does not); only for these headers.
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
-#include <boost/asio.hpp>
-#include <boost/beast/core.hpp>
-#include <boost/beast/http.hpp>
-#include <boost/beast/websocket.hpp>
-#pragma GCC diagnostic pop
 #include <chrono>
 #include <deque>
 #include <filesystem>
@@ -29,6 +14,7 @@
 #include <unordered_map>
 
 #include "host/server/access_check.h"
+#include "host/server/beast.h"
 #include "host/server/protocol.h"
 
 namespace kh::server {
@@ -351,6 +337,8 @@ WebServer::WebServer(ServerConfig config, Inbox& inbox)
     : impl_(std::make_unique<Impl>(std::move(config), inbox)) {}
 
 WebServer::~WebServer() { stop(); }
+
+std::size_t WebServer::connectionCount() const { return impl_->connections.load(); }
 
 void WebServer::start() {
   Impl& s = *impl_;

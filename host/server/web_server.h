@@ -32,6 +32,8 @@ class WebServer {
   // std::runtime_error naming the reason when the port cannot be had.
   void start();
   unsigned short port() const;
+  // Open connections, HTTP and pages together (any thread).
+  std::size_t connectionCount() const;
   // Any thread: queues a text message to one page (dropped when it has gone).
   void send(std::uint64_t page, std::shared_ptr<const std::string> text);
   // Closes every connection and joins the socket thread.

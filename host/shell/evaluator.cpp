@@ -5,6 +5,7 @@
 #include "host/context/context.h"
 #include "host/context/depth.h"
 #include "host/context/errors.h"
+#include "host/context/interrupt.h"
 #include "host/context/output.h"
 #include "host/loader/registry.h"
 #include "host/ops/builtin_registry.h"
@@ -455,6 +456,7 @@ Evaluator::Flow Evaluator::execFor(const Stmt& s) {
   const std::size_t rows = range.isEmpty() ? 0 : range.rows();
   const std::size_t cols = range.isEmpty() ? 0 : range.numel() / rows;
   for (std::size_t c = 0; c < cols; ++c) {
+    if (c) pollInterrupt();  // an empty body is a loop too
     Value item;
     if (range.isDouble() && rows == 1 && !range.isComplex()) {
       item = Value::scalar(range.re()[c]);
@@ -472,6 +474,7 @@ Evaluator::Flow Evaluator::execFor(const Stmt& s) {
 
 Evaluator::Flow Evaluator::execWhile(const Stmt& s) {
   while (isTrue(eval(*s.expr))) {
+    pollInterrupt();
     const Flow f = execBlock(s.body);
     if (f == Flow::Break) break;
     if (f == Flow::Return) return f;
@@ -524,6 +527,7 @@ Evaluator::Flow Evaluator::execTry(const Stmt& s) {
 
 Evaluator::Flow Evaluator::exec(const Stmt& s) {
   checkStackRoom("Blocks are");
+  pollInterrupt();
   switch (s.kind) {
     case StmtKind::Expr:
       execExpr(s);

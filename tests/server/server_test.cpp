@@ -4,29 +4,7 @@
 #include <gtest/gtest.h>
 #include <poll.h>
 
-#define BOOST_BEAST_USE_STD_STRING_VIEW
-// clang-format off
-#include <utility>
-// clang-format on
-
-// GCC's sanitizer builds warn that Beast's parser may read an unset
-// optional (it does not); only for these headers.
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
-#include <boost/asio.hpp>
-#include <boost/beast/core.hpp>
-#include <boost/beast/http.hpp>
-#include <boost/beast/websocket.hpp>
-#pragma GCC diagnostic pop
-#include <future>
-#include <nlohmann/json.hpp>
-#include <thread>
-
-#include "host/server/access_check.h"
-#include "host/server/figure_service.h"
-#include "host/server/inbox.h"
-#include "host/server/web_server.h"
-#include "tests/graphics/figure_fixture.h"
+#include "tests/server/serving_fixture.h"
 
 namespace {
 
@@ -99,30 +77,7 @@ namespace beast = boost::beast;
 namespace http = beast::http;
 namespace websocket = beast::websocket;
 using tcp = boost::asio::ip::tcp;
-
-class Serving : public kt::FigureTest {
- protected:
-  void SetUp() override {
-    kt::FigureTest::SetUp();
-    web.start();
-  }
-  // Handles what the pages send until the future is ready.
-  template <class T>
-  T pumpUntil(std::future<T>& done) {
-    while (done.wait_for(std::chrono::milliseconds(0)) != std::future_status::ready) {
-      pollfd fd{inbox.wakeFd(), POLLIN, 0};
-      if (poll(&fd, 1, 20) > 0)
-        for (server::Work& w : inbox.takeAll()) service.handle(w);
-    }
-    return done.get();
-  }
-  std::string host() { return "127.0.0.1:" + std::to_string(web.port()); }
-
-  const std::string token = server::makeToken();
-  server::Inbox inbox;
-  server::WebServer web{{0, token, KESTREL_SOURCE_DIR "/web"}, inbox};
-  server::FigureService service{web};
-};
+using kt::Serving;
 
 TEST_F(Serving, APageGetsTheTreeItsEventsChangesAndAcknowledgements) {
   ok("f = figure; s = uicontrol('Style', 'slider', 'Min', 0, 'Max', 10, 'Value', 2, "

@@ -1,0 +1,92 @@
+// Fuzz target: the command window. Every text is parsed (and checked for
+// unfinished input the way the prompt checks a typed line), then run as a
+// script in a fresh workspace with the library loaded: it must run or stop
+// with an error. A statement budget ends loops that never finish, and
+// arrays past a memory bound are refused, so neither is a finding; a crash,
+// a hang inside one statement, a leak or a sanitizer report is.
+//
+// What a text runs may write files (save, print): the target works in a
+// folder of its own and, when started as root, as the unprivileged user
+// `nobody`, so no text can write outside it or into the system.
+#include <pwd.h>
+#include <sys/prctl.h>
+#include <unistd.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <string_view>
+
+#include "host/array/value.h"
+#include "host/context/context.h"
+#include "host/context/interrupt.h"
+#include "host/context/output.h"
+#include "host/graphics/commands.h"
+#include "host/loader/library.h"
+#include "host/shell/continuation.h"
+#include "host/shell/parser.h"
+#include "host/shell/shell.h"
+
+namespace {
+
+constexpr std::uint64_t kStatements = 20000;
+constexpr std::size_t kArrayBytes = std::size_t{256} << 20;
+
+void dropToWorkFolder() {
+  char dir[] = "/tmp/kestrel-fuzz-shell-XXXXXX";
+  if (!mkdtemp(dir)) std::abort();
+  if (geteuid() == 0) {
+    const passwd* nobody = getpwnam("nobody");
+    if (!nobody || chown(dir, nobody->pw_uid, nobody->pw_gid) != 0 || setgid(nobody->pw_gid) != 0 ||
+        setuid(nobody->pw_uid) != 0)
+      std::abort();
+    // The leak checker stops the process to scan it, which a process that
+    // changed its user may no longer allow.
+    prctl(PR_SET_DUMPABLE, 1);
+  }
+  if (chdir(dir) != 0) std::abort();
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+  // The library is opened before the drop, while its file can be read.
+  static kh::LoadedLibrary* lib = new kh::LoadedLibrary;  // open for the whole run
+  std::string error;
+  if (!kh::protect([] { lib->open(KESTREL_FUZZ_LIBRARY); }, &error)) {
+    std::fprintf(stderr, "%s\n", error.c_str());
+    std::abort();
+  }
+  dropToWorkFolder();
+  kh::setMaxArrayBytes(kArrayBytes);
+  return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  const std::string_view text(reinterpret_cast<const char*>(data), size);
+  kh::protect([&] {
+    kh::Parser p(text, [](const std::string& n) { return n.size() == 1; });
+    while (p.next()) {
+    }
+  });
+  kh::isIncompleteText(text);
+  kh::ContinuationTracker open;
+  std::size_t start = 0;
+  while (start <= text.size()) {
+    const std::size_t nl = text.find('\n', start);
+    open.addLine(text.substr(start, nl == std::string_view::npos ? nl : nl - start));
+    if (nl == std::string_view::npos) break;
+    start = nl + 1;
+  }
+
+  kh::setStatementBudget(kStatements);
+  {
+    kh::OutputCapture quiet;
+    kh::Shell sh;
+    sh.run(text);
+  }
+  kh::setStatementBudget(0);
+  kh::gfx::resetGraphics();
+  return 0;
+}

@@ -1,0 +1,74 @@
+// What stops work that cannot finish: arrays past the memory bound are
+// refused before anything is allocated, a statement budget and an
+// interrupt request stop any loop at its next statement, and none of them
+// leaves handles behind or stops the next text from running.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "host/array/handle.h"
+#include "host/array/value.h"
+#include "host/context/interrupt.h"
+#include "tests/shell/shell_fixture.h"
+
+namespace {
+
+class Limits : public ::testing::Test {
+ protected:
+  void TearDown() override {
+    kh::setMaxArrayBytes(saved_);
+    kh::setStatementBudget(0);
+    kh::clearInterrupt();
+  }
+  // Runs text that must fail with exactly `message`, leaving no handle.
+  void expectStops(const std::string& text, const std::string& message) {
+    const std::size_t before = kh::liveHandles();
+    const kt::Ran r = kt::runIn(sh, text);
+    EXPECT_FALSE(r.ok) << text;
+    EXPECT_EQ(r.err, "??? " + message + "\n") << text;
+    EXPECT_EQ(kh::liveHandles(), before) << text;
+  }
+  void expectRuns(const std::string& text) {
+    const kt::Ran r = kt::runIn(sh, text);
+    EXPECT_TRUE(r.ok) << text << "\n" << r.err;
+  }
+  kh::Shell sh;
+  std::size_t saved_ = kh::maxArrayBytes();
+};
+
+TEST_F(Limits, ArraysPastTheMemoryBoundAreRefusedBeforeAllocation) {
+  kh::setMaxArrayBytes(1 << 20);  // 131072 doubles
+  for (const char* text :
+       {"x = zeros(1000, 1000);", "x = ones(400, 400) + 1;", "x = 1:200000;", "x = cell(300, 300);",
+        "x = []; x(200000) = 1;", "x = 'a'; x(600000) = 'b';",
+        "x = ones(100); y = [x x x x x x x x x x x x x x];", "s(1:20000).a = 1;",
+        "x = zeros(1, 100000) * 1i;"})
+    expectStops(text, "Out of memory.");
+  // Below the bound everything works as before, also right after a refusal.
+  expectRuns("x = zeros(300, 300); y = cell(100, 100); z = 1:100000; w = 'a'; w(400000) = 'b';");
+  expectRuns(
+      "if numel(x) ~= 90000 || numel(z) ~= 100000 || numel(w) ~= 400000, error('wrong'), end");
+}
+
+TEST_F(Limits, TheBudgetEndsEveryKindOfLoop) {
+  for (const char* text : {"while true, end", "while 1, x = 1; end", "for k = 1:1e6, end",
+                           "while 1, try, x = y; catch, end, end",
+                           "while 1, try, error('no'); catch, while 1, end, end, end",
+                           "k = 0; while k >= 0, k = k + 1; end"}) {
+    kh::setStatementBudget(5000);
+    expectStops(text, kh::kBudgetSpent);
+  }
+  kh::setStatementBudget(0);
+  expectRuns("k = 0; while k < 20000, k = k + 1; end");
+  EXPECT_EQ(kt::numbers(sh, "k"), std::vector<double>{20000});
+}
+
+TEST_F(Limits, AnInterruptStopsTheNextStatementOnce) {
+  kh::requestInterrupt();
+  expectStops("x = 1; while 1, end", kh::kInterrupted);
+  EXPECT_FALSE(sh.workspace().get("x").has_value());  // stopped before its first statement
+  expectRuns("x = 2;");                               // the request is used up
+  EXPECT_EQ(kt::numbers(sh, "x"), std::vector<double>{2});
+}
+
+}  // namespace
