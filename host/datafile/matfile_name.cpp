@@ -1,11 +1,14 @@
 #include <string>
 
+#include "host/context/errors.h"
 #include "host/datafile/data_path.h"
 #include "host/datafile/matfile.h"
 
 namespace kh {
 
 std::string resolveMatFileName(std::string_view name) {
+  // The system would end the name at the NUL and read or write another file.
+  if (name.find('\0') != std::string_view::npos) raise("File names cannot contain NUL characters.");
   const auto slash = name.find_last_of('/');
   const auto base = slash == std::string_view::npos ? name : name.substr(slash + 1);
   if (base.find('.') != std::string_view::npos) return std::string(name);

@@ -72,6 +72,13 @@ check 0 "10 -10" "int2str([10 -10])"
 check 0 "-1000 -1000" "int2str([-1000 -1000])"
 check 0 "-10  5" "int2str([-10 5])"
 check 0 "1   22  333" "int2str([1 22 333])"
+# A NUL in a file name would end it early and reach another file: refused,
+# and nothing is written.
+nul="File names cannot contain NUL characters."
+(cd "$tmp" && check 1 "$nul" "a = 1; save(['x' char(0) 'y'], 'a')") || exit 1
+(cd "$tmp" && check 1 "$nul" "load(['x' char(0) 'y'])") || exit 1
+(cd "$tmp" && check 1 "$nul" "figure; saveas(gcf, ['x' char(0) 'y.png'])") || exit 1
+[ ! -e "$tmp/x" ] && [ ! -e "$tmp/x.mat" ] || fail "a name with a NUL wrote a file"
 # Names that are not names.
 check 1 "Invalid field name ''." "s.('') = 2"
 

@@ -15,6 +15,8 @@ namespace fs = std::filesystem;
 
 OutputFile::OutputFile(const std::string& file) : file_(file) {
   if (file.empty()) raise("The file name is empty.");
+  // The system would end the name at the NUL and write another file.
+  if (file.find('\0') != std::string::npos) raise("File names cannot contain NUL characters.");
   std::error_code ec;
   fs::path target = file;
   if (fs::is_symlink(fs::symlink_status(target, ec))) {
