@@ -160,6 +160,19 @@ std::size_t Value::length() const {
   return *std::max_element(dims_.begin(), dims_.end());
 }
 
+void Value::growLinear(Dims d) {
+  if (cls_ != mxCELL_CLASS && cls_ != mxSTRUCT_CLASS)
+    throw std::logic_error("growLinear: not a cell or structure");
+  d = normalizeDims(std::move(d));
+  const std::size_t n = numelOf(d);
+  if (n < numel_) throw std::logic_error("growLinear: fewer elements");
+  const std::size_t per = cls_ == mxSTRUCT_CLASS ? data().fields.size() : 1;
+  checkArrayBytes(n, sizeof(Value) * per);
+  mut().elems.resize(n * per, Value::empty());
+  dims_ = std::move(d);
+  numel_ = n;
+}
+
 void Value::reshape(Dims d) {
   d = normalizeDims(std::move(d));
   if (numelOf(d) != numel_) throw std::logic_error("reshape: element count differs");

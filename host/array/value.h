@@ -118,6 +118,11 @@ class Value {
   std::size_t length() const;  // largest dimension, 0 when empty
   // Reshape without changing the data; the element count must agree.
   void reshape(Dims d);
+  // Cells and structures: grows to dimensions d, element i staying at
+  // position i and the new elements empty. In place when the storage is
+  // not shared, so that growing by one element at a time costs amortized
+  // constant time instead of a copy of the whole array.
+  void growLinear(Dims d);
 
   // Numeric data (double class). im() is null for a real value.
   const double* re() const;

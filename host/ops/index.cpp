@@ -356,7 +356,10 @@ void assignLinear(Value& t, const Value& s, const Value& rhs) {
     } else {
       raise(msg::kCannotResize);
     }
-    t = grownLinear(t, std::move(nd));
+    if (t.isCell() || t.isStruct())
+      t.growLinear(std::move(nd));
+    else
+      t = grownLinear(t, std::move(nd));
   }
   if (t.isDouble() && rhs.isDouble()) {
     storeDoubles(t, L, rhs);

@@ -93,6 +93,15 @@ TEST_F(ShellTest, IndexedAssignmentGrowsAndCreates) {
   EXPECT_EQ(c.cellAt(1).utf8(), "b");
   const kt::Ran r = kt::runIn(sh, "s.f, s.g.h");
   EXPECT_EQ(r.out, "ans =\n\n     0     5\n\nans =\n\ndeep\n\n");
+  // Cells and structure arrays grown one element at a time keep their
+  // elements in order, and a copy taken on the way keeps its own.
+  ASSERT_TRUE(kt::runIn(sh,
+                        "for k = 1:50, g{k} = k; t(k).v = -k; if k == 20, g0 = g; t0 = t; end, end;"
+                        "q = [numel(g) numel(g0) numel(t) numel(t0) g{50} g0{20} t(33).v t0(20).v];"
+                        "e = isempty(t0(20).v) + isempty(g0{20});")
+                  .ok);
+  EXPECT_EQ(kt::numbers(sh, "q"), (std::vector<double>{50, 20, 50, 20, 50, 20, -33, -20}));
+  EXPECT_EQ(kt::numbers(sh, "e"), std::vector<double>{0});
 }
 
 TEST_F(ShellTest, MultipleAssignment) {
