@@ -54,7 +54,9 @@ TEST_F(Limits, TheBudgetEndsEveryKindOfLoop) {
   for (const char* text : {"while true, end", "while 1, x = 1; end", "for k = 1:1e6, end",
                            "while 1, try, x = y; catch, end, end",
                            "while 1, try, error('no'); catch, while 1, end, end, end",
-                           "k = 0; while k >= 0, k = k + 1; end"}) {
+                           "k = 0; while k >= 0, k = k + 1; end",
+                           // Found by fuzzing: a structure array grown one element per step.
+                           "for k = 1:3777777\n  s.a(k).b = k^-1;\nend"}) {
     kh::setStatementBudget(5000);
     expectStops(text, kh::kBudgetSpent);
   }
