@@ -3,7 +3,8 @@
 # starting from the seed corpus in fuzz/corpus/<target>. New inputs go to a
 # working corpus in the build folder, so the repository's seeds stay as they
 # are; a finding leaves its reproducer in fuzz-findings/<target> and fails
-# the run. Each target's executions are printed at its end.
+# the run (with FUZZ_ALLOW_TIMEOUT=1, as CI runs it, an input that is only
+# slow is reported without failing). Each target's executions are printed at its end.
 set -euo pipefail
 BUILD=$(realpath "${1:?fuzz build folder}")  # absolute: a target may change its folder
 SECONDS_EACH=${2:-60}
@@ -20,8 +21,13 @@ for target in matfile shell server; do
   if ! "$BUILD/bin/fuzz_$target" -max_total_time="$SECONDS_EACH" -timeout=10 -rss_limit_mb=4096 \
       -artifact_prefix="$found/" -print_final_stats=1 \
       "$work" "$ROOT/fuzz/corpus/$target" 2>"$BUILD/fuzz-$target.log"; then
-    status=1
-    tail -40 "$BUILD/fuzz-$target.log"
+    if [ "${FUZZ_ALLOW_TIMEOUT:-0}" = 1 ] && grep -q "^SUMMARY: libFuzzer: timeout" "$BUILD/fuzz-$target.log"; then
+      # A slow input, not a crash: reported with its reproducer, not fatal here.
+      echo "fuzz_$target: an input ran past the time limit; reproducer in $found"
+    else
+      status=1
+      tail -40 "$BUILD/fuzz-$target.log"
+    fi
   fi
   grep -E "^stat::number_of_executed_units|^stat::new_units_added|^#[0-9]+ *DONE" "$BUILD/fuzz-$target.log" || true
 done
