@@ -7,6 +7,7 @@
 #pragma once
 
 #include <atomic>
+#include <cstddef>
 #include <cstdint>
 
 namespace kh {
@@ -37,6 +38,13 @@ inline void pollInterrupt() {
   if (detail::g_interruptRequested.load(std::memory_order_relaxed) ||
       (detail::g_statementsLeft != 0 && --detail::g_statementsLeft == 0))
     detail::stopForPoll();
+}
+
+// The i-th step of a long loop inside one statement (the display of a large
+// array): polls every 256 steps, and each such poll counts against the
+// budget as a statement does.
+inline void pollEvery(std::size_t i) {
+  if ((i & 255) == 255) pollInterrupt();
 }
 
 }  // namespace kh

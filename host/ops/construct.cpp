@@ -29,8 +29,16 @@ Dims sizeFromArgs(Values args, const char* fn) {
   }
   if (args.size() == 2 && plainScalar(args[0]) && plainScalar(args[1]))
     return {count(args[0].re()[0]), count(args[1].re()[0])};
+  // A trailing class name: only double arrays exist here.
+  if (args.size() > 1 && args.back().isChar()) {
+    if (args.back().utf8() != "double")
+      raise(std::string("Only double arrays can be made by ") + fn + ".");
+    return sizeFromArgs(Values(args.data(), args.size() - 1), fn);
+  }
+  // Text is not a size: zeros('ab') would otherwise be 97-by-98.
   for (const auto& a : args)
-    if (!isNumericLike(a)) raise(std::string("Size arguments of ") + fn + " must be numeric.");
+    if (!isNumericLike(a) || a.isChar())
+      raise(std::string("Size arguments of ") + fn + " must be numeric.");
   if (args.size() == 1) {
     const Value v = toNumeric(args[0], fn);
     if (v.numel() == 1) return {count(v.at(0)), count(v.at(0))};

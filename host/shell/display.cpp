@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "host/context/interrupt.h"
 #include "host/shell/number_format.h"
 
 namespace kh {
@@ -81,6 +82,7 @@ std::string cellBody(const Value& v) {
   std::vector<std::size_t> width(cols, 0);
   for (std::size_t c = 0; c < cols; ++c) {
     for (std::size_t r = 0; r < rows; ++r) {
+      pollEvery(c * rows + r);
       bool ra = false;
       items[c * rows + r] = cellItem(v.cellAt(c * rows + r), ra);
       right[c * rows + r] = ra;

@@ -4,6 +4,8 @@
 #include <cmath>
 #include <cstdio>
 
+#include "host/context/interrupt.h"
+
 namespace kh {
 namespace {
 
@@ -68,6 +70,7 @@ NumberLayout layoutNumbers(const Value& v, std::size_t offset, std::size_t rows,
   bool allInt = true;
   double maxAbs = 0;
   for (std::size_t i = 0; i < n; ++i) {
+    pollEvery(i);
     for (double x : {re[i], im ? im[i] : 0.0}) {
       if (!std::isfinite(x)) continue;
       if (!isInt(x)) allInt = false;
@@ -80,6 +83,7 @@ NumberLayout layoutNumbers(const Value& v, std::size_t offset, std::size_t rows,
     // Integers: right-aligned in columns of 6, or 12 for 4 digits and more.
     out.width = maxAbs >= 1000 ? 12 : 6;
     for (std::size_t i = 0; i < n; ++i) {
+      pollEvery(i);
       const std::string s = std::isfinite(re[i]) ? intText(re[i]) : nonFinite(re[i]);
       out.cells.push_back(padLeft(s, out.width));
     }
@@ -104,6 +108,7 @@ NumberLayout layoutNumbers(const Value& v, std::size_t offset, std::size_t rows,
     // Columns of 10; wider only when a value needs it (keeping a blank).
     out.width = 10;
     for (std::size_t i = 0; i < n; ++i) {
+      pollEvery(i);
       out.cells.push_back(fixed4(re[i] / scale));
       out.width = std::max(out.width, out.cells.back().size() + 2);
     }
@@ -114,6 +119,7 @@ NumberLayout layoutNumbers(const Value& v, std::size_t offset, std::size_t rows,
   std::vector<bool> neg;
   std::size_t rw = 0, iw = 0;
   for (std::size_t i = 0; i < n; ++i) {
+    pollEvery(i);
     auto f = [](double x) { return std::isfinite(x) ? printf1("%.4f", x) : nonFinite(x); };
     rs.push_back(f(re[i] / scale));
     const double y = im[i] / scale;

@@ -143,11 +143,11 @@ const BuiltinRegistrar kFormat("format", [](int nargout, std::vector<Value>& arg
 });
 
 // A named constant: c, or an array of c with the size the arguments ask for.
-BuiltinFn constant(double re, double im, bool logical) {
-  return [re, im, logical](int nargout, std::vector<Value>& args) {
+BuiltinFn constant(const char* name, double re, double im, bool logical) {
+  return [name, re, im, logical](int nargout, std::vector<Value>& args) {
     if (nargout > 1) raise("Too many output arguments.");
     Value v = args.empty() ? Value::numeric({1, 1}, im != 0)
-                           : Value::numeric(sizeFromArgs(args, "constant"), im != 0);
+                           : Value::numeric(sizeFromArgs(args, name), im != 0);
     for (std::size_t k = 0; k < v.numel(); ++k) v.mutRe()[k] = re;
     if (im != 0)
       for (std::size_t k = 0; k < v.numel(); ++k) v.mutIm()[k] = im;
@@ -159,15 +159,15 @@ BuiltinFn constant(double re, double im, bool logical) {
 const bool kConstants = [] {
   const double inf = std::numeric_limits<double>::infinity();
   const double nan = std::numeric_limits<double>::quiet_NaN();
-  for (const char* n : {"Inf", "inf"}) registerBuiltin(n, constant(inf, 0, false));
-  for (const char* n : {"NaN", "nan"}) registerBuiltin(n, constant(nan, 0, false));
-  registerBuiltin("pi", constant(M_PI, 0, false));
-  registerBuiltin("eps", constant(std::numeric_limits<double>::epsilon(), 0, false));
-  registerBuiltin("realmax", constant(std::numeric_limits<double>::max(), 0, false));
-  registerBuiltin("realmin", constant(std::numeric_limits<double>::min(), 0, false));
-  for (const char* n : {"i", "j"}) registerBuiltin(n, constant(0, 1, false));
-  registerBuiltin("true", constant(1, 0, true));
-  registerBuiltin("false", constant(0, 0, true));
+  for (const char* n : {"Inf", "inf"}) registerBuiltin(n, constant(n, inf, 0, false));
+  for (const char* n : {"NaN", "nan"}) registerBuiltin(n, constant(n, nan, 0, false));
+  registerBuiltin("pi", constant("pi", M_PI, 0, false));
+  registerBuiltin("eps", constant("eps", std::numeric_limits<double>::epsilon(), 0, false));
+  registerBuiltin("realmax", constant("realmax", std::numeric_limits<double>::max(), 0, false));
+  registerBuiltin("realmin", constant("realmin", std::numeric_limits<double>::min(), 0, false));
+  for (const char* n : {"i", "j"}) registerBuiltin(n, constant(n, 0, 1, false));
+  registerBuiltin("true", constant("true", 1, 0, true));
+  registerBuiltin("false", constant("false", 0, 0, true));
   return true;
 }();
 

@@ -164,17 +164,30 @@ TEST_P(SizeArgsTest, Zeros) {
   EXPECT_EQ(cellArray(c.args).dims(), c.dims);
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, SizeArgsTest,
-                         ::testing::Values(SizeCase{"none", {}, {1, 1}},
-                                           SizeCase{"square", {S(3)}, {3, 3}},
-                                           SizeCase{"two", {S(2), S(3)}, {2, 3}},
-                                           SizeCase{"three", {S(2), S(3), S(4)}, {2, 3, 4}},
-                                           SizeCase{"trailing_one", {S(2), S(3), S(1)}, {2, 3}},
-                                           SizeCase{"vector", {R({2, 3, 2})}, {2, 3, 2}},
-                                           SizeCase{"negative_is_zero", {S(1), S(-2)}, {1, 0}},
-                                           SizeCase{"zero_rows", {S(0), S(3)}, {0, 3}},
-                                           SizeCase{"empty_size", {Value::empty()}, {0, 0}}),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(
+    Cases, SizeArgsTest,
+    ::testing::Values(SizeCase{"none", {}, {1, 1}}, SizeCase{"square", {S(3)}, {3, 3}},
+                      SizeCase{"two", {S(2), S(3)}, {2, 3}},
+                      SizeCase{"three", {S(2), S(3), S(4)}, {2, 3, 4}},
+                      SizeCase{"trailing_one", {S(2), S(3), S(1)}, {2, 3}},
+                      SizeCase{"vector", {R({2, 3, 2})}, {2, 3, 2}},
+                      SizeCase{"negative_is_zero", {S(1), S(-2)}, {1, 0}},
+                      SizeCase{"zero_rows", {S(0), S(3)}, {0, 3}},
+                      SizeCase{"empty_size", {Value::empty()}, {0, 0}},
+                      SizeCase{"class_name", {S(2), S(3), Value::str("double")}, {2, 3}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(Construct, SizesThatAreNotSizesAreRefused) {
+  // Text is not a size (zeros('ab') is not 97-by-98), and only double
+  // arrays are made.
+  for (const std::vector<Value>& args : {std::vector<Value>{Value::str("ab")},
+                                         {S(2), Value::str("ab"), S(1)},
+                                         {S(2), Value::str("single")},
+                                         {Value::str("double"), S(2)},
+                                         {S(NAN)},
+                                         {M({{1, 2}, {3, 4}})}})
+    EXPECT_THROW(zeros(args), MError);
+}
 
 TEST(Construct, EyeReshapeDiag) {
   EXPECT_EQ(data(eye({S(2), S(3)})), (std::vector<double>{1, 0, 0, 1, 0, 0}));

@@ -60,7 +60,12 @@ TEST_F(Limits, TheBudgetEndsEveryKindOfLoop) {
     kh::setStatementBudget(5000);
     expectStops(text, kh::kBudgetSpent);
   }
+  // The display of a large array polls too. (Found by fuzzing: `i -1])`
+  // once made a 45-by-49-by-93-by-41 array of the text's character codes.)
+  kh::setStatementBudget(50);
+  expectStops("x = ones(2000) + 0.5i", kh::kBudgetSpent);
   kh::setStatementBudget(0);
+  expectStops("i -1])", "Size arguments of i must be numeric.");
   expectRuns("k = 0; while k < 20000, k = k + 1; end");
   EXPECT_EQ(kt::numbers(sh, "k"), std::vector<double>{20000});
 }
