@@ -34,13 +34,7 @@ bool bound(const Value& v, double* out) {
   return true;
 }
 
-Value maybeChars(Value r, bool chars) {
-  if (!chars) return r;
-  Value c = Value::chars(r.dims());
-  char16_t* p = c.mutChr();
-  for (std::size_t i = 0; i < r.numel(); ++i) p[i] = static_cast<char16_t>(r.at(i));
-  return c;
-}
+Value maybeChars(Value r, bool chars) { return chars ? charsFrom(r) : r; }
 
 }  // namespace
 

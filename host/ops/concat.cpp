@@ -34,12 +34,7 @@ Value convertTo(const Value& v, mxClassID cls) {
     c.mutCellAt(0) = v;
     return c;
   }
-  if (cls == mxCHAR_CLASS) {
-    Value c = Value::chars(v.dims());
-    char16_t* p = c.mutChr();
-    for (std::size_t i = 0; i < v.numel(); ++i) p[i] = static_cast<char16_t>(v.at(i));
-    return c;
-  }
+  if (cls == mxCHAR_CLASS) return charsFrom(v);
   return toNumeric(v, "concatenation");
 }
 

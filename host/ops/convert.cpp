@@ -103,4 +103,12 @@ Value elementAt(const Value& v, std::size_t i) {
   return r;
 }
 
+Value charsFrom(const Value& v) {
+  if (v.isChar()) return v;
+  Value c = Value::chars(v.dims());
+  char16_t* p = c.mutChr();
+  for (std::size_t i = 0; i < v.numel(); ++i) p[i] = charCode(v.at(i));
+  return c;
+}
+
 }  // namespace kh

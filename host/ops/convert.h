@@ -12,6 +12,13 @@ namespace kh {
 // The operand as a double array: doubles as they are (logical flag kept),
 // characters as their codes. Anything else raises an error naming `op`.
 Value toNumeric(const Value& v, const std::string& op);
+// A number as a character code: its whole part when that is a code (0 to
+// 65535), else 0 (negative, too large, NaN).
+inline char16_t charCode(double x) {
+  return x >= 0 && x < 65536 ? static_cast<char16_t>(x) : u'\0';
+}
+// Numbers (or characters) as a char array of the same size, by charCode.
+Value charsFrom(const Value& v);
 // Whether v can be read as numbers (double or char).
 bool isNumericLike(const Value& v);
 // The first element of a numeric-like scalar argument; raises when v is empty

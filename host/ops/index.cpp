@@ -268,12 +268,7 @@ bool isEmpty2d(const Dims& d) { return d.size() == 2 && numelOf(d) == 0; }
 Value convertForAssign(const Value& target, const Value& rhs) {
   if (target.cls() == rhs.cls()) return rhs;
   if (target.isDouble() && rhs.isChar()) return toNumeric(rhs, "assignment");
-  if (target.isChar() && rhs.isDouble()) {
-    Value c = Value::chars(rhs.dims());
-    char16_t* p = c.mutChr();
-    for (std::size_t i = 0; i < rhs.numel(); ++i) p[i] = static_cast<char16_t>(rhs.at(i));
-    return c;
-  }
+  if (target.isChar() && rhs.isDouble()) return charsFrom(rhs);
   if (rhs.isPlaceholder()) raise("Undefined value used in assignment.");
   raise("Conversion to " + className(target) + " from " + className(rhs) + " is not possible.");
 }

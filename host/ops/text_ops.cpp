@@ -30,7 +30,7 @@ void appendRows(const Value& v, std::vector<std::u16string>& rows) {
         r[j] = v.chr()[i + j * m];
       } else {
         const double x = v.re()[i + j * m];
-        r[j] = std::isfinite(x) && x >= 0 && x < 65536 ? static_cast<char16_t>(x) : u'\0';
+        r[j] = charCode(x);
       }
     }
     rows.push_back(std::move(r));
@@ -61,7 +61,7 @@ Value charRows(Values args) {
     char16_t* c = v.numel() ? out.mutChr() : nullptr;
     for (std::size_t i = 0; i < v.numel(); ++i) {
       const double x = v.re()[i];
-      c[i] = std::isfinite(x) && x >= 0 && x < 65536 ? static_cast<char16_t>(x) : u'\0';
+      c[i] = charCode(x);
     }
     return out;
   }

@@ -89,6 +89,11 @@ TEST(Concat, Classes) {
   const Value t = horzcat({T("ab"), S(99)});
   ASSERT_TRUE(t.isChar());
   EXPECT_EQ(t.utf8(), "abc");
+  // Numbers that are not character codes become code 0 (found by fuzzing:
+  // the conversion of -1 or 1e10 to a code was undefined).
+  const Value odd = horzcat({R({-1, 65.7, 1e10, NAN}), T("a")});
+  ASSERT_TRUE(odd.isChar());
+  EXPECT_EQ(std::u16string(odd.chr(), odd.numel()), (std::u16string{0, 65, 0, 0, u'a'}));
   EXPECT_TRUE(horzcat({T(""), T("")}).isChar());
   Value cell = Value::cell({1, 1});
   const Value c = horzcat({cell, S(5)});
