@@ -13,7 +13,7 @@ PACKAGES=(
   clang-14 libclang-rt-14-dev
   clang-format
   libcairo2-dev fonts-dejavu-core
-  nlohmann-json3-dev
+  nlohmann-json3-dev libedit-dev
   chromium
 )
 

@@ -4,10 +4,15 @@
 
 namespace kh {
 
+namespace {
+constexpr std::array<std::string_view, 17> kWords = {
+    "if",    "elseif", "else",   "end",  "for",       "while",  "break",    "continue",  "try",
+    "catch", "global", "switch", "case", "otherwise", "return", "function", "persistent"};
+}  // namespace
+
+std::span<const std::string_view> keywords() { return kWords; }
+
 bool isKeyword(std::string_view name) {
-  static constexpr std::array<std::string_view, 17> kWords = {
-      "if",    "elseif", "else",   "end",  "for",       "while",  "break",    "continue",  "try",
-      "catch", "global", "switch", "case", "otherwise", "return", "function", "persistent"};
   for (std::string_view w : kWords)
     if (w == name) return true;
   return false;

@@ -1,17 +1,26 @@
 #include "host/context/output.h"
 
 #include <cstdio>
+#include <utility>
 
 namespace kh {
 namespace {
 OutputCapture* g_capture = nullptr;
+std::function<void()> g_beforeOutput;
+
+void beforeWrite() {
+  if (g_beforeOutput) std::exchange(g_beforeOutput, nullptr)();
 }
+}  // namespace
+
+void beforeNextOutput(std::function<void()> fn) { g_beforeOutput = std::move(fn); }
 
 void emit(std::string_view text) {
   if (g_capture) {
     g_capture->text_.append(text);
     return;
   }
+  beforeWrite();
   std::fwrite(text.data(), 1, text.size(), stdout);
   std::fflush(stdout);
 }
@@ -21,6 +30,7 @@ void emitError(std::string_view text) {
     g_capture->errors_.append(text);
     return;
   }
+  beforeWrite();
   std::fflush(stdout);
   std::fwrite(text.data(), 1, text.size(), stderr);
   std::fflush(stderr);

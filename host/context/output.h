@@ -2,6 +2,7 @@
 // capture to collect the text instead of printing it.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -17,6 +18,10 @@ void emitError(std::string_view text);
 // written as \xNN, so that text quoted from the input cannot reach the
 // terminal raw.
 std::string printable(std::string_view text);
+// Runs fn once, just before the next text reaches the terminal rather than a
+// capture (the prompt makes room for it below a half-typed line); an empty
+// fn cancels.
+void beforeNextOutput(std::function<void()> fn);
 
 class OutputCapture {
  public:

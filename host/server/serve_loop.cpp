@@ -7,49 +7,21 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <optional>
 #include <stdexcept>
+#include <string>
 
+#include "host/context/interrupt.h"
 #include "host/context/output.h"
 #include "host/server/access_check.h"
 #include "host/server/figure_service.h"
 #include "host/server/inbox.h"
 #include "host/server/web_server.h"
+#include "host/shell/prompt/signal_pipe.h"
+#include "host/shell/prompt/terminal_prompt.h"
 #include "host/shell/shell.h"
 
 namespace kh::server {
-namespace {
-
-int signalPipe[2] = {-1, -1};
-
-void onSignal(int sig) {
-  const unsigned char s = static_cast<unsigned char>(sig);
-  [[maybe_unused]] ssize_t n = write(signalPipe[1], &s, 1);
-}
-
-// Routes SIGINT, SIGTERM and SIGHUP into a pipe while it lives.
-class SignalPipe {
- public:
-  SignalPipe() {
-    if (pipe2(signalPipe, O_CLOEXEC | O_NONBLOCK) != 0) throw std::runtime_error("pipe failed");
-    struct sigaction sa = {};
-    sa.sa_handler = onSignal;
-    sigemptyset(&sa.sa_mask);
-    for (int i = 0; i < 3; ++i) sigaction(kSignals[i], &sa, &saved_[i]);
-  }
-  ~SignalPipe() {
-    for (int i = 0; i < 3; ++i) sigaction(kSignals[i], &saved_[i], nullptr);
-    close(signalPipe[0]);
-    close(signalPipe[1]);
-    signalPipe[0] = signalPipe[1] = -1;
-  }
-  int fd() const { return signalPipe[0]; }
-
- private:
-  static constexpr int kSignals[3] = {SIGINT, SIGTERM, SIGHUP};
-  struct sigaction saved_[3];
-};
-
-}  // namespace
 
 bool serve(Shell& shell, const ServeOptions& options) {
   Inbox inbox;
@@ -66,59 +38,105 @@ bool serve(Shell& shell, const ServeOptions& options) {
   emit("kestrel: open http://127.0.0.1:" + std::to_string(server.port()) + "/?token=" + token +
        "\n");
 
-  bool reading = options.prompt, fresh = true, stop = false;
-  std::string typed;  // input read but not yet a whole line
-  auto prompt = [&] {
-    if (reading && options.showPrompt && fresh) emit(">> ");
-  };
   service.flush();  // what the scripts before the server made is the first tree
-  prompt();
+  if (options.prompt && options.showPrompt) {
+    // A person at a terminal: the line editor waits for the terminal, the
+    // pages and the signals at once.
+    bool stop = false;
+    TerminalPrompt* current = nullptr;
+    TerminalPrompt prompt(
+        shell,
+        [&]() -> LineEditor::Wake {
+          for (;;) {
+            if (stop) return LineEditor::Wake::Stop;
+            pollfd fds[3] = {
+                {inbox.wakeFd(), POLLIN, 0}, {signals.fd(), POLLIN, 0}, {0, POLLIN, 0}};
+            if (poll(fds, 3, -1) < 0 && errno != EINTR) return LineEditor::Wake::Stop;
+            bool interrupted = false;
+            for (int sig; (sig = signals.next()) != 0;) {
+              if (sig == SIGINT)
+                interrupted = true;
+              else
+                stop = true;
+            }
+            if (stop) return LineEditor::Wake::Stop;
+            if (interrupted) {
+              clearInterrupt();
+              return LineEditor::Wake::Interrupt;
+            }
+            if (fds[0].revents & POLLIN) {
+              current->beforeOutput();
+              for (Work& w : inbox.takeAll()) service.handle(w);
+              service.takePrinted();
+              takeSignalsAfterLine(signals, &stop);  // a Ctrl-C in a callback is spent
+              if (current->afterOutput()) return LineEditor::Wake::Printed;
+            }
+            if (fds[2].revents & (POLLIN | POLLHUP | POLLERR)) return LineEditor::Wake::Input;
+          }
+        },
+        [&] {
+          service.flush();
+          takeSignalsAfterLine(signals, &stop);
+        });
+    current = &prompt;
+    prompt.run();
+    service.flush();
+    server.stop();
+    return true;
+  }
+
+  // Without a terminal: lines are read as they come (a pipe, a file), without
+  // a prompt, or not at all.
+  const bool reading = options.prompt;
+  bool stop = false;
+  std::string typed;  // input read but not yet a whole line
   while (!stop) {
     pollfd fds[3] = {{inbox.wakeFd(), POLLIN, 0}, {signals.fd(), POLLIN, 0}, {0, POLLIN, 0}};
     if (poll(fds, reading ? 3 : 2, -1) < 0) {
       if (errno == EINTR) continue;
       break;
     }
-    if (fds[1].revents & POLLIN) {
-      unsigned char sig = 0;
-      while (read(signals.fd(), &sig, 1) == 1) {
-        if (sig == SIGINT && reading) {
+    // A Ctrl-C stops a statement that runs; between statements it drops a
+    // half-read block when lines are read, and stops the server otherwise,
+    // as SIGTERM and SIGHUP do.
+    auto takeSignals = [&](bool spent) {
+      for (int sig; (sig = signals.next()) != 0;) {
+        if (sig != SIGINT || !reading) {
+          stop = true;
+        } else if (!spent) {
+          clearInterrupt();
           shell.dropPendingLines();
           typed.clear();
-          fresh = true;
-          emit("\n");
-          prompt();
-        } else {
-          stop = true;
         }
       }
-    }
+    };
+    takeSignals(false);
     if (fds[0].revents & POLLIN) {
       for (Work& w : inbox.takeAll()) service.handle(w);
-      if (service.takePrinted()) prompt();
+      service.takePrinted();
+      takeSignals(true);
     }
     if (reading && (fds[2].revents & (POLLIN | POLLHUP | POLLERR))) {
       char buf[4096];
       const ssize_t n = read(0, buf, sizeof buf);
       if (n <= 0) {
-        // The end of input (Ctrl-D) leaves, as at the plain prompt.
+        // The end of input leaves, as at the plain prompt.
         if (!typed.empty()) shell.feedLine(typed);
         service.flush();
-        if (options.showPrompt) emit("\n");
         break;
       }
       typed.append(buf, static_cast<std::size_t>(n));
       for (std::size_t nl; (nl = typed.find('\n')) != std::string::npos;) {
         const std::string line = typed.substr(0, nl);
         typed.erase(0, nl + 1);
-        fresh = shell.feedLine(line);
+        shell.feedLine(line);
         service.flush();
+        takeSignals(true);
         if (shell.exitRequested()) {
           stop = true;
           break;
         }
       }
-      prompt();
     }
   }
   server.stop();

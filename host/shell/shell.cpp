@@ -1,6 +1,9 @@
 #include "host/shell/shell.h"
 
+#include <unistd.h>
+
 #include <fstream>
+#include <iostream>
 #include <sstream>
 #include <utility>
 #include <vector>
@@ -11,6 +14,7 @@
 #include "host/shell/continuation.h"
 #include "host/shell/evaluator.h"
 #include "host/shell/parser.h"
+#include "host/shell/prompt/terminal_prompt.h"
 #include "host/shell/workspace.h"
 
 namespace kh {
@@ -105,15 +109,20 @@ void Shell::dropPendingLines() {
 
 void Shell::interact(std::istream& in, bool showPrompt) {
   impl_->ev.resetExit();
-  std::string line;
-  bool fresh = true;
-  while (!impl_->ev.exitRequested()) {
-    if (showPrompt && fresh) emit(">> ");
-    if (!std::getline(in, line)) break;
-    fresh = feedLine(line);
+  if (showPrompt && &in == &std::cin && isatty(STDIN_FILENO) && isatty(STDOUT_FILENO)) {
+    // A person at a terminal: lines are edited, and Ctrl-C stops a statement.
+    runTerminalPrompt(*this);
+  } else {
+    std::string line;
+    bool fresh = true;
+    while (!impl_->ev.exitRequested()) {
+      if (showPrompt && fresh) emit(">> ");
+      if (!std::getline(in, line)) break;
+      fresh = feedLine(line);
+    }
+    if (showPrompt && !impl_->ev.exitRequested()) emit("\n");
   }
   if (!impl_->pending.empty() && !impl_->ev.exitRequested()) run(std::exchange(impl_->pending, {}));
-  if (showPrompt && !impl_->ev.exitRequested()) emit("\n");
 }
 
 }  // namespace kh

@@ -225,4 +225,10 @@ bool workspaceCommand(Evaluator& ev, const std::string& name, int nargout, std::
   return true;
 }
 
+std::vector<std::string> workspaceCommandNames() {
+  std::vector<std::string> names;
+  for (const auto& [name, command] : commands()) names.push_back(name);
+  return names;
+}
+
 }  // namespace kh

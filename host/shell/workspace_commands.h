@@ -14,5 +14,7 @@ class Evaluator;
 // Runs the command `name` when it is one of these; returns false otherwise.
 bool workspaceCommand(Evaluator& ev, const std::string& name, int nargout, std::vector<Value>& args,
                       std::vector<Value>& results);
+// The names of these commands.
+std::vector<std::string> workspaceCommandNames();
 
 }  // namespace kh

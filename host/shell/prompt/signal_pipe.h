@@ -1,0 +1,21 @@
+// The signals a waiting prompt answers (SIGINT, SIGTERM, SIGHUP), routed into
+// a pipe that the prompt's loop polls beside its other inputs. A SIGINT also
+// asks the running statement, if any, to stop at its next poll, so Ctrl-C
+// ends a long loop as well as a half-typed line.
+#pragma once
+
+namespace kh {
+
+class SignalPipe {
+ public:
+  SignalPipe();  // installs the handlers; the previous ones come back at destruction
+  ~SignalPipe();
+  SignalPipe(const SignalPipe&) = delete;
+  SignalPipe& operator=(const SignalPipe&) = delete;
+
+  int fd() const;  // readable when a signal came
+  // The signals that came since the last call, in order (0 when none left).
+  int next();
+};
+
+}  // namespace kh
