@@ -48,6 +48,11 @@ bool parseOptions(int argc, char** argv, Options* opts, std::string* error) {
       opts->describe = true;
     } else if (a == "--check-leaks") {
       opts->checkLeaks = true;
+    } else if (a == "--estimate") {
+      // Everything after it is the batch's own command line.
+      opts->estimate = true;
+      opts->estimateArgs.assign(argv + i + 1, argv + argc);
+      break;
     } else if (a == "--help" || a == "-h") {
       opts->help = true;
     } else if (a.size() > 1 && a[0] == '-') {
@@ -56,6 +61,11 @@ bool parseOptions(int argc, char** argv, Options* opts, std::string* error) {
     } else {
       opts->actions.push_back({Action::kFile, a});
     }
+  }
+  if (opts->estimate && (opts->serve || opts->describe || opts->checkLeaks ||
+                         !opts->actions.empty() || !opts->record.empty())) {
+    *error = "--estimate takes no scripts, --eval, --serve, --describe, --check-leaks or --record";
+    return false;
   }
   if ((opts->port != 0 || !opts->prompt) && !opts->serve) {
     *error = "--port and --no-prompt go with --serve";
@@ -73,6 +83,7 @@ std::string libraryPath(const Options& opts, const char* builtinDefault) {
 const char* usageText() {
   return "Usage: kestrel-host [options] [SCRIPT.m ...]\n"
          "       kestrel-host --serve [--port N] [--record FILE.mat] [--no-prompt] [SCRIPT.m]\n"
+         "       kestrel-host --estimate FILE.mat... --out DIR [options]   (see below)\n"
          "\n"
          "Loads an extension library and runs commands against it. Without --eval\n"
          "or scripts it opens an interactive prompt on standard input.\n"
@@ -94,6 +105,7 @@ const char* usageText() {
          "  --port N         the port to serve on (default 0: any free port)\n"
          "  --no-prompt      serve without reading commands from standard input;\n"
          "                   stop with Ctrl-C or SIGTERM\n"
+         "  --estimate ...   batch estimation of record files (see below)\n"
          "  --help           show this text\n"
          "\n"
          "Exit status: 0 success, 1 a command failed, 2 bad usage or the library\n"

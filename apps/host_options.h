@@ -16,12 +16,14 @@ struct Options {
   bool describe = false;
   bool checkLeaks = false;
   bool help = false;
-  std::vector<Action> actions;     // run in order; none means an interactive prompt
-  std::vector<std::string> paths;  // --path: folders searched for data files and scripts
-  std::string record;              // --record: the file that "ex_pulse" means
-  bool serve = false;              // --serve: the figure window in a browser page
-  int port = 0;                    // --port: the server's port (0: any free one)
-  bool prompt = true;              // --no-prompt: serve without reading commands
+  std::vector<Action> actions;            // run in order; none means an interactive prompt
+  std::vector<std::string> paths;         // --path: folders searched for data files and scripts
+  std::string record;                     // --record: the file that "ex_pulse" means
+  bool serve = false;                     // --serve: the figure window in a browser page
+  int port = 0;                           // --port: the server's port (0: any free one)
+  bool prompt = true;                     // --no-prompt: serve without reading commands
+  bool estimate = false;                  // --estimate: batch estimation of record files
+  std::vector<std::string> estimateArgs;  // the words after --estimate
 };
 
 // Parses argv; on a bad command line returns false with the reason in *error.

@@ -8,6 +8,8 @@
 #include <memory>
 #include <string>
 
+#include "apps/batch/batch_options.h"
+#include "apps/batch/batch_run.h"
 #include "apps/host_options.h"
 #include "host/array/handle.h"
 #include "host/capi/sink.h"
@@ -60,8 +62,13 @@ int main(int argc, char** argv) {
     std::cerr << "kestrel-host: " << error << "\n" << khost::usageText();
     return kUsage;
   }
-  if (opts.help) {
-    std::cout << khost::usageText();
+  khost::batch::EstimateOptions batch;
+  if (opts.estimate && !khost::batch::parseEstimateOptions(opts.estimateArgs, &batch, &error)) {
+    std::cerr << "kestrel-host: " << error << "\n\n" << khost::batch::estimateUsageText();
+    return kUsage;
+  }
+  if (opts.help || batch.help) {
+    std::cout << khost::usageText() << "\n" << khost::batch::estimateUsageText();
     return kOk;
   }
 
@@ -87,7 +94,9 @@ int main(int argc, char** argv) {
   if (opts.describe) std::cout << kh::describeLibrary(lib) << std::flush;
 
   int status = kOk;
-  if (!opts.describe || !opts.actions.empty()) {
+  if (opts.estimate) {
+    status = khost::batch::runEstimate(batch);
+  } else if (!opts.describe || !opts.actions.empty()) {
     // The command window and its workspace go before the library does.
     status = runActions(opts);
   }

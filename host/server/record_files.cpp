@@ -55,8 +55,6 @@ const Value* global(const char* name) {
   return slot && *slot ? &valueOf(*slot) : nullptr;
 }
 
-const char* const kSettings[] = {"T1", "T2", "T3", "Nsmall", "Nmedium", "Nlarge", "Lpoly", "pf"};
-
 NamedValues editorRecord() {
   const Value* seg = global("seg");
   const Value* line = global("ppulse");
@@ -65,19 +63,16 @@ NamedValues editorRecord() {
   gfx::Object* estimate = gfx::tree().find(line->at(0));
   if (!estimate || estimate->type != gfx::Type::Line)
     raise("The editor's estimate line is gone; load the record again.");
-  NamedValues out;
-  out.emplace_back("s", *seg);
-  for (const char* name : kSettings) {
-    const Value* v = global(name);
-    if (!v || v->numel() != 1) raise(std::string("The editor's '") + name + "' is not set.");
-    if (std::string(name) == "T1") out.emplace_back("cl", *v);
-    out.emplace_back(name, *v);
+  std::array<Value, 8> settings;
+  for (std::size_t k = 0; k < kRecordSettings.size(); ++k) {
+    const Value* v = global(kRecordSettings[k]);
+    if (!v || v->numel() != 1)
+      raise(std::string("The editor's '") + kRecordSettings[k] + "' is not set.");
+    settings[k] = *v;
   }
   Value e = gfx::getProperty(estimate, "YData");
   if (e.numel() != seg->numel()) raise("The estimate does not match the record; move a marker.");
-  e.reshape(seg->dims());
-  out.emplace_back("estimate", e);
-  return out;
+  return recordVariables(*seg, settings, std::move(e));
 }
 
 std::string number(double v) {
@@ -88,16 +83,20 @@ std::string number(double v) {
 
 }  // namespace
 
-std::string recordMat() {
-  const NamedValues vars = editorRecord();
-  PrivateFolder tmp;
-  const std::string file = tmp.file("record.mat");
-  saveMatFile(file, vars);
-  return readAll(file);
+NamedValues recordVariables(const Value& s, const std::array<Value, 8>& settings, Value estimate) {
+  if (estimate.numel() != s.numel()) raise("The estimate does not match the record.");
+  NamedValues out;
+  out.emplace_back("s", s);
+  for (std::size_t k = 0; k < kRecordSettings.size(); ++k) {
+    if (k == 0) out.emplace_back("cl", settings[0]);
+    out.emplace_back(kRecordSettings[k], settings[k]);
+  }
+  estimate.reshape(s.dims());
+  out.emplace_back("estimate", std::move(estimate));
+  return out;
 }
 
-std::string recordCsv() {
-  const NamedValues vars = editorRecord();
+std::string recordCsvText(const NamedValues& vars) {
   std::string out = "# kestrel pulse record\n";
   const Value *s = nullptr, *e = nullptr;
   for (const auto& [name, v] : vars) {
@@ -113,6 +112,25 @@ std::string recordCsv() {
     out += std::to_string(i + 1) + "," + number(s->at(i)) + "," + number(e->at(i)) + "\n";
   return out;
 }
+
+void checkRecordInputs(const Value* s, const Value* cl) {
+  if (!s || !s->isDouble() || s->isComplex() || std::min(s->rows(), s->cols()) != 1 ||
+      s->numel() < 5000)
+    raise("The record needs 's', a real vector of at least 5000 samples.");
+  if (!cl || !cl->isDouble() || cl->isComplex() || cl->numel() != 1 || !std::isfinite(cl->at(0)) ||
+      cl->at(0) < 1 || cl->at(0) > 5000)
+    raise("The record needs 'cl', the click's sample number (1 to 5000).");
+}
+
+std::string recordMat() {
+  const NamedValues vars = editorRecord();
+  PrivateFolder tmp;
+  const std::string file = tmp.file("record.mat");
+  saveMatFile(file, vars);
+  return readAll(file);
+}
+
+std::string recordCsv() { return recordCsvText(editorRecord()); }
 
 void openRecord(const std::string& bytes) {
   // The editor's load button, found by its action.
@@ -151,12 +169,7 @@ void openRecord(const std::string& bytes) {
     raise("The file is not a MAT file the host can read.");
   const Value *s = nullptr, *cl = nullptr;
   for (const auto& [name, v] : vars) (name == "s" ? s : cl) = &v;
-  if (!s || !s->isDouble() || s->isComplex() || std::min(s->rows(), s->cols()) != 1 ||
-      s->numel() < 5000)
-    raise("The record needs 's', a real vector of at least 5000 samples.");
-  if (!cl || !cl->isDouble() || cl->isComplex() || cl->numel() != 1 || !std::isfinite(cl->at(0)) ||
-      cl->at(0) < 1 || cl->at(0) > 5000)
-    raise("The record needs 'cl', the click's sample number (1 to 5000).");
+  checkRecordInputs(s, cl);
 
   // Everything checked: the editor's plot is replaced by the new record's.
   gfx::Object* fig = button->parent;

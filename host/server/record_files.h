@@ -4,9 +4,29 @@
 // editor's own load action.
 #pragma once
 
+#include <array>
 #include <string>
 
+#include "host/datafile/matfile.h"
+
 namespace kh::server {
+
+// The names of the settings a record file holds, in the order it holds them.
+inline constexpr std::array<const char*, 8> kRecordSettings = {
+    "T1", "T2", "T3", "Nsmall", "Nmedium", "Nlarge", "Lpoly", "pf"};
+
+// The variables of a record file, in file order: `s`, `cl` (the first
+// marker), the settings (values in the order of kRecordSettings, each a
+// scalar) and `estimate`, shaped as `s`. Raises when the estimate's length
+// is not the record's.
+NamedValues recordVariables(const Value& s, const std::array<Value, 8>& settings, Value estimate);
+// Record variables as CSV: settings in leading "# name,value" lines, then
+// "sample,s,estimate" rows; numbers written so that they read back exactly.
+std::string recordCsvText(const NamedValues& vars);
+// Raises unless `s` is a real vector of at least 5000 samples and `cl` a
+// sample number from 1 to 5000, the record the editor's load can work on
+// (null: the file lacks the variable).
+void checkRecordInputs(const Value* s, const Value* cl);
 
 // The record now in the editor: `s` (the segment the editor works on),
 // `cl` (the click, the first marker), `estimate`, the markers T1 T2 T3,

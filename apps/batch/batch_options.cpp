@@ -1,0 +1,206 @@
+#include "apps/batch/batch_options.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+namespace khost::batch {
+namespace {
+
+// A whole number from lo to hi, written in decimal digits and nothing else.
+bool wholeNumber(const std::string& text, long lo, long hi, int* out) {
+  if (text.empty() || text.size() > 12) return false;
+  for (char c : text)
+    if (c < '0' || c > '9') return false;
+  errno = 0;
+  const long v = std::strtol(text.c_str(), nullptr, 10);
+  if (errno != 0 || v < lo || v > hi) return false;
+  *out = static_cast<int>(v);
+  return true;
+}
+
+// Comma-separated whole numbers; exactly `count` of them.
+bool numberList(const std::string& text, std::size_t count, std::vector<std::string>* parts) {
+  parts->clear();
+  std::size_t start = 0;
+  for (;;) {
+    const std::size_t comma = text.find(',', start);
+    parts->push_back(text.substr(start, comma - start));
+    if (comma == std::string::npos) break;
+    start = comma + 1;
+  }
+  return parts->size() == count;
+}
+
+bool parseWindows(const std::string& text, Settings* s, std::string* error) {
+  std::vector<std::string> p;
+  if (!numberList(text, 3, &p)) {
+    *error = "--windows needs three numbers NS,NM,NL, not '" + text + "'";
+    return false;
+  }
+  if (!wholeNumber(p[0], 3, 201, &s->nsmall)) {
+    *error = "--windows: the small window is a whole number from 3 to 201, not '" + p[0] + "'";
+    return false;
+  }
+  if (!wholeNumber(p[1], 5, 801, &s->nmedium)) {
+    *error = "--windows: the medium window is a whole number from 5 to 801, not '" + p[1] + "'";
+    return false;
+  }
+  if (!wholeNumber(p[2], 5, 2001, &s->nlarge)) {
+    *error = "--windows: the large window is a whole number from 5 to 2001, not '" + p[2] + "'";
+    return false;
+  }
+  return true;
+}
+
+bool parseMarkers(const std::string& text, Settings* s, std::string* error) {
+  std::vector<std::string> p;
+  if (!numberList(text, 2, &p)) {
+    *error = "--markers needs two numbers T2,T3 (samples after the click), not '" + text + "'";
+    return false;
+  }
+  int a = 0, b = 0;
+  if (!wholeNumber(p[0], 50, 4949, &a)) {
+    *error = "--markers: T2 lies 50 to 4949 samples after the click, not '" + p[0] + "'";
+    return false;
+  }
+  if (!wholeNumber(p[1], 100, 4999, &b) || b - a < 50) {
+    *error =
+        "--markers: T3 lies at least 50 samples after T2 and at most 4999 after the click, "
+        "not '" +
+        p[1] + "'";
+    return false;
+  }
+  s->t2Offset = a;
+  s->t3Offset = b;
+  return true;
+}
+
+}  // namespace
+
+bool parseEstimateOptions(const std::vector<std::string>& args, EstimateOptions* opts,
+                          std::string* error) {
+  bool haveOut = false;
+  bool filesOnly = false;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string& a = args[i];
+    if (filesOnly || a.empty() || a[0] != '-' || a == "-") {
+      opts->files.push_back(a);
+      continue;
+    }
+    if (a == "--") {
+      filesOnly = true;
+      continue;
+    }
+    // --name VALUE or --name=VALUE
+    std::string name = a, value;
+    bool inlineValue = false;
+    if (const std::size_t eq = a.find('='); eq != std::string::npos) {
+      name = a.substr(0, eq);
+      value = a.substr(eq + 1);
+      inlineValue = true;
+    }
+    auto takeValue = [&]() {
+      if (inlineValue) return true;
+      if (i + 1 >= args.size()) {
+        *error = "option " + name + " needs a value";
+        return false;
+      }
+      value = args[++i];
+      return true;
+    };
+    auto noValue = [&]() {
+      if (!inlineValue) return true;
+      *error = "option " + name + " takes no value";
+      return false;
+    };
+    if (name == "--help" || name == "-h") {
+      opts->help = true;
+      return true;
+    } else if (name == "--out") {
+      if (!takeValue()) return false;
+      if (value.empty()) {
+        *error = "--out needs a folder";
+        return false;
+      }
+      opts->outDir = value;
+      haveOut = true;
+    } else if (name == "--windows") {
+      if (!takeValue() || !parseWindows(value, &opts->settings, error)) return false;
+    } else if (name == "--lpoly") {
+      if (!takeValue()) return false;
+      if (!wholeNumber(value, 8, 1000, &opts->settings.lpoly)) {
+        *error = "--lpoly needs a whole number from 8 to 1000, not '" + value + "'";
+        return false;
+      }
+    } else if (name == "--fit") {
+      if (!noValue()) return false;
+      opts->settings.fit = true;
+    } else if (name == "--markers") {
+      if (!takeValue() || !parseMarkers(value, &opts->settings, error)) return false;
+    } else if (name == "--jobs") {
+      if (!takeValue()) return false;
+      if (!wholeNumber(value, 1, 256, &opts->jobs)) {
+        *error = "--jobs needs a whole number from 1 to 256, not '" + value + "'";
+        return false;
+      }
+    } else if (name == "--csv") {
+      if (!noValue()) return false;
+      opts->csv = true;
+    } else {
+      *error = "unknown option " + name +
+               " for --estimate (host options such as --library go "
+               "before --estimate; after '--' every word is a file)";
+      return false;
+    }
+  }
+  if (!haveOut) {
+    *error = "--estimate needs --out DIR, the folder for the results";
+    return false;
+  }
+  if (opts->files.empty()) {
+    *error = "--estimate needs at least one FILE.mat";
+    return false;
+  }
+  return true;
+}
+
+const char* estimateUsageText() {
+  return "Batch estimation:\n"
+         "  kestrel-host [--library PATH] --estimate FILE.mat... --out DIR [--windows NS,NM,NL]\n"
+         "               [--lpoly N] [--fit] [--markers T2,T3] [--jobs N] [--csv]\n"
+         "\n"
+         "  Computes for every FILE the estimate the pulse editor shows right after\n"
+         "  loading it, through the library's kestrel/pulse_estimate. A FILE holds `s`,\n"
+         "  a real vector of at least 5000 samples (the first 5000 are used), and `cl`,\n"
+         "  the click's sample number (1 to 5000). Results go to DIR/NAME.mat (NAME:\n"
+         "  the file's name without its extension) with the variables of the editor's\n"
+         "  MAT export: s, cl, T1 T2 T3, Nsmall Nmedium Nlarge, Lpoly, pf, estimate.\n"
+         "\n"
+         "  --out DIR          the folder for the results (made when missing); an\n"
+         "                     earlier run's result of the same name is replaced, a\n"
+         "                     second input of the same NAME in one run is an error\n"
+         "  --windows NS,NM,NL the small, medium and large windows in samples (the\n"
+         "                     editor's sliders: 3..201, 5..801, 5..2001; default\n"
+         "                     21,101,401)\n"
+         "  --lpoly N          the fit's block length, 8..1000 (default 100)\n"
+         "  --fit              the polynomial fit on (default off)\n"
+         "  --markers T2,T3    the second and third markers' distances from the click, in\n"
+         "                     samples: the markers stand at cl, cl + T2 and cl + T3,\n"
+         "                     as if dragged there in the editor, which keeps each\n"
+         "                     at least 50 samples after the one before (50 <= T2,\n"
+         "                     T2 + 50 <= T3 <= 4999); the default 500,1550 is where\n"
+         "                     the editor's load places them\n"
+         "  --jobs N           N worker processes, 1..256 (default 1)\n"
+         "  --csv              also DIR/NAME.csv, as the figure page's CSV export\n"
+         "\n"
+         "  Results are written under temporary names and renamed into place, so a\n"
+         "  result is whole or absent. A run stopped by SIGINT, SIGTERM or SIGHUP\n"
+         "  removes its temporaries; one killed outright leaves a hidden folder\n"
+         "  DIR/.kestrel-partial-* that may be deleted. Every failing file gets one\n"
+         "  line on standard error; a summary ends the run. Exit status: 0 all\n"
+         "  written, 1 some failed, 2 bad usage.\n";
+}
+
+}  // namespace khost::batch

@@ -1,0 +1,18 @@
+// kestrel-host --estimate: every record file of the command line estimated
+// as the pulse editor would, in worker processes, with a progress line, a
+// line per failing file and a summary on standard error (its times are those
+// of the batch: they leave out the host's start-up and the library's load).
+#pragma once
+
+#include "apps/batch/batch_options.h"
+
+namespace khost::batch {
+
+// Runs the batch with the library already loaded. Returns the exit status:
+// 0 when every file was written, 1 when some failed, 2 when the run could not
+// start (the results' folder cannot be made, the library lacks the
+// estimate). A run stopped by SIGINT, SIGTERM or SIGHUP removes its
+// temporaries, prints its summary and ends by that signal.
+int runEstimate(const EstimateOptions& opts);
+
+}  // namespace khost::batch

@@ -1,0 +1,41 @@
+// Tasks numbered 0 .. n-1 run in forked worker processes, one task at a time
+// per worker, each handed out when a worker asks for more, so a slow task
+// holds back only its own worker. The workers are copies of this process
+// made after it is set up (the library loaded), one thread each. A worker
+// that dies fails its task with the reason and is replaced; SIGINT, SIGTERM
+// and SIGHUP stop the run: the workers are ended and waited for before the
+// call returns.
+#pragma once
+
+#include <cstddef>
+#include <functional>
+#include <string>
+
+namespace kh {
+class SignalPipe;
+}
+
+namespace khost::batch {
+
+struct TaskOutcome {
+  bool ok = true;
+  std::string message;  // why it failed
+};
+
+struct PoolCallbacks {
+  // Runs in a worker; must not throw.
+  std::function<TaskOutcome(std::size_t task)> run;
+  // Run in this process as outcomes arrive, in the order they arrive.
+  std::function<void(std::size_t task, const TaskOutcome&)> done;
+  // Run in this process at least every tickMs while the workers work.
+  std::function<void()> tick;
+  int tickMs = 200;
+};
+
+// Runs every task in `jobs` workers (at most one per task). Returns 0 when
+// every task got its outcome, or the number of the signal that came through
+// `signals` and stopped the run; either way no worker is left.
+int runInWorkers(std::size_t tasks, int jobs, const PoolCallbacks& callbacks,
+                 kh::SignalPipe& signals);
+
+}  // namespace khost::batch

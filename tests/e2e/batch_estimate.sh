@@ -1,0 +1,236 @@
+#!/bin/bash
+# kestrel-host --estimate over a folder of good and broken records: results
+# for exactly the good ones, equal bit for bit to feval('kestrel/pulse_estimate')
+# at the prompt and to what the editor shows after loading the record, every
+# broken one reported by name, an exact summary, exit status 1, and no
+# temporary file left, also when the run is stopped or killed.
+set -u
+HOST=$(realpath "$1")
+LIB=$(realpath "$2")
+fail() { echo "FAIL: $*" >&2; exit 1; }
+tmp=$(mktemp -d)
+trap 'rm -rf "$tmp"' EXIT
+in=$tmp/in
+mkdir -p "$in/sub"
+run() { "$HOST" --library "$LIB" "$@"; }
+
+# 30 good records: columns and rows, longer than 5000 samples or exactly that,
+# clicks from early to late (a late one puts T3 past the record's end).
+cat >"$tmp/make.m" <<EOF
+for k = 1:30
+  n = 5000 + mod(k, 4) * 700;
+  t = (1:n)';
+  cl = 40 + 137 * k;
+  s = 0.02 * sin(0.37 * k * t) + 0.01 * cos(0.011 * t);
+  after = t >= cl;
+  s = s + after .* 0.8 .* exp(-(t - cl) / 400) .* sin(2 * pi * (t - cl) / 90);
+  if mod(k, 5) == 0
+    s = s';
+  end
+  save(sprintf('$in/r%02d.mat', k), 's', 'cl');
+end
+s = ones(6000, 1); save('$in/no_cl.mat', 's');
+s = ones(4999, 1); cl = 100; save('$in/short.mat', 's', 'cl');
+s = ones(6000, 1); cl = 5; save('$in/early_click.mat', 's', 'cl');
+s = ones(6000, 1); cl = 100; save('$in/sub/r07.mat', 's', 'cl');
+EOF
+run "$tmp/make.m" || fail "making the records"
+echo "not a MAT file" >"$in/text.mat"
+: >"$in/empty.mat"
+mkdir "$in/x.mat"
+good=$(cd "$in" && ls r??.mat)
+broken="no_cl.mat short.mat early_click.mat text.mat empty.mat x.mat sub/r07.mat missing.mat"
+
+# Usage errors: status 2, the reason, and nothing made.
+usage() {
+  local expected=$1
+  shift
+  run "$@" >"$tmp/out" 2>&1
+  local rc=$?
+  [ $rc -eq 2 ] || { cat "$tmp/out" >&2; fail "'$*' exited with $rc, not 2"; }
+  grep -qF -- "$expected" "$tmp/out" || { cat "$tmp/out" >&2; fail "'$*' did not say '$expected'"; }
+  [ ! -e "$tmp/never" ] || fail "'$*' made its output folder"
+}
+f=$in/r01.mat
+usage "needs at least one FILE.mat" --estimate --out "$tmp/never"
+usage "needs --out DIR" --estimate "$f"
+usage "option --out needs a value" --estimate "$f" --out
+usage "needs three numbers NS,NM,NL" --estimate "$f" --out "$tmp/never" --windows 21,101
+usage "small window is a whole number from 3 to 201, not '2'" --estimate "$f" --out "$tmp/never" --windows 2,101,401
+usage "large window is a whole number from 5 to 2001, not '401.5'" --estimate "$f" --out "$tmp/never" --windows 21,101,401.5
+usage "--lpoly needs a whole number from 8 to 1000, not 'abc'" --estimate "$f" --out "$tmp/never" --lpoly abc
+usage "T2 lies 50 to 4949 samples after the click, not '40'" --estimate "$f" --out "$tmp/never" --markers 40,1000
+usage "T3 lies at least 50 samples after T2" --estimate "$f" --out "$tmp/never" --markers 500,520
+usage "--jobs needs a whole number from 1 to 256, not '0'" --estimate "$f" --out "$tmp/never" --jobs 0
+usage "option --fit takes no value" --estimate "$f" --out "$tmp/never" --fit=1
+usage "unknown option --eval for --estimate" --estimate "$f" --out "$tmp/never" --eval 1
+usage "--estimate takes no scripts" --eval 1 --estimate "$f" --out "$tmp/never"
+usage "medium window is a whole number from 5 to 801, not ''" --estimate "$f" --out "$tmp/never" --windows 21,,401
+usage "needs two numbers T2,T3" --estimate "$f" --out "$tmp/never" --markers 500,1550,2000
+usage "T3 lies at least 50 samples after T2 and at most 4999" --estimate "$f" --out "$tmp/never" --markers 500,5000
+usage "--jobs needs a whole number from 1 to 256, not '257'" --estimate "$f" --out "$tmp/never" --jobs 257
+usage "--lpoly needs a whole number from 8 to 1000, not '-5'" --estimate "$f" --out "$tmp/never" --lpoly=-5
+usage "--out needs a folder" --estimate "$f" --out=
+run --estimate --help | grep -q -- "--markers T2,T3" || fail "--estimate --help"
+# After '--' every word is a file; --out=DIR is --out DIR.
+run --estimate --out="$tmp/dash" -- "$f" --fit >/dev/null 2>"$tmp/stderr"
+grep -q "^kestrel-host: $(printf '%s' '--fit'): " "$tmp/stderr" && [ -f "$tmp/dash/r01.mat" ] ||
+  { cat "$tmp/stderr" >&2; fail "'--' and --out="; }
+
+# The run: status 1, one line per broken file naming it, the exact summary.
+files=()
+for g in $good; do files+=("$in/$g"); done
+for b in $broken; do files+=("$in/$b"); done
+run --estimate "${files[@]}" --out "$tmp/out1" --jobs 2 >"$tmp/stdout" 2>"$tmp/stderr"
+rc=$?
+[ $rc -eq 1 ] || { cat "$tmp/stderr" >&2; fail "the run exited with $rc, not 1"; }
+ngood=$(echo "$good" | wc -w)
+nbroken=$(echo "$broken" | wc -w)
+grep -qE "^kestrel-host: $((ngood + nbroken)) files, $ngood written, $nbroken failed; " "$tmp/stderr" ||
+  { cat "$tmp/stderr" >&2; fail "summary"; }
+[ "$(grep -c "^kestrel-host: $in/" "$tmp/stderr")" -eq "$nbroken" ] ||
+  { cat "$tmp/stderr" >&2; fail "not one line per broken file"; }
+reason() { grep -F "kestrel-host: $in/$1: " "$tmp/stderr" | grep -qF -- "$2" || { cat "$tmp/stderr" >&2; fail "$1: no '$2'"; }; }
+reason no_cl.mat "The record needs 'cl'"
+reason short.mat "at least 5000 samples"
+reason early_click.mat "ndex"  # the library's indexing error, as the editor shows it
+reason text.mat "text.mat"
+reason empty.mat "empty.mat"
+reason x.mat "x.mat"
+reason sub/r07.mat "would be that of $in/r07.mat too"
+reason missing.mat "missing.mat"
+[ ! -s "$tmp/stdout" ] || fail "the run printed on standard output"
+grep -q $'\r' "$tmp/stderr" && fail "a progress line off a terminal"
+# On a terminal, a progress line; the report lines are the same.
+script -qec "'$HOST' --library '$LIB' --estimate ${files[*]:0:3} $in/text.mat --out '$tmp/tty'" /dev/null >"$tmp/tty.txt"
+[ $? -eq 1 ] && grep -q "\] 4/4 files .* files/s  0:00 left" "$tmp/tty.txt" &&
+  grep -q "kestrel-host: $in/text.mat: " "$tmp/tty.txt" || { cat -v "$tmp/tty.txt" >&2; fail "progress line"; }
+[ "$(cd "$tmp/out1" && ls -A | sort)" = "$(echo "$good" | sort)" ] ||
+  { ls -A "$tmp/out1" >&2; fail "the results are not exactly the good records"; }
+find "$tmp" -name '*.part' -o -name '*.tmp' -o -name '.kestrel-partial-*' | grep -q . &&
+  fail "temporaries left"
+
+# Bit for bit: each result, past the file header (it holds the time of
+# writing), is the file `save` writes from feval's estimate of the input
+# with the same variables; isequal also names a mismatch plainly.
+check_against_feval() {
+  local out=$1 ns=$2 nm=$3 nl=$4 lp=$5 pf=$6 a=$7 b=$8
+  mkdir -p "$tmp/ref"
+  {
+    for g in $good; do
+      cat <<EOF
+clear s cl
+load('$in/$g');
+s = s(1:5000); T1 = cl; T2 = cl + $a; T3 = cl + $b; Nsmall = $ns; Nmedium = $nm; Nlarge = $nl; Lpoly = $lp; pf = $pf;
+estimate = feval('kestrel/pulse_estimate', s, Nlarge, Nmedium, Nsmall, T1, T2, T3, Lpoly, pf);
+estimate = reshape(estimate, size(s));
+save('$tmp/ref/$g', 's', 'cl', 'T1', 'T2', 'T3', 'Nsmall', 'Nmedium', 'Nlarge', 'Lpoly', 'pf', 'estimate');
+r = load('$out/$g');
+if ~isequal(r.estimate, estimate) || ~isequal(size(r.estimate), size(s)), disp('MISMATCH $g'), end
+EOF
+    done
+    echo "disp('compared')"
+  } >"$tmp/ref.m"
+  run "$tmp/ref.m" >"$tmp/refout" 2>&1 || { cat "$tmp/refout" >&2; fail "the reference run failed"; }
+  grep -q MISMATCH "$tmp/refout" && { cat "$tmp/refout" >&2; fail "estimates differ from feval"; }
+  grep -q compared "$tmp/refout" || fail "the reference run did not finish"
+  for g in $good; do
+    cmp -s -i 128 "$out/$g" "$tmp/ref/$g" || fail "$out/$g is not bit for bit what save writes from feval"
+  done
+  rm -rf "$tmp/ref"
+}
+check_against_feval "$tmp/out1" 21 101 401 100 0 500 1550
+
+# What the editor itself shows after loading a record, from its estimate line.
+for g in r03.mat r10.mat; do
+  run --record "$in/$g" --eval "kestrel_figure; uiclick pushbutton1; global ppulse; r = load('$tmp/out1/$g'); y = get(ppulse, 'YData'); if isequal(y(:), r.estimate(:)), disp('same as the editor'), end" \
+    2>&1 | grep -q "same as the editor" || fail "$g: the result is not what the editor shows"
+done
+
+# Every setting reaches the estimate; CSV results beside the MAT ones.
+run --estimate "${files[@]:0:6}" --out "$tmp/out2" --windows 35,151,601 --lpoly 64 --fit \
+  --markers 300,1200 --csv --jobs 2 2>"$tmp/stderr" || { cat "$tmp/stderr" >&2; fail "the run with settings"; }
+good_all=$good
+good=$(cd "$in" && ls r0[1-6].mat)
+check_against_feval "$tmp/out2" 35 151 601 64 1 300 1200
+good=$good_all
+[ "$(grep -c '^[0-9]' "$tmp/out2/r01.csv")" -eq 5000 ] || fail "r01.csv does not hold 5000 samples"
+grep -qx "# Nsmall,35" "$tmp/out2/r01.csv" && grep -qx "# pf,1" "$tmp/out2/r01.csv" &&
+  grep -qx "# T2,$((177 + 300))" "$tmp/out2/r01.csv" || fail "r01.csv settings"
+
+# A result never replaces its own input.
+cp "$in/r01.mat" "$tmp/self.mat"
+run --estimate "$tmp/self.mat" --out "$tmp" 2>"$tmp/stderr"
+[ $? -eq 1 ] && grep -qF "would replace the file itself" "$tmp/stderr" || fail "a result replaced its input"
+
+# A folder in the way of a result fails that input, and its CSV file goes too.
+mkdir -p "$tmp/inway/r01.mat"
+run --estimate "$in/r01.mat" "$in/r02.mat" --out "$tmp/inway" --csv 2>"$tmp/stderr"
+[ $? -eq 1 ] && grep -qF "$in/r01.mat: Unable to write 'r01.mat': Is a directory." "$tmp/stderr" &&
+  [ "$(ls -A "$tmp/inway" | tr '\n' ' ')" = "r01.mat r02.csv r02.mat " ] || fail "a folder in the way"
+
+# Stopped by SIGTERM: the run ends by that signal, leaves no temporary, and
+# every result it wrote is whole. Killed outright (SIGKILL), it leaves only
+# its hidden folder, never a partial result.
+mkdir "$tmp/many"
+python3 -c "import os, sys; [os.link(sys.argv[1], '%s/m%d.mat' % (sys.argv[2], k)) for k in range(1, 1201)]" \
+  "$in/r02.mat" "$tmp/many"
+whole() {  # every result in the folder reads back with its 5000-sample estimate
+  local dir=$1
+  for r in "$dir"/*.mat; do echo "r = load('$r'); if length(r.estimate) ~= 5000, disp('PARTIAL $r'), end"; done >"$tmp/whole.m"
+  echo "disp('read')" >>"$tmp/whole.m"
+  run "$tmp/whole.m" >"$tmp/wholeout" 2>&1
+  grep -qx read "$tmp/wholeout" && ! grep -q PARTIAL "$tmp/wholeout" || { head "$tmp/wholeout" >&2; false; }
+}
+for sig in TERM KILL; do
+  "$HOST" --library "$LIB" --estimate "$tmp/many"/*.mat --out "$tmp/stop$sig" --jobs 2 2>"$tmp/stderr" &
+  pid=$!
+  sleep 0.3
+  kill -$sig $pid
+  { wait $pid; } 2>/dev/null
+  rc=$?
+  sleep 0.2  # the workers of a killed run end with it
+  case $sig in
+    TERM) [ $rc -eq 143 ] || fail "SIGTERM: exit status $rc, not 143"
+          grep -q "not done (stopped by Terminated)" "$tmp/stderr" || fail "SIGTERM: no summary"
+          [ -z "$(ls -A "$tmp/stopTERM" | grep '^\.')" ] || fail "SIGTERM left temporaries" ;;
+    KILL) [ $rc -eq 137 ] || fail "SIGKILL: exit status $rc, not 137"
+          [ -z "$(ls -A "$tmp/stopKILL" | grep -v '^\.kestrel-partial-' | grep -vx 'm[0-9]*\.mat')" ] ||
+            fail "SIGKILL left something beside its results and its hidden folder" ;;
+  esac
+  n=$(ls "$tmp/stop$sig" | wc -l)
+  [ "$n" -gt 0 ] && [ "$n" -lt 1200 ] || fail "SIG$sig: $n results, not some of the 1200"
+  whole "$tmp/stop$sig" || fail "SIG$sig: a result is not whole"
+done
+# A worker that dies fails the file it was on, with the reason; another
+# worker takes over and the run finishes every other file.
+"$HOST" --library "$LIB" --estimate "$tmp/many"/m?.mat "$tmp/many"/m??.mat "$tmp/many"/m[1-3]??.mat \
+  --out "$tmp/crash" --jobs 2 2>"$tmp/stderr" &
+pid=$!
+worker=
+for _ in $(seq 100); do
+  worker=$(pgrep -P $pid | head -1)
+  [ -n "$worker" ] && break
+  sleep 0.01
+done
+[ -n "$worker" ] || fail "no worker process seen"
+sleep 0.1
+kill -KILL "$worker"
+wait $pid
+rc=$?
+if grep -q " 1 failed" "$tmp/stderr"; then
+  [ $rc -eq 1 ] || fail "a killed worker: exit status $rc, not 1"
+  grep -q "^kestrel-host: 399 files, 398 written, 1 failed" "$tmp/stderr" || fail "a killed worker: summary"
+  grep -q ": its worker process was killed by signal 9 (Killed)$" "$tmp/stderr" ||
+    { cat "$tmp/stderr" >&2; fail "a killed worker: no reason"; }
+else  # it was killed between two files
+  grep -q "^kestrel-host: 399 files, 399 written, 0 failed" "$tmp/stderr" || fail "a killed worker: summary"
+fi
+[ "$(ls -A "$tmp/crash" | wc -l)" -eq "$(grep -oE '[0-9]+ written' "$tmp/stderr" | cut -d' ' -f1)" ] ||
+  fail "a killed worker: results and summary disagree"
+
+# A run into the same folder afterwards completes and leaves another run's
+# leftovers alone.
+run --estimate "$tmp/many"/m1*.mat --out "$tmp/stopKILL" 2>/dev/null || fail "the run after a killed one"
+whole "$tmp/stopKILL" || fail "a result after the killed run is not whole"
+echo "batch estimate: ok"
