@@ -5,6 +5,7 @@
 #include "host/capi/wrap.h"
 #include "host/context/errors.h"
 #include "host/context/output.h"
+#include "host/ops/formatted_output.h"
 #include "host/ops/ismember.h"
 #include "host/ops/text_format.h"
 #include "host/ops/text_ops.h"
@@ -36,7 +37,8 @@ mxArray* mlfSprintf(mxArray** errmsg, mxArray* format, ...) {
 }
 
 // fprintf(format, args...) and fprintf(fid, format, args...): fid 1 is the
-// command window, 2 the error stream. With an output, the count of bytes.
+// command window, 2 the error stream, 3 and up a file fopen opened. With an
+// output, the count of bytes.
 mxArray* mlfNFprintf(int nargout, mxArray* format, ...) {
   kh::CallInputs in(format);
   va_list ap;
@@ -48,16 +50,12 @@ mxArray* mlfNFprintf(int nargout, mxArray* format, ...) {
   double fid = 1;
   if (!fmt->isChar() && fmt->isDouble() && fmt->isScalar()) {
     fid = fmt->re()[0];
-    if (fid != 1 && fid != 2) kh::raise("Invalid file identifier.");
     if (handles.empty()) kh::raise("Not enough input arguments.");
     fmt = &kh::valueOf(handles.front());
     handles.erase(handles.begin());
   }
   const std::string text = kh::formatText(formatOf(*fmt, "fprintf"), kh::valuesOf(handles));
-  if (fid == 2)
-    kh::emitError(text);
-  else
-    kh::emit(text);
+  kh::writeToFile(fid, text);
   if (nargout < 1) return nullptr;
   return kh::newTemp(kh::Value::scalar(static_cast<double>(text.size())));
 }

@@ -40,11 +40,18 @@ mexLocalFunctionTablePtr setCurrentLocalFunctionTable(mexLocalFunctionTablePtr t
 
 ProtectedPoint::ProtectedPoint() : depth_(g_stack.size()), table_(g_table), serial_(nextSerial()) {}
 
-void ProtectedPoint::recover(const std::string& msg) {
+void ProtectedPoint::recover(const std::string& msg, const std::string& identifier) {
   if (g_stack.size() > depth_) g_stack.resize(depth_);
   g_table = table_;
   destroyTemporariesSince(serial_);
-  setLastError(msg);
+  setLastError(msg, identifier);
+}
+
+std::string ProtectedPoint::recoverCurrent() {
+  const std::exception_ptr e = std::current_exception();
+  std::string m = failureMessage(e);
+  recover(m, failureIdentifier(e));
+  return m;
 }
 
 }  // namespace kh

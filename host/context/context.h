@@ -34,8 +34,11 @@ class ProtectedPoint {
  public:
   ProtectedPoint();
   // Called after an error was caught: restores the saved state and frees
-  // orphaned temporaries. Records msg as the last error.
-  void recover(const std::string& msg);
+  // orphaned temporaries. Records msg (and its identifier) as the last error.
+  void recover(const std::string& msg, const std::string& identifier = {});
+  // In a catch block: recovers from the exception being handled, recording
+  // its message and identifier, and returns the message.
+  std::string recoverCurrent();
 
  private:
   std::size_t depth_;
@@ -61,8 +64,7 @@ bool protect(F&& fn, std::string* msg) {
     fn();
     return true;
   } catch (...) {
-    const std::string m = failureMessage(std::current_exception());
-    pp.recover(m);
+    const std::string m = pp.recoverCurrent();
     if (msg) *msg = m;
   }
   return false;

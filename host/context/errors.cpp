@@ -5,9 +5,13 @@
 namespace kh {
 namespace {
 std::string g_lasterr;
-}
+std::string g_lasterrId;
+}  // namespace
 
 void raise(const std::string& msg) { throw MError(msg); }
+void raiseWithId(const std::string& identifier, const std::string& msg) {
+  throw MError(msg, identifier);
+}
 
 std::string failureMessage(const std::exception_ptr& e) {
   try {
@@ -24,7 +28,21 @@ std::string failureMessage(const std::exception_ptr& e) {
     return "Internal error: an unknown failure.";
   }
 }
+std::string failureIdentifier(const std::exception_ptr& e) {
+  try {
+    std::rethrow_exception(e);
+  } catch (const MError& err) {
+    return err.identifier();
+  } catch (...) {
+    return {};
+  }
+}
+
 const std::string& lastError() { return g_lasterr; }
-void setLastError(const std::string& msg) { g_lasterr = msg; }
+const std::string& lastErrorIdentifier() { return g_lasterrId; }
+void setLastError(const std::string& msg, const std::string& identifier) {
+  g_lasterr = msg;
+  g_lasterrId = identifier;
+}
 
 }  // namespace kh

@@ -1,6 +1,9 @@
 // The array operations as host built-ins callable by name, each with its
 // argument-count checks.
+#include <cmath>
+#include <cstdint>
 #include <optional>
+#include <string>
 #include <utility>
 
 #include "host/context/errors.h"
@@ -102,6 +105,10 @@ void registerAll() {
     checkArgCounts(args, nargout, 1, 1);
     return {lower(args[0])};
   });
+  registerBuiltin("upper", [](int nargout, Args& args) -> Args {
+    checkArgCounts(args, nargout, 1, 1);
+    return {upper(args[0])};
+  });
   registerBuiltin("transpose", [](int nargout, Args& args) -> Args {
     checkArgCounts(args, nargout, 1, 1);
     return {transpose(args[0])};
@@ -138,6 +145,8 @@ void registerAll() {
   });
   registerBuiltin("class", [](int nargout, Args& args) -> Args {
     checkArgCounts(args, nargout, 1, 1);
+    // A logical array is a class of its own, as isa answers.
+    if (args[0].isLogical()) return {Value::str("logical")};
     return {Value::str(std::string_view(className(args[0])))};
   });
   registerBuiltin("isequal", [](int nargout, Args& args) -> Args {
@@ -160,6 +169,14 @@ void registerAll() {
       checkArgCounts(args, nargout, 1, 1);
       return {boolValue(args[0].isChar())};
     });
+  registerBuiltin("islogical", [](int nargout, Args& args) -> Args {
+    checkArgCounts(args, nargout, 1, 1);
+    return {boolValue(args[0].isLogical())};
+  });
+  registerBuiltin("iscell", [](int nargout, Args& args) -> Args {
+    checkArgCounts(args, nargout, 1, 1);
+    return {boolValue(args[0].isCell())};
+  });
   registerBuiltin("strcmp", [](int nargout, Args& args) -> Args {
     checkArgCounts(args, nargout, 2, 2);
     return {strcmpValue(args[0], args[1])};
@@ -197,15 +214,47 @@ void registerAll() {
   reduceBuiltin("any", [](const Value& x, auto d) { return any(x, d); });
   extremeBuiltin("max", true);
   extremeBuiltin("min", false);
+  // find(x), find(x, n) and find(x, n, 'first' | 'last').
   registerBuiltin("find", [](int nargout, Args& args) -> Args {
-    checkArgCounts(args, nargout, 1, 1, 3);
-    if (nargout <= 1) return {find(args[0])};
-    Found f = findSubscripts(args[0]);
+    checkArgCounts(args, nargout, 1, 3, 3);
+    std::size_t limit = SIZE_MAX;
+    bool fromEnd = false;
+    if (args.size() > 1) {
+      constexpr const char* kCount = "The number of positions to find must be a positive integer.";
+      if (!args[1].isDouble() || args[1].numel() != 1) raise(kCount);
+      const double n = args[1].at(0);
+      if (!(n >= 1) || (n != std::floor(n) && !std::isinf(n))) raise(kCount);
+      if (n < 0x1p63) limit = static_cast<std::size_t>(n);
+    }
+    if (args.size() > 2) {
+      const std::string where = args[2].isChar() ? args[2].utf8() : "";
+      if (where != "first" && where != "last")
+        raise("The direction of find must be 'first' or 'last'.");
+      fromEnd = where == "last";
+    }
+    if (nargout <= 1) return {find(args[0], limit, fromEnd)};
+    Found f = findSubscripts(args[0], limit, fromEnd);
     return {f.rows, f.cols, f.values};
   });
+  // sort(x), sort(x, dim), sort(x, direction) and sort(x, dim, direction),
+  // the direction being 'ascend' or 'descend'.
   registerBuiltin("sort", [](int nargout, Args& args) -> Args {
-    checkArgCounts(args, nargout, 1, 2, 2);
-    Sorted s = sortAlong(args[0], optionalDim(args, 1));
+    checkArgCounts(args, nargout, 1, 3, 2);
+    std::optional<std::size_t> dim;
+    bool descend = false;
+    for (std::size_t k = 1; k < args.size(); ++k) {
+      if (args[k].isChar() && (k == 2 || args.size() == 2)) {
+        const std::string d = lower(args[k]).utf8();
+        if (d != "ascend" && d != "descend")
+          raise("The sorting direction must be 'ascend' or 'descend'.");
+        descend = d == "descend";
+      } else if (k == 1) {
+        dim = dimArg(args[k]);
+      } else {
+        raise("The sorting direction must be 'ascend' or 'descend'.");
+      }
+    }
+    Sorted s = sortAlong(args[0], dim, descend);
     return {s.values, s.index};
   });
   registerBuiltin("diff", [](int nargout, Args& args) -> Args {

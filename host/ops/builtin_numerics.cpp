@@ -44,6 +44,10 @@ void registerAll() {
     if (nargout > 1) raise("Too many output arguments.");
     return {rand(args)};
   });
+  registerBuiltin("randn", [](int nargout, Args& args) -> Args {
+    if (nargout > 1) raise("Too many output arguments.");
+    return {randn(args)};
+  });
   registerBuiltin("filter", [](int nargout, Args& args) -> Args {
     checkArgCounts(args, nargout, 3, 5, 2);
     const Value* zi = args.size() > 3 ? &args[3] : nullptr;

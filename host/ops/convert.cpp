@@ -111,4 +111,17 @@ Value charsFrom(const Value& v) {
   return c;
 }
 
+Runs runsAlong(const Dims& d, std::size_t k) {
+  Runs r;
+  for (std::size_t j = 0; j < d.size(); ++j) {
+    if (j < k)
+      r.inner *= d[j];
+    else if (j == k)
+      r.len = d[j];
+    else
+      r.outer *= d[j];
+  }
+  return r;
+}
+
 }  // namespace kh

@@ -28,6 +28,12 @@ double scalarArg(const Value& v, const std::string& what);
 // v as a count: a whole number from 0 to kMaxElements, else the error msg.
 std::size_t countArg(double v, const char* msg);
 std::size_t dimArg(const Value& v);
+// Dimension k of d as runs: `len` elements, `inner` apart, `outer` groups of
+// them (what an operation along one dimension walks).
+struct Runs {
+  std::size_t inner = 1, len = 1, outer = 1;
+};
+Runs runsAlong(const Dims& d, std::size_t k);
 // 0-based index of the first dimension whose length is not 1 (0 when none).
 std::size_t firstNonSingleton(const Dims& d);
 // A copy of v's element i as a 1x1 value of the same class.

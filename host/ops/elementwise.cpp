@@ -542,21 +542,30 @@ Value rem(const Value& a0, const Value& b0) {
   return r;
 }
 
-Value lower(const Value& a) {
+namespace {
+
+// The letters from..from+25 moved to to..to+25, in texts and cells of them.
+Value shiftLetters(const Value& a, char16_t from, char16_t to) {
   if (a.isChar()) {
     Value r = a;
     char16_t* c = r.mutChr();
     for (std::size_t i = 0; i < r.numel(); ++i)
-      if (c[i] >= u'A' && c[i] <= u'Z') c[i] = static_cast<char16_t>(c[i] - u'A' + u'a');
+      if (c[i] >= from && c[i] < from + 26) c[i] = static_cast<char16_t>(c[i] - from + to);
     return r;
   }
   if (a.isCell()) {
     Value r = a;
-    for (std::size_t i = 0; i < r.numel(); ++i) r.mutCellAt(i) = lower(a.cellAt(i));
+    for (std::size_t i = 0; i < r.numel(); ++i)
+      r.mutCellAt(i) = shiftLetters(a.cellAt(i), from, to);
     return r;
   }
   return a;
 }
+
+}  // namespace
+
+Value lower(const Value& a) { return shiftLetters(a, u'A', u'a'); }
+Value upper(const Value& a) { return shiftLetters(a, u'a', u'A'); }
 
 namespace {
 

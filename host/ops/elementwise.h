@@ -50,9 +50,10 @@ Value compare(CmpOp op, Value&& a, Value&& b);
 Value unary(UnaryFn fn, Value&& a);
 // Remainder after division with the sign of the dividend; rem(x, 0) is NaN.
 Value rem(const Value& a, const Value& b);
-// Lower-case letters of a text (cells of texts element by element); other
-// values come back unchanged.
+// Lower-case (upper-case) letters of a text (cells of texts element by
+// element); other values come back unchanged.
 Value lower(const Value& a);
+Value upper(const Value& a);
 
 // Dimensions of the result of a binary element-wise operation (scalar
 // expansion), or an error when the sizes disagree.

@@ -67,13 +67,14 @@ bool isEqual(const Value& a, const Value& b) {
   }
   if (a.isFunction()) {
     const auto &x = a.functionRef(), &y = b.functionRef();
-    return x.name == y.name && x.fn == y.fn;
+    return x.name == y.name && x.fn == y.fn && x.callable == y.callable;
   }
   return a.isPlaceholder() && b.isPlaceholder();
 }
 
 bool isA(const Value& x, const std::string& cls) {
-  if (cls == "numeric" || cls == "float" || cls == "double") return x.isDouble();
+  // A logical array is its own class: not double, and not numeric.
+  if (cls == "numeric" || cls == "float" || cls == "double") return x.isDouble() && !x.isLogical();
   if (cls == "logical") return x.isLogical();
   return !x.isPlaceholder() && className(x) == cls;
 }

@@ -17,7 +17,8 @@ std::vector<Value> sizeOutputs(const Value& x, std::size_t n);
 // Sizes and values equal; double and character compare by code ('a' equals
 // 97); NaN is never equal; cells and structures compare element by element.
 bool isEqual(const Value& a, const Value& b);
-// Class names and the categories "numeric" and "float".
+// Class names and the categories "numeric" and "float"; a logical array is
+// of class "logical" only.
 bool isA(const Value& x, const std::string& cls);
 bool isReal(const Value& x);
 // Equal texts: both character arrays of the same size and characters.

@@ -1,5 +1,6 @@
 // The host's random number generator: uniform numbers in the open interval
-// (0, 1) from one generator with a fixed seed at start-up.
+// (0, 1) from one generator with a fixed seed at start-up, and normally
+// distributed ones drawn from the same generator.
 #pragma once
 
 #include <cstdint>
@@ -10,10 +11,14 @@
 namespace kh {
 
 double uniformRandom();
-// Restarts the generator from a seed (rand('seed', s), rand('state', s)).
+// Mean 0, standard deviation 1.
+double normalRandom();
+// Restarts the generator from a seed (rand('seed', s), rand('state', s)):
+// the numbers drawn after it repeat exactly after the same seed.
 void seedRandom(std::uint64_t seed);
 // rand(args...): sizes as zeros takes them; rand('seed', s) and
-// rand('state', s) reseed and return an empty value.
+// rand('state', s) reseed and return an empty value. randn likewise.
 Value rand(Values args);
+Value randn(Values args);
 
 }  // namespace kh

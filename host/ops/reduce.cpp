@@ -1,5 +1,6 @@
 #include "host/ops/reduce.h"
 
+#include <algorithm>
 #include <cmath>
 #include <complex>
 #include <cstdint>
@@ -30,14 +31,10 @@ Layout layoutOf(const Dims& d0, std::optional<std::size_t> dim) {
     k = firstNonSingleton(d);
   }
   Layout L;
-  for (std::size_t j = 0; j < d.size(); ++j) {
-    if (j < k)
-      L.inner *= d[j];
-    else if (j == k)
-      L.len = d[j];
-    else
-      L.outer *= d[j];
-  }
+  const Runs r = runsAlong(d, k);
+  L.inner = r.inner;
+  L.len = r.len;
+  L.outer = r.outer;
   L.out = d;
   if (k < L.out.size()) L.out[k] = 1;
   L.out = normalizeDims(L.out);
@@ -74,7 +71,9 @@ Value truthAlong(const Value& x0, std::optional<std::size_t> dim, bool isAll) {
     for (std::size_t i = 0; i < L.inner; ++i) {
       bool acc = isAll;
       for (std::size_t l = 0; l < L.len; ++l) {
-        const bool nz = x.cat(i + l * L.inner + o * L.inner * L.len) != 0.0;
+        const auto c = x.cat(i + l * L.inner + o * L.inner * L.len);
+        // NaN counts as non-zero for all; any passes over it.
+        const bool nz = c != 0.0 && (isAll || !(std::isnan(c.real()) || std::isnan(c.imag())));
         if (isAll && !nz) acc = false;
         if (!isAll && nz) acc = true;
       }
@@ -178,10 +177,15 @@ Value minOf(const Value& a, const Value& b) { return extremeOf(a, b, false); }
 
 namespace {
 
-std::vector<std::size_t> nonzeros(const Value& x) {
+std::vector<std::size_t> nonzeros(const Value& x, std::size_t limit = SIZE_MAX,
+                                  bool fromEnd = false) {
   std::vector<std::size_t> p;
-  for (std::size_t i = 0; i < x.numel(); ++i)
+  const std::size_t n = x.numel();
+  for (std::size_t k = 0; k < n && p.size() < limit; ++k) {
+    const std::size_t i = fromEnd ? n - 1 - k : k;
     if (x.cat(i) != 0.0) p.push_back(i);
+  }
+  if (fromEnd) std::reverse(p.begin(), p.end());
   return p;
 }
 
@@ -239,11 +243,21 @@ Value find(const Value& x0) {
   return r;
 }
 
-Found findSubscripts(const Value& x0) {
+Value find(const Value& x0, std::size_t limit, bool fromEnd) {
+  if (limit == SIZE_MAX && !fromEnd) return find(x0);
   const Value x = toNumeric(x0, "find");
-  const auto p = nonzeros(x);
+  const auto p = nonzeros(x, limit, fromEnd);
+  Value r = Value::numeric(foundShape(x, p.size()));
+  for (std::size_t k = 0; k < p.size(); ++k) r.mutRe()[k] = static_cast<double>(p[k] + 1);
+  return r;
+}
+
+Found findSubscripts(const Value& x0, std::size_t limit, bool fromEnd) {
+  const Value x = toNumeric(x0, "find");
+  const auto p = nonzeros(x, limit, fromEnd);
   const Dims d = foundShape(x, p.size());
   Found f{Value::numeric(d), Value::numeric(d), Value::numeric(d, x.isComplex())};
+  f.values.setLogical(x.isLogical());
   const std::size_t m = x.rows();
   for (std::size_t k = 0; k < p.size(); ++k) {
     f.rows.mutRe()[k] = static_cast<double>(p[k] % m + 1);

@@ -1,8 +1,10 @@
 // Reductions along a dimension (sum, prod, max, min, all, any), find and diff.
+// any ignores NaN elements; all counts them as non-zero.
 // Without a dimension they work along the first one whose length is not 1;
 // a 0-by-0 input then reduces as if it were a single empty column.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 
 #include "host/array/value.h"
@@ -29,12 +31,15 @@ Value maxOf(const Value& a, const Value& b);
 Value minOf(const Value& a, const Value& b);
 
 // Positions of the non-zero elements: linear indices (a row for a row input,
-// else a column), or rows, columns and values.
+// else a column), or rows, columns and values. With a limit, at most that
+// many: the first ones, or the last ones when fromEnd (in increasing order
+// still).
 Value find(const Value& x);
+Value find(const Value& x, std::size_t limit, bool fromEnd);
 struct Found {
   Value rows, cols, values;
 };
-Found findSubscripts(const Value& x);
+Found findSubscripts(const Value& x, std::size_t limit = SIZE_MAX, bool fromEnd = false);
 
 // n-th order differences along a dimension.
 Value diff(const Value& x, std::size_t order = 1, std::optional<std::size_t> dim = std::nullopt);

@@ -1,4 +1,5 @@
-// Sorting in ascending order along a dimension, stable, NaN last.
+// Sorting along a dimension, stable: ascending with NaN last, or descending
+// with NaN first; equal elements keep their order either way.
 #pragma once
 
 #include <optional>
@@ -12,7 +13,10 @@ struct Sorted {
   Value index;  // 1-based original positions along the dimension
 };
 
-// Numbers and characters; complex values by magnitude, then angle.
-Sorted sortAlong(const Value& x, std::optional<std::size_t> dim = std::nullopt);
+// Numbers and characters (complex values by magnitude, then angle), and
+// cells of texts (by character codes). The values keep their class, but
+// for a logical input, which sorts to doubles.
+Sorted sortAlong(const Value& x, std::optional<std::size_t> dim = std::nullopt,
+                 bool descend = false);
 
 }  // namespace kh
