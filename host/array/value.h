@@ -57,11 +57,23 @@ inline Dims normalizeDims(Dims d) {
 
 class Value;
 
-// What a function handle names: a feval form (fn) or, when fn is null, a
-// function found by name at call time.
+// The code behind a handle that is more than a name (an anonymous function
+// with the values it captured, a function of a file); the command window
+// implements it.
+class Callable {
+ public:
+  virtual ~Callable() = default;
+  virtual std::vector<Value> call(int nargout, std::vector<Value>& args) const = 0;
+  // The handle as shown, after its '@': "(x) x .^ 2 + c".
+  virtual std::string text() const = 0;
+};
+
+// What a function handle names: a callable, a feval form (fn), or, when
+// both are null, a function found by name at call time.
 struct FunctionRef {
   std::string name;
   mxFunctionPtr fn = nullptr;
+  std::shared_ptr<const Callable> callable = nullptr;
 };
 
 class Value {

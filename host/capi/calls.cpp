@@ -131,6 +131,13 @@ mxArray* mlfFeval(mlfVarargoutList* sink, mxArray* f, ...) {
   const kh::Value& fv = kh::valueOf(f);
   mxFunctionPtr fn = nullptr;
   std::string name;
+  if (fv.isFunction() && fv.functionRef().callable) {
+    // An anonymous function or a function of a file, made in the command window.
+    const std::shared_ptr<const kh::Callable> callee = fv.functionRef().callable;
+    std::vector<kh::Value> callArgs(std::make_move_iterator(args.begin()),
+                                    std::make_move_iterator(args.end()));
+    return s.deliver(callee->call(s.count(), callArgs));
+  }
   if (fv.isFunction()) {
     fn = fv.functionRef().fn;
     if (!fn) name = fv.functionRef().name;

@@ -12,24 +12,25 @@ using ExprPtr = std::unique_ptr<Expr>;
 using ExprList = std::vector<ExprPtr>;
 
 enum class ExprKind {
-  Number,     // re / im
-  String,     // text
-  Name,       // variable or function: name
-  Colon,      // ':' as a whole subscript
-  End,        // 'end' inside a subscript
-  Unary,      // op ("-", "+", "~") applied to a
-  Postfix,    // op ("'", ".'") applied to a
-  Binary,     // a op b
-  AndAnd,     // a && b (short-circuit)
-  OrOr,       // a || b (short-circuit)
-  Range,      // a : b, or a : step : b when step is set
-  Call,       // a(args) — indexing or a call, decided at run time
-  CellIndex,  // a{args}
-  Field,      // a.name
-  DynField,   // a.(expr)
-  Matrix,     // [rows]
-  CellLit,    // {rows}
-  FuncHandle  // @name
+  Number,      // re / im
+  String,      // text
+  Name,        // variable or function: name
+  Colon,       // ':' as a whole subscript
+  End,         // 'end' inside a subscript
+  Unary,       // op ("-", "+", "~") applied to a
+  Postfix,     // op ("'", ".'") applied to a
+  Binary,      // a op b
+  AndAnd,      // a && b (short-circuit)
+  OrOr,        // a || b (short-circuit)
+  Range,       // a : b, or a : step : b when step is set
+  Call,        // a(args) — indexing or a call, decided at run time
+  CellIndex,   // a{args}
+  Field,       // a.name
+  DynField,    // a.(expr)
+  Matrix,      // [rows]
+  CellLit,     // {rows}
+  FuncHandle,  // @name
+  Lambda       // @(params) body; text holds the normalized text "(x) x + 1"
 };
 
 struct Expr {
@@ -40,6 +41,10 @@ struct Expr {
   ExprList args;
   std::vector<ExprList> rows;
   std::size_t pos = 0;
+  // Lambda: parameter names ("~" for an ignored one) and the body, shared
+  // with the handles made from it, which outlive the statement.
+  std::vector<std::string> params;
+  std::shared_ptr<const Expr> body;
   explicit Expr(ExprKind k) : kind(k) {}
   Expr(const Expr&) = delete;
   Expr& operator=(const Expr&) = delete;
@@ -101,6 +106,15 @@ struct Stmt {
   Block elseBlock;                 // else, otherwise, catch
   bool hasElse = false;
   explicit Stmt(StmtKind k) : kind(k) {}
+};
+
+// One function of a function file: function [outputs] = name(params).
+struct FunctionDef {
+  std::string name;
+  std::vector<std::string> params;   // "varargin" last takes the rest
+  std::vector<std::string> outputs;  // "varargout" last gives the rest
+  Block body;
+  std::size_t line = 1;  // of the header
 };
 
 }  // namespace kh

@@ -16,7 +16,10 @@
 #include "host/ops/index.h"
 #include "host/ops/matrix.h"
 #include "host/ops/query.h"
+#include "host/shell/anonymous_function.h"
 #include "host/shell/display.h"
+#include "host/shell/error_trace.h"
+#include "host/shell/function_files.h"
 #include "host/shell/scripts.h"
 #include "host/shell/workspace_commands.h"
 
@@ -34,6 +37,7 @@ Value single(std::vector<Value>&& vs, const char* what) {
 
 std::vector<Value> callHandle(Evaluator& ev, const FunctionRef& ref, int nargout,
                               std::vector<Value>& args) {
+  if (ref.callable) return ref.callable->call(nargout, args);
   if (ref.fn) return callFevalForm(ref.fn, nargout, args);
   return ev.call(ref.name, nargout, args);
 }
@@ -44,15 +48,30 @@ bool isMissing(const Value& v) { return v.isPlaceholder(); }
 
 bool isTrue(const Value& v) { return truthValue(v); }
 
+bool& Evaluator::exitFromCall() {
+  static bool asked = false;
+  return asked;
+}
+
 // ---------------------------------------------------------------- calls
 
 std::vector<Value> Evaluator::call(const std::string& name, int nargout, std::vector<Value>& args) {
   CallDepthGuard depth;
   std::vector<Value> results;
+  // Inside a function of a file: its counts, then the file's own functions.
+  if (frame_.nargin >= 0 && (name == "nargin" || name == "nargout")) {
+    if (!args.empty()) raise("Too many input arguments.");
+    return {Value::scalar(name == "nargin" ? frame_.nargin : frame_.nargout)};
+  }
+  if (frame_.file)
+    if (const FunctionDef* f = frame_.file->find(name))
+      return callFunction(frame_.file, *f, nargout, args);
   if (workspaceCommand(*this, name, nargout, args, results)) return results;
   if (const mexFunctionTableEntry* f = findLibraryFunction(name, false))
     return callFevalForm(f->function, nargout, args);
   if (const BuiltinFn* b = findBuiltin(name)) return (*b)(nargout, args);
+  if (std::shared_ptr<const FunctionFile> file = functionFileNamed(name))
+    return callFunction(file, *file->functions.front(), nargout, args);
   if (runScriptNamed(*this, name, nargout, args)) return {};
   undefined(name);
 }
@@ -303,14 +322,45 @@ void Evaluator::evalList(const Expr& e, std::vector<Value>& out) {
     case ExprKind::CellLit:
       out.push_back(matrixLiteral(e, true));
       return;
+    case ExprKind::Lambda:
+      out.push_back(makeAnonymousFunction(e, ws_, frame_.file));
+      return;
     case ExprKind::FuncHandle: {
+      // A function of this file is reached through the handle from anywhere.
+      if (frame_.file)
+        if (const FunctionDef* f = frame_.file->find(e.text)) {
+          out.push_back(fileFunctionHandle(frame_.file, *f));
+          return;
+        }
       FunctionRef ref;
       ref.name = e.text;
-      if (const mexFunctionTableEntry* f = findLibraryFunction(e.text, false)) ref.fn = f->function;
+      if (const mexFunctionTableEntry* f = findLibraryFunction(e.text, false)) {
+        ref.fn = f->function;
+      } else if (!findBuiltin(e.text) && functionFileNamed(e.text)) {
+        out.push_back(functionFileHandle(e.text));
+        return;
+      }
       out.push_back(Value::function(ref));
       return;
     }
   }
+}
+
+std::vector<Value> Evaluator::evalOutputs(const Expr& e, int nargout) {
+  std::vector<Value> vs;
+  if (isFunctionCall(e)) return callExpr(e, nargout);
+  if (callHandleVariable(e, nargout, vs)) return vs;
+  evalList(e, vs);
+  return vs;
+}
+
+bool Evaluator::callHandleVariable(const Expr& e, int nargout, std::vector<Value>& out) {
+  if (e.kind != ExprKind::Call || e.a->kind != ExprKind::Name) return false;
+  std::optional<Value> f = ws_.get(e.a->text);
+  if (!f || !f->isFunction()) return false;
+  std::vector<Value> args = arguments(e.args);
+  out = callHandle(*this, f->functionRef(), nargout, args);
+  return true;
 }
 
 // ---------------------------------------------------------------- assignment
@@ -408,6 +458,8 @@ void Evaluator::execExpr(const Stmt& s) {
     // back anyway becomes ans.
     vs = callExpr(e, 0);
     if (vs.size() > 1) vs.resize(1);
+  } else if (callHandleVariable(e, 0, vs)) {
+    if (vs.size() > 1) vs.resize(1);
   } else {
     evalList(e, vs);
   }
@@ -424,7 +476,7 @@ void Evaluator::execAssign(const Stmt& s) {
   if (n > 1 && isFunctionCall(*s.expr)) {
     vs = callExpr(*s.expr, static_cast<int>(n));
   } else if (n > 1) {
-    evalList(*s.expr, vs);
+    if (!callHandleVariable(*s.expr, static_cast<int>(n), vs)) evalList(*s.expr, vs);
   } else {
     vs.push_back(eval(*s.expr));
   }
@@ -514,18 +566,31 @@ Evaluator::Flow Evaluator::execTry(const Stmt& s) {
   Flow flow = Flow::Normal;
   std::string msg;
   const std::size_t depth = ends_.size();
+  const std::size_t line = line_;
   if (protect([&] { flow = execBlock(s.body); }, &msg)) return flow;
   ends_.resize(depth);
+  line_ = line;
+  clearErrorTrace();
   if (!s.name.empty()) {
     Value err = Value::structArray({1, 1}, {"message", "identifier"});
     err.mutFieldAt(0, 0) = Value::str(msg);
-    err.mutFieldAt(0, 1) = Value::str("");
+    err.mutFieldAt(0, 1) = Value::str(std::string_view(lastErrorIdentifier()));
     ws_.set(s.name, std::move(err));
   }
   return execBlock(s.elseBlock);
 }
 
 Evaluator::Flow Evaluator::exec(const Stmt& s) {
+  // An error leaves line_ at the statement that raised it; a statement
+  // that completes gives the line back to the one around it.
+  const std::size_t outer = line_;
+  line_ = s.line;
+  const Flow f = execStatement(s);
+  line_ = outer;
+  return f;
+}
+
+Evaluator::Flow Evaluator::execStatement(const Stmt& s) {
   checkStackRoom("Blocks are");
   pollInterrupt();
   switch (s.kind) {
@@ -563,7 +628,7 @@ Evaluator::Flow Evaluator::exec(const Stmt& s) {
 
 Evaluator::Flow Evaluator::execBlock(const Block& b) {
   for (const StmtPtr& s : b) {
-    if (exit_) return Flow::Return;
+    if (exitRequested()) return Flow::Return;
     const Flow f = exec(*s);
     if (f != Flow::Normal) return f;
   }

@@ -1,8 +1,10 @@
 #include "host/shell/parser.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "host/context/depth.h"
+#include "host/shell/expr_text.h"
 
 namespace kh {
 namespace {
@@ -57,6 +59,7 @@ void Parser::Nest::deepen() {
 }
 
 void Parser::fail(const Token& at, const std::string& what) {
+  errorLine_ = lineOf(at.pos);
   if (at.kind == Tok::End) throw IncompleteInput();
   std::string near;
   switch (at.kind) {
@@ -138,7 +141,7 @@ void Parser::endStatement(Stmt& s) {
 
 bool Parser::isCommandSyntax() {
   const Token& name = lex_.peek();
-  if (isKeyword(name.text) || isVariable_(name.text)) return false;
+  if (isKeyword(name.text) || knownVariable(name.text)) return false;
   const Token& t = lex_.peek(1);
   if (!t.spaceBefore) return false;
   switch (t.kind) {
@@ -166,6 +169,7 @@ StmtPtr Parser::statement() {
   const Nest nest(*this);
   const Token& t = lex_.peek();
   const std::size_t line = lineOf(t.pos);
+  errorLine_ = line;
   StmtPtr s;
   if (t.kind == Tok::Ident && isKeyword(t.text)) {
     const std::string kw = t.text;
@@ -215,8 +219,139 @@ StmtPtr Parser::statement() {
     }
   }
   s->line = line;
+  if (fileMode_) noteAssigned(*s);
   endStatement(*s);
   return s;
+}
+
+void Parser::noteAssigned(const Stmt& s) {
+  switch (s.kind) {
+    case StmtKind::Assign:
+      for (const LValue& t : s.targets)
+        if (!t.name.empty()) known_.insert(t.name);
+      break;
+    case StmtKind::Global:
+      known_.insert(s.words.begin(), s.words.end());
+      break;
+    default:
+      break;
+  }
+}
+
+// ---------------------------------------------------------------- function files
+
+std::unique_ptr<FunctionDef> Parser::functionHeader() {
+  auto f = std::make_unique<FunctionDef>();
+  const Token kw = lex_.next();  // function
+  f->line = lineOf(kw.pos);
+  auto ident = [&](const char* what) {
+    const Token t = lex_.next();
+    if (t.kind != Tok::Ident || isKeyword(t.text)) fail(t, std::string("expected ") + what + ".");
+    return t.text;
+  };
+  if (isOp("[")) {
+    lex_.next();
+    while (!isOp("]")) {
+      f->outputs.push_back(ident("an output name"));
+      if (isOp(",")) lex_.next();
+    }
+    lex_.next();
+    expectOp("=");
+    f->name = ident("the function name");
+  } else {
+    f->name = ident("the function name");
+    if (isOp("=")) {
+      lex_.next();
+      f->outputs.push_back(std::move(f->name));
+      f->name = ident("the function name");
+    }
+  }
+  if (isOp("(")) {
+    lex_.next();
+    while (!isOp(")")) {
+      if (isOp("~")) {
+        lex_.next();
+        f->params.push_back("~");
+      } else {
+        f->params.push_back(ident("a parameter name"));
+      }
+      if (!isOp(")")) expectOp(",");
+    }
+    lex_.next();
+  }
+  const Token& after = lex_.peek();
+  if (!(after.kind == Tok::End || after.kind == Tok::Newline ||
+        (after.kind == Tok::Op && (after.text == ";" || after.text == ","))))
+    fail(after, "expected the end of the function line.");
+  auto seen = [](const std::vector<std::string>& names, std::size_t upto) {
+    for (std::size_t i = 0; i < upto; ++i)
+      if (names[i] == names[upto] && names[i] != "~") return true;
+    return false;
+  };
+  for (std::size_t i = 0; i < f->params.size(); ++i)
+    if (seen(f->params, i))
+      raise("Parse error (line " + std::to_string(f->line) + "): the parameter \"" + f->params[i] +
+            "\" is named twice.");
+  for (std::size_t i = 0; i < f->outputs.size(); ++i)
+    if (seen(f->outputs, i))
+      raise("Parse error (line " + std::to_string(f->line) + "): the output \"" + f->outputs[i] +
+            "\" is named twice.");
+  known_.clear();
+  known_.insert(f->params.begin(), f->params.end());
+  known_.insert(f->outputs.begin(), f->outputs.end());
+  return f;
+}
+
+bool Parser::functionBody(Block& body) {
+  for (;;) {
+    const Token& t = lex_.peek();
+    if (t.kind == Tok::End) return false;
+    if (t.kind == Tok::Newline || (t.kind == Tok::Op && (t.text == ";" || t.text == ","))) {
+      lex_.next();
+      continue;
+    }
+    if (t.kind == Tok::Ident && t.text == "function") return false;
+    if (t.kind == Tok::Ident && t.text == "end") {
+      errorLine_ = lineOf(t.pos);
+      lex_.next();
+      return true;
+    }
+    body.push_back(statement());
+  }
+}
+
+std::vector<std::unique_ptr<FunctionDef>> Parser::functionFile() {
+  fileMode_ = true;
+  std::vector<std::unique_ptr<FunctionDef>> out;
+  bool withEnd = false;
+  for (;;) {
+    const Token& t = lex_.peek();
+    if (t.kind == Tok::End) break;
+    if (t.kind == Tok::Newline || (t.kind == Tok::Op && (t.text == ";" || t.text == ","))) {
+      lex_.next();
+      continue;
+    }
+    if (t.kind != Tok::Ident || t.text != "function") {
+      if (out.empty()) fail(t, "a function file starts with \"function\".");
+      fail(t, withEnd ? "only functions may follow the end of a function."
+                      : "\"end\" closes no block here.");
+    }
+    std::unique_ptr<FunctionDef> f = functionHeader();
+    const bool ended = functionBody(f->body);
+    if (out.empty()) withEnd = ended;
+    if (withEnd && !ended) {
+      errorLine_ = f->line;
+      raise("Parse error (line " + std::to_string(f->line) + "): the function \"" + f->name +
+            "\" has no \"end\", as the other functions of the file have.");
+    }
+    if (!withEnd && ended) {
+      raise("Parse error (line " + std::to_string(errorLine_) +
+            "): \"end\" closes no block here (the file's first function has no \"end\").");
+    }
+    out.push_back(std::move(f));
+  }
+  if (out.empty()) raise("Parse error: a function file starts with \"function\".");
+  return out;
 }
 
 void Parser::expectEnd(const char* what) {
@@ -259,6 +394,7 @@ StmtPtr Parser::forStatement() {
   const Token v = lex_.next();
   if (v.kind != Tok::Ident || isKeyword(v.text)) fail(v, "expected the loop variable.");
   s->name = v.text;
+  if (fileMode_) known_.insert(s->name);
   expectOp("=");
   s->expr = expression();
   if (paren) expectOp(")");
@@ -320,6 +456,7 @@ StmtPtr Parser::tryStatement() {
       if (after.kind == Tok::Newline || after.kind == Tok::End ||
           (after.kind == Tok::Op && (after.text == ";" || after.text == ","))) {
         s->name = lex_.next().text;
+        if (fileMode_) known_.insert(s->name);
       }
     }
     s->hasElse = true;
@@ -667,6 +804,7 @@ ExprPtr Parser::primary() {
       }
       if (t.text == "[" || t.text == "{") return matrix(t.text == "{");
       if (t.text == "@") {
+        if (isOp("(")) return lambda(t.pos);
         const Token name = lex_.next();
         if (name.kind != Tok::Ident) fail(name, "expected a function name after \"@\".");
         auto e = make(ExprKind::FuncHandle, t.pos);
@@ -678,6 +816,39 @@ ExprPtr Parser::primary() {
       break;
   }
   fail(t, "expected a value.");
+}
+
+ExprPtr Parser::lambda(std::size_t pos) {
+  auto e = make(ExprKind::Lambda, pos);
+  lex_.next();  // (
+  matrixCtx_.push_back(false);
+  while (!isOp(")")) {
+    const Token t = lex_.next();
+    if (t.kind == Tok::Op && t.text == "~") {
+      e->params.push_back("~");
+    } else if (t.kind == Tok::Ident && !isKeyword(t.text)) {
+      if (std::find(e->params.begin(), e->params.end(), t.text) != e->params.end())
+        fail(t, "the parameter \"" + t.text + "\" is named twice.");
+      e->params.push_back(t.text);
+    } else {
+      fail(t, "expected a parameter name.");
+    }
+    if (!isOp(")")) expectOp(",");
+  }
+  lex_.next();
+  // The body is an expression of its own: `end` there is no subscript's.
+  const int index = std::exchange(indexDepth_, 0);
+  ExprPtr body = expression();
+  indexDepth_ = index;
+  matrixCtx_.pop_back();
+  std::string text = "(";
+  for (std::size_t i = 0; i < e->params.size(); ++i) {
+    if (i) text += ", ";
+    text += e->params[i];
+  }
+  e->text = text + ") " + exprText(*body);
+  e->body = std::move(body);
+  return e;
 }
 
 bool isIncompleteText(std::string_view text) {

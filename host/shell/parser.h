@@ -2,6 +2,8 @@
 #pragma once
 
 #include <functional>
+#include <memory>
+#include <set>
 #include <string>
 #include <string_view>
 
@@ -30,6 +32,16 @@ class Parser {
   // The next top-level statement; null at the end of the text.
   StmtPtr next();
 
+  // The whole text as a function file: its functions, the file's own first.
+  // Each ends at its `end`, or, when the file's first function has none,
+  // at the next `function` or the end of the text. Names are taken as
+  // variables (never as commands) once a function sets them, as the
+  // parameters and outputs are from the start.
+  std::vector<std::unique_ptr<FunctionDef>> functionFile();
+
+  // The line of the statement being read when an error was raised.
+  std::size_t errorLine() const { return errorLine_; }
+
  private:
   StmtPtr statement();
   Block block(std::initializer_list<std::string_view> terminators);
@@ -42,6 +54,11 @@ class Parser {
   StmtPtr switchStatement();
   StmtPtr tryStatement();
   void expectEnd(const char* what);
+  std::unique_ptr<FunctionDef> functionHeader();
+  // A function's statements up to its end; true when `end` closed it.
+  bool functionBody(Block& body);
+  void noteAssigned(const Stmt& s);
+  bool knownVariable(const std::string& name) { return isVariable_(name) || known_.count(name); }
 
   ExprPtr expression();
   ExprPtr orOr();
@@ -57,6 +74,7 @@ class Parser {
   ExprPtr powerOperand();
   ExprPtr postfix();
   ExprPtr primary();
+  ExprPtr lambda(std::size_t pos);
   ExprList arguments(const char* close);
   ExprPtr matrix(bool cell);
   bool endsMatrixElement(const Token& op);
@@ -88,6 +106,9 @@ class Parser {
   std::vector<bool> matrixCtx_;  // innermost bracket is [ ] or { }
   int indexDepth_ = 0;           // inside subscripts, where `end` is a value
   int depth_ = 0;                // current nesting, see Nest
+  bool fileMode_ = false;        // reading a function file
+  std::set<std::string> known_;  // variables of the function being read
+  std::size_t errorLine_ = 0;
 };
 
 // Whether the text is cut off inside an unfinished construct.

@@ -6,6 +6,7 @@
 #include "host/array/names.h"
 #include "host/context/errors.h"
 #include "host/datafile/data_path.h"
+#include "host/shell/error_trace.h"
 #include "host/shell/evaluator.h"
 #include "host/shell/parser.h"
 #include "host/shell/workspace.h"
@@ -26,8 +27,22 @@ bool runScriptNamed(Evaluator& ev, const std::string& name, int nargout,
   const std::string source = text.str();
   Workspace& ws = ev.workspace();
   Parser parser(source, [&ws](const std::string& n) { return ws.has(n); });
-  while (StmtPtr stmt = parser.next())
-    if (ev.exec(*stmt) == Evaluator::Flow::Return) break;
+  // The script's statements run in the caller's evaluator: the caller's
+  // line is given back when an error leaves the script.
+  const std::size_t callerLine = ev.currentLine();
+  StmtPtr stmt;
+  try {
+    for (;;) {
+      stmt.reset();
+      stmt = parser.next();
+      if (!stmt || ev.exec(*stmt) == Evaluator::Flow::Return) break;
+    }
+  } catch (const MError& e) {
+    const std::size_t line = stmt ? ev.currentLine() : parser.errorLine();
+    noteErrorPlace(e, name + ".m", line ? line : 1);
+    ev.setCurrentLine(callerLine);
+    throw;
+  }
   return true;
 }
 

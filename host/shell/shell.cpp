@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <sstream>
@@ -12,6 +13,7 @@
 #include "host/context/output.h"
 #include "host/graphics/events.h"
 #include "host/shell/continuation.h"
+#include "host/shell/error_trace.h"
 #include "host/shell/evaluator.h"
 #include "host/shell/parser.h"
 #include "host/shell/prompt/terminal_prompt.h"
@@ -24,6 +26,7 @@ struct Shell::Impl {
   Evaluator ev{ws};
   std::string pending;  // prompt lines of a block still open
   ContinuationTracker open;
+  std::string fileName;  // set by runFile for the run it makes: errors name its lines
 };
 
 namespace {
@@ -54,6 +57,8 @@ Workspace& Shell::workspace() { return impl_->ws; }
 bool Shell::run(std::string_view text) {
   Evaluator& ev = impl_->ev;
   Workspace& ws = impl_->ws;
+  // Only the run that runFile makes is of its file, not a callback run inside it.
+  const std::string fileName = std::exchange(impl_->fileName, {});
   ev.resetExit();
   Parser parser(text, [&ws](const std::string& n) { return ws.has(n); });
   // Statements are parsed one at a time, so that a name assigned by one
@@ -61,14 +66,29 @@ bool Shell::run(std::string_view text) {
   for (;;) {
     StmtPtr stmt;
     std::string msg;
+    // Where in script and function files the error happened, innermost first.
+    std::vector<std::string> places;
+    clearErrorTrace();
     const bool ok = protect(
         [&] {
-          stmt = parser.next();
-          if (stmt) ev.exec(*stmt);
+          try {
+            stmt = parser.next();
+            if (stmt) ev.exec(*stmt);
+          } catch (const MError& e) {
+            places = takeErrorTrace(e);
+            if (!fileName.empty()) {
+              const std::size_t line = stmt ? ev.currentLine() : parser.errorLine();
+              places.push_back("Error in ==> " + fileName + " at line " +
+                               std::to_string(line ? line : 1));
+            }
+            throw;
+          }
         },
         &msg);
     if (!ok) {
-      emitError("??? " + printable(msg) + "\n");
+      std::string report = "??? " + printable(msg) + "\n";
+      for (const std::string& p : places) report += "??? " + printable(p) + "\n";
+      emitError(report);
       return false;
     }
     if (!stmt || ev.exitRequested()) return true;
@@ -83,6 +103,7 @@ bool Shell::runFile(const std::string& path) {
   }
   std::ostringstream text;
   text << in.rdbuf();
+  impl_->fileName = std::filesystem::path(path).filename().string();
   return run(text.str());
 }
 
