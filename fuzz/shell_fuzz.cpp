@@ -25,6 +25,7 @@
 #include "host/graphics/commands.h"
 #include "host/loader/library.h"
 #include "host/shell/continuation.h"
+#include "host/shell/display_format.h"
 #include "host/shell/parser.h"
 #include "host/shell/shell.h"
 
@@ -89,6 +90,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     sh.run(text);
   }
   kh::setStatementBudget(0);
+  kh::setDisplayFormat({});
   kh::gfx::resetGraphics();
   return 0;
 }

@@ -6,6 +6,7 @@
 #include "host/array/handle.h"
 #include "host/capi/destroy_observer.h"
 #include "host/context/context.h"
+#include "host/context/interrupt.h"
 
 namespace kh {
 namespace {
@@ -39,8 +40,12 @@ mxClassID mxGetClassID(const mxArray* a) { return kh::valueOf(a).cls(); }
 
 // The variable part (slot addresses and input handles) only documents what
 // the bracket covers; the host keeps the counts to check that enter and
-// restore match.
-void mlfEnterNewContext(int nout, int nin, ...) { kh::pushContext(nout, nin); }
+// restore match. A function of the library starting is also where a Ctrl-C
+// (or a spent statement budget) stops a long call, before its bracket opens.
+void mlfEnterNewContext(int nout, int nin, ...) {
+  kh::pollInterrupt();
+  kh::pushContext(nout, nin);
+}
 
 void mlfRestorePreviousContext(int nout, int nin, ...) { kh::popContext(nout, nin); }
 

@@ -3,9 +3,18 @@
 #include <algorithm>
 
 #include "host/context/interrupt.h"
+#include "host/shell/display_format.h"
 #include "host/shell/number_format.h"
 
 namespace kh {
+
+namespace {
+// "@sin", "@(x) x + c".
+std::string handleText(const Value& v) {
+  const FunctionRef& f = v.functionRef();
+  return "@" + (f.callable ? f.callable->text() : f.name);
+}
+}  // namespace
 namespace {
 
 constexpr std::size_t kTerminalWidth = 80;
@@ -26,23 +35,25 @@ std::string emptyText(const Dims& d) {
 std::string numericPage(const Value& v, std::size_t offset, std::size_t rows, std::size_t cols) {
   const NumberLayout lay = layoutNumbers(v, offset, rows, cols);
   std::string out;
-  if (!lay.scaleLine.empty()) out += lay.scaleLine + "\n\n";
+  const char* gap = displayFormat().compact ? "" : "\n";
+  if (!lay.scaleLine.empty()) out += lay.scaleLine + "\n" + gap;
   const std::size_t perChunk = std::max<std::size_t>(1, kTerminalWidth / lay.width);
   const bool split = cols > perChunk;
   for (std::size_t c0 = 0; c0 < cols; c0 += perChunk) {
     const std::size_t c1 = std::min(cols, c0 + perChunk);
     if (split) {
       if (c1 - c0 == 1)
-        out += "  Column " + std::to_string(c0 + 1) + "\n\n";
+        out += "  Column " + std::to_string(c0 + 1) + "\n" + gap;
       else
-        out += "  Columns " + std::to_string(c0 + 1) + " through " + std::to_string(c1) + "\n\n";
+        out +=
+            "  Columns " + std::to_string(c0 + 1) + " through " + std::to_string(c1) + "\n" + gap;
     }
     for (std::size_t r = 0; r < rows; ++r) {
       std::string line;
       for (std::size_t c = c0; c < c1; ++c) line += lay.cells[c * rows + r];
       out += line + "\n";
     }
-    if (split && c1 < cols) out += "\n";
+    if (split && c1 < cols) out += gap;
   }
   return out;
 }
@@ -117,7 +128,7 @@ std::string fieldItem(const Value& e) {
   }
   if (e.isCell()) return "{" + sizeWord(e, "cell") + "}";
   if (e.isStruct()) return "[" + sizeWord(e, "struct") + "]";
-  if (e.isFunction()) return "@" + e.functionRef().name;
+  if (e.isFunction()) return handleText(e);
   if (e.isPlaceholder() || (e.isEmpty() && e.dims() == Dims{0, 0})) return "[]";
   if (e.isScalar()) return compactNumber(e.re()[0], e.im() ? e.im()[0] : 0, e.im() != nullptr);
   return "[" + sizeWord(e, "double") + "]";
@@ -168,35 +179,38 @@ bool isNdPaged(const Value& v) { return v.ndims() > 2 && !v.isEmpty(); }
 }  // namespace
 
 std::string formatDisplay(std::string_view name, const Value& v) {
-  const std::string n(name);
-  if (v.isCell()) return n + " = \n\n" + cellBody(v) + "\n";
-  if (v.isStruct()) return n + " = \n\n" + structBody(v) + "\n";
-  if (v.isFunction()) return n + " = \n\n    @" + v.functionRef().name + "\n\n";
+  // Loose: a blank line after "x =" and after the value; compact: none.
+  const std::string gap = displayFormat().compact ? "" : "\n";
+  const std::string head = std::string(name) + " =\n" + gap;
+  if (v.isCell()) return std::string(name) + " = \n" + gap + cellBody(v) + gap;
+  if (v.isStruct()) return std::string(name) + " = \n" + gap + structBody(v) + gap;
+  if (v.isFunction())
+    return std::string(name) + " = \n" + gap + "    " + handleText(v) + "\n" + gap;
   if (v.isChar()) {
-    if (v.isEmpty()) return n + " =\n\n     ''\n\n";
-    if (!isNdPaged(v)) return n + " =\n\n" + charBody(v, 0) + "\n";
+    if (v.isEmpty()) return head + "     ''\n" + gap;
+    if (!isNdPaged(v)) return head + charBody(v, 0) + gap;
   }
   if (v.isPlaceholder() || v.isEmpty()) {
-    if (v.isPlaceholder() || v.dims() == Dims{0, 0}) return n + " =\n\n     []\n\n";
-    return n + " =\n\n   Empty matrix: " + emptyText(v.dims()) + "\n\n";
+    if (v.isPlaceholder() || v.dims() == Dims{0, 0}) return head + "     []\n" + gap;
+    return head + "   Empty matrix: " + emptyText(v.dims()) + "\n" + gap;
   }
   if (isNdPaged(v)) {
     const std::size_t page = v.rows() * v.dim(1);
     std::string out;
     for (std::size_t p = 0; p * page < v.numel(); ++p) {
-      out += n + pageSuffix(v.dims(), p) + " =\n\n";
+      out += std::string(name) + pageSuffix(v.dims(), p) + " =\n" + gap;
       out += v.isChar() ? charBody(v, p * page) : numericPage(v, p * page, v.rows(), v.dim(1));
-      out += "\n";
+      out += gap;
     }
     return out;
   }
-  return n + " =\n\n" + numericPage(v, 0, v.rows(), v.cols()) + "\n";
+  return head + numericPage(v, 0, v.rows(), v.cols()) + gap;
 }
 
 std::string formatDisp(const Value& v) {
   if (v.isCell()) return v.isEmpty() ? std::string() : cellBody(v);
   if (v.isStruct()) return structBody(v);
-  if (v.isFunction()) return "    @" + v.functionRef().name + "\n";
+  if (v.isFunction()) return "    " + handleText(v) + "\n";
   if (v.isPlaceholder() || v.isEmpty()) return "";
   if (v.isChar() && !isNdPaged(v)) return charBody(v, 0);
   if (isNdPaged(v)) {

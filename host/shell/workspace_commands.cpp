@@ -1,5 +1,7 @@
 #include "host/shell/workspace_commands.h"
 
+#include <fnmatch.h>
+
 #include <algorithm>
 #include <cstdio>
 #include <functional>
@@ -12,7 +14,9 @@
 #include "host/datafile/matfile.h"
 #include "host/loader/registry.h"
 #include "host/ops/builtin_registry.h"
+#include "host/shell/eval_commands.h"
 #include "host/shell/evaluator.h"
+#include "host/shell/help/help_command.h"
 
 namespace kh {
 namespace {
@@ -46,14 +50,27 @@ void clearGlobalValues() {
   }
 }
 
-std::vector<Value> who(Evaluator& ev, int nargout, std::vector<Value>& args) {
+// Whether a name is one of the patterns ("x", "a*", "tmp?"), which match
+// as file names do: * any run of characters, ? one, [..] one of a set.
+bool matchesAny(const std::string& name, const std::vector<std::string>& patterns) {
+  for (const std::string& p : patterns)
+    if (fnmatch(p.c_str(), name.c_str(), 0) == 0) return true;
+  return false;
+}
+
+// The workspace's names that the command's words ask for (all without words).
+std::vector<std::string> namesAskedFor(Evaluator& ev, const std::vector<Value>& args,
+                                       const char* cmd) {
   std::vector<std::string> names = ev.workspace().names();
   if (!args.empty()) {
-    const std::vector<std::string> wanted = textArgs(args, "who");
-    std::erase_if(names, [&](const std::string& n) {
-      return std::find(wanted.begin(), wanted.end(), n) == wanted.end();
-    });
+    const std::vector<std::string> wanted = textArgs(args, cmd);
+    std::erase_if(names, [&](const std::string& n) { return !matchesAny(n, wanted); });
   }
+  return names;
+}
+
+std::vector<Value> who(Evaluator& ev, int nargout, std::vector<Value>& args) {
+  std::vector<std::string> names = namesAskedFor(ev, args, "who");
   if (nargout > 0) {
     Value c = Value::cell({names.size(), 1});
     for (std::size_t i = 0; i < names.size(); ++i) c.mutCellAt(i) = Value::str(names[i]);
@@ -94,13 +111,7 @@ std::size_t bytesOf(const Value& v) {
 
 std::vector<Value> whos(Evaluator& ev, int nargout, std::vector<Value>& args) {
   noOutputs(nargout);
-  std::vector<std::string> names = ev.workspace().names();
-  if (!args.empty()) {
-    const std::vector<std::string> wanted = textArgs(args, "whos");
-    std::erase_if(names, [&](const std::string& n) {
-      return std::find(wanted.begin(), wanted.end(), n) == wanted.end();
-    });
-  }
+  std::vector<std::string> names = namesAskedFor(ev, args, "whos");
   if (names.empty()) return {};
   std::string out = "  Name        Size           Bytes  Class\n\n";
   std::size_t total = 0, elems = 0;
@@ -139,8 +150,16 @@ std::vector<Value> clear(Evaluator& ev, int nargout, std::vector<Value>& args) {
   }
   if (words[0] == "functions") return {};
   const bool global = words[0] == "global";
-  for (std::size_t i = global ? 1 : 0; i < words.size(); ++i) {
-    const std::string& n = words[i];
+  if (global) words.erase(words.begin());
+  // Names and patterns: clear x y, clear tmp*, clear global g*.
+  std::vector<std::string> names = ws.names();
+  if (global) {
+    names = globalNames();
+    for (const std::string& n : ws.names())
+      if (ws.isGlobal(n)) names.push_back(n);
+  }
+  for (const std::string& n : names) {
+    if (!matchesAny(n, words)) continue;
     if (global) {
       if (mxArray** slot = findGlobalSlot(n)) {
         mxArray* old = *slot;
@@ -208,8 +227,19 @@ std::vector<Value> exitCommand(Evaluator& ev, int nargout, std::vector<Value>&) 
 
 const std::map<std::string, Command>& commands() {
   static const std::map<std::string, Command> table = {
-      {"who", who},   {"whos", whos},   {"clear", clear},      {"load", load},
-      {"save", save}, {"exist", exist}, {"exit", exitCommand}, {"quit", exitCommand},
+      {"who", who},
+      {"whos", whos},
+      {"clear", clear},
+      {"load", load},
+      {"save", save},
+      {"exist", exist},
+      {"exit", exitCommand},
+      {"quit", exitCommand},
+      {"help", helpCommand},
+      {"lookfor", lookforCommand},
+      {"eval", evalCommand},
+      {"str2num", str2numCommand},
+      {"input", inputCommand},
   };
   return table;
 }

@@ -1,4 +1,6 @@
-// What unsilenced results and disp show, in the host's "format short" style.
+// What unsilenced results and disp show: the default "format short" style,
+// and the others that `format` chooses.
+#include "host/shell/display_format.h"
 #include "tests/shell/shell_fixture.h"
 
 namespace {
@@ -66,6 +68,52 @@ INSTANTIATE_TEST_SUITE_P(Disp, Shows,
                                            Case{"disp('hello')", "hello\n"}, Case{"disp([])", ""},
                                            Case{"disp({1, 'a'})", "    [1]    'a'\n"},
                                            Case{"x = 7; disp(x); x;", "     7\n"}));
+
+// The other number styles and the compact spacing, each from a fresh
+// default; the format is put back after every case.
+class ShowsInFormat : public Shows {
+ protected:
+  void TearDown() override { kh::setDisplayFormat({}); }
+};
+
+TEST_P(ShowsInFormat, TheExpectedText) {
+  kh::Shell sh;
+  const kt::Ran r = kt::runIn(sh, GetParam().text);
+  ASSERT_TRUE(r.ok) << GetParam().text << ": " << r.err;
+  EXPECT_EQ(r.out, GetParam().shown) << GetParam().text;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Styles, ShowsInFormat,
+    ::testing::Values(Case{"format long; x = pi", "x =\n\n   3.141592653589793\n\n"},
+                      Case{"format long; x = [pi; 10*pi]",
+                           "x =\n\n   3.141592653589793\n  31.415926535897931\n\n"},
+                      Case{"format long; x = 100*pi", "x =\n\n  3.141592653589793e+02\n\n"},
+                      Case{"format long; x = [1 2 3]", "x =\n\n     1     2     3\n\n"},
+                      Case{"format long; x = [150.5 1]",
+                           "x =\n\n  1.0e+02 *\n\n   1.505000000000000   0.010000000000000\n\n"},
+                      Case{"format long; x = 1-0.5i",
+                           "x =\n\n   1.000000000000000 - 0.500000000000000i\n\n"},
+                      Case{"format short g; x = [pi 1e-5 100]",
+                           "x =\n\n       3.1416        1e-05          100\n\n"},
+                      Case{"format short g; x = 123456.789", "x =\n\n   1.2346e+05\n\n"},
+                      Case{"format long g; x = 1/3", "x =\n\n        0.333333333333333\n\n"},
+                      Case{"format compact; x = [1 2]", "x =\n     1     2\n"},
+                      Case{"format compact; x = 'hi'", "x =\nhi\n"},
+                      Case{"format compact; c = {1}", "c = \n    [1]\n"},
+                      Case{"format compact; format long; x = 0.5", "x =\n   0.500000000000000\n"},
+                      Case{"format long; format; x = pi", "x =\n\n    3.1416\n\n"},
+                      Case{"format long; c = {pi}", "c = \n\n    [3.141592653589793]\n\n"}),
+    [](const auto& info) { return "case" + std::to_string(info.index); });
+
+TEST(FormatCommand, RefusesWhatItDoesNotKnowAndKeepsTheFormat) {
+  kh::Shell sh;
+  const kt::Ran r = kt::runIn(sh, "format long; format medium");
+  EXPECT_FALSE(r.ok);
+  EXPECT_NE(r.err.find("Unknown format \"medium\""), std::string::npos) << r.err;
+  EXPECT_EQ(kt::runIn(sh, "x = 0.5").out, "x =\n\n   0.500000000000000\n\n");
+  kh::setDisplayFormat({});
+}
 
 }  // namespace
 

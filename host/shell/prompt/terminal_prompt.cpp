@@ -41,9 +41,9 @@ void TerminalPrompt::run() {
         break;
       case LineEditor::Result::Line:
         editor_.remember(line);
-        clearInterrupt();
+        // A Ctrl-C from the moment the line was read stops what it runs; one
+        // that came after the statement's last poll is spent with it.
         fresh = shell_.feedLine(line);
-        // A Ctrl-C that came after the statement's last poll is spent with it.
         clearInterrupt();
         if (afterLine_) afterLine_();
         break;
