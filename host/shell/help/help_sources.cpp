@@ -1,0 +1,34 @@
+#include "host/shell/help/help_sources.h"
+
+#include <fstream>
+#include <sstream>
+
+#include "host/loader/library.h"
+#include "host/shell/help/host_help_text.h"
+
+namespace kh {
+
+const HelpText& hostHelp() {
+  static const HelpText text = parseHelpText(hostHelpText(), "host.help");
+  return text;
+}
+
+std::string libraryHelpPath(const std::string& libraryPath) {
+  const std::string so = ".so";
+  if (libraryPath.size() > so.size() && libraryPath.ends_with(so))
+    return libraryPath.substr(0, libraryPath.size() - so.size()) + ".help";
+  return libraryPath + ".help";
+}
+
+HelpText loadedLibraryHelp() {
+  const LoadedLibrary* lib = currentLibrary();
+  if (!lib || !lib->isOpen()) return {};
+  const std::string path = libraryHelpPath(lib->path());
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return {};
+  std::ostringstream text;
+  text << in.rdbuf();
+  return parseHelpText(text.str(), path);
+}
+
+}  // namespace kh
