@@ -11,9 +11,16 @@ tmp=$(mktemp -d)
 trap 'rm -rf "$tmp"' EXIT
 export KESTREL_HISTORY="$tmp/history"
 exec python3 - "$HOST" "$LIB" <<'PY'
-import os, pty, select, sys, time
+import atexit, os, pty, select, signal, sys, time
 
 host, lib = sys.argv[1], sys.argv[2]
+
+def kill_quietly(pid):
+    try:
+        os.kill(pid, signal.SIGKILL)
+        os.waitpid(pid, 0)
+    except (ProcessLookupError, ChildProcessError):
+        pass
 
 def session(keys):
     """Runs the host in a pseudo-terminal, types each (text, wait-for) pair
@@ -22,6 +29,8 @@ def session(keys):
     pid, fd = pty.fork()
     if pid == 0:
         os.execv(host, [host, "--library", lib])
+    # A failing check leaves no host behind (one in a loop would spin).
+    atexit.register(kill_quietly, pid)
     shown = b""
     def read_until(marker, limit=20.0):
         nonlocal shown
@@ -89,5 +98,21 @@ if "x\\040=\\04020\\040+\\04022" not in history and "x = 20 + 22" not in history
     sys.exit("FAIL: the history file does not hold the line:\n" + history)
 # A new session finds the last line of the one before with Up.
 second = session([("\x1b[A\r", "last =", True)])
+# A terminal that goes away in the middle of a loop ends the host.
+pid, fd = pty.fork()
+if pid == 0:
+    os.execv(host, [host, "--library", lib])
+time.sleep(0.5)
+os.write(fd, b"while true, end\r")
+time.sleep(0.5)
+os.close(fd)  # the terminal hangs up
+end = time.time() + 10
+ended = False
+while time.time() < end and not ended:
+    ended = os.waitpid(pid, os.WNOHANG) != (0, 0)
+    time.sleep(0.05)
+if not ended:
+    kill_quietly(pid)
+    sys.exit("FAIL: the host kept running its loop after the terminal hung up")
 print("terminal prompt: ok")
 PY

@@ -16,7 +16,9 @@ int pipeFds[2] = {-1, -1};
 struct sigaction saved[3];
 
 void onSignal(int sig) {
-  if (sig == SIGINT) requestInterrupt();
+  // Every one of them stops a running statement: Ctrl-C to get the prompt
+  // back, SIGTERM and SIGHUP (the terminal is gone) to leave.
+  requestInterrupt();
   const unsigned char s = static_cast<unsigned char>(sig);
   [[maybe_unused]] ssize_t n = write(pipeFds[1], &s, 1);
 }

@@ -1,7 +1,8 @@
 // The signals a waiting prompt answers (SIGINT, SIGTERM, SIGHUP), routed into
-// a pipe that the prompt's loop polls beside its other inputs. A SIGINT also
-// asks the running statement, if any, to stop at its next poll, so Ctrl-C
-// ends a long loop as well as a half-typed line.
+// a pipe that the prompt's loop polls beside its other inputs. Each also
+// asks the running statement, if any, to stop at its next poll: Ctrl-C ends
+// a long loop as well as a half-typed line, and a closed terminal or a
+// SIGTERM ends the session even in the middle of a loop.
 #pragma once
 
 namespace kh {
