@@ -25,6 +25,11 @@ values = {
 scipy.io.savemat(os.path.join(OUT, "v5_plain.mat"), values)
 scipy.io.savemat(os.path.join(OUT, "v5_compressed.mat"), values, do_compression=True)
 scipy.io.savemat(os.path.join(OUT, "v5_int32.mat"), {"i": np.array([[1, 2]], dtype=np.int32)})
+# A record beside a compressed variable that inflates to 800 kB: the target
+# also loads just `s` and `cl`, which must pass over it.
+scipy.io.savemat(os.path.join(OUT, "record_with_extra.mat"),
+                 {"s": np.linspace(-1.0, 1.0, 50).reshape(-1, 1), "cl": 12.0, "x": np.zeros((1, 100000))},
+                 do_compression=True)
 scipy.io.savemat(os.path.join(OUT, "v4.mat"), {"d": np.array([[1.5, 2.0]]), "t": "hi"}, format="4")
 
 with tempfile.TemporaryDirectory() as tmp:

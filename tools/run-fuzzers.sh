@@ -17,9 +17,13 @@ for target in matfile shell server; do
   # The shell target gives up root for an unprivileged user: its folders
   # must stay writable for it.
   chmod a+rwx "$work" "$found"
+  # A target's dictionary (fuzz/<target>.dict), when it has one: the names
+  # and shapes its inputs are made of.
+  dict=()
+  [ -f "$ROOT/fuzz/$target.dict" ] && dict=(-dict="$ROOT/fuzz/$target.dict")
   echo "== fuzz_$target for ${SECONDS_EACH}s"
   if ! "$BUILD/bin/fuzz_$target" -max_total_time="$SECONDS_EACH" -timeout=10 -rss_limit_mb=4096 \
-      -artifact_prefix="$found/" -print_final_stats=1 \
+      "${dict[@]}" -artifact_prefix="$found/" -print_final_stats=1 \
       "$work" "$ROOT/fuzz/corpus/$target" 2>"$BUILD/fuzz-$target.log"; then
     if [ "${FUZZ_ALLOW_TIMEOUT:-0}" = 1 ] && grep -q "^SUMMARY: libFuzzer: timeout" "$BUILD/fuzz-$target.log"; then
       # A slow input, not a crash: reported with its reproducer, not fatal here.

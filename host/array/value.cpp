@@ -189,7 +189,43 @@ void* g_sparePayloads[kSparePayloadsMax];
 std::size_t g_sparePayloadCount = 0;
 }  // namespace
 
-Value::Payload::~Payload() = default;
+// Freeing a value frees what it holds, and a cell can hold a cell that holds
+// a cell, as deep as a program cares to nest them (c = {c} in a loop; a
+// closure that captured a closure). Freed by plain recursion, such a chain
+// would take a frame of the machine's stack per level. Instead the payloads
+// and closures that die with a payload are handed to a list that the
+// outermost destruction works off, one at a time: the stack stays flat at
+// any depth.
+Value::Payload::~Payload() {
+  if (elems.empty() && !fn.callable) return;
+  struct Doomed {
+    std::vector<boost::intrusive_ptr<Payload>> payloads;
+    std::vector<std::shared_ptr<const Callable>> callables;
+    bool draining = false;
+  };
+  // The run-time's one thread; never destroyed, so that values freed during
+  // static destruction still find it.
+  static Doomed* doomed = new Doomed;
+  Doomed& d = *doomed;
+  // Only what this payload holds alone dies with it; what is shared lives on.
+  for (Value& e : elems)
+    if (e.p_ && e.p_->use_count() == 1) d.payloads.push_back(std::move(e.p_));
+  if (fn.callable && fn.callable.use_count() == 1) d.callables.push_back(std::move(fn.callable));
+  if (d.draining) return;
+  d.draining = true;
+  while (!d.payloads.empty() || !d.callables.empty()) {
+    if (!d.payloads.empty()) {
+      boost::intrusive_ptr<Payload> p = std::move(d.payloads.back());
+      d.payloads.pop_back();
+      p.reset();  // its own elements join the list
+    } else {
+      std::shared_ptr<const Callable> c = std::move(d.callables.back());
+      d.callables.pop_back();
+      c.reset();  // the values it captured join the list
+    }
+  }
+  d.draining = false;
+}
 
 void* Value::Payload::operator new(std::size_t size) {
   if (size == sizeof(Payload) && g_sparePayloadCount) return g_sparePayloads[--g_sparePayloadCount];

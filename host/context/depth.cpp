@@ -2,6 +2,7 @@
 
 #include <pthread.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <string>
 
@@ -38,8 +39,10 @@ std::uintptr_t stackFloor() {
     std::size_t size = 0;
     const int rc = pthread_attr_getstack(&attr, &base, &size);
     pthread_attr_destroy(&attr);
-    if (rc != 0 || !base || size <= 2 * kStackMargin) return std::uintptr_t{0};
-    return reinterpret_cast<std::uintptr_t>(base) + kStackMargin;
+    if (rc != 0 || !base || size == 0) return std::uintptr_t{0};
+    // A small stack (a thread made with one) keeps half of itself free.
+    const std::uintptr_t margin = std::min<std::uintptr_t>(kStackMargin, size / 2);
+    return reinterpret_cast<std::uintptr_t>(base) + margin;
   }();
   return floor;
 }

@@ -438,10 +438,12 @@ class Reader {
   bool swap_;
 };
 
-// The bytes a compressed element inflates to. The stream must end exactly at
-// the end of the element; the size of the result is bounded by what deflate
-// can make of the input, so nothing here is sized by a declared length.
-std::string inflate(const Element& e, bool partial = false) {
+// The bytes a compressed element inflates to, at most `cap` of them. A
+// stream that would give more is refused (a small file must not be able to
+// take the machine's memory); with `prefix`, inflating just stops there, and
+// also quietly where the stream is damaged: the start of a variable, for its
+// name. The result grows only as inflated bytes really arrive.
+std::string inflate(const Element& e, std::size_t cap, bool prefix = false) {
   z_stream z{};
   if (inflateInit(&z) != Z_OK) fault("its compressed data cannot be read");
   struct End {
@@ -455,18 +457,29 @@ std::string inflate(const Element& e, bool partial = false) {
   int rc = Z_OK;
   while (rc != Z_STREAM_END) {
     const std::size_t have = out.size();
-    out.resize(have + (have < 65536 ? 65536 : have));
+    if (have > cap) {
+      if (prefix) break;
+      fault("its compressed data holds more than the variable it declares");
+    }
+    // One byte past the cap shows a stream that goes on.
+    const std::size_t room =
+        std::min<std::size_t>({have < 65536 ? 65536 : have, cap + 1 - have, std::size_t{1} << 30});
+    out.resize(have + room);
     z.next_out = reinterpret_cast<unsigned char*>(out.data() + have);
-    z.avail_out = static_cast<uInt>(out.size() - have);
+    z.avail_out = static_cast<uInt>(room);
     rc = ::inflate(&z, Z_NO_FLUSH);
     out.resize(out.size() - z.avail_out);
     if (rc == Z_STREAM_END) break;
-    if (rc != Z_OK && partial) break;  // as much as could be inflated
+    if (rc != Z_OK && prefix) break;  // as much as could be inflated
     if (rc == Z_BUF_ERROR && z.avail_in == 0) fault("the file ends inside its compressed data");
     if (rc != Z_OK) fault("its compressed data is damaged");
   }
+  if (prefix && out.size() > cap) out.resize(cap);
   return out;
 }
+
+// Enough of a variable's start to read its tag, flags, dimensions and name.
+constexpr std::size_t kHeadBytes = 4096;
 
 // The name of the variable whose element starts at data (size bytes from
 // there to the end of the file), read from its first sub-elements even when
@@ -481,7 +494,7 @@ std::string nameOf(const unsigned char* data, std::size_t size, bool swap, bool 
       Element e;
       e.data = data + 8;
       e.size = declared;
-      const std::string z = inflate(e, true);
+      const std::string z = inflate(e, kHeadBytes, true);
       return nameOf(reinterpret_cast<const unsigned char*>(z.data()), z.size(), swap, false);
     }
     if (type != miMATRIX) return "";
@@ -511,9 +524,20 @@ void readMat5(std::string_view bytes, Collector& out) {
     try {
       e = file.next("the variable");
       if (e.type == miCOMPRESSED) {
-        inflated = inflate(e);
+        // Its start first: a variable not asked for is passed over without
+        // inflating the rest, and one that is asked for is inflated to no
+        // more than its tag declares.
+        const std::string head = inflate(e, kHeadBytes, true);
+        const auto* h = reinterpret_cast<const unsigned char*>(head.data());
+        name = nameOf(h, head.size(), swap, false);
+        if (!name.empty() && !out.wants(name)) continue;
+        std::size_t declared = 0;
+        if (head.size() >= 8) declared = Cursor(h, 8, swap).u32(h + 4);
+        // The element, and up to 7 bytes of padding after it.
+        const std::size_t whole = 8 + declared + 7;
+        checkArrayBytes(whole, 1);
+        inflated = inflate(e, whole);
         const auto* z = reinterpret_cast<const unsigned char*>(inflated.data());
-        name = nameOf(z, inflated.size(), swap);
         Cursor inner(z, inflated.size(), swap);
         e = inner.next("the variable");
         if (inner.left() >= 8) fault("its compressed data holds more than one variable");

@@ -1,6 +1,9 @@
 // loadMatFile: finds out which form a file has and hands it to that reader;
 // every failure becomes one error that names the file (and the variable),
 // and nothing of a file that fails is returned.
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
@@ -51,13 +54,28 @@ std::string contents(const std::string& file) {
   if (ec || !std::filesystem::exists(st)) unreadable(file, std::strerror(ENOENT));
   if (std::filesystem::is_directory(st)) unreadable(file, "it is a folder");
   if (!std::filesystem::is_regular_file(st)) unreadable(file, "it is not a regular file");
-  std::ifstream in(file, std::ios::binary);
-  if (!in) unreadable(file, std::strerror(errno));
+  const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) unreadable(file, std::strerror(errno));
   std::string bytes;
   const auto size = std::filesystem::file_size(file, ec);
-  if (!ec) bytes.reserve(size);
-  bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  if (in.bad()) unreadable(file, "it could not be read to its end");
+  if (!ec && size > 0) {
+    checkArrayBytes(size, 1);
+    bytes.reserve(size);
+  }
+  char buf[1 << 16];
+  for (;;) {
+    const ssize_t n = ::read(fd, buf, sizeof buf);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) {
+      const int err = errno;
+      ::close(fd);
+      unreadable(file, std::string("it could not be read to its end (") + std::strerror(err) + ")");
+    }
+    if (n == 0) break;
+    checkArrayBytes(bytes.size() + static_cast<std::size_t>(n), 1);
+    bytes.append(buf, static_cast<std::size_t>(n));
+  }
+  ::close(fd);
   if (bytes.empty()) unreadable(file, "it is empty");
   return bytes;
 }

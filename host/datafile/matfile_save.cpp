@@ -1,4 +1,5 @@
 #include <fcntl.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -132,6 +133,10 @@ Destination destinationOf(const std::string& file) {
   d.exists = !ec && fs::exists(st);
   if (d.exists && fs::is_directory(st))
     raise("Unable to write file '" + file + "': it is a folder.");
+  // A device such as /dev/null is written in place; a pipe or a socket
+  // would hold the host until someone reads it.
+  if (d.exists && (fs::is_fifo(st) || fs::is_socket(st) || fs::is_block_file(st)))
+    raise("Unable to write file '" + file + "': it is not a regular file.");
   d.direct = d.exists && !fs::is_regular_file(st);
   d.perms = st.permissions();
   return d;
@@ -139,6 +144,13 @@ Destination destinationOf(const std::string& file) {
 
 [[noreturn]] void writeFailed(const std::string& file, int err) {
   raise("Unable to write file '" + file + "': " + std::strerror(err) + ".");
+}
+
+// Whether the file system that holds dir has next to no room left for us.
+bool noRoomLeft(const std::filesystem::path& dir) {
+  struct statvfs fs;
+  if (::statvfs(dir.c_str(), &fs) != 0) return false;
+  return static_cast<unsigned long long>(fs.f_bavail) * fs.f_frsize < 64 * 1024;
 }
 
 // A new file that nobody else has, in dir, made with the usual permissions
@@ -233,27 +245,37 @@ void saveMatFile(const std::string& file, const NamedValues& vars) {
   const Destination dest = destinationOf(file);
   const std::filesystem::path dir =
       dest.direct ? std::filesystem::temp_directory_path() : dest.path.parent_path();
-  TempFile temp{freshFile(dir.empty() ? "." : dir, dest.path.filename().string(), file)};
+  const std::filesystem::path tempDir = dir.empty() ? "." : dir;
+  TempFile temp{freshFile(tempDir, dest.path.filename().string(), file)};
+  // The writer does not say why a write failed; a file system with no room
+  // left is the usual reason, and the one a person can do something about.
+  auto failed = [&](const std::string& message) {
+    if (noRoomLeft(tempDir)) writeFailed(file, ENOSPC);
+    raise(message);
+  };
   {
     matio::File mat(Mat_CreateVer(temp.path.c_str(), nullptr, MAT_FT_MAT5));
-    if (!mat.mat) raise("Unable to write file '" + file + "'.");
+    if (!mat.mat) failed("Unable to write file '" + file + "'.");
     for (std::size_t i = 0; i < converted.size(); ++i)
       if (Mat_VarWrite(mat.mat, converted[i]->var, MAT_COMPRESSION_NONE) != 0)
-        raise("Unable to write '" + vars[i].first + "' to '" + file + "'.");
+        failed("Unable to write '" + vars[i].first + "' to '" + file + "'.");
     const int rc = Mat_Close(mat.mat);
     mat.mat = nullptr;
-    if (rc != 0) raise("Unable to write file '" + file + "'.");
+    if (rc != 0) failed("Unable to write file '" + file + "'.");
   }
   syncFile(temp.path, file);
   // What was written must read back whole: a write the library did not
   // report as failed cannot leave a short file behind unnoticed.
+  bool whole = true;
   try {
     std::unordered_set<std::string> names;
     for (const auto& v : vars) names.insert(v.first);
-    if (loadMatFile(temp.path, {}).size() != names.size()) throw MError("");
+    whole = loadMatFile(temp.path, {}).size() == names.size();
   } catch (const MError&) {
-    raise("Unable to write file '" + file + "': the written file does not read back whole.");
+    whole = false;
   }
+  if (!whole)
+    failed("Unable to write file '" + file + "': the written file does not read back whole.");
   if (dest.direct) {
     copyInto(temp.path, dest.path, file);
     return;

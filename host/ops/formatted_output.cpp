@@ -158,7 +158,12 @@ Args fopenFile(int nargout, const Args& args) {
   std::error_code ec;
   // A folder opens for reading on some systems; it is no file to write to
   // or read text from.
-  if (std::filesystem::is_directory(name, ec)) return failure(std::strerror(EISDIR));
+  const std::filesystem::file_status st = std::filesystem::status(name, ec);
+  if (std::filesystem::is_directory(st)) return failure(std::strerror(EISDIR));
+  // Opening a pipe waits for its other end, and the host's one thread with
+  // it: pipes and sockets are no files here.
+  if (std::filesystem::is_fifo(st) || std::filesystem::is_socket(st))
+    return failure("The file is a pipe or a socket, not a regular file.");
   errno = 0;
   std::FILE* f = std::fopen(name.c_str(), mode.c_str());
   if (!f) return failure(errno ? std::strerror(errno) : "The file could not be opened.");

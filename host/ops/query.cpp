@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
+#include <vector>
 
 #include "host/context/errors.h"
 #include "host/ops/convert.h"
@@ -29,7 +31,13 @@ std::vector<Value> sizeOutputs(const Value& x, std::size_t n) {
   return out;
 }
 
-bool isEqual(const Value& a, const Value& b) {
+namespace {
+
+// Whether a and b are equal apart from what they hold: for cells and
+// structures, their shapes and field names; for anything else, everything.
+// The pairs of elements still to compare are added to `pending`.
+bool sameShell(const Value& a, const Value& b,
+               std::vector<std::pair<const Value*, const Value*>>& pending) {
   if (a.dims() != b.dims()) return false;
   if (a.isDouble() && b.isDouble() && !a.isComplex() && !b.isComplex()) {
     // Real doubles, the common case, compared in place (NaN equals nothing).
@@ -50,18 +58,17 @@ bool isEqual(const Value& a, const Value& b) {
   }
   if (a.cls() != b.cls()) return false;
   if (a.isCell()) {
-    for (std::size_t i = 0; i < a.numel(); ++i)
-      if (!isEqual(a.cellAt(i), b.cellAt(i))) return false;
+    for (std::size_t i = a.numel(); i-- > 0;) pending.emplace_back(&a.cellAt(i), &b.cellAt(i));
     return true;
   }
   if (a.isStruct()) {
     const auto& fa = a.fieldNames();
     if (fa.size() != b.fieldNames().size()) return false;
-    for (std::size_t f = 0; f < fa.size(); ++f) {
+    for (std::size_t f = fa.size(); f-- > 0;) {
       const int g = b.fieldIndex(fa[f]);
       if (g < 0) return false;
-      for (std::size_t e = 0; e < a.numel(); ++e)
-        if (!isEqual(a.fieldAt(e, f), b.fieldAt(e, static_cast<std::size_t>(g)))) return false;
+      for (std::size_t e = a.numel(); e-- > 0;)
+        pending.emplace_back(&a.fieldAt(e, f), &b.fieldAt(e, static_cast<std::size_t>(g)));
     }
     return true;
   }
@@ -70,6 +77,21 @@ bool isEqual(const Value& a, const Value& b) {
     return x.name == y.name && x.fn == y.fn && x.callable == y.callable;
   }
   return a.isPlaceholder() && b.isPlaceholder();
+}
+
+}  // namespace
+
+bool isEqual(const Value& a, const Value& b) {
+  // Cells within cells are compared from a list of pairs still to do, not
+  // by recursion: however deep a value nests, the stack stays flat. Pairs
+  // are taken in element order, so the first difference ends the walk.
+  std::vector<std::pair<const Value*, const Value*>> pending{{&a, &b}};
+  while (!pending.empty()) {
+    const auto [x, y] = pending.back();
+    pending.pop_back();
+    if (!sameShell(*x, *y, pending)) return false;
+  }
+  return true;
 }
 
 bool isA(const Value& x, const std::string& cls) {

@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <variant>
 
 #include "host/context/errors.h"
@@ -67,11 +68,44 @@ std::string unescape(const std::string& f) {
   return out;
 }
 
-std::string cformat(const std::string& pattern, auto value) {
-  const int n = std::snprintf(nullptr, 0, pattern.c_str(), value);
+std::string cformat(const std::string& pattern, auto... values) {
+  const int n = std::snprintf(nullptr, 0, pattern.c_str(), values...);
   std::string s(static_cast<std::size_t>(n > 0 ? n : 0), '\0');
-  std::snprintf(s.data(), s.size() + 1, pattern.c_str(), value);
+  std::snprintf(s.data(), s.size() + 1, pattern.c_str(), values...);
   return s;
+}
+
+// The widest field and the longest precision a conversion may ask for: a
+// format is a person's text, and '%2000000000d' is a slip, not a request
+// for two gigabytes of blanks.
+constexpr std::size_t kMaxFieldWidth = 100000;
+
+void checkFieldSizes(const std::string& flags) {
+  std::size_t n = 0;
+  for (char c : flags) {
+    if (c >= '0' && c <= '9') {
+      n = n * 10 + static_cast<std::size_t>(c - '0');
+      if (n > kMaxFieldWidth)
+        raise("A field width or precision in a format is at most " +
+              std::to_string(kMaxFieldWidth) + ".");
+    } else {
+      n = 0;
+    }
+  }
+}
+
+// The flags and width of a conversion without its precision.
+std::string widthOf(const std::string& flags) { return flags.substr(0, flags.find('.')); }
+
+// The fewest digits after the point with which %e writes x so that it
+// reads back as x.
+int shortestDigits(double x) {
+  char buf[64];
+  for (int p = 0; p < 17; ++p) {
+    std::snprintf(buf, sizeof buf, "%.*e", p, x);
+    if (std::strtod(buf, nullptr) == x) return p;
+  }
+  return 17;
 }
 
 std::string nonFinite(double x) { return std::isnan(x) ? "NaN" : (x > 0 ? "Inf" : "-Inf"); }
@@ -117,11 +151,22 @@ std::string convert(const std::string& flags, char conv, const Item& item) {
     case 'u':
     case 'x':
     case 'X':
-    case 'o':
+    case 'o': {
       if (x != std::floor(x)) return cformat("%" + flags + "e", x);  // not an integer
-      if (conv == 'd' || conv == 'i' || conv == 'u')
+      // A whole number the conversion can write exactly: %d and %i take
+      // -2^63 <= x < 2^63, the unsigned ones 0 <= x < 2^64. Any other is
+      // written in exponent form with as many digits as it needs to read
+      // back exactly (1e+300, 9.223372036854776e+18).
+      constexpr double kTwo63 = 9223372036854775808.0, kTwo64 = 18446744073709551616.0;
+      const bool sign = conv == 'd' || conv == 'i';
+      if (sign && x >= -kTwo63 && x < kTwo63)
         return cformat("%" + flags + "lld", static_cast<long long>(x));
-      return cformat("%" + flags + "ll" + conv, static_cast<unsigned long long>(x));
+      if (!sign && conv == 'u' && x >= 0 && x < kTwo64)
+        return cformat("%" + flags + "llu", static_cast<unsigned long long>(x));
+      if (!sign && conv != 'u' && x >= 0 && x < kTwo64)
+        return cformat("%" + flags + "ll" + conv, static_cast<unsigned long long>(x));
+      return cformat(widthOf(flags).insert(0, 1, '%').append(".*e"), shortestDigits(x), x);
+    }
     default:
       return cformat("%" + flags + conv, x);
   }
@@ -160,6 +205,7 @@ std::string formatText(const std::string& format, Values args) {
         continue;
       }
       const std::string flags = f.substr(i + 1, j - i - 1);
+      checkFieldSizes(flags);
       i = j;
       if (next >= items.size()) {
         // Arguments used up: the output stops here (the literal text before

@@ -99,9 +99,12 @@ const char* const kDerived[] = {"XLim",
                                 "PlotBoxAspectRatio",
                                 "CameraViewAngle"};
 
-}  // namespace
+// Cells in cells deeper than this are sent as null: no property the page
+// draws nests at all, and the encoding (and the JSON tree) must not grow a
+// stack frame per level of whatever a script stored.
+constexpr int kMaxEncodedNesting = 16;
 
-json encodeValue(const Value& v) {
+json encodeAt(const Value& v, int depth) {
   if (v.isChar()) {
     if (v.rows() <= 1) return v.utf8();
     json rows = json::array();
@@ -110,12 +113,16 @@ json encodeValue(const Value& v) {
   }
   if (v.isDouble() && !v.isComplex()) return encodeNumeric(v);
   if (v.isCell()) {
+    if (depth >= kMaxEncodedNesting) return nullptr;
     json a = json::array();
-    for (std::size_t i = 0; i < v.numel(); ++i) a.push_back(encodeValue(v.cellAt(i)));
+    for (std::size_t i = 0; i < v.numel(); ++i) a.push_back(encodeAt(v.cellAt(i), depth + 1));
     return a;
   }
   return nullptr;
 }
+}  // namespace
+
+json encodeValue(const Value& v) { return encodeAt(v, 0); }
 
 std::string snapshotMessage() {
   json objects = json::array();

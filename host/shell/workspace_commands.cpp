@@ -11,6 +11,7 @@
 #include "host/context/errors.h"
 #include "host/context/globals.h"
 #include "host/context/output.h"
+#include "host/context/warnings.h"
 #include "host/datafile/matfile.h"
 #include "host/loader/registry.h"
 #include "host/ops/builtin_registry.h"
@@ -92,21 +93,25 @@ std::vector<Value> who(Evaluator& ev, int nargout, std::vector<Value>& args) {
   return {};
 }
 
-std::size_t bytesOf(const Value& v) {
-  if (v.isDouble()) return v.numel() * (v.isComplex() ? 16 : 8);
-  if (v.isChar()) return v.numel() * 2;
-  if (v.isCell()) {
-    std::size_t b = 0;
-    for (std::size_t i = 0; i < v.numel(); ++i) b += bytesOf(v.cellAt(i));
-    return b;
+// The bytes of the data a value holds, its cells' and fields' included;
+// walked from a list rather than by recursion, so that any depth is fine.
+std::size_t bytesOf(const Value& top) {
+  std::size_t b = 0;
+  std::vector<const Value*> pending{&top};
+  while (!pending.empty()) {
+    const Value& v = *pending.back();
+    pending.pop_back();
+    if (v.isDouble())
+      b += v.numel() * (v.isComplex() ? 16 : 8);
+    else if (v.isChar())
+      b += v.numel() * 2;
+    else if (v.isCell())
+      for (std::size_t i = 0; i < v.numel(); ++i) pending.push_back(&v.cellAt(i));
+    else if (v.isStruct())
+      for (std::size_t i = 0; i < v.numel(); ++i)
+        for (std::size_t f = 0; f < v.fieldNames().size(); ++f) pending.push_back(&v.fieldAt(i, f));
   }
-  if (v.isStruct()) {
-    std::size_t b = 0;
-    for (std::size_t i = 0; i < v.numel(); ++i)
-      for (std::size_t f = 0; f < v.fieldNames().size(); ++f) b += bytesOf(v.fieldAt(i, f));
-    return b;
-  }
-  return 0;
+  return b;
 }
 
 std::vector<Value> whos(Evaluator& ev, int nargout, std::vector<Value>& args) {
@@ -178,6 +183,11 @@ std::vector<Value> load(Evaluator& ev, int nargout, std::vector<Value>& args) {
   const std::string file = resolveMatFileName(words[0]);
   const std::vector<std::string> names(words.begin() + 1, words.end());
   NamedValues vars = loadMatFile(file, names);
+  for (const std::string& n : names) {
+    bool found = false;
+    for (const auto& v : vars) found = found || v.first == n;
+    if (!found) warn("Variable '" + n + "' not found.");
+  }
   if (nargout > 0) {
     std::vector<std::string> fields;
     for (const auto& [n, v] : vars) fields.push_back(n);

@@ -81,6 +81,8 @@ TEST_F(HostileFiles, EachIsRefusedWithTheFileAndTheVariableNamed) {
       {"nested_cells.mat", "c", "it nests cells or structures more than 256 levels deep"},
       {"compressed_short.mat", "x",
        "its real part holds 10 elements where its size declares 1000000"},
+      {"compressed_bomb.mat", "x", "its compressed data holds more than the variable it declares"},
+      {"unwanted_bomb.mat", "x", "its compressed data is damaged"},
       {"compressed_cut.mat", "x",
        "the file ends early: the variable declares 335 bytes, 315 are present"},
       {"truncated_3000.mat", "e",
@@ -117,6 +119,23 @@ TEST_F(HostileFiles, AValidBigEndianFileLoadsItsValues) {
   // The untouched originals of the truncated files load whole.
   EXPECT_EQ(kh::loadMatFile(file("whole.mat"), {}).size(), 3u);
   EXPECT_EQ(kh::loadMatFile(file("whole_v4.mat"), {}).size(), 1u);
+}
+
+TEST_F(HostileFiles, AVariableNotAskedForIsNotInflated) {
+  // Its stream is damaged past its start: reading the record's two
+  // variables must not touch it (it would inflate to 48 MB).
+  const kh::NamedValues vars = kh::loadMatFile(file("unwanted_bomb.mat"), {"s", "cl"});
+  ASSERT_EQ(vars.size(), 2u);
+  EXPECT_EQ(vars[0].first, "s");
+  EXPECT_EQ(vars[0].second.numel(), 5000u);
+  EXPECT_EQ(vars[1].first, "cl");
+  // A variable asked for inflates only up to the memory bound.
+  const std::size_t saved = kh::maxArrayBytes();
+  kh::setMaxArrayBytes(1 << 20);
+  std::string msg;
+  kh::protect([&] { kh::loadMatFile(file("unwanted_bomb.mat"), {"x"}); }, &msg);
+  kh::setMaxArrayBytes(saved);
+  EXPECT_EQ(msg, "Out of memory.");
 }
 
 TEST_F(HostileFiles, LoadAtThePromptChangesNothingAndSaysWhy) {

@@ -116,6 +116,21 @@ write("compressed_short.mat", H + w.tag(miCOMPRESSED, zlib.compress(bomb), pad=F
 stream = zlib.compress(w.matrix("x", mxDOUBLE, [1, 200], w.doubles(list(range(200)))))
 write("compressed_cut.mat", H + w.tag(miCOMPRESSED, stream, pad=False)[:-20])
 
+# Decompression bombs: a variable whose stream inflates far past what its tag
+# declares (50 MB of zeros after a 10-element row), and a record whose
+# unwanted variable would inflate to 48 MB and is damaged past its start:
+# loading just `s` and `cl` must not inflate it at all.
+padded = w.matrix("x", mxDOUBLE, [1, 10], w.doubles([1.0] * 10)) + bytes(50_000_000)
+write("compressed_bomb.mat", H + w.tag(miCOMPRESSED, zlib.compress(padded, 9), pad=False))
+big = bytearray(zlib.compress(
+    w.matrix("x", mxDOUBLE, [1, 6_000_000], w.tag(miDOUBLE, bytes(48_000_000))), 9))
+big[len(big) // 2] ^= 0xFF
+big[len(big) // 2 + 1] ^= 0xFF
+write("unwanted_bomb.mat",
+      H + w.matrix("s", mxDOUBLE, [5000, 1], w.doubles([0.5] * 5000))
+      + w.tag(miCOMPRESSED, bytes(big), pad=False)
+      + w.matrix("cl", mxDOUBLE, [1, 1], w.doubles([1200.0])))
+
 # Files that scipy writes, cut short: the last 3000 bytes, and half.
 scipy.io.savemat(os.path.join(OUT, "whole.mat"),
                  {"a": np.arange(1, 1001, dtype=float).reshape(1, -1), "c": "hi", "e": np.ones((50, 50))})

@@ -79,6 +79,47 @@ nul="File names cannot contain NUL characters."
 (cd "$tmp" && check 1 "$nul" "load(['x' char(0) 'y'])") || exit 1
 (cd "$tmp" && check 1 "$nul" "figure; saveas(gcf, ['x' char(0) 'y.png'])") || exit 1
 [ ! -e "$tmp/x" ] && [ ! -e "$tmp/x.mat" ] || fail "a name with a NUL wrote a file"
+# Whole numbers an integer conversion cannot write exactly are written in
+# exponent form with the digits they need (no undefined conversion to a
+# 64-bit integer on the way).
+check 0 "[1e+300]" "disp(['[' num2str(1e300) ']'])"
+check 0 "[9.223372036854776e+18|-9223372036854775808|-1e+00|fffffffffffff800]" \
+  "disp(['[' sprintf('%d|', 2^63) sprintf('%i|', -2^63) sprintf('%x|', -1) sprintf('%x', 2^64 - 2048) ']'])"
+check 0 "[    -1e+19|1.8446744073709552e+19]" "fprintf('[%10i|%u]\\n', -1e19, 2^64)"
+check 1 "A field width or precision in a format is at most 100000." "sprintf('%2000000000d', 1)"
+# Values nested as deep as a loop makes them are freed, compared and
+# counted without a stack frame per level.
+check 0 "freed" "c = {}; for i = 1:200000, c = {c}; end; clear c; disp('freed')"
+check 0 "closures freed" "f = @() 1; for i = 1:100000, f = @() f(); end; clear f; disp('closures freed')"
+check 0 "structs freed" "s = struct('a', 1); for i = 1:100000, s = struct('a', {s}); end; clear s; disp('structs freed')"
+check 0 "equal 1 0" "c = {}; d = {}; for i = 1:60000, c = {c}; d = {d}; end; e = {c, 1}; f = {d, 2}; fprintf('equal %d %d\\n', isequal(c, d), isequal(e, f))"
+check 0 "element using 8 bytes" "c = 1; for i = 1:100000, c = {c}; end; whos c"
+# Files that are not files: no hidden '.mat' for an empty name, no wait on a
+# pipe, a clear reason for a file that cannot be read, and a word when a
+# variable asked for is not in the file.
+(cd "$tmp" && check 1 "'' is not a file name." "a = 1; save('', 'a')") || exit 1
+(cd "$tmp" && check 1 "'sub/' is not a file name." "a = 1; save('sub/', 'a')") || exit 1
+[ ! -e "$tmp/.mat" ] || fail "save('') wrote .mat"
+mkfifo "$tmp/pipe.mat"
+check 1 "Unable to write file '$tmp/pipe.mat': it is not a regular file." "a = 1; save('$tmp/pipe.mat', 'a')"
+check 0 "[-1|The file is a pipe or a socket, not a regular file.]" \
+  "[f, m] = fopen('$tmp/pipe.mat'); disp(['[' num2str(f) '|' m ']'])"
+ln -s /proc/self/mem "$tmp/mem.mat"
+check 1 "Unable to read file '$tmp/mem.mat': it could not be read to its end (Input/output error)." \
+  "load('$tmp/mem.mat')"
+(cd "$tmp" && check 0 "Warning: Variable 'y' not found." "x = 1; save one.mat x; clear x; load one.mat x y; disp(x)") || exit 1
+# A full file system is named as the reason a save failed (where this machine
+# lets the test mount a small one).
+mkdir "$tmp/full"
+if mount -t tmpfs -o size=64k tmpfs "$tmp/full" 2>/dev/null; then
+  trap 'umount "$tmp/full" 2>/dev/null; rm -rf "$tmp"' EXIT
+  check 1 "Unable to write file '$tmp/full/big.mat': No space left on device." \
+    "x = rand(1, 100000); save('$tmp/full/big.mat', 'x')"
+  [ -z "$(ls -A "$tmp/full")" ] || fail "a failed save left $(ls -A "$tmp/full")"
+  umount "$tmp/full"
+else
+  echo "hostile input: the full file system case needs a tmpfs mount; skipped"
+fi
 # Names that are not names.
 check 1 "Invalid field name ''." "s.('') = 2"
 
