@@ -80,27 +80,42 @@ int runEstimate(const EstimateOptions& opts) {
   }
   progress.update(failed);
 
+  // Each input's result is published with its index as the slot.
+  std::vector<bool> reported(total, false);
   PoolCallbacks cb;
   cb.run = [&](std::size_t task) {
     const std::size_t i = work[task];
     TaskOutcome o;
     kh::OutputCapture quiet;  // what the library prints is not the report
     o.ok = kh::protect(
-        [&] { folder->publish(plan[i].name, estimator->estimate(opts.files[i]), opts.csv); },
+        [&] {
+          const kh::NamedValues vars = estimator->estimate(opts.files[i]);
+          // From here a stop waits until the result is in place and reported.
+          holdStopSignalsUntilReported();
+          folder->publish(plan[i].name, i, vars, opts.csv);
+        },
         &o.message);
     return o;
   };
   cb.done = [&](std::size_t task, const TaskOutcome& o) {
-    if (o.ok) {
+    const std::size_t i = work[task];
+    reported[i] = true;
+    // A worker that died between the renames of its result left it pending:
+    // completed, it is written.
+    if (o.ok || (o.lost && folder->settle(i))) {
       ++written;
     } else {
       ++failed;
-      progress.line(reportLine(opts.files[work[task]], o.message));
+      progress.line(reportLine(opts.files[i], o.message));
     }
     progress.update(written + failed);
   };
   cb.tick = [&] { progress.update(written + failed); };
   const int stoppedBy = runInWorkers(work.size(), opts.jobs, cb, *signals);
+  // Results whose outcome never came (their workers killed when the run
+  // stopped) are completed when they were pending.
+  for (std::size_t i : work)
+    if (!reported[i] && folder->settle(i)) ++written;
   progress.finish();
   folder.reset();  // the temporaries go
 

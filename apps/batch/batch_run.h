@@ -11,8 +11,9 @@ namespace khost::batch {
 // Runs the batch with the library already loaded. Returns the exit status:
 // 0 when every file was written, 1 when some failed, 2 when the run could not
 // start (the results' folder cannot be made, the library lacks the
-// estimate). A run stopped by SIGINT, SIGTERM or SIGHUP removes its
-// temporaries, prints its summary and ends by that signal.
+// estimate). A run stopped by SIGINT, SIGTERM or SIGHUP finishes the results
+// being put in place, removes its temporaries, prints its summary and ends by
+// that signal.
 int runEstimate(const EstimateOptions& opts);
 
 }  // namespace khost::batch

@@ -24,7 +24,9 @@ kh::NamedValues RecordEstimator::estimate(const std::string& file) const {
   const kh::NamedValues loaded = kh::loadMatFile(file, {"s", "cl"});
   const Value *s = nullptr, *cl = nullptr;
   for (const auto& [name, v] : loaded) (name == "s" ? s : cl) = &v;
-  kh::server::checkRecordInputs(s, cl);
+  // Refused with the reason in the user's terms: a record the estimate with
+  // these markers cannot take, or the editor could not show.
+  kh::server::checkRecordInputs(s, cl, settings_.t2Offset, settings_.t3Offset);
 
   // What the editor's load sets: seg = s(1:5000), the sliders' and the fit
   // switch's values, T1 = cl and the other markers after it.

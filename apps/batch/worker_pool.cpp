@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -21,6 +22,9 @@ namespace khost::batch {
 namespace {
 
 constexpr std::uint64_t kNoTask = ~std::uint64_t{0};
+// How long a stopped run waits for its workers to end before it kills them:
+// a worker holds a stop off only while it puts a result in place.
+constexpr auto kStopGrace = std::chrono::seconds(5);
 // A reason longer than this is cut; it is one line of a report.
 constexpr std::uint32_t kMaxMessage = 64 * 1024;
 
@@ -79,12 +83,24 @@ bool receiveOutcome(int fd, std::uint64_t* task, TaskOutcome* o) {
   return len == 0 || readAll(fd, o->message.data(), len);
 }
 
+sigset_t stopSignals() {
+  sigset_t s;
+  sigemptyset(&s);
+  for (int sig : {SIGINT, SIGTERM, SIGHUP}) sigaddset(&s, sig);
+  return s;
+}
+
 [[noreturn]] void workerLoop(int taskFd, int resultFd, const PoolCallbacks& cb) {
+  const sigset_t stop = stopSignals();
+  ::pthread_sigmask(SIG_UNBLOCK, &stop, nullptr);
   for (;;) {
     std::uint64_t task = 0;
     if (!readAll(taskFd, &task, sizeof task)) _exit(0);  // no more work
     const TaskOutcome o = cb.run(static_cast<std::size_t>(task));
-    if (!sendOutcome(resultFd, task, o)) _exit(1);
+    const bool sent = sendOutcome(resultFd, task, o);
+    // A stop the task held off lands here, between tasks.
+    ::pthread_sigmask(SIG_UNBLOCK, &stop, nullptr);
+    if (!sent) _exit(1);
   }
 }
 
@@ -193,12 +209,61 @@ class Pool {
       }
   }
 
+  // Stops the run: every worker is asked to end (SIGTERM) and waited for,
+  // until kStopGrace has passed or another stop signal comes; then those
+  // left are killed. A worker that holds stop signals off ends its task
+  // first, and its outcome goes to done like any other.
+  void stopAll() {
+    for (Worker& w : workers_)
+      if (w.pid > 0) {
+        release(w);
+        ::kill(w.pid, SIGTERM);
+      }
+    const auto deadline = std::chrono::steady_clock::now() + kStopGrace;
+    for (;;) {
+      std::vector<pollfd> fds{{signals_.fd(), POLLIN, 0}};
+      std::vector<Worker*> polled;
+      for (Worker& w : workers_)
+        if (w.pid > 0) {
+          fds.push_back({w.resultFd, POLLIN, 0});
+          polled.push_back(&w);
+        }
+      const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                            deadline - std::chrono::steady_clock::now())
+                            .count();
+      if (polled.empty() || left <= 0) break;
+      if (::poll(fds.data(), fds.size(), static_cast<int>(left)) < 0 && errno != EINTR) break;
+      if (fds[0].revents & POLLIN) {
+        while (signals_.next() != 0) {
+        }
+        break;  // asked again: no more waiting
+      }
+      for (std::size_t k = 0; k < polled.size(); ++k) {
+        if (!(fds[k + 1].revents & (POLLIN | POLLHUP | POLLERR))) continue;
+        Worker& w = *polled[k];
+        std::uint64_t task = 0;
+        TaskOutcome o;
+        if (receiveOutcome(w.resultFd, &task, &o) && task == w.task) {
+          w.task = kNoTask;
+          cb_.done(static_cast<std::size_t>(task), o);
+          continue;
+        }
+        ::kill(w.pid, SIGKILL);  // ended already, or it broke the protocol
+        int status;
+        while (::waitpid(w.pid, &status, 0) < 0 && errno == EINTR) {
+        }
+        reap(w);
+      }
+    }
+    endAll(SIGKILL);
+  }
+
   int run(std::size_t tasks, int jobs) {
     workers_.assign(static_cast<std::size_t>(std::min<std::size_t>(jobs, tasks)), Worker{});
     std::uint64_t next = 0;
     std::size_t outstanding = tasks;
-    auto fail = [&](std::uint64_t task, const std::string& why) {
-      cb_.done(static_cast<std::size_t>(task), TaskOutcome{false, why});
+    auto fail = [&](std::uint64_t task, const std::string& why, bool lost = false) {
+      cb_.done(static_cast<std::size_t>(task), TaskOutcome{false, why, lost});
       --outstanding;
     };
     auto feed = [&](Worker& w) {
@@ -228,15 +293,17 @@ class Pool {
       if (::poll(fds.data(), fds.size(), cb_.tickMs) < 0 && errno != EINTR) {
         // Nothing more can be waited for: what is left fails with the reason.
         const std::string why = std::string("cannot wait for the workers: ") + std::strerror(errno);
+        std::vector<std::uint64_t> lost;
         for (Worker& w : workers_)
-          if (w.pid > 0 && w.task != kNoTask) fail(w.task, why);
-        while (next < tasks) fail(next++, why);
+          if (w.pid > 0 && w.task != kNoTask) lost.push_back(w.task);
         endAll(SIGKILL);
+        for (std::uint64_t task : lost) fail(task, why, true);
+        while (next < tasks) fail(next++, why);
         return 0;
       }
       if (fds[0].revents & POLLIN)
         for (int sig; (sig = signals_.next()) != 0;) {
-          endAll(SIGKILL);
+          stopAll();
           return sig;
         }
       for (std::size_t k = 0; k < polled.size(); ++k) {
@@ -256,7 +323,7 @@ class Pool {
         const std::uint64_t lost = w.task;
         const std::string why = deathReason(w.pid);
         reap(w);
-        if (lost != kNoTask) fail(lost, why);
+        if (lost != kNoTask) fail(lost, why, true);
         if (next < tasks) {
           if (spawn(w))
             feed(w);
@@ -281,6 +348,11 @@ class Pool {
 };
 
 }  // namespace
+
+void holdStopSignalsUntilReported() {
+  const sigset_t stop = stopSignals();
+  ::pthread_sigmask(SIG_BLOCK, &stop, nullptr);
+}
 
 int runInWorkers(std::size_t tasks, int jobs, const PoolCallbacks& callbacks,
                  kh::SignalPipe& signals) {

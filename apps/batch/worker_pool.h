@@ -2,9 +2,11 @@
 // per worker, each handed out when a worker asks for more, so a slow task
 // holds back only its own worker. The workers are copies of this process
 // made after it is set up (the library loaded), one thread each. A worker
-// that dies fails its task with the reason and is replaced; SIGINT, SIGTERM
-// and SIGHUP stop the run: the workers are ended and waited for before the
-// call returns.
+// that dies fails its task with the reason and is replaced. SIGINT, SIGTERM
+// and SIGHUP stop the run: every worker is asked to end (SIGTERM), and one
+// that holds stop signals off (see holdStopSignalsUntilReported) first
+// finishes its task and reports it; the workers are waited for (and killed
+// when they take too long) before the call returns.
 #pragma once
 
 #include <cstddef>
@@ -20,10 +22,17 @@ namespace khost::batch {
 struct TaskOutcome {
   bool ok = true;
   std::string message;  // why it failed
+  bool lost = false;    // its worker died before it reported (the pool sets this)
 };
 
+// In a worker, within a task: holds SIGINT, SIGTERM and SIGHUP off from now
+// until the task's outcome has been sent, so that a stop by signal cannot
+// come between what the task has done and its report.
+void holdStopSignalsUntilReported();
+
 struct PoolCallbacks {
-  // Runs in a worker; must not throw.
+  // Runs in a worker; must not throw. Stop signals are let through again
+  // after its outcome is sent.
   std::function<TaskOutcome(std::size_t task)> run;
   // Run in this process as outcomes arrive, in the order they arrive.
   std::function<void(std::size_t task, const TaskOutcome&)> done;

@@ -4,6 +4,7 @@
 #include <stdlib.h>
 #include <unistd.h>
 
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
@@ -75,6 +76,15 @@ NamedValues editorRecord() {
   return recordVariables(*seg, settings, std::move(e));
 }
 
+// The shortest text that reads back as v: 1000.5, 20, NaN, -Inf.
+std::string shortest(double v) {
+  if (std::isnan(v)) return "NaN";
+  if (std::isinf(v)) return v > 0 ? "Inf" : "-Inf";
+  char text[40];
+  const auto r = std::to_chars(text, text + sizeof text, v);
+  return std::string(text, r.ptr);
+}
+
 std::string number(double v) {
   char text[40];
   std::snprintf(text, sizeof text, "%.17g", v);
@@ -113,13 +123,73 @@ std::string recordCsvText(const NamedValues& vars) {
   return out;
 }
 
-void checkRecordInputs(const Value* s, const Value* cl) {
+ClickRange clickRange(int t2Offset, int t3Offset) {
+  // The estimate blends the small window's estimate in over the samples from
+  // 20 before the click to 19 after the second marker, and the medium
+  // window's from 20 before the second marker to 19 after the third, each
+  // only when that stretch ends within the 5000 samples; a blend that starts
+  // before the first sample fails on its index. The clicks that fail so are
+  // all those up to some number, so the first good one is the bound. Late
+  // clicks fail nothing (the blends are left out), but a click is one of the
+  // samples the editor shows.
+  constexpr long kFade = 20, kSamples = 5000;
+  auto fails = [&](long c) {
+    const bool small = c + t2Offset + kFade - 1 <= kSamples;
+    const bool medium = c + t3Offset + kFade - 1 <= kSamples;
+    return (small && c - kFade < 1) || (medium && c + t2Offset - kFade < 1);
+  };
+  long first = 1;
+  while (first < kSamples && fails(first)) ++first;
+  return {static_cast<int>(first), static_cast<int>(kSamples)};
+}
+
+void checkRecordInputs(const Value* s, const Value* cl, int t2Offset, int t3Offset) {
+  constexpr std::size_t kSamples = 5000;
   if (!s || !s->isDouble() || s->isComplex() || std::min(s->rows(), s->cols()) != 1 ||
-      s->numel() < 5000)
+      s->numel() < kSamples)
     raise("The record needs 's', a real vector of at least 5000 samples.");
-  if (!cl || !cl->isDouble() || cl->isComplex() || cl->numel() != 1 || !std::isfinite(cl->at(0)) ||
-      cl->at(0) < 1 || cl->at(0) > 5000)
-    raise("The record needs 'cl', the click's sample number (1 to 5000).");
+
+  const ClickRange clicks = clickRange(t2Offset, t3Offset);
+  const std::string rule = "a whole sample number from " + std::to_string(clicks.first) + " to " +
+                           std::to_string(clicks.last);
+  if (!cl) raise("The record needs 'cl', the click's sample number (" + rule + ").");
+  std::string given;
+  if (!cl->isDouble() || cl->isLogical())
+    given = "a value of class " + className(*cl);
+  else if (cl->numel() != 1)
+    given = std::to_string(cl->numel()) + " numbers";
+  else if (cl->isComplex())
+    given = "a complex number";
+  else if (const double c = cl->at(0);
+           !(c == std::floor(c)) || c < clicks.first || c > clicks.last)  // NaN too
+    given = shortest(c);
+  if (!given.empty()) raise("The record's click 'cl' must be " + rule + ", not " + given + ".");
+
+  // The editor plots the first 5000 samples with the y-axis from 1.1 times
+  // the smallest to 1.1 times the largest (NaN left out): those limits must
+  // be finite and increasing, as the axes take them and the figure draws.
+  const double* x = s->re();
+  double lo = NAN, hi = NAN;
+  for (std::size_t i = 0; i < kSamples; ++i) {
+    if (std::isinf(x[i]))
+      raise("The record's samples 's' must be finite (or NaN) in the first 5000, but sample " +
+            std::to_string(i + 1) + " is " + shortest(x[i]) + ".");
+    if (std::isnan(x[i])) continue;
+    if (!(std::fabs(x[i]) * 1.1 < HUGE_VAL))
+      raise(
+          "The record's samples 's' are too large for the editor's plot, which reaches 1.1 "
+          "times them: sample " +
+          std::to_string(i + 1) + " is " + shortest(x[i]) + ".");
+    if (std::isnan(lo) || x[i] < lo) lo = x[i];
+    if (std::isnan(hi) || x[i] > hi) hi = x[i];
+  }
+  if (std::isnan(lo)) raise("The record's samples 's' are all NaN in the first 5000.");
+  if (lo == hi)
+    raise("The record's samples 's' are all equal (" + shortest(lo) +
+          ") in the first 5000: the editor's plot needs two different values.");
+  if (!(1.1 * lo < 1.1 * hi))
+    raise("The record's samples 's' lie too close together in the first 5000 (from " +
+          shortest(lo) + " to " + shortest(hi) + ") for the editor's plot.");
 }
 
 std::string recordMat() {

@@ -23,10 +23,23 @@ NamedValues recordVariables(const Value& s, const std::array<Value, 8>& settings
 // Record variables as CSV: settings in leading "# name,value" lines, then
 // "sample,s,estimate" rows; numbers written so that they read back exactly.
 std::string recordCsvText(const NamedValues& vars);
-// Raises unless `s` is a real vector of at least 5000 samples and `cl` a
-// sample number from 1 to 5000, the record the editor's load can work on
-// (null: the file lacks the variable).
-void checkRecordInputs(const Value* s, const Value* cl);
+// The clicks the estimate can take with the second and third markers the
+// given numbers of samples after the click (the editor's load puts them 500
+// and 1550 after it): whole sample numbers from `first` to `last`.
+struct ClickRange {
+  int first;
+  int last;
+};
+ClickRange clickRange(int t2Offset = 500, int t3Offset = 1550);
+// Raises, with the reason in the user's terms, unless the record is one the
+// editor's load and the estimate can work on with the markers the given
+// numbers of samples after the click (0 <= t2Offset <= t3Offset): `s` a real
+// vector of at least 5000 samples whose first 5000 (the part the editor
+// works on and plots from 1.1 times the smallest to 1.1 times the largest)
+// are finite or NaN, not all NaN, not all equal, and small enough for 1.1
+// times them to be finite; `cl` a whole sample number in clickRange. Null:
+// the file lacks the variable.
+void checkRecordInputs(const Value* s, const Value* cl, int t2Offset = 500, int t3Offset = 1550);
 
 // The record now in the editor: `s` (the segment the editor works on),
 // `cl` (the click, the first marker), `estimate`, the markers T1 T2 T3,

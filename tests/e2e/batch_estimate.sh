@@ -2,8 +2,9 @@
 # kestrel-host --estimate over a folder of good and broken records: results
 # for exactly the good ones, equal bit for bit to feval('kestrel/pulse_estimate')
 # at the prompt and to what the editor shows after loading the record, every
-# broken one reported by name, an exact summary, exit status 1, and no
-# temporary file left, also when the run is stopped or killed.
+# broken one reported by name with its reason, an exact summary, exit status
+# 1, and no temporary file left, also when the run is stopped or killed; a
+# result's MAT and CSV files appear together or not at all.
 set -u
 HOST=$(realpath "$1")
 LIB=$(realpath "$2")
@@ -15,7 +16,10 @@ mkdir -p "$in/sub"
 run() { "$HOST" --library "$LIB" "$@"; }
 
 # 30 good records: columns and rows, longer than 5000 samples or exactly that,
-# clicks from early to late (a late one puts T3 past the record's end).
+# clicks from early to late (a late one puts T3 past the record's end); and
+# the edges of what the estimate and the editor take: the first and last
+# click, NaN samples, an Inf sample past the first 5000, two values only.
+# The broken ones: each thing the editor's load or the estimate cannot take.
 cat >"$tmp/make.m" <<EOF
 for k = 1:30
   n = 5000 + mod(k, 4) * 700;
@@ -29,17 +33,38 @@ for k = 1:30
   end
   save(sprintf('$in/r%02d.mat', k), 's', 'cl');
 end
-s = ones(6000, 1); save('$in/no_cl.mat', 's');
-s = ones(4999, 1); cl = 100; save('$in/short.mat', 's', 'cl');
-s = ones(6000, 1); cl = 5; save('$in/early_click.mat', 's', 'cl');
-s = ones(6000, 1); cl = 100; save('$in/sub/r07.mat', 's', 'cl');
+w = sin(0.01 * (1:6000)');
+s = w; cl = 21; save('$in/r31.mat', 's', 'cl');
+s = w; cl = 5000; save('$in/r32.mat', 's', 'cl');
+s = w; s(3000:3100) = NaN; cl = 1000; save('$in/r33.mat', 's', 'cl');
+s = w; s(5500) = Inf; cl = 1000; save('$in/r34.mat', 's', 'cl');
+s = NaN(6000, 1); s(10) = 1; s(4000) = -2; cl = 1000; save('$in/r35.mat', 's', 'cl');
+s = w; save('$in/no_cl.mat', 's');
+s = w(1:4999); cl = 100; save('$in/short.mat', 's', 'cl');
+s = w; cl = 20; save('$in/early_click.mat', 's', 'cl');
+s = w; cl = 1; save('$in/first_click.mat', 's', 'cl');
+s = w; cl = 1000.5; save('$in/half_click.mat', 's', 'cl');
+s = w; cl = 4900.5; save('$in/late_half_click.mat', 's', 'cl');
+s = w; cl = 5001; save('$in/past_click.mat', 's', 'cl');
+s = w; cl = [100 200]; save('$in/two_clicks.mat', 's', 'cl');
+s = w; cl = 'a'; save('$in/text_click.mat', 's', 'cl');
+s = ones(6000, 1); cl = 1000; save('$in/flat.mat', 's', 'cl');
+s = NaN(6000, 1); s(10) = 7; cl = 1000; save('$in/one_value.mat', 's', 'cl');
+s = NaN(6000, 1); cl = 1000; save('$in/all_nan.mat', 's', 'cl');
+s = w; s(3000) = Inf; cl = 1000; save('$in/inf.mat', 's', 'cl');
+s = w; s(12) = -Inf; cl = 1000; save('$in/minus_inf.mat', 's', 'cl');
+s = w; s(77) = 1.7e308; cl = 1000; save('$in/huge.mat', 's', 'cl');
+s = 1.83031203136881 * ones(6000, 1); s(9) = 1.8303120313688102; cl = 1000; save('$in/close.mat', 's', 'cl');
+s = w; cl = 100; save('$in/sub/r07.mat', 's', 'cl');
 EOF
 run "$tmp/make.m" || fail "making the records"
 echo "not a MAT file" >"$in/text.mat"
 : >"$in/empty.mat"
 mkdir "$in/x.mat"
 good=$(cd "$in" && ls r??.mat)
-broken="no_cl.mat short.mat early_click.mat text.mat empty.mat x.mat sub/r07.mat missing.mat"
+bad_records="early_click.mat first_click.mat half_click.mat late_half_click.mat past_click.mat
+  two_clicks.mat text_click.mat flat.mat one_value.mat all_nan.mat inf.mat minus_inf.mat huge.mat close.mat"
+broken="no_cl.mat short.mat $bad_records text.mat empty.mat x.mat sub/r07.mat missing.mat"
 
 # Usage errors: status 2, the reason, and nothing made.
 usage() {
@@ -93,7 +118,23 @@ grep -qE "^kestrel-host: $((ngood + nbroken)) files, $ngood written, $nbroken fa
 reason() { grep -F "kestrel-host: $in/$1: " "$tmp/stderr" | grep -qF -- "$2" || { cat "$tmp/stderr" >&2; fail "$1: no '$2'"; }; }
 reason no_cl.mat "The record needs 'cl'"
 reason short.mat "at least 5000 samples"
-reason early_click.mat "ndex"  # the library's indexing error, as the editor shows it
+# Each record the estimate or the editor's load cannot take, with the reason
+# in the record's terms.
+click_rule="The record's click 'cl' must be a whole sample number from 21 to 5000, not"
+reason early_click.mat "$click_rule 20."
+reason first_click.mat "$click_rule 1."
+reason half_click.mat "$click_rule 1000.5."
+reason late_half_click.mat "$click_rule 4900.5."
+reason past_click.mat "$click_rule 5001."
+reason two_clicks.mat "$click_rule 2 numbers."
+reason text_click.mat "$click_rule a value of class char."
+reason flat.mat "The record's samples 's' are all equal (1) in the first 5000: the editor's plot needs two different values."
+reason one_value.mat "The record's samples 's' are all equal (7) in the first 5000"
+reason all_nan.mat "The record's samples 's' are all NaN in the first 5000."
+reason inf.mat "The record's samples 's' must be finite (or NaN) in the first 5000, but sample 3000 is Inf."
+reason minus_inf.mat "but sample 12 is -Inf."
+reason huge.mat "too large for the editor's plot, which reaches 1.1 times them: sample 77 is 1.7e+308."
+reason close.mat "lie too close together in the first 5000 (from 1.83031203136881 to 1.8303120313688102)"
 reason text.mat "text.mat"
 reason empty.mat "empty.mat"
 reason x.mat "x.mat"
@@ -126,7 +167,8 @@ estimate = feval('kestrel/pulse_estimate', s, Nlarge, Nmedium, Nsmall, T1, T2, T
 estimate = reshape(estimate, size(s));
 save('$tmp/ref/$g', 's', 'cl', 'T1', 'T2', 'T3', 'Nsmall', 'Nmedium', 'Nlarge', 'Lpoly', 'pf', 'estimate');
 r = load('$out/$g');
-if ~isequal(r.estimate, estimate) || ~isequal(size(r.estimate), size(s)), disp('MISMATCH $g'), end
+n = isnan(estimate);
+if ~isequal(isnan(r.estimate), n) || ~isequal(r.estimate(~n), estimate(~n)) || ~isequal(size(r.estimate), size(s)), disp('MISMATCH $g'), end
 EOF
     done
     echo "disp('compared')"
@@ -141,10 +183,22 @@ EOF
 }
 check_against_feval "$tmp/out1" 21 101 401 100 0 500 1550
 
-# What the editor itself shows after loading a record, from its estimate line.
-for g in r03.mat r10.mat; do
-  run --record "$in/$g" --eval "kestrel_figure; uiclick pushbutton1; global ppulse; r = load('$tmp/out1/$g'); y = get(ppulse, 'YData'); if isequal(y(:), r.estimate(:)), disp('same as the editor'), end" \
+# What the editor itself shows after loading a record, from its estimate
+# line; the edge records load in the editor too.
+for g in r03.mat r10.mat r31.mat r32.mat r33.mat r35.mat; do
+  run --record "$in/$g" --eval "kestrel_figure; uiclick pushbutton1; global ppulse; r = load('$tmp/out1/$g'); a = get(ppulse, 'YData'); a = a(:); b = r.estimate(:); n = isnan(a); if isequal(n, isnan(b)) && isequal(a(~n), b(~n)), disp('same as the editor'), end" \
     2>&1 | grep -q "same as the editor" || fail "$g: the result is not what the editor shows"
+done
+
+# The click's bounds hold whatever the markers' distances: with the nearest
+# and the farthest, the first and the last click are taken and the one
+# before the first is refused for that reason.
+for m in 50,100 4949,4999; do
+  run --estimate "$in/r31.mat" "$in/r32.mat" "$in/early_click.mat" --out "$tmp/markers$m" \
+    --markers $m 2>"$tmp/stderr"
+  [ $? -eq 1 ] && [ -f "$tmp/markers$m/r31.mat" ] && [ -f "$tmp/markers$m/r32.mat" ] &&
+    grep -qxF "kestrel-host: $in/early_click.mat: $click_rule 20." "$tmp/stderr" ||
+    { cat "$tmp/stderr" >&2; fail "the click's bounds with --markers $m"; }
 done
 
 # Every setting reaches the estimate; CSV results beside the MAT ones.
@@ -229,8 +283,70 @@ fi
 [ "$(ls -A "$tmp/crash" | wc -l)" -eq "$(grep -oE '[0-9]+ written' "$tmp/stderr" | cut -d' ' -f1)" ] ||
   fail "a killed worker: results and summary disagree"
 
-# A run into the same folder afterwards completes and leaves another run's
-# leftovers alone.
+# A run into the same folder afterwards completes and removes the killed
+# run's hidden folder, but leaves alone one whose run still lives (it holds
+# the folder's lock) and one without a lock (a run just starting).
+mkdir "$tmp/stopKILL/.kestrel-partial-live" "$tmp/stopKILL/.kestrel-partial-new"
+: >"$tmp/stopKILL/.kestrel-partial-live/lock"
+flock "$tmp/stopKILL/.kestrel-partial-live/lock" sleep 30 &
+locker=$!
+sleep 0.2
 run --estimate "$tmp/many"/m1*.mat --out "$tmp/stopKILL" 2>/dev/null || fail "the run after a killed one"
+kill $locker
 whole "$tmp/stopKILL" || fail "a result after the killed run is not whole"
+[ "$(cd "$tmp/stopKILL" && ls -A | grep '^\.' | tr '\n' ' ')" = ".kestrel-partial-live .kestrel-partial-new " ] ||
+  { ls -A "$tmp/stopKILL" | grep '^\.' >&2; fail "the hidden folders after the run that followed a killed one"; }
+
+# A result's two files appear together or not at all. The batch's test hook
+# stops a run between the two renames of r03's result, CSV file first: its
+# main process asked to stop (term-run), the worker killed outright
+# (kill-worker), the whole run killed outright (kill-run). An earlier run's
+# results with other windows are in the folder. After the run, and after
+# the next one into the folder, no CSV file is without its MAT file, and
+# none is beside a MAT file of another run (their Nsmall differ).
+pairs=$(for k in 1 2 3 4 5 6; do echo "$in/r0$k.mat"; done)
+pairs_match() {  # DIR: every NAME.csv has a NAME.mat with the same Nsmall; prints NAME Nsmall
+  local dir=$1
+  for c in "$dir"/*.csv; do
+    local n=${c%.csv}
+    [ -f "$n.mat" ] || { echo "lone $c" >&2; return 1; }
+    echo "r = load('$n.mat'); fprintf('%s %d\n', '$(basename "$n")', r.Nsmall);"
+  done >"$tmp/pairs.m"
+  run "$tmp/pairs.m" >"$tmp/pairs.out" 2>&1 || { cat "$tmp/pairs.out" >&2; return 1; }
+  for c in "$dir"/*.csv; do
+    local n=$(basename "${c%.csv}")
+    grep -qx "$n $(sed -n 's/^# Nsmall,//p' "$c")" "$tmp/pairs.out" ||
+      { echo "$n.csv and $n.mat are of different runs" >&2; return 1; }
+  done
+  cat "$tmp/pairs.out"
+}
+for how in term-run kill-worker kill-run; do
+  d=$tmp/pair-$how
+  run --estimate $pairs --out "$d" --csv 2>/dev/null || fail "$how: the first run"
+  KESTREL_TEST_PUBLISH_STOP=r03:$how "$HOST" --library "$LIB" --estimate $pairs --out "$d" --csv \
+    --windows 35,151,601 --jobs 2 2>"$tmp/stderr"
+  rc=$?
+  case $how in
+    term-run) [ $rc -eq 143 ] ;;
+    kill-worker) [ $rc -eq 0 ] && grep -q "^kestrel-host: 6 files, 6 written, 0 failed" "$tmp/stderr" ;;
+    kill-run) [ $rc -eq 137 ] ;;
+  esac || { cat "$tmp/stderr" >&2; fail "$how: exit status $rc or summary"; }
+  sleep 0.2  # the workers of a killed run end with it
+  if [ $how != kill-run ]; then
+    pairs_match "$d" >"$tmp/match" || fail "$how: a result is half there after the run"
+    grep -qx "r03 35" "$tmp/match" || fail "$how: r03 is not the stopped run's"
+    # The summary counts what the run wrote.
+    [ "$(grep -c ' 35$' "$tmp/match")" -eq "$(grep -oE '[0-9]+ written' "$tmp/stderr" | cut -d' ' -f1)" ] ||
+      { cat "$tmp/stderr" "$tmp/match" >&2; fail "$how: results and summary disagree"; }
+  fi
+  run --estimate "$in/r10.mat" --out "$d" --csv 2>/dev/null || fail "$how: the next run"
+  pairs_match "$d" >"$tmp/match" || fail "$how: a result is half there after the next run"
+  grep -qx "r03 35" "$tmp/match" || fail "$how: r03 was not completed"
+  [ -z "$(ls -A "$d" | grep '^\.')" ] || fail "$how: hidden files left"
+done
+# A result without CSV removes an earlier run's NAME.csv, which is no longer
+# that of the new NAME.mat.
+run --estimate "$in/r01.mat" --out "$tmp/pair-kill-run" 2>/dev/null &&
+  [ -f "$tmp/pair-kill-run/r01.mat" ] && [ ! -e "$tmp/pair-kill-run/r01.csv" ] &&
+  [ -f "$tmp/pair-kill-run/r02.csv" ] || fail "an older CSV file stayed beside a new result"
 echo "batch estimate: ok"
