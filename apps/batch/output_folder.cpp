@@ -292,7 +292,16 @@ void OutputFolder::publish(const std::string& name, std::size_t slot, const kh::
   // saveMatFile itself writes a temporary file beside the one it is given,
   // syncs it, reads it back and renames it: all in the private folder.
   matPart.path = stem + ".mat";
-  kh::saveMatFile(matPart.path, vars);
+  try {
+    kh::saveMatFile(matPart.path, vars);
+  } catch (const kh::MError& e) {
+    // Named as the person knows the result, not by its hidden temporary.
+    std::string message = e.message();
+    const std::string shown = dir_ + "/" + name + ".mat";
+    for (std::size_t at; (at = message.find(matPart.path)) != std::string::npos;)
+      message.replace(at, matPart.path.size(), shown);
+    kh::raise(message);
+  }
 
   // From the pending record on, a stop by signal waits until the result is
   // in place, and a process killed outright leaves the record for

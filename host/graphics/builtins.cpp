@@ -79,6 +79,7 @@ void label(const char* name, const char* which) {
     std::size_t k = 0;
     Object* ax = nullptr;
     if (!args.empty() && !args[0].isChar() && args[0].numel() == 1) {
+      if (!args[0].isDouble()) raise("Expected axes.");
       ax = tree().require(args[0].at(0));
       if (ax->type != Type::Axes) raise("Expected axes.");
       k = 1;
@@ -104,7 +105,7 @@ void clearing(const char* name, Type t, void (*clear)(Object*, bool)) {
         if (a.utf8() != "reset") raise(std::string(name) + " takes only the option 'reset'.");
         reset = true;
       } else {
-        o = tree().require(a.numel() == 1 ? a.at(0) : NAN);
+        o = tree().require(a.isDouble() && a.numel() == 1 ? a.at(0) : NAN);
         if (o->type != t) raise(std::string(name) + " takes " + typeName(t) + " handles.");
       }
     }

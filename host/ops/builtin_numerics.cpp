@@ -75,6 +75,8 @@ void registerAll() {
     if (!args[0].isChar() || !args[1].isChar()) raise("Input must be a string.");
     std::size_t limit = static_cast<std::size_t>(-1);
     if (args.size() > 2) {
+      if (!args[2].isDouble() || args[2].isComplex())
+        raise("The size argument of sscanf must be real numbers.");
       double total = 1;
       for (std::size_t i = 0; i < args[2].numel(); ++i) total *= args[2].re()[i];
       if (total >= 0 && total < 0x1p64) limit = static_cast<std::size_t>(total);

@@ -87,6 +87,11 @@ check 0 "[9.223372036854776e+18|-9223372036854775808|-1e+00|fffffffffffff800]" \
   "disp(['[' sprintf('%d|', 2^63) sprintf('%i|', -2^63) sprintf('%x|', -1) sprintf('%x', 2^64 - 2048) ']'])"
 check 0 "[    -1e+19|1.8446744073709552e+19]" "fprintf('[%10i|%u]\\n', -1e19, 2^64)"
 check 1 "A field width or precision in a format is at most 100000." "sprintf('%2000000000d', 1)"
+# Arguments of the wrong class where a number is read (found by fuzzing the
+# command window: sscanf sscanf sttrmat dh).
+check 1 "The size argument of sscanf must be real numbers." "sscanf('1 2', '%d', 'dh')"
+check 1 "Expected axes." "figure; xlabel({1}, 'x')"
+check 1 "Invalid handle." "cla({1})"
 # Values nested as deep as a loop makes them are freed, compared and
 # counted without a stack frame per level.
 check 0 "freed" "c = {}; for i = 1:200000, c = {c}; end; clear c; disp('freed')"
