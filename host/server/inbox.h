@@ -31,7 +31,7 @@ struct HttpReply {
 };
 
 // A request only the host's thread can answer; reply may be called from
-// any thread, exactly once.
+// any thread, once. Called after the server has stopped, it does nothing.
 struct HttpJob {
   HttpRequest request;
   std::function<void(HttpReply)> reply;

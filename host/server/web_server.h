@@ -18,7 +18,9 @@ struct ServerConfig {
   std::string token;
   std::string webDir;  // the page's files
   std::size_t maxUpload = 64u << 20;
-  std::size_t maxConnections = 128;  // beyond this, new connections are closed at once
+  // At this many, a newcomer takes the place of the oldest connection that
+  // has not shown the token yet, and is refused only when all have.
+  std::size_t maxConnections = 128;
 };
 
 class WebServer {
@@ -36,7 +38,12 @@ class WebServer {
   std::size_t connectionCount() const;
   // Any thread: queues a text message to one page (dropped when it has gone).
   void send(std::uint64_t page, std::shared_ptr<const std::string> text);
-  // Closes every connection and joins the socket thread.
+  // The host's thread: stops taking connections and closes the pages;
+  // requests still waiting in the inbox are answered 503 (the host is
+  // stopping, nothing was done) and the rest of what it holds is dropped;
+  // the replies under way get up to two seconds to be written, then every
+  // connection is closed and the socket thread joined. An answer to a
+  // request that the host gives later goes nowhere.
   void stop();
 
  private:

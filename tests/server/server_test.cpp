@@ -1,8 +1,14 @@
 // The figure server as a page sees it: who is let in, how pointer motions
 // are coalesced, and a page's whole conversation over a real WebSocket
-// (tree, event, changes, acknowledgement) with the host's thread pumping.
+// (tree, event, changes, acknowledgement) with the host's thread pumping;
+// how connections end, and what the requests waiting for the host get when
+// the server stops.
 #include <gtest/gtest.h>
 #include <poll.h>
+
+#include <deque>
+#include <memory>
+#include <vector>
 
 #include "tests/server/serving_fixture.h"
 
@@ -78,6 +84,92 @@ namespace http = beast::http;
 namespace websocket = beast::websocket;
 using tcp = boost::asio::ip::tcp;
 using kt::Serving;
+using namespace std::chrono_literals;
+
+std::string eventPost(unsigned short port, const std::string& token, const std::string& headers) {
+  const std::string body = R"({"id":1,"type":"ping"})";
+  return "POST /event?token=" + token + " HTTP/1.1\r\nHost: 127.0.0.1:" + std::to_string(port) +
+         "\r\n" + headers + "Content-Length: " + std::to_string(body.size()) + "\r\n\r\n" + body;
+}
+
+// Requests for the host when the server stops: the one still in the inbox
+// is answered 503 and its connection closed; the one the host had already
+// taken is closed, and the host's late answer to it, after the server has
+// gone, is dropped without touching the server.
+TEST(ServerStop, WaitingRequestsAreAnsweredOrClosedAndLateAnswersAreDropped) {
+  const std::string token = server::makeToken();
+  server::Inbox inbox;
+  auto web = std::make_unique<server::WebServer>(
+      server::ServerConfig{0, token, KESTREL_SOURCE_DIR "/web"}, inbox);
+  web->start();
+  const unsigned short port = web->port();
+  auto queued = [&] {
+    pollfd p{inbox.wakeFd(), POLLIN, 0};
+    return poll(&p, 1, 10000) == 1;
+  };
+  const int taken = kt::rawConnect(port);
+  ASSERT_TRUE(kt::sendAll(taken, eventPost(port, token, "")));
+  ASSERT_TRUE(queued());
+  std::deque<server::Work> held = inbox.takeAll();
+  ASSERT_EQ(held.size(), 1u);
+  ASSERT_EQ(held.front().kind, server::Work::Kind::Request);
+  const int waiting = kt::rawConnect(port);
+  ASSERT_TRUE(kt::sendAll(waiting, eventPost(port, token, "")));
+  ASSERT_TRUE(queued());
+
+  web.reset();
+  const kt::ReadToEnd a = kt::readToEnd(waiting, 10s);
+  EXPECT_EQ(a.text.rfind("HTTP/1.1 503", 0), 0u) << a.text;
+  EXPECT_NE(a.text.find("The host is stopping; the request was not carried out."),
+            std::string::npos)
+      << a.text;
+  EXPECT_TRUE(a.closed);
+  const kt::ReadToEnd b = kt::readToEnd(taken, 10s);
+  EXPECT_EQ(b.text, "");
+  EXPECT_TRUE(b.closed);
+  held.front().job->reply({200, "text/plain; charset=utf-8", "Too late.\n", {}});
+  held.clear();
+  close(taken);
+  close(waiting);
+}
+
+// A client that asks for the connection to end after the reply (HTTP/1.0,
+// or Connection: close) gets the reply in its own version and then the end
+// of the connection; one that keeps it alive sends its next request on it.
+TEST_F(Serving, ARequestThatAsksForCloseGetsItsReplyAndThenTheEnd) {
+  const std::string get = "GET /?token=" + token;
+  const std::string h = "Host: " + host() + "\r\n";
+  struct Case {
+    std::string request;
+    std::vector<std::string> statuses;
+  } cases[] = {
+      {get + " HTTP/1.0\r\n" + h + "\r\n", {"HTTP/1.0 200"}},
+      {get + " HTTP/1.1\r\n" + h + "Connection: close\r\n\r\n", {"HTTP/1.1 200"}},
+      {"GET /missing.js HTTP/1.0\r\n" + h + "Cookie: " + server::cookieName(web.port()) + "=" +
+           token + "\r\n\r\n",
+       {"HTTP/1.0 404"}},
+      {get + " HTTP/1.0\r\n" + h + "Connection: keep-alive\r\n\r\n" + get + " HTTP/1.0\r\n" + h +
+           "\r\n",
+       {"HTTP/1.0 200", "HTTP/1.0 200"}},
+      {get + " HTTP/1.1\r\n" + h + "\r\n" + eventPost(web.port(), token, "Connection: close\r\n"),
+       {"HTTP/1.1 200", "HTTP/1.1 200"}},
+  };
+  for (const Case& c : cases) {
+    auto reply = std::async(std::launch::async, [&] {
+      const int fd = kt::rawConnect(web.port());
+      kt::ReadToEnd r;
+      if (kt::sendAll(fd, c.request)) r = kt::readToEnd(fd, 10s);
+      close(fd);
+      return r;
+    });
+    const kt::ReadToEnd r = pumpUntil(reply);
+    std::vector<std::string> statuses;
+    for (std::size_t at = 0; (at = r.text.find("HTTP/1.", at)) != std::string::npos; at += 12)
+      statuses.push_back(r.text.substr(at, 12));
+    EXPECT_EQ(statuses, c.statuses) << c.request;
+    EXPECT_TRUE(r.closed) << c.request;
+  }
+}
 
 TEST_F(Serving, APageGetsTheTreeItsEventsChangesAndAcknowledgements) {
   ok("f = figure; s = uicontrol('Style', 'slider', 'Min', 0, 'Max', 10, 'Value', 2, "

@@ -3,8 +3,13 @@
 #pragma once
 
 #include <gtest/gtest.h>
+#include <netinet/in.h>
 #include <poll.h>
+#include <sys/socket.h>
+#include <sys/time.h>
+#include <unistd.h>
 
+#include <chrono>
 #include <future>
 #include <nlohmann/json.hpp>
 #include <thread>
@@ -23,6 +28,49 @@ namespace http = beast::http;
 namespace websocket = beast::websocket;
 using tcp = boost::asio::ip::tcp;
 using nlohmann::json;
+
+// A raw connection to the server on 127.0.0.1 (-1 when refused).
+inline int rawConnect(unsigned short port) {
+  const int fd = socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in at{};
+  at.sin_family = AF_INET;
+  at.sin_port = htons(port);
+  at.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  if (connect(fd, reinterpret_cast<sockaddr*>(&at), sizeof at) != 0) {
+    close(fd);
+    return -1;
+  }
+  return fd;
+}
+
+inline bool sendAll(int fd, const std::string& text) {
+  for (std::size_t done = 0; done < text.size();) {
+    const ssize_t n = write(fd, text.data() + done, text.size() - done);
+    if (n <= 0) return false;
+    done += static_cast<std::size_t>(n);
+  }
+  return true;
+}
+
+// What a client reads until the server ends the connection. `guard` only
+// keeps a failing test from hanging: a read that waits that long stops,
+// and `closed` stays false.
+struct ReadToEnd {
+  std::string text;
+  bool closed = false;
+};
+inline ReadToEnd readToEnd(int fd, std::chrono::seconds guard) {
+  const timeval tv{static_cast<time_t>(guard.count()), 0};
+  setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &tv, sizeof tv);
+  ReadToEnd r;
+  char buf[4096];
+  for (ssize_t n; (n = read(fd, buf, sizeof buf)) != 0;) {
+    if (n < 0) return r;
+    r.text.append(buf, static_cast<std::size_t>(n));
+  }
+  r.closed = true;
+  return r;
+}
 
 // A page's WebSocket, let in with the token, its first two messages (the
 // tree and the editor's state) read.
