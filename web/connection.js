@@ -2,18 +2,23 @@
 // acknowledgement repeats, after the changes the message caused. Pointer
 // motions and slider drags are coalesced: at most one of a kind in flight,
 // the latest value waiting behind it, so no backlog forms however slow the
-// host is.
+// host is. When the connection is lost it is tried again a few times; a
+// host that answers none of them has stopped, and the page is told so.
+
+const ATTEMPTS = 4; // 0.25 + 0.5 + 1 + 2 seconds
 
 export class Connection {
   constructor(token, handlers) {
     this.token = token;
-    this.handlers = handlers; // {message(msg), state(connected), ack(ack, sent)}
+    this.handlers = handlers; // {message(msg), state(connected), gone(), ack(ack, sent)}
     this.nextId = 1;
     this.inFlight = new Map(); // id -> {msg, sentAt, key, resolve}
     this.latest = new Map(); // key -> message waiting for the one in flight
     this.keyInFlight = new Map(); // key -> id
     this.connected = false;
+    this.gone = false;
     this.retry = 250;
+    this.failed = 0; // attempts in a row that did not connect
     this.open();
   }
 
@@ -23,6 +28,7 @@ export class Connection {
     ws.onopen = () => {
       this.connected = true;
       this.retry = 250;
+      this.failed = 0;
       this.handlers.state(true);
     };
     ws.onmessage = (e) => this.receive(JSON.parse(e.data));
@@ -36,6 +42,11 @@ export class Connection {
       this.latest.clear();
       this.keyInFlight.clear();
       if (was) this.handlers.state(false);
+      else if (++this.failed >= ATTEMPTS) {
+        this.gone = true;
+        this.handlers.gone();
+        return;
+      }
       setTimeout(() => this.open(), this.retry);
       this.retry = Math.min(this.retry * 2, 5000);
     };

@@ -1,10 +1,34 @@
-// A figure's uicontrols as real HTML controls, placed at their rectangles.
-// The host's values are shown unless the person is working the control at
-// that moment; what the person does goes back as "value" and "click" events.
+// A figure's uicontrols as real HTML controls, placed at their rectangles
+// in the figure's pixels (the layer is scaled with the figure). The host's
+// values are shown unless the person is working the control at that
+// moment; what the person does goes back as "value" and "click" events.
 import { nums, lines } from './tree.js';
 import { rgb } from './render.js';
 
 const PT = 96 / 72;
+const THUMB = 8; // half the width of a range input's thumb, in CSS pixels
+
+// A press on a slider's track beside the thumb moves it by the big step of
+// its SliderStep towards the press, as a scroll bar's trough does; a press
+// on the thumb drags it.
+function trackPress(el, e, events, h) {
+  if (e.button !== 0 || el.disabled) return false;
+  const r = el.getBoundingClientRect();
+  const s = el.offsetWidth ? r.width / el.offsetWidth : 1;
+  const min = Number(el.min), max = Number(el.max), v = Number(el.value);
+  if (!(max > min)) return false;
+  const half = THUMB * s;
+  const at = r.left + half + ((v - min) / (max - min)) * (r.width - 2 * half);
+  if (Math.abs(e.clientX - at) <= half + 1) return false;
+  const big = Number(el.dataset.bigStep) || 0.1 * (max - min);
+  const next = Math.min(max, Math.max(min, v + Math.sign(e.clientX - at) * big));
+  el.focus();
+  if (next !== v) {
+    el.value = String(next);
+    events.value(h, Number(el.value));
+  }
+  return true;
+}
 
 function items(v) {
   if (typeof v === 'string') return v.split('|');
@@ -19,8 +43,12 @@ function make(o, events) {
     el = input = document.createElement('input');
     el.type = 'range';
     el.addEventListener('input', () => events.valueLatest(h, Number(el.value)));
-    el.addEventListener('pointerdown', () => { el.dataset.busy = '1'; });
-    el.addEventListener('pointerup', () => { delete el.dataset.busy; });
+    el.addEventListener('pointerdown', (e) => {
+      if (trackPress(el, e, events, h)) { e.preventDefault(); el.dataset.track = '1'; } else el.dataset.busy = '1';
+    });
+    // The browser's own response to a press on the track (a jump to it) comes with the mouse event.
+    el.addEventListener('mousedown', (e) => { if (el.dataset.track) { e.preventDefault(); delete el.dataset.track; } });
+    el.addEventListener('pointerup', () => { delete el.dataset.busy; delete el.dataset.track; });
   } else if (style === 'edit') {
     const multi = (nums(o.props.Max)[0] ?? 1) - (nums(o.props.Min)[0] ?? 0) > 1;
     el = input = document.createElement(multi ? 'textarea' : 'input');
@@ -82,9 +110,10 @@ function update(el, o, figHeight) {
   const text = lines(p.String);
   if (style === 'slider') {
     c.min = min; c.max = max;
-    const step = nums(p.SliderStep)[0];
+    const [step, big] = nums(p.SliderStep);
     // 1/198 * 198 is 1.0000000000000002: twelve digits keep steps whole.
     c.step = step > 0 ? String(Number((step * (max - min)).toPrecision(12))) : 'any';
+    c.dataset.bigStep = big > 0 ? String(Number((big * (max - min)).toPrecision(12))) : '';
     if (!c.dataset.busy) c.value = String(value);
     c.setAttribute('aria-valuenow', String(value));
   } else if (style === 'edit') {

@@ -2,9 +2,11 @@
 // motions and releases go to the host, which finds the object under the
 // pointer; Zoom and Pan change the axes' limits at the host; the wheel
 // zooms in any mode; arrow keys nudge the selected marker through the same
-// press, motion and release a drag makes.
+// press, motion and release a drag makes. The figure is shown scaled:
+// pointer positions are taken back to the figure's own pixels.
 import { nums } from './tree.js';
 import { frameOf } from './render.js';
+import { extentOf, clampLimits } from './limits.js';
 
 const GRAB = 4; // pixels
 
@@ -18,7 +20,7 @@ function distToSegment(px, py, ax, ay, bx, by) {
 
 export class Interaction {
   constructor(view) {
-    this.view = view; // {canvas, store(), figure(), conn, mode(), selected, redraw(), note(text), readout(info)}
+    this.view = view; // {canvas, store(), figure(), scale(), live(), conn, mode(), selected, redraw(), note(text), readout(info)}
     this.drag = null;
     const c = view.canvas;
     c.addEventListener('pointerdown', (e) => this.down(e));
@@ -35,7 +37,9 @@ export class Interaction {
   // Figure pixels (from the lower-left) of a pointer event.
   figurePoint(e) {
     const r = this.view.canvas.getBoundingClientRect();
-    return { x: e.clientX - r.left, y: r.height - (e.clientY - r.top), top: e.clientY - r.top };
+    const s = this.view.scale();
+    const x = (e.clientX - r.left) / s, top = (e.clientY - r.top) / s;
+    return { x, y: r.height / s - top, top };
   }
 
   axesAt(top, x) {
@@ -77,7 +81,7 @@ export class Interaction {
   }
 
   down(e) {
-    if (e.button !== 0) return;
+    if (e.button !== 0 || !this.view.live()) return;
     const p = this.figurePoint(e);
     const hit = this.axesAt(p.top, p.x);
     try {
@@ -98,6 +102,7 @@ export class Interaction {
   }
 
   move(e) {
+    if (!this.view.live()) { this.drag = null; return; }
     const p = this.figurePoint(e);
     const hit = this.axesAt(p.top, p.x);
     this.view.readout(hit ? { ax: hit.ax, x: hit.f.dataX(p.x), y: hit.f.dataY(p.top) } : null);
@@ -116,7 +121,7 @@ export class Interaction {
       const f = d.f;
       const dx = f.dataX(d.start.x) - f.dataX(p.x);
       const sy = (p.y - d.start.y) / f.height * (d.ylim[1] - d.ylim[0]);
-      this.limits(d.ax, [d.xlim[0] + dx, d.xlim[1] + dx], [d.ylim[0] - sy, d.ylim[1] - sy], true);
+      this.limits(d.ax, [d.xlim[0] + dx, d.xlim[1] + dx], [d.ylim[0] - sy, d.ylim[1] - sy], { latest: true });
     }
   }
 
@@ -132,20 +137,20 @@ export class Interaction {
     } else if (d.kind === 'zoom') {
       this.view.rubber(null);
       const f = d.f;
-      const H = nums(this.view.figure().props._rect)[3];
-      const t0 = H - d.start.y, t1 = p.top;
+      const t0 = d.start.top, t1 = p.top;
       if (Math.abs(p.x - d.start.x) < 4 && Math.abs(t1 - t0) < 4) {
         const k = e.shiftKey ? 2 : 0.5;
         this.zoomAbout(d.ax, f, f.dataX(p.x), f.dataY(p.top), k, k);
       } else {
         const xs = [f.dataX(d.start.x), f.dataX(p.x)].sort((a, b) => a - b);
         const ys = [f.dataY(t0), f.dataY(t1)].sort((a, b) => a - b);
-        this.limits(d.ax, xs, ys);
+        this.limits(d.ax, xs, ys, { anchor: [(xs[0] + xs[1]) / 2, (ys[0] + ys[1]) / 2] });
       }
     }
   }
 
   wheel(e) {
+    if (!this.view.live()) return;
     const p = this.figurePoint(e);
     const hit = this.axesAt(p.top, p.x);
     if (!hit) return;
@@ -157,14 +162,23 @@ export class Interaction {
 
   zoomAbout(ax, f, cx, cy, kx, ky) {
     const [x0, x1] = f.xlim, [y0, y1] = f.ylim;
-    this.limits(ax, [cx - (cx - x0) * kx, cx + (x1 - cx) * kx], [cy - (cy - y0) * ky, cy + (y1 - cy) * ky]);
+    this.limits(ax, [cx - (cx - x0) * kx, cx + (x1 - cx) * kx], [cy - (cy - y0) * ky, cy + (y1 - cy) * ky], { anchor: [cx, cy] });
   }
 
-  limits(ax, xlim, ylim, latest = false) {
+  // Asks the host for new limits, kept within what the data make
+  // meaningful (see limits.js); nothing is sent when they stay as they are.
+  limits(ax, xlim, ylim, { latest = false, anchor = null } = {}) {
     if (!(xlim[1] > xlim[0]) || !(ylim[1] > ylim[0])) return;
     // The view before the first zoom or pan is where "Reset view" returns:
     // the limits the program set, not automatic ones.
     if (!this.home.has(ax.h)) this.home.set(ax.h, { xlim: [...nums(ax.props.XLim)], ylim: [...nums(ax.props.YLim)] });
+    const home = this.home.get(ax.h);
+    const store = this.view.store();
+    const at = anchor ?? [(xlim[0] + xlim[1]) / 2, (ylim[0] + ylim[1]) / 2];
+    xlim = clampLimits(ax, 0, xlim, at[0], extentOf(store, ax, 0, home.xlim));
+    ylim = clampLimits(ax, 1, ylim, at[1], extentOf(store, ax, 1, home.ylim));
+    const now = [...nums(ax.props.XLim), ...nums(ax.props.YLim)];
+    if ([...xlim, ...ylim].every((v, i) => Math.abs(v - now[i]) <= 1e-12 * Math.max(1, Math.abs(v)))) return;
     const msg = { type: 'limits', axes: ax.h, xlim, ylim };
     return latest ? this.view.conn.sendLatest(`limits:${ax.h}`, msg) : this.view.conn.send(msg);
   }

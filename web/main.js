@@ -1,21 +1,36 @@
 // The figure window: connects to the host, keeps the tree, draws the
 // figure shown in the tabs, and wires the toolbar, the readout and the
 // message panel. window.kestrel is the page's face for tests and benchmarks.
+//
+// A figure is shown as its script laid it out, axes, text and controls
+// together at one scale that fits the space the window leaves it (never
+// below a readable minimum: the area scrolls then). The page never changes
+// the figure itself: every window shows the same figure at its own scale.
 import { Store, nums, lines } from './tree.js';
 import { Connection } from './connection.js';
-import { drawFigure, rgb } from './render.js';
+import { drawFigure, drawnText, rgb } from './render.js';
 import { syncControls } from './controls.js';
+import { syncLegends } from './legend.js';
 import { Interaction } from './interact.js';
 import { Toolbar } from './toolbar.js';
+
+const MIN_SCALE = 0.6; // 10-point text stays 8 CSS pixels high
+const MAX_SCALE = 3;
 
 const token = new URLSearchParams(location.search).get('token') ?? '';
 const store = new Store();
 const $ = (id) => document.getElementById(id);
 const canvas = $('figure-canvas');
 const layer = $('controls');
+const legends = $('legends');
+const sheet = $('sheet');
 const stage = $('stage');
+const area = $('figure-area');
 
 let shown = null; // the handle of the figure shown
+let scale = 1; // CSS pixels per figure pixel
+let room = null; // the figure area's content box
+let gone = false; // the host has stopped
 let selected = null; // a selected marker line
 let editor = {};
 let drawQueued = false;
@@ -68,10 +83,44 @@ function chooseFigure() {
     b.setAttribute('role', 'tab');
     b.setAttribute('aria-selected', String(f.h === shown));
     b.textContent = figureTitle(f);
-    b.addEventListener('click', () => { shown = f.h; selected = null; schedule(); fitLater(); });
+    b.addEventListener('click', () => { shown = f.h; selected = null; schedule(); });
     return b;
   }));
   tabs.hidden = figs.length < 2;
+}
+
+// The largest scale at which the figure fits the area, in whole device
+// pixels, within the readable range.
+function fitScale(W, H) {
+  const dpr = window.devicePixelRatio || 1;
+  let w = room?.width, h = room?.height;
+  if (w === undefined) {
+    const cs = getComputedStyle(area);
+    w = area.clientWidth - parseFloat(cs.paddingLeft) - parseFloat(cs.paddingRight);
+    h = area.clientHeight - parseFloat(cs.paddingTop) - parseFloat(cs.paddingBottom);
+  }
+  const fit = Math.min(Math.floor(w * dpr) / (W * dpr), Math.floor(h * dpr) / (H * dpr));
+  return Math.min(MAX_SCALE, Math.max(MIN_SCALE, fit));
+}
+
+// The footer's marker swatches take the colour of the line that stands at
+// each marker's sample (the last one found while a drag is under way).
+const markerColor = {};
+function showMarkerColors(f) {
+  ['T1', 'T2', 'T3'].forEach((k, i) => {
+    const at = editor[k];
+    if (typeof at !== 'number') return;
+    for (const ax of store.axesOf(f)) {
+      for (const h of ax.children) {
+        const o = store.get(h);
+        if (!o || o.type !== 'line' || o.props.Visible === 'off') continue;
+        const x = nums(o.props.XData);
+        if (x.length >= 2 && x.length <= 4 && Array.prototype.every.call(x, (v) => v === at)) markerColor[k] = rgb(o.props.Color);
+      }
+    }
+    const mk = document.querySelector(`.mk${i + 1}`);
+    if (markerColor[k]) mk.style.borderLeftColor = markerColor[k];
+  });
 }
 
 function draw() {
@@ -82,12 +131,16 @@ function draw() {
   stage.hidden = !f;
   if (f) {
     const t0 = performance.now();
-    drawFigure(canvas, store, f, selected);
-    if (stats.drawMs.length < 100000) stats.drawMs.push(performance.now() - t0);
     const [, , W, H] = nums(f.props._rect);
-    layer.style.width = `${W}px`;
-    layer.style.height = `${H}px`;
+    scale = fitScale(W, H);
+    drawFigure(canvas, store, f, selected, scale);
+    if (stats.drawMs.length < 100000) stats.drawMs.push(performance.now() - t0);
+    stage.style.width = canvas.style.width;
+    stage.style.height = canvas.style.height;
+    Object.assign(sheet.style, { width: `${W}px`, height: `${H}px`, transform: `scale(${scale})` });
     syncControls(layer, store, f, controlEvents);
+    syncLegends(legends, store, f);
+    showMarkerColors(f);
     document.title = `${figureTitle(f)} · kestrel`;
     $('figure-name').textContent = figureTitle(f);
   }
@@ -106,6 +159,21 @@ function schedule() {
   if (!drawQueued) { drawQueued = true; requestAnimationFrame(draw); }
 }
 
+// The host is gone: the last picture stays, greyed, and takes no input.
+function hostGone() {
+  gone = true;
+  $('status').className = 'stopped';
+  $('round-trip').textContent = '–';
+  $('status').title = 'The host has stopped';
+  $('status-text').textContent = 'host stopped';
+  $('gone').hidden = false;
+  stage.classList.add('dead');
+  stage.inert = true;
+  for (const b of document.querySelectorAll('.toolbar button:not(#help-button)')) b.disabled = true;
+  interaction.drag = null;
+  note('The host has stopped; this page no longer takes input.', 'error');
+}
+
 const conn = new Connection(token, {
   state(up) {
     $('status').className = up ? 'up' : 'down';
@@ -113,6 +181,7 @@ const conn = new Connection(token, {
     $('status-text').textContent = up ? 'connected' : 'reconnecting…';
     if (!up) note('The connection to the host was lost; reconnecting.', 'error');
   },
+  gone: () => hostGone(),
   message(msg) {
     if (msg.type === 'tree' || msg.type === 'changes') {
       const t0 = performance.now();
@@ -120,10 +189,10 @@ const conn = new Connection(token, {
       if (stats.applyMs.length < 100000) stats.applyMs.push(performance.now() - t0);
       if (selected !== null && !store.get(selected)) selected = null;
       schedule();
-      if (msg.type === 'tree') fitLater();
     } else if (msg.type === 'editor') {
       editor = msg;
       showMarkers();
+      schedule();
     } else if (msg.type === 'output') {
       note(msg.text, msg.error ? 'error' : 'info');
     }
@@ -178,6 +247,7 @@ function readout(info) {
   out.replaceChildren(...parts);
 }
 
+// The zoom box, in figure pixels on the scaled sheet.
 function rubber(a, b) {
   const r = $('rubber');
   if (!a) { r.hidden = true; return; }
@@ -189,9 +259,11 @@ function rubber(a, b) {
   r.hidden = false;
 }
 
+const live = () => conn.connected && !gone;
+
 let mode = 'edit';
 const interaction = new Interaction({
-  canvas, conn, store: () => store, figure, mode: () => mode,
+  canvas, conn, store: () => store, figure, mode: () => mode, scale: () => scale, live,
   selected: () => selected,
   select(h) { selected = h; schedule(); },
   readout, rubber,
@@ -203,43 +275,51 @@ const toolbar = new Toolbar({
   reset: () => interaction.resetAxes(),
 });
 
+// The help panel: what the mouse and the keys do.
+function showHelp(open) {
+  $('help').style.top = `${document.querySelector('.toolbar').getBoundingClientRect().bottom + 6}px`;
+  $('help').hidden = !open;
+  $('help-button').setAttribute('aria-expanded', String(open));
+}
+$('help-button').addEventListener('click', () => showHelp($('help').hidden));
+
+// Keys work wherever the focus is, unless a text box takes the typing (an
+// edit box's own Escape puts the host's text back and leaves it). Arrows
+// move a focused slider or list by their own steps, and otherwise the
+// selected marker; Escape leaves a control.
+const TEXT_INPUTS = new Set(['text', 'search', 'number', 'email', 'url', 'tel', 'password']);
+function typing(t) {
+  return t instanceof HTMLTextAreaElement || (t instanceof HTMLInputElement && TEXT_INPUTS.has(t.type)) || t?.isContentEditable;
+}
 document.addEventListener('keydown', (e) => {
   const t = e.target;
-  if (t instanceof HTMLInputElement || t instanceof HTMLTextAreaElement || t instanceof HTMLSelectElement) return;
-  if ((e.key === 'ArrowLeft' || e.key === 'ArrowRight') && selected !== null) {
+  if (typing(t) || e.ctrlKey || e.metaKey || e.altKey) return;
+  if (e.key === 'Escape') {
+    // Out of a control first (the arrows then move the marker), then the
+    // marker deselected.
+    if (!$('help').hidden) showHelp(false);
+    else if (t instanceof Element && layer.contains(t)) t.blur();
+    else { selected = null; schedule(); }
+  } else if (e.key === '?') {
+    showHelp($('help').hidden);
+  } else if (!live()) {
+    // the host is not there to act on anything else
+  } else if (e.key === 'ArrowLeft' || e.key === 'ArrowRight') {
+    const own = (t instanceof HTMLInputElement && t.type === 'range') || t instanceof HTMLSelectElement;
+    if (own || selected === null) return;
     e.preventDefault();
     interaction.nudge((e.key === 'ArrowLeft' ? -1 : 1) * (e.shiftKey ? 10 : 1));
-  } else if (e.key === 'Escape') {
-    selected = null;
-    schedule();
-  } else if (!e.ctrlKey && !e.metaKey && !e.altKey) {
-    toolbar.shortcut(e.key);
+  } else if (toolbar.shortcut(e.key)) {
+    e.preventDefault();
   }
 });
 
-// The figure keeps its proportions and follows the space the page gives it;
-// the host's figure Position follows, so its reads stay true.
-const base = new Map(); // figure -> [w, h] as first shown
-let fitTimer = null;
-function fitLater() {
-  clearTimeout(fitTimer);
-  fitTimer = setTimeout(fit, 150);
-}
-function fit() {
-  fitTimer = null;
-  const f = figure();
-  if (!f || !conn.connected) return;
-  const [, , W, H] = nums(f.props._rect);
-  if (!base.has(f.h)) base.set(f.h, [W, H]);
-  const [bw, bh] = base.get(f.h);
-  const box = $('figure-area').getBoundingClientRect();
-  const below = document.querySelector('.readout').offsetHeight + $('panel').offsetHeight;
-  const availW = Math.max(600, box.width - 24), availH = Math.max(400, window.innerHeight - box.top - below - 24);
-  const scale = Math.min(availW / bw, availH / bh);
-  const w = Math.round(bw * scale), h = Math.round(bh * scale);
-  if (Math.abs(w - W) > 1 || Math.abs(h - H) > 1) conn.send({ type: 'resize', figure: f.h, width: w, height: h });
-}
-new ResizeObserver(fitLater).observe($('figure-area'));
+new ResizeObserver((entries) => {
+  room = entries[entries.length - 1].contentRect;
+  schedule();
+}).observe(area);
+// A move to a screen of another density, or the browser's zoom.
+window.addEventListener('resize', schedule);
 
 window.kestrel = {
   get connected() { return conn.connected; },
@@ -247,6 +327,9 @@ window.kestrel = {
   get editor() { return editor; },
   get lastRoundTripMs() { return roundTrips[roundTrips.length - 1]; },
   get shownFigure() { return shown; },
+  get scale() { return scale; },
+  get hostGone() { return gone; },
+  minScale: MIN_SCALE,
   stats,
   messages,
   objects() { return Object.fromEntries(store.objects); },
@@ -262,7 +345,7 @@ window.kestrel = {
   idle() {
     return new Promise((resolve) => {
       const check = () => {
-        if (conn.busy() || interaction.busy() || drawQueued || fitTimer !== null) requestAnimationFrame(check);
+        if (conn.busy() || interaction.busy() || drawQueued) requestAnimationFrame(check);
         else requestAnimationFrame(() => (conn.busy() || drawQueued ? check() : resolve()));
       };
       check();
@@ -275,7 +358,8 @@ window.kestrel = {
     const [bx, by, bw, bh] = nums(ax.props._plotbox);
     const [x0, x1] = nums(ax.props.XLim), [y0, y1] = nums(ax.props.YLim);
     const r = canvas.getBoundingClientRect();
-    return { clientX: r.left + bx + ((x - x0) / (x1 - x0)) * bw, clientY: r.top + H - by - ((y - y0) / (y1 - y0)) * bh };
+    const fx = bx + ((x - x0) / (x1 - x0)) * bw, fy = H - by - ((y - y0) / (y1 - y0)) * bh;
+    return { clientX: r.left + fx * scale, clientY: r.top + fy * scale };
   },
   dataOf(axes, clientX, clientY) {
     const ax = store.get(axes);
@@ -283,7 +367,10 @@ window.kestrel = {
     const [bx, by, bw, bh] = nums(ax.props._plotbox);
     const [x0, x1] = nums(ax.props.XLim), [y0, y1] = nums(ax.props.YLim);
     const r = canvas.getBoundingClientRect();
-    return { x: x0 + ((clientX - r.left - bx) / bw) * (x1 - x0), y: y0 + ((H - (clientY - r.top) - by) / bh) * (y1 - y0) };
+    const fx = (clientX - r.left) / scale, fy = (clientY - r.top) / scale;
+    return { x: x0 + ((fx - bx) / bw) * (x1 - x0), y: y0 + ((H - fy - by) / bh) * (y1 - y0) };
   },
+  // The texts the last frame drew on the canvas, with their boxes in figure pixels.
+  drawnText,
   lines,
 };

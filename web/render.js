@@ -1,6 +1,8 @@
 // Draws a figure's axes and their children on a canvas, from the tree the
 // page holds. Geometry comes from the host: each axes' "_plotbox" is the
-// rectangle its plot box fills, in figure pixels from the lower-left.
+// rectangle its plot box fills, in figure pixels from the lower-left. The
+// drawing is in figure pixels, scaled as a whole to the size the page
+// shows the figure at, in device pixels so that it stays sharp.
 import { nums, lines } from './tree.js';
 
 const PT = 96 / 72;
@@ -53,17 +55,18 @@ function strokeLine(ctx, f, x, y) {
   const n = Math.min(x.length, y.length);
   ctx.beginPath();
   let pen = false;
-  const dense = n > 4 * f.width;
+  const k = f.density ?? 1; // device pixels per figure pixel
+  const dense = n > 4 * f.width * k;
   let col = NaN, lo = 0, hi = 0, last = 0;
   const flush = () => {
-    if (!Number.isNaN(col)) { ctx.lineTo(col, lo); ctx.lineTo(col, hi); ctx.lineTo(col, last); }
+    if (!Number.isNaN(col)) { const cx = col / k; ctx.lineTo(cx, lo); ctx.lineTo(cx, hi); ctx.lineTo(cx, last); }
   };
   for (let i = 0; i < n; ++i) {
     if (!Number.isFinite(x[i]) || !Number.isFinite(y[i])) { flush(); col = NaN; pen = false; continue; }
     const px = f.px(x[i]), py = f.py(y[i]);
     if (!pen) { ctx.moveTo(px, py); pen = true; col = NaN; continue; }
     if (!dense) { ctx.lineTo(px, py); continue; }
-    const c = Math.round(px);
+    const c = Math.round(px * k);
     if (c !== col) { flush(); col = c; lo = hi = last = py; ctx.lineTo(px, py); } else {
       lo = Math.min(lo, py); hi = Math.max(hi, py); last = py;
     }
@@ -95,7 +98,7 @@ function drawLine(ctx, f, line, highlight) {
   const p = line.props;
   const color = rgb(p.Color, '#000');
   const [x, y] = xyOf(line);
-  const width = Math.max(1, (nums(p.LineWidth)[0] ?? 0.5) * PT);
+  const width = Math.max(1 / (f.density ?? 1), (nums(p.LineWidth)[0] ?? 0.5) * PT);
   if (p.LineStyle !== 'none') {
     ctx.strokeStyle = color;
     ctx.lineWidth = highlight ? width + 3 : width;
@@ -196,10 +199,44 @@ function drawPatch(ctx, f, patch) {
   }
 }
 
-function tickLabels(v, ticks) {
-  const l = lines(v);
+// The numbers of ticks as texts that tell them apart: as few digits as
+// that takes, and no more than the step between them needs.
+export function distinctLabels(ticks) {
+  let step = Infinity;
+  for (let i = 1; i < ticks.length; ++i) if (ticks[i] !== ticks[i - 1]) step = Math.min(step, Math.abs(ticks[i] - ticks[i - 1]));
+  if (!Number.isFinite(step)) step = Math.max(...ticks.map(Math.abs), 1);
+  const top = Math.max(...ticks.map(Math.abs), 0);
+  const good = (out) => new Set(out).size === new Set(ticks).size && out.every((s, i) => Math.abs(Number(s) - ticks[i]) <= step * 1e-3);
+  const tidy = (t) => (Math.abs(t) < step * 1e-9 ? 0 : t);
+  if (top < 1e6) {
+    for (let d = Math.max(0, Math.ceil(-Math.log10(step) - 1e-9)); d <= 12; ++d) {
+      const out = ticks.map((t) => tidy(t).toFixed(d));
+      if (good(out)) return out;
+    }
+  }
+  for (let digits = 3; digits <= 17; ++digits) {
+    const out = ticks.map((t) => String(Number(tidy(t).toPrecision(digits))));
+    if (good(out)) return out;
+  }
+  return ticks.map(String);
+}
+
+// The labels drawn: the axes' own, unless they are the automatic ones and
+// repeat a text for different ticks (the host's go no finer than six
+// significant digits).
+function tickLabels(v, ticks, mode) {
   if (typeof v === 'string' && v.includes('|')) return v.split('|');
-  return l.length ? l : ticks.map((t) => String(+t.toPrecision(4)));
+  const l = lines(v);
+  if (!l.length) return distinctLabels(ticks);
+  if (mode !== 'manual' && l.length === ticks.length && new Set(l).size < new Set(ticks).size) return distinctLabels(ticks);
+  return l;
+}
+
+// What text was drawn where, for tests: figure pixels from the top-left.
+const drawn = [];
+export function drawnText() { return drawn.slice(); }
+function note(kind, axes, text, x0, y0, x1, y1) {
+  drawn.push({ kind, axes, text, left: Math.min(x0, x1), top: Math.min(y0, y1), right: Math.max(x0, x1), bottom: Math.max(y0, y1) });
 }
 
 function drawAxesFrame(ctx, f, ax, store) {
@@ -233,18 +270,26 @@ function drawAxesFrame(ctx, f, ax, store) {
   for (const t of yt) { const y = f.py(t); ctx.moveTo(L, y); ctx.lineTo(L + out * tickLen, y); if (box) { ctx.moveTo(R, y); ctx.lineTo(R - out * tickLen, y); } }
   ctx.stroke();
   const allX = nums(p.XTick), allY = nums(p.YTick);
-  const xl = tickLabels(p.XTickLabel, allX), yl = tickLabels(p.YTickLabel, allY);
+  const xl = tickLabels(p.XTickLabel, allX, p.XTickLabelMode), yl = tickLabels(p.YTickLabel, allY, p.YTickLabelMode);
   ctx.fillStyle = xc; ctx.textAlign = 'center'; ctx.textBaseline = 'top';
-  allX.forEach((t, i) => { if (xt.includes(t)) ctx.fillText(xl[i % xl.length] ?? '', f.px(t), B + 4); });
+  allX.forEach((t, i) => {
+    if (!xt.includes(t)) return;
+    const s = xl[i % xl.length] ?? '';
+    ctx.fillText(s, f.px(t), B + 4);
+    const w = ctx.measureText(s).width;
+    note('xtick', ax.h, s, f.px(t) - w / 2, B + 4, f.px(t) + w / 2, B + 4 + fontPx);
+  });
   ctx.fillStyle = yc; ctx.textAlign = 'right'; ctx.textBaseline = 'middle';
   let widest = 0;
   allY.forEach((t, i) => {
     if (!yt.includes(t)) return;
     const s = yl[i % yl.length] ?? '';
-    widest = Math.max(widest, ctx.measureText(s).width);
+    const w = ctx.measureText(s).width;
+    widest = Math.max(widest, w);
     ctx.fillText(s, L - 5, f.py(t));
+    note('ytick', ax.h, s, L - 5 - w, f.py(t) - fontPx / 2, L - 5, f.py(t) + fontPx / 2);
   });
-  const label = (h, x, y, rot, baseline) => {
+  const label = (kind, h, x, y, rot, baseline) => {
     const t = store.get(nums(h)[0]);
     if (!t || t.props.Visible === 'off') return;
     const s = lines(t.props.String);
@@ -255,28 +300,34 @@ function drawAxesFrame(ctx, f, ax, store) {
     ctx.fillStyle = rgb(t.props.Color, '#000'); ctx.textAlign = 'center'; ctx.textBaseline = baseline;
     const lh = (nums(t.props.FontSize)[0] ?? 10) * PT * 1.2;
     s.forEach((line, i) => ctx.fillText(line, 0, baseline === 'bottom' ? (i - s.length + 1) * lh : i * lh));
+    const w = Math.max(...s.map((line) => ctx.measureText(line).width)) / 2, h0 = baseline === 'bottom' ? -s.length * lh : 0;
     ctx.restore();
+    if (rot) note(kind, ax.h, s.join('\n'), x + h0, y - w, x + h0 + s.length * lh, y + w);
+    else note(kind, ax.h, s.join('\n'), x - w, y + h0, x + w, y + h0 + s.length * lh);
   };
-  label(p.Title, (L + R) / 2, T - 6, 0, 'bottom');
-  label(p.XLabel, (L + R) / 2, B + 6 + fontPx * 1.3, 0, 'top');
-  label(p.YLabel, L - 10 - widest, (T + B) / 2, -Math.PI / 2, 'bottom');
+  label('title', p.Title, (L + R) / 2, T - 6, 0, 'bottom');
+  label('xlabel', p.XLabel, (L + R) / 2, B + 6 + fontPx * 1.3, 0, 'top');
+  label('ylabel', p.YLabel, L - 10 - widest, (T + B) / 2, -Math.PI / 2, 'bottom');
 }
 
-// Draws the whole figure; `selected` is a line to highlight.
-export function drawFigure(canvas, store, fig, selected) {
+// Draws the whole figure at `scale` CSS pixels per figure pixel; `selected`
+// is a line to highlight.
+export function drawFigure(canvas, store, fig, selected, scale = 1) {
   const [, , W, H] = nums(fig.props._rect);
   const dpr = window.devicePixelRatio || 1;
-  if (canvas.width !== Math.round(W * dpr) || canvas.height !== Math.round(H * dpr)) {
-    canvas.width = Math.round(W * dpr); canvas.height = Math.round(H * dpr);
-    canvas.style.width = `${W}px`; canvas.style.height = `${H}px`;
-  }
+  const k = scale * dpr;
+  const cw = Math.round(W * k), ch = Math.round(H * k);
+  if (canvas.width !== cw || canvas.height !== ch) { canvas.width = cw; canvas.height = ch; }
+  canvas.style.width = `${cw / dpr}px`; canvas.style.height = `${ch / dpr}px`;
+  drawn.length = 0;
   const ctx = canvas.getContext('2d');
-  ctx.setTransform(dpr, 0, 0, dpr, 0, 0);
+  ctx.setTransform(k, 0, 0, k, 0, 0);
   ctx.fillStyle = rgb(fig.props.Color, '#f0f0f0');
   ctx.fillRect(0, 0, W, H);
   for (const ax of store.axesOf(fig)) {
     if (ax.props.Visible === 'off' || !ax.props._plotbox) continue;
     const f = frameOf(ax, H);
+    f.density = k;
     if (!(f.width > 0 && f.height > 0) || !(f.xlim[1] > f.xlim[0]) || !(f.ylim[1] > f.ylim[0])) continue;
     const bg = rgb(ax.props.Color);
     if (bg) { ctx.fillStyle = bg; ctx.fillRect(f.left, f.top, f.width, f.height); }

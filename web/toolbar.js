@@ -32,12 +32,15 @@ export class Toolbar {
     this.ctx.setMode(m);
   }
 
+  // The keys of the modes and of Reset view; true when the key is one.
   shortcut(key) {
     const k = key.toLowerCase();
     if (k === 'e') this.mode('edit');
     else if (k === 'z') this.mode('zoom');
     else if (k === 'p') this.mode('pan');
     else if (k === 'r') this.ctx.reset();
+    else return false;
+    return true;
   }
 
   url(path) {

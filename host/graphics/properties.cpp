@@ -222,6 +222,8 @@ std::vector<PropSpec> lineProps() {
   p.push_back(data("ZData", none()));
   p.push_back(color("Color", row({0, 0, 1})));
   lineLike(p);
+  // The name a legend gives the line.
+  p.push_back({"DisplayName", Kind::Text, emptyText()});
   return p;
 }
 

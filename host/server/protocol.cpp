@@ -261,14 +261,6 @@ bool decodeEvent(std::string_view text, PageEvent* out, std::string* error) {
     auto r = m.find("reset");
     e.reset = r != m.end() && r->is_boolean() && r->get<bool>();
     if (!e.reset && (!range("xlim", e.xlim) || !range("ylim", e.ylim))) return false;
-  } else if (t == "resize") {
-    e.kind = PageEvent::Kind::Resize;
-    if (!number("figure", &e.figure) || !number("width", &e.x) || !number("height", &e.y))
-      return false;
-    if (e.x < 1 || e.y < 1 || e.x > 20000 || e.y > 20000) {
-      *error = "'width' and 'height' must lie between 1 and 20000";
-      return false;
-    }
   } else if (t == "press" || t == "motion" || t == "release") {
     e.kind = t == "press" ? PageEvent::Kind::Press
                           : (t == "motion" ? PageEvent::Kind::Motion : PageEvent::Kind::Release);
@@ -307,17 +299,6 @@ void deliver(const PageEvent& e) {
       gfx::setProperty(ax, "XLim", Value::row({e.xlim[0], e.xlim[1]}));
       gfx::setProperty(ax, "YLim", Value::row({e.ylim[0], e.ylim[1]}));
     }
-    return;
-  }
-  if (e.kind == PageEvent::Kind::Resize) {
-    Object* fig = gfx::tree().require(e.figure);
-    if (fig->type != gfx::Type::Figure) raise("The event names no figure.");
-    const Value px = gfx::convertPosition(fig, gfx::getProperty(fig, "Position"),
-                                          gfx::getProperty(fig, "Units").utf8(), "pixels");
-    const Value sized = Value::row({px.at(0), px.at(1), e.x, e.y});
-    gfx::setProperty(
-        fig, "Position",
-        gfx::convertPosition(fig, sized, "pixels", gfx::getProperty(fig, "Units").utf8()));
     return;
   }
   if (e.kind == PageEvent::Kind::Value || e.kind == PageEvent::Kind::Click) {

@@ -44,19 +44,10 @@ class ChangeEncoder {
 // One event from the page. Every message carries the page's id, which the
 // acknowledgement repeats.
 struct PageEvent {
-  enum class Kind {
-    Press,
-    Motion,
-    Release,
-    Value,
-    Click,
-    Limits,
-    Resize,
-    Ping
-  } kind = Kind::Motion;
+  enum class Kind { Press, Motion, Release, Value, Click, Limits, Ping } kind = Kind::Motion;
   double id = 0;
-  double figure = 0;    // press, motion, release, resize: the figure
-  double x = 0, y = 0;  // pixels from the figure's lower-left; resize: width, height
+  double figure = 0;    // press, motion, release: the figure
+  double x = 0, y = 0;  // pixels from the figure's lower-left
   double handle = 0;    // value, click: the control; limits: the axes
   Value value;          // value: a number or a text
   bool reset = false;   // limits: back to automatic limits
@@ -72,9 +63,10 @@ bool decodeEvent(std::string_view text, PageEvent* out, std::string* error);
 
 // Hands an event to event delivery (a press goes to the object under the
 // pointer); limits set the axes' XLim and YLim (or their modes back to
-// auto), a resize the figure's size in pixels. Errors of the delivery itself
-// (a stale handle, a disabled control, limits that are not increasing) are
-// raised; callback errors are reported by the callback runner.
+// auto). No event sets a figure's size: each window scales the figure to
+// fit itself. Errors of the delivery itself (a stale handle, a disabled
+// control, limits that are not increasing) are raised; callback errors are
+// reported by the callback runner.
 void deliver(const PageEvent& e);
 
 }  // namespace kh::server

@@ -193,6 +193,13 @@ TEST_F(Graphics, PlotFormsStylesAndNextPlot) {
   EXPECT_EQ(text("get(h2(1), 'Marker')"), "o");
   EXPECT_EQ(text("get(h2(2), 'LineStyle')"), ":");
   EXPECT_EQ(eval("get(h2(2), 'LineWidth')"), std::vector<double>{2});
+  // The name a legend shows: none until given, by plot's pairs or by set.
+  EXPECT_EQ(text("get(h2(1), 'DisplayName')"), "");
+  ok("h4 = plot(1:3, 'DisplayName', 'record'); set(h4, 'displayname', 'T1 (click)');");
+  EXPECT_EQ(text("get(h4, 'DisplayName')"), "T1 (click)");
+  EXPECT_NE(fails("set(h4, 'DisplayName', 5)").find("'DisplayName' property of line objects"),
+            std::string::npos);
+  ok("h2 = plot(1:3, [4 5 6], 'r--o', 1:3, [1 1 1], ':', 'LineWidth', 2);");
   ok("set(get(get(0, 'CurrentFigure'), 'CurrentAxes'), 'NextPlot', 'add'); h3 = plot([1 2], [3 4], "
      "'k.');");
   EXPECT_EQ(eval("length(get(get(get(0, 'CurrentFigure'), 'CurrentAxes'), 'Children'))"),
