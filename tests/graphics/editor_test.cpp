@@ -2,10 +2,16 @@
 // person's mouse drives: loading, sliders, the fit switch, the three
 // markers' drags and their clamps, bad records, and the estimate against an
 // independent reference. Also num2str and strvcat, which the editor uses.
+#include <algorithm>
 #include <cstdlib>
 #include <string>
 #include <vector>
 
+#include "host/graphics/commands.h"
+#include "host/graphics/events.h"
+#include "host/graphics/geometry.h"
+#include "host/graphics/hit_test.h"
+#include "host/graphics/tree.h"
 #include "tests/graphics/editor_fixture.h"
 
 namespace {
@@ -140,6 +146,55 @@ TEST_F(Editor, SlidersFitSwitchTypedValuesAndUnknownWords) {
   EXPECT_EQ(eval("[T1 T2 T3 Nsmall Nmedium Nlarge Lpoly pf] - before"),
             std::vector<double>(8, 0.0));
   expectEstimateMatchesReference("unknown word");
+}
+
+// A press as the page delivers it (the object under the pixel, then the
+// press on it): anywhere along a marker, also where the estimate, which has
+// no callback, is drawn over it, the marker is grabbed; elsewhere the
+// topmost line is still what a press finds.
+TEST_F(Editor, APressAlongAMarkerGrabsItAlsoUnderTheEstimate) {
+  record(5000, 1200);
+  loaded();
+  using namespace kh::gfx;
+  Object* fig = currentFigure(false);
+  Object* ax = currentAxes(fig, false);
+  const std::vector<double> pe = eval("get(ppulse, 'YData')");
+  const double ppulse = num("ppulse");
+  const struct {
+    const char* line;
+    int x;
+  } markers[] = {{"psp1", 1200}, {"psp2", 1700}, {"psp3", 2750}};
+  for (const auto& m : markers) {
+    const double handle = num(m.line);
+    // The marker's whole height in view, and the estimate's point on it.
+    const std::vector<double> lim = eval("get(gca, 'YLim')");
+    const double lo = std::max(-1.0, lim[0]), hi = std::min(1.0, lim[1]);
+    std::vector<double> ys{pe[static_cast<std::size_t>(m.x) - 1]};
+    for (int k = 0; k <= 40; ++k) ys.push_back(lo + (hi - lo) * (0.005 + 0.99 * k / 40));
+    for (double y : ys) {
+      const auto p = dataToPixel(ax, m.x, y);
+      for (double dx : {-3.0, 0.0, 3.0}) {
+        Object* found = objectAt(fig, p[0] + dx, p[1]);
+        ASSERT_TRUE(found) << m.line;
+        EXPECT_EQ(found->handle, handle) << m.line << " at y " << y << ", " << dx << " px";
+      }
+    }
+    // The press itself starts the marker's drag.
+    const auto p = dataToPixel(ax, m.x, pe[static_cast<std::size_t>(m.x) - 1]);
+    press(objectAt(fig, p[0], p[1]), p[0], p[1]);
+    EXPECT_EQ(text("get(gcf, 'WindowButtonMotionFcn')"), std::string("kestrel move") + m.line[3]);
+    EXPECT_EQ(num("get(gcf, 'CurrentObject')"), handle);
+    ok("uirelease(gcf, " + std::to_string(m.x) + ", 0);");
+  }
+  // Away from the markers the estimate, on top, is what a press finds.
+  const auto p = dataToPixel(ax, 3500, pe[3499]);
+  Object* found = objectAt(fig, p[0], p[1]);
+  ASSERT_TRUE(found);
+  EXPECT_EQ(found->handle, ppulse);
+  // Without its callback a marker under the estimate is not grabbed there.
+  ok("set(psp1, 'ButtonDownFcn', '');");
+  const auto q = dataToPixel(ax, 1200, pe[1199]);
+  EXPECT_EQ(objectAt(fig, q[0], q[1])->handle, ppulse);
 }
 
 TEST_F(Editor, BadRecordsGiveClearErrorsAndTheEditorStaysUsable) {
