@@ -4,6 +4,8 @@
 // independent reference. Also num2str and strvcat, which the editor uses.
 #include <algorithm>
 #include <cstdlib>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -146,6 +148,125 @@ TEST_F(Editor, SlidersFitSwitchTypedValuesAndUnknownWords) {
   EXPECT_EQ(eval("[T1 T2 T3 Nsmall Nmedium Nlarge Lpoly pf] - before"),
             std::vector<double>(8, 0.0));
   expectEstimateMatchesReference("unknown word");
+}
+
+// A typed value answers beside its box: what was used instead and why, or
+// why the text was refused (the box then shows the value in use again). A
+// box takes input only while its slider does, and shows the value the
+// estimate uses.
+TEST_F(Editor, TypedValuesSayWhatWasUsedAndWhy) {
+  record(5000, 1200);
+  ok("kestrel_figure;");
+  auto box = [&](const std::string& tag, const char* prop) {
+    return text("get(findobj(gcf, 'Tag', '" + tag + "'), '" + prop + "')");
+  };
+  // Before the first load every box is off with its slider.
+  for (const char* tag : {"edit1", "edit2", "edit3", "edit4"}) {
+    EXPECT_EQ(box(tag, "Enable"), "off") << tag;
+    EXPECT_NE(fails(std::string("uiset('") + tag + "', '50')")
+                  .find(std::string("The control '") + tag + "' is not enabled."),
+              std::string::npos);
+  }
+  ok("uiclick pushbutton1;");
+  EXPECT_EQ(box("edit1", "Enable"), "on");
+  EXPECT_EQ(box("edit3", "Enable"), "on");
+  EXPECT_EQ(box("edit4", "Enable"), "off");  // with the fit off
+  const struct {
+    const char* tag;
+    const char* typed;
+    const char* shown;
+    const char* note;
+    const char* global;
+    double value;
+  } cases[] = {
+      {"edit1", "202", "201", "201 is the largest small window.", "Nsmall", 201},
+      {"edit1", "-5", "3", "3 is the smallest small window.", "Nsmall", 3},
+      {"edit1", "33.6", "34", "34 is used: a small window is a whole number of samples.", "Nsmall",
+       34},
+      {"edit1", "40", "40", "", "Nsmall", 40},
+      {"edit2", "abc", "101", "'abc' is not a plain number: type one from 5 to 801.", "Nmedium",
+       101},
+      {"edit2", "0x10", "101", "'0x10' is not a plain number: type one from 5 to 801.", "Nmedium",
+       101},
+      {"edit2", "7,5", "101", "'7,5' is not a plain number: type one from 5 to 801.", "Nmedium",
+       101},
+      {"edit2", "[1 2]", "101", "'[1 2]' is not a plain number: type one from 5 to 801.", "Nmedium",
+       101},
+      {"edit2", "NaN", "101", "'NaN' is not a plain number: type one from 5 to 801.", "Nmedium",
+       101},
+      {"edit2", "5e", "101", "'5e' is not a plain number: type one from 5 to 801.", "Nmedium", 101},
+      {"edit2", "1-2", "101", "'1-2' is not a plain number: type one from 5 to 801.", "Nmedium",
+       101},
+      {"edit2", "1e400", "101", "'1e400' is too large: type a number from 5 to 801.", "Nmedium",
+       101},
+      {"edit2", "", "101", "Type a number from 5 to 801.", "Nmedium", 101},
+      {"edit2", "one hundred and fifty", "101",
+       "'one hundred ...' is not a plain number: type one from 5 to 801.", "Nmedium", 101},
+      {"edit2", " 250 ", "250", "", "Nmedium", 250},
+      {"edit2", "+1e2", "100", "", "Nmedium", 100},
+      {"edit3", "9999999", "2001", "2001 is the largest large window.", "Nlarge", 2001},
+      {"radiobutton1", "", "", "", "pf", 1},
+      {"edit4", "35", "32", "32 is used: the fit's blocks are a multiple of 4.", "Lpoly", 35},
+      {"edit4", "33.6", "32", "32 is used: the fit's blocks are a multiple of 4.", "Lpoly", 34},
+      {"edit4", "2000", "1000", "1000 is the largest block length.", "Lpoly", 1000},
+      {"edit4", "3", "8", "8 is the smallest block length.", "Lpoly", 8},
+      {"edit4", "64", "64", "", "Lpoly", 64},
+  };
+  for (const auto& c : cases) {
+    const std::string tag = c.tag;
+    if (tag == "radiobutton1") {
+      ok("uiclick radiobutton1;");
+      EXPECT_EQ(box("edit4", "Enable"), "on");
+      continue;
+    }
+    const std::string note = "note" + tag.substr(4);
+    ok("uiset('" + tag + "', '" + c.typed + "');");
+    EXPECT_EQ(box(tag, "String"), c.shown) << c.typed;
+    EXPECT_EQ(box(note, "String"), c.note) << c.typed;
+    EXPECT_EQ(num(c.global), c.value) << c.typed;
+  }
+  // A refusal is told in red, what was used instead in grey-blue.
+  ok("uiset('edit1', 'x');");
+  EXPECT_EQ(eval("get(findobj(gcf, 'Tag', 'note1'), 'ForegroundColor')"),
+            (std::vector<double>{0.7, 0, 0}));
+  // A drag of the block-length slider shows the block the fit uses too.
+  ok("uiset slider7 37");
+  EXPECT_EQ(box("edit4", "String"), "36");
+  EXPECT_EQ(box("note4", "String"), "36 is used: the fit's blocks are a multiple of 4.");
+  expectEstimateMatchesReference("block length 37");
+  // With the fit off the block length takes nothing.
+  ok("uiclick radiobutton1;");
+  EXPECT_EQ(box("edit4", "Enable"), "off");
+  EXPECT_NE(fails("uiset('edit4', '50')").find("The control 'edit4' is not enabled."),
+            std::string::npos);
+  // A load clears the notes.
+  reload();
+  EXPECT_EQ(box("note1", "String"), "");
+  EXPECT_EQ(box("note4", "String"), "");
+}
+
+// The figure's title and label survive the load (the first plot into the
+// axes clears them), in the figure and in its exports; the lines get their
+// names once lines have the property.
+TEST_F(Editor, TheTitleAndLabelSurviveTheLoad) {
+  record(5000, 1200);
+  loaded();
+  EXPECT_EQ(text("get(get(gca, 'Title'), 'String')"), "Pulse record and its estimate");
+  EXPECT_EQ(text("get(get(gca, 'XLabel'), 'String')"), "sample");
+  reload();
+  EXPECT_EQ(text("get(get(gca, 'XLabel'), 'String')"), "sample");
+  const std::string svg = dir.file("editor.svg");
+  ok("print('-dsvg', '" + svg + "');");
+  std::ifstream in(svg);
+  const std::string drawn((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  EXPECT_NE(drawn.find(">sample<"), std::string::npos);
+  EXPECT_NE(drawn.find(">Pulse record and its estimate<"), std::string::npos);
+  if (num("isfield(get(ppulse), 'DisplayName')") == 1) {
+    EXPECT_EQ(eval("double([get(pseg, 'DisplayName') '|' get(ppulse, 'DisplayName') '|' "
+                   "get(psp1, 'DisplayName') '|' get(psp2, 'DisplayName') '|' "
+                   "get(psp3, 'DisplayName')])"),
+              eval("double('record|estimate|T1 (click)|T2|T3')"));
+  }
 }
 
 // A press as the page delivers it (the object under the pixel, then the

@@ -323,7 +323,7 @@ TEST_F(OpenRecord, ALoadThatFailsEvenSoIsUndone) {
   const NamedValues good = record(wave(5000), 800);
   // After the whole load and its redraw: the button runs more that fails.
   ok("set(findobj(gcf, 'Tag', 'pushbutton1'), 'Callback', "
-     "'kestrel loadpulse; error(''the figure broke'')');");
+     "'kestrel loadpulse; kestrel_sync load; error(''the figure broke'')');");
   Session before = session();
   EXPECT_EQ(open(good, "good.mat"),
             "The editor's load of 'good.mat' failed, and the editor is as it was before: the "
@@ -331,7 +331,7 @@ TEST_F(OpenRecord, ALoadThatFailsEvenSoIsUndone) {
   EXPECT_EQ(difference(before, session()), "");
   // Half-way: a slider without a value fails the estimate inside the load,
   // after the load has read the file into the globals.
-  ok("set(findobj(gcf, 'Tag', 'pushbutton1'), 'Callback', 'kestrel loadpulse');"
+  ok("set(findobj(gcf, 'Tag', 'pushbutton1'), 'Callback', 'kestrel loadpulse; kestrel_sync load');"
      "set(findobj(gcf, 'Tag', 'slider9'), 'Value', []);");
   before = session();
   const std::string why = open(good, "good.mat");
