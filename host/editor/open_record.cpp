@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "host/array/handle.h"
+#include "host/context/context.h"
 #include "host/context/errors.h"
 #include "host/context/globals.h"
 #include "host/context/output.h"
@@ -58,6 +59,7 @@ void openRecord(const std::string& bytes, const std::string& name) {
   // ones go once the load has succeeded: a load that fails half-way leaves
   // nothing deleted that could not be put back.
   gfx::Object* fig = gfx::Tree::figureOf(button);
+  const double figure = fig->handle;
   EditorSnapshot before(fig, editorLoadNames());
   const double oldLine = estimateLine();
   const Value axes = gfx::raw(fig, "CurrentAxes");
@@ -68,22 +70,26 @@ void openRecord(const std::string& bytes, const std::string& name) {
   {
     AliasScope alias(file);
     OutputCapture capture;
-    gfx::click(button);
+    std::string thrown;
+    if (!protect([&] { gfx::click(button); }, &thrown)) emitError("??? " + thrown + "\n");
     errors = capture.errors();
     emit(capture.text());
   }
   // The load drew a new estimate line in this figure.
   gfx::Object* line = gfx::tree().find(estimateLine());
   const bool loaded = errors.empty() && line && line->handle != oldLine &&
-                      line->type == gfx::Type::Line && gfx::Tree::figureOf(line) == fig;
+                      line->type == gfx::Type::Line &&
+                      gfx::tree().find(figure) == gfx::Tree::figureOf(line);
   if (!loaded) {
     if (!errors.empty()) emitError(errors);
     const bool whole = before.restore();
-    std::string why = errors.empty() ? "the editor's load button did not load it."
-                                     : errors.substr(errors.rfind("??? ") == std::string::npos
-                                                         ? 0
-                                                         : errors.rfind("??? ") + 4);
-    while (!why.empty() && (why.back() == '\n' || why.back() == ' ')) why.pop_back();
+    // The error's own line (the lines after it say where it happened).
+    std::string why = "the editor's load button did not load it.";
+    if (!errors.empty()) {
+      const std::size_t start = errors.find("??? ");
+      why = start == std::string::npos ? errors : errors.substr(start + 4);
+      why = why.substr(0, why.find('\n'));
+    }
     replaceAll(why, file, shown);
     raise("The editor's load of '" + shown + "' failed, and " +
           (whole ? "the editor is as it was before" : "the editor shows what it could keep") +
