@@ -18,14 +18,18 @@ for k = 1:4
   slider = findobj(fig, 'Tag', rows{k, 1});
   box = findobj(fig, 'Tag', rows{k, 2});
   note = findobj(fig, 'Tag', rows{k, 3});
-  set(box, 'Enable', get(slider, 'Enable'));
+  if ~strcmp(get(box, 'Enable'), get(slider, 'Enable'))
+    set(box, 'Enable', get(slider, 'Enable'));
+  end
   v = values{k};
   if length(v) == 1
     used = round(v);
     if k == 4
       used = 4 * floor(used / 4);
     end
-    set(box, 'String', num2str(used));
+    if ~strcmp(get(box, 'String'), sprintf('%d', used))
+      set(box, 'String', sprintf('%d', used));
+    end
     if k == 4 && isequal(caller, slider)
       if used ~= round(v)
         set(note, 'String', sprintf('%d is used: the fit''s blocks are a multiple of 4.', used));
