@@ -16,6 +16,7 @@
 #include "host/context/context.h"
 #include "host/context/globals.h"
 #include "host/datafile/data_path.h"
+#include "host/editor/record_check.h"
 #include "host/loader/describe.h"
 #include "host/loader/leak_report.h"
 #include "host/loader/library.h"
@@ -78,6 +79,14 @@ int main(int argc, char** argv) {
     std::error_code ec;
     if (!std::filesystem::is_regular_file(opts.record, ec)) {
       std::cerr << "kestrel-host: cannot read the record '" << opts.record << "'\n";
+      return kUsage;
+    }
+    // Checked whole before the session starts, as the editor's "Open
+    // record…" checks a file: refused here with the reason, not half-way
+    // through the first load.
+    std::string why;
+    if (!kh::protect([&] { kh::editor::checkRecordFile(opts.record, opts.record); }, &why)) {
+      std::cerr << "kestrel-host: " << why << "\n";
       return kUsage;
     }
     kh::setRecordAlias("ex_pulse", opts.record);

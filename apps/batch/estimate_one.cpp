@@ -5,11 +5,12 @@
 #include <vector>
 
 #include "host/context/errors.h"
+#include "host/editor/record_check.h"
+#include "host/editor/record_export.h"
 #include "host/loader/registry.h"
 #include "host/ops/colon.h"
 #include "host/ops/elementwise.h"
 #include "host/ops/index.h"
-#include "host/server/record_files.h"
 
 namespace khost::batch {
 
@@ -26,7 +27,7 @@ kh::NamedValues RecordEstimator::estimate(const std::string& file) const {
   for (const auto& [name, v] : loaded) (name == "s" ? s : cl) = &v;
   // Refused with the reason in the user's terms: a record the estimate with
   // these markers cannot take, or the editor could not show.
-  kh::server::checkRecordInputs(s, cl, settings_.t2Offset, settings_.t3Offset);
+  kh::editor::checkRecordInputs(s, cl, settings_.t2Offset, settings_.t3Offset);
 
   // What the editor's load sets: seg = s(1:5000), the sliders' and the fit
   // switch's values, T1 = cl and the other markers after it.
@@ -47,7 +48,7 @@ kh::NamedValues RecordEstimator::estimate(const std::string& file) const {
       kh::callFevalForm(pulseEstimate_, 1, {seg, Nlarge, Nmedium, Nsmall, T1, T2, T3, Lpoly, pf});
   if (pe.empty() || !pe[0].isDouble())
     kh::raise("kestrel/pulse_estimate returned no numeric estimate.");
-  return kh::server::recordVariables(seg, settings, std::move(pe[0]));
+  return kh::editor::recordVariables(seg, settings, std::move(pe[0]));
 }
 
 }  // namespace khost::batch

@@ -19,7 +19,7 @@
 #include <vector>
 
 #include "host/context/errors.h"
-#include "host/server/record_files.h"
+#include "host/editor/record_export.h"
 
 namespace khost::batch {
 namespace {
@@ -287,7 +287,7 @@ void OutputFolder::publish(const std::string& name, std::size_t slot, const kh::
   Part csvPart, matPart;
   if (csv) {
     csvPart.path = stem + ".csv";
-    writeSynced(csvPart.path, kh::server::recordCsvText(vars), name + ".csv");
+    writeSynced(csvPart.path, kh::editor::recordCsvText(vars), name + ".csv");
   }
   // saveMatFile itself writes a temporary file beside the one it is given,
   // syncs it, reads it back and renames it: all in the private folder.

@@ -186,7 +186,7 @@ T load(const unsigned char* p, bool swap) {
   return v;
 }
 
-// The n numbers of a numeric element as doubles.
+// The n numbers of a numeric element as doubles, each exactly.
 void toDoubles(const Element& e, std::size_t n, bool swap, double* out) {
   const unsigned char* p = e.data;
   for (std::size_t i = 0; i < n; ++i) {
@@ -216,10 +216,10 @@ void toDoubles(const Element& e, std::size_t n, bool swap, double* out) {
         out[i] = load<double>(p + 8 * i, swap);
         break;
       case miINT64:
-        out[i] = static_cast<double>(load<std::int64_t>(p + 8 * i, swap));
+        out[i] = exactDouble(load<std::int64_t>(p + 8 * i, swap), i);
         break;
       case miUINT64:
-        out[i] = static_cast<double>(load<std::uint64_t>(p + 8 * i, swap));
+        out[i] = exactDouble(load<std::uint64_t>(p + 8 * i, swap), i);
         break;
     }
   }
@@ -319,10 +319,11 @@ class Reader {
     return d;
   }
 
+  // Every numeric class loads as its double values (the host computes in
+  // doubles only); a logical array, whatever class holds it, as true and
+  // false.
   Value numeric(Cursor& in, const ArrayHeader& h, std::size_t n) {
     const bool logical = (h.flags & kLogicalFlag) != 0;
-    if (h.cls != kDouble && !(logical && h.cls == kUint8))
-      fault("class " + className(h.cls) + " is not supported");
     const bool complex = (h.flags & kComplexFlag) != 0;
     if (logical && complex) fault("it is marked both logical and complex");
     const Element re = numbers(in, n, "real part");

@@ -1,4 +1,5 @@
-// The version 7.3 reader: an HDF5 file, read through libmatio. matio gives
+// The version 7.3 reader: an HDF5 file, read through libmatio. Numbers of
+// every numeric class load as doubles (see exactDouble). matio gives
 // every variable whose class attribute it does not know the class "empty";
 // such a variable with elements is refused with the class the file names,
 // read from the attribute itself, never taken as an array of zeros.
@@ -8,6 +9,7 @@
 #include <cstdint>
 #include <cstring>
 #include <string>
+#include <type_traits>
 
 #include "host/context/depth.h"
 #include "host/context/errors.h"
@@ -79,7 +81,16 @@ class Converter {
         return doubles(v);
       case MAT_C_UINT8:
         if (v->isLogical) return logicals(v);
-        break;
+        return numbers(v);
+      case MAT_C_SINGLE:
+      case MAT_C_INT8:
+      case MAT_C_INT16:
+      case MAT_C_UINT16:
+      case MAT_C_INT32:
+      case MAT_C_UINT32:
+      case MAT_C_INT64:
+      case MAT_C_UINT64:
+        return numbers(v);
       case MAT_C_EMPTY: {
         if (countOf(v) == 0) {
           Dims d = dimsOf(v);
@@ -122,6 +133,64 @@ class Converter {
       std::memcpy(r.mutRe(), v->data, n * sizeof(double));
     }
     return r;
+  }
+
+  // A variable of another numeric class, as its double values.
+  Value numbers(const matvar_t* v) {
+    const std::size_t n = countOf(v);
+    Value r = Value::numeric(dimsOf(v), v->isComplex != 0);
+    if (n == 0) return r;
+    const std::size_t size = Mat_SizeOf(v->data_type);
+    if (size == 0) fault("its numbers are stored in an unknown form");
+    needData(v, n, size);
+    if (v->isComplex) {
+      const auto* z = static_cast<const mat_complex_split_t*>(v->data);
+      if (!z->Re || !z->Im) fault("its data could not be read in full");
+      convert(v->data_type, z->Im, n, r.mutIm());
+      convert(v->data_type, z->Re, n, r.mutRe());
+      r.dropZeroImag();
+    } else {
+      convert(v->data_type, v->data, n, r.mutRe());
+    }
+    return r;
+  }
+
+  // n numbers of matio's data type as doubles, each exactly.
+  static void convert(matio_types type, const void* data, std::size_t n, double* out) {
+    auto all = [&](auto tag) {
+      using T = decltype(tag);
+      const auto* in = static_cast<const T*>(data);
+      for (std::size_t i = 0; i < n; ++i) {
+        if constexpr (std::is_integral_v<T> && sizeof(T) == 8)
+          out[i] = exactDouble(in[i], i);
+        else
+          out[i] = static_cast<double>(in[i]);
+      }
+    };
+    switch (type) {
+      case MAT_T_INT8:
+        return all(std::int8_t{});
+      case MAT_T_UINT8:
+        return all(std::uint8_t{});
+      case MAT_T_INT16:
+        return all(std::int16_t{});
+      case MAT_T_UINT16:
+        return all(std::uint16_t{});
+      case MAT_T_INT32:
+        return all(std::int32_t{});
+      case MAT_T_UINT32:
+        return all(std::uint32_t{});
+      case MAT_T_INT64:
+        return all(std::int64_t{});
+      case MAT_T_UINT64:
+        return all(std::uint64_t{});
+      case MAT_T_SINGLE:
+        return all(float{});
+      case MAT_T_DOUBLE:
+        return all(double{});
+      default:
+        fault("its numbers are stored in an unknown form");
+    }
   }
 
   Value logicals(const matvar_t* v) {

@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <type_traits>
 #include <unordered_set>
 
 #include "host/array/names.h"
@@ -39,6 +40,24 @@ void checkFieldNames(const std::vector<std::string>& fields) {
   }
 }
 
+namespace {
+
+template <typename T>
+double exact(T v, std::size_t index) {
+  const auto d = static_cast<double>(v);
+  // The largest values round up to 2^63 (2^64 unsigned), which T cannot hold.
+  constexpr double kBeyond = std::is_signed_v<T> ? 9223372036854775808.0 : 18446744073709551616.0;
+  if (d >= kBeyond || static_cast<T>(d) != v)
+    throw FileFault{"", "its element " + std::to_string(index + 1) + " (" + std::to_string(v) +
+                            ") cannot be held exactly as a double"};
+  return d;
+}
+
+}  // namespace
+
+double exactDouble(std::int64_t v, std::size_t index) { return exact(v, index); }
+double exactDouble(std::uint64_t v, std::size_t index) { return exact(v, index); }
+
 }  // namespace matfile
 
 namespace {
@@ -48,14 +67,15 @@ namespace {
 }
 
 // The whole file; it must be a regular file that can be read to its end.
-std::string contents(const std::string& file) {
+// Errors call it `shown`.
+std::string contents(const std::string& file, const std::string& shown) {
   std::error_code ec;
   const auto st = std::filesystem::status(file, ec);
-  if (ec || !std::filesystem::exists(st)) unreadable(file, std::strerror(ENOENT));
-  if (std::filesystem::is_directory(st)) unreadable(file, "it is a folder");
-  if (!std::filesystem::is_regular_file(st)) unreadable(file, "it is not a regular file");
+  if (ec || !std::filesystem::exists(st)) unreadable(shown, std::strerror(ENOENT));
+  if (std::filesystem::is_directory(st)) unreadable(shown, "it is a folder");
+  if (!std::filesystem::is_regular_file(st)) unreadable(shown, "it is not a regular file");
   const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) unreadable(file, std::strerror(errno));
+  if (fd < 0) unreadable(shown, std::strerror(errno));
   std::string bytes;
   const auto size = std::filesystem::file_size(file, ec);
   if (!ec && size > 0) {
@@ -69,14 +89,15 @@ std::string contents(const std::string& file) {
     if (n < 0) {
       const int err = errno;
       ::close(fd);
-      unreadable(file, std::string("it could not be read to its end (") + std::strerror(err) + ")");
+      unreadable(shown,
+                 std::string("it could not be read to its end (") + std::strerror(err) + ")");
     }
     if (n == 0) break;
     checkArrayBytes(bytes.size() + static_cast<std::size_t>(n), 1);
     bytes.append(buf, static_cast<std::size_t>(n));
   }
   ::close(fd);
-  if (bytes.empty()) unreadable(file, "it is empty");
+  if (bytes.empty()) unreadable(shown, "it is empty");
   return bytes;
 }
 
@@ -92,8 +113,10 @@ unsigned headerVersion(std::string_view b) {
 
 }  // namespace
 
-NamedValues loadMatFile(const std::string& file, const std::vector<std::string>& names) {
-  const std::string bytes = contents(file);
+NamedValues loadMatFile(const std::string& file, const std::vector<std::string>& names,
+                        const std::string& shownAs) {
+  const std::string& shown = shownAs.empty() ? file : shownAs;
+  const std::string bytes = contents(file, shown);
   matfile::Collector out(names);
   try {
     const unsigned version = headerVersion(bytes);
@@ -104,11 +127,11 @@ NamedValues loadMatFile(const std::string& file, const std::vector<std::string>&
     else if (matfile::looksLikeMat4(bytes))
       matfile::readMat4(bytes, out);
     else
-      unreadable(file, "it is not a MAT file");
+      unreadable(shown, "it is not a MAT file");
     return out.take();
   } catch (const matfile::FileFault& f) {
-    if (f.variable.empty()) unreadable(file, f.what);
-    raise("Unable to load '" + f.variable + "' from '" + file + "': " + f.what + ".");
+    if (f.variable.empty()) unreadable(shown, f.what);
+    raise("Unable to load '" + f.variable + "' from '" + shown + "': " + f.what + ".");
   }
 }
 

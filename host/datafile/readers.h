@@ -4,6 +4,7 @@
 // unsupported file by throwing FileFault; nothing is returned in part.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -47,6 +48,12 @@ class Collector {
   const std::vector<std::string>& names_;
   NamedValues out_;
 };
+
+// A 64-bit whole number as a double, which must hold it exactly: a double
+// holds every whole number up to 2^53 in magnitude, beyond that only some.
+// Otherwise a fault naming element `index` (counted from 0) of the variable.
+double exactDouble(std::int64_t v, std::size_t index);
+double exactDouble(std::uint64_t v, std::size_t index);
 
 // Raises a fault unless every field name is a valid name, each given once.
 void checkFieldNames(const std::vector<std::string>& fields);

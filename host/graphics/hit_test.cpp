@@ -11,6 +11,11 @@ namespace {
 
 bool visible(Object* o) { return rawText(o, "Visible") == "on"; }
 
+// Whether a press on the object runs something of its own.
+bool answers(Object* o) {
+  return rawText(o, "ButtonDownFcn").find_first_not_of(" \t") != std::string::npos;
+}
+
 bool inside(const Rect& r, double x, double y) {
   return x >= r.x && x <= r.x + r.w && y >= r.y && y <= r.y + r.h;
 }
@@ -78,11 +83,13 @@ Object* objectAt(Object* fig, double px, double py, double tolerance) {
   for (Object* ax : fig->children) {
     if (ax->type != Type::Axes || !inside(plotBox(ax), px, py)) continue;
     const Map map(ax);
+    Object* top = nullptr;
     for (Object* c : ax->children) {
-      if (!visible(c) || c->type == Type::Text) continue;
-      if (nearItem(c, map, px, py, tolerance)) return c;
+      if (!visible(c) || c->type == Type::Text || !nearItem(c, map, px, py, tolerance)) continue;
+      if (answers(c)) return c;
+      if (!top) top = c;
     }
-    return ax;
+    return top ? top : ax;
   }
   return fig;
 }

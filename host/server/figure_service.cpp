@@ -8,9 +8,11 @@
 #include "host/context/errors.h"
 #include "host/context/globals.h"
 #include "host/context/output.h"
+#include "host/editor/open_record.h"
+#include "host/editor/record_export.h"
+#include "host/editor/record_name.h"
 #include "host/graphics/render/export.h"
 #include "host/graphics/tree.h"
-#include "host/server/record_files.h"
 
 namespace kh::server {
 namespace {
@@ -170,17 +172,20 @@ void FigureService::request(HttpJob& job) {
             if (end && *end == 0) fig = gfx::tree().find(h);
           }
           if (!fig || fig->type != gfx::Type::Figure) raise("Name an open figure: ?figure=N.");
-          const std::string name = "figure" + std::to_string(static_cast<long>(fig->handle));
+          const std::string name = editor::figureFileName(fig);
           reply = {200, svg ? "image/svg+xml" : "image/png",
                    gfx::render::renderFigure(
                        fig, svg ? gfx::render::Format::Svg : gfx::render::Format::Png, 96),
                    name + (svg ? ".svg" : ".png")};
         } else if (r.path == "/export/record.mat") {
-          reply = {200, "application/octet-stream", recordMat(), "record.mat"};
+          editor::RecordExport mat = editor::recordMat();
+          reply = {200, "application/octet-stream", std::move(mat.bytes), mat.fileName};
         } else if (r.path == "/export/record.csv") {
-          reply = {200, "text/csv; charset=utf-8", recordCsv(), "record.csv"};
+          editor::RecordExport csv = editor::recordCsv();
+          reply = {200, "text/csv; charset=utf-8", std::move(csv.bytes), csv.fileName};
         } else if (r.path == "/open-record") {
-          openRecord(r.body);
+          const auto name = r.query.find("name");
+          editor::openRecord(r.body, name == r.query.end() ? "" : name->second);
           flush();
           reply = jsonReply(200, {{"ok", true}});
         } else {

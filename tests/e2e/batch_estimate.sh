@@ -184,10 +184,19 @@ EOF
 check_against_feval "$tmp/out1" 21 101 401 100 0 500 1550
 
 # What the editor itself shows after loading a record, from its estimate
-# line; the edge records load in the editor too.
-for g in r03.mat r10.mat r31.mat r32.mat r33.mat r35.mat; do
+# line. The batch also takes records the editor refuses to open (a click
+# that puts the third marker past the end, NaN samples): --record refuses
+# them before the session starts, with the reason.
+for g in r03.mat r10.mat r24.mat r31.mat; do
   run --record "$in/$g" --eval "kestrel_figure; uiclick pushbutton1; global ppulse; r = load('$tmp/out1/$g'); a = get(ppulse, 'YData'); a = a(:); b = r.estimate(:); n = isnan(a); if isequal(n, isnan(b)) && isequal(a(~n), b(~n)), disp('same as the editor'), end" \
     2>&1 | grep -q "same as the editor" || fail "$g: the result is not what the editor shows"
+done
+for g in r32.mat:"The click 'cl' in '$in/r32.mat' must be a whole sample number from 21 to 3450, not 5000" \
+  r33.mat:"The samples 's' in '$in/r33.mat' must be finite in the first 5000 (the part the editor shows), but sample 3000 is NaN (and 100 more are not finite)." \
+  text.mat:"Unable to read file '$in/text.mat': it is not a MAT file."; do
+  run --record "$in/${g%%:*}" --eval "disp('session started')" >"$tmp/out" 2>"$tmp/stderr"
+  [ $? -eq 2 ] && ! grep -q "session started" "$tmp/out" && grep -qF "kestrel-host: ${g#*:}" "$tmp/stderr" ||
+    { cat "$tmp/out" "$tmp/stderr" >&2; fail "--record ${g%%:*} was not refused with its reason"; }
 done
 
 # The click's bounds hold whatever the markers' distances: with the nearest

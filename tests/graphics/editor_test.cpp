@@ -2,10 +2,18 @@
 // person's mouse drives: loading, sliders, the fit switch, the three
 // markers' drags and their clamps, bad records, and the estimate against an
 // independent reference. Also num2str and strvcat, which the editor uses.
+#include <algorithm>
 #include <cstdlib>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
+#include "host/graphics/commands.h"
+#include "host/graphics/events.h"
+#include "host/graphics/geometry.h"
+#include "host/graphics/hit_test.h"
+#include "host/graphics/tree.h"
 #include "tests/graphics/editor_fixture.h"
 
 namespace {
@@ -140,6 +148,174 @@ TEST_F(Editor, SlidersFitSwitchTypedValuesAndUnknownWords) {
   EXPECT_EQ(eval("[T1 T2 T3 Nsmall Nmedium Nlarge Lpoly pf] - before"),
             std::vector<double>(8, 0.0));
   expectEstimateMatchesReference("unknown word");
+}
+
+// A typed value answers beside its box: what was used instead and why, or
+// why the text was refused (the box then shows the value in use again). A
+// box takes input only while its slider does, and shows the value the
+// estimate uses.
+TEST_F(Editor, TypedValuesSayWhatWasUsedAndWhy) {
+  record(5000, 1200);
+  ok("kestrel_figure;");
+  auto box = [&](const std::string& tag, const char* prop) {
+    return text("get(findobj(gcf, 'Tag', '" + tag + "'), '" + prop + "')");
+  };
+  // Before the first load every box is off with its slider.
+  for (const char* tag : {"edit1", "edit2", "edit3", "edit4"}) {
+    EXPECT_EQ(box(tag, "Enable"), "off") << tag;
+    EXPECT_NE(fails(std::string("uiset('") + tag + "', '50')")
+                  .find(std::string("The control '") + tag + "' is not enabled."),
+              std::string::npos);
+  }
+  ok("uiclick pushbutton1;");
+  EXPECT_EQ(box("edit1", "Enable"), "on");
+  EXPECT_EQ(box("edit3", "Enable"), "on");
+  EXPECT_EQ(box("edit4", "Enable"), "off");  // with the fit off
+  const struct {
+    const char* tag;
+    const char* typed;
+    const char* shown;
+    const char* note;
+    const char* global;
+    double value;
+  } cases[] = {
+      {"edit1", "202", "201", "201 is the largest small window.", "Nsmall", 201},
+      {"edit1", "-5", "3", "3 is the smallest small window.", "Nsmall", 3},
+      {"edit1", "33.6", "34", "34 is used: a small window is a whole number of samples.", "Nsmall",
+       34},
+      {"edit1", "40", "40", "", "Nsmall", 40},
+      {"edit2", "abc", "101", "'abc' is not a plain number: type one from 5 to 801.", "Nmedium",
+       101},
+      {"edit2", "0x10", "101", "'0x10' is not a plain number: type one from 5 to 801.", "Nmedium",
+       101},
+      {"edit2", "7,5", "101", "'7,5' is not a plain number: type one from 5 to 801.", "Nmedium",
+       101},
+      {"edit2", "[1 2]", "101", "'[1 2]' is not a plain number: type one from 5 to 801.", "Nmedium",
+       101},
+      {"edit2", "NaN", "101", "'NaN' is not a plain number: type one from 5 to 801.", "Nmedium",
+       101},
+      {"edit2", "5e", "101", "'5e' is not a plain number: type one from 5 to 801.", "Nmedium", 101},
+      {"edit2", "1-2", "101", "'1-2' is not a plain number: type one from 5 to 801.", "Nmedium",
+       101},
+      {"edit2", "1e400", "101", "'1e400' is too large: type a number from 5 to 801.", "Nmedium",
+       101},
+      {"edit2", "", "101", "Type a number from 5 to 801.", "Nmedium", 101},
+      {"edit2", "one hundred and fifty", "101",
+       "'one hundred ...' is not a plain number: type one from 5 to 801.", "Nmedium", 101},
+      {"edit2", " 250 ", "250", "", "Nmedium", 250},
+      {"edit2", "+1e2", "100", "", "Nmedium", 100},
+      {"edit3", "9999999", "2001", "2001 is the largest large window.", "Nlarge", 2001},
+      {"radiobutton1", "", "", "", "pf", 1},
+      {"edit4", "35", "32", "32 is used: the fit's blocks are a multiple of 4.", "Lpoly", 35},
+      {"edit4", "33.6", "32", "32 is used: the fit's blocks are a multiple of 4.", "Lpoly", 34},
+      {"edit4", "2000", "1000", "1000 is the largest block length.", "Lpoly", 1000},
+      {"edit4", "3", "8", "8 is the smallest block length.", "Lpoly", 8},
+      {"edit4", "64", "64", "", "Lpoly", 64},
+  };
+  for (const auto& c : cases) {
+    const std::string tag = c.tag;
+    if (tag == "radiobutton1") {
+      ok("uiclick radiobutton1;");
+      EXPECT_EQ(box("edit4", "Enable"), "on");
+      continue;
+    }
+    const std::string note = "note" + tag.substr(4);
+    ok("uiset('" + tag + "', '" + c.typed + "');");
+    EXPECT_EQ(box(tag, "String"), c.shown) << c.typed;
+    EXPECT_EQ(box(note, "String"), c.note) << c.typed;
+    EXPECT_EQ(num(c.global), c.value) << c.typed;
+  }
+  // A refusal is told in red, what was used instead in grey-blue.
+  ok("uiset('edit1', 'x');");
+  EXPECT_EQ(eval("get(findobj(gcf, 'Tag', 'note1'), 'ForegroundColor')"),
+            (std::vector<double>{0.7, 0, 0}));
+  // A drag of the block-length slider shows the block the fit uses too.
+  ok("uiset slider7 37");
+  EXPECT_EQ(box("edit4", "String"), "36");
+  EXPECT_EQ(box("note4", "String"), "36 is used: the fit's blocks are a multiple of 4.");
+  expectEstimateMatchesReference("block length 37");
+  // With the fit off the block length takes nothing.
+  ok("uiclick radiobutton1;");
+  EXPECT_EQ(box("edit4", "Enable"), "off");
+  EXPECT_NE(fails("uiset('edit4', '50')").find("The control 'edit4' is not enabled."),
+            std::string::npos);
+  // A load clears the notes.
+  reload();
+  EXPECT_EQ(box("note1", "String"), "");
+  EXPECT_EQ(box("note4", "String"), "");
+}
+
+// The figure's title and label survive the load (the first plot into the
+// axes clears them), in the figure and in its exports; the lines get their
+// names once lines have the property.
+TEST_F(Editor, TheTitleAndLabelSurviveTheLoad) {
+  record(5000, 1200);
+  loaded();
+  EXPECT_EQ(text("get(get(gca, 'Title'), 'String')"), "Pulse record and its estimate");
+  EXPECT_EQ(text("get(get(gca, 'XLabel'), 'String')"), "sample");
+  reload();
+  EXPECT_EQ(text("get(get(gca, 'XLabel'), 'String')"), "sample");
+  const std::string svg = dir.file("editor.svg");
+  ok("print('-dsvg', '" + svg + "');");
+  std::ifstream in(svg);
+  const std::string drawn((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  EXPECT_NE(drawn.find(">sample<"), std::string::npos);
+  EXPECT_NE(drawn.find(">Pulse record and its estimate<"), std::string::npos);
+  if (num("isfield(get(ppulse), 'DisplayName')") == 1) {
+    EXPECT_EQ(eval("double([get(pseg, 'DisplayName') '|' get(ppulse, 'DisplayName') '|' "
+                   "get(psp1, 'DisplayName') '|' get(psp2, 'DisplayName') '|' "
+                   "get(psp3, 'DisplayName')])"),
+              eval("double('record|estimate|T1 (click)|T2|T3')"));
+  }
+}
+
+// A press as the page delivers it (the object under the pixel, then the
+// press on it): anywhere along a marker, also where the estimate, which has
+// no callback, is drawn over it, the marker is grabbed; elsewhere the
+// topmost line is still what a press finds.
+TEST_F(Editor, APressAlongAMarkerGrabsItAlsoUnderTheEstimate) {
+  record(5000, 1200);
+  loaded();
+  using namespace kh::gfx;
+  Object* fig = currentFigure(false);
+  Object* ax = currentAxes(fig, false);
+  const std::vector<double> pe = eval("get(ppulse, 'YData')");
+  const double ppulse = num("ppulse");
+  const struct {
+    const char* line;
+    int x;
+  } markers[] = {{"psp1", 1200}, {"psp2", 1700}, {"psp3", 2750}};
+  for (const auto& m : markers) {
+    const double handle = num(m.line);
+    // The marker's whole height in view, and the estimate's point on it.
+    const std::vector<double> lim = eval("get(gca, 'YLim')");
+    const double lo = std::max(-1.0, lim[0]), hi = std::min(1.0, lim[1]);
+    std::vector<double> ys{pe[static_cast<std::size_t>(m.x) - 1]};
+    for (int k = 0; k <= 40; ++k) ys.push_back(lo + (hi - lo) * (0.005 + 0.99 * k / 40));
+    for (double y : ys) {
+      const auto p = dataToPixel(ax, m.x, y);
+      for (double dx : {-3.0, 0.0, 3.0}) {
+        Object* found = objectAt(fig, p[0] + dx, p[1]);
+        ASSERT_TRUE(found) << m.line;
+        EXPECT_EQ(found->handle, handle) << m.line << " at y " << y << ", " << dx << " px";
+      }
+    }
+    // The press itself starts the marker's drag.
+    const auto p = dataToPixel(ax, m.x, pe[static_cast<std::size_t>(m.x) - 1]);
+    press(objectAt(fig, p[0], p[1]), p[0], p[1]);
+    EXPECT_EQ(text("get(gcf, 'WindowButtonMotionFcn')"), std::string("kestrel move") + m.line[3]);
+    EXPECT_EQ(num("get(gcf, 'CurrentObject')"), handle);
+    ok("uirelease(gcf, " + std::to_string(m.x) + ", 0);");
+  }
+  // Away from the markers the estimate, on top, is what a press finds.
+  const auto p = dataToPixel(ax, 3500, pe[3499]);
+  Object* found = objectAt(fig, p[0], p[1]);
+  ASSERT_TRUE(found);
+  EXPECT_EQ(found->handle, ppulse);
+  // Without its callback a marker under the estimate is not grabbed there.
+  ok("set(psp1, 'ButtonDownFcn', '');");
+  const auto q = dataToPixel(ax, 1200, pe[1199]);
+  EXPECT_EQ(objectAt(fig, q[0], q[1])->handle, ppulse);
 }
 
 TEST_F(Editor, BadRecordsGiveClearErrorsAndTheEditorStaysUsable) {
