@@ -18,7 +18,7 @@ kestrel_fig_ = figure('Name', 'kestrel pulse editor', 'NumberTitle', 'off', ...
   'Position', [80 60 900 620], 'Tag', 'kestrel');
 % In normalized units the plot grows with the window; the controls keep
 % their place below it.
-axes('Parent', kestrel_fig_, 'Position', [70 / 900, 240 / 620, 800 / 900, 340 / 620]);
+axes('Parent', kestrel_fig_, 'Position', [70 / 900, 256 / 620, 800 / 900, 324 / 620]);
 title('Load a pulse record to start');
 xlabel('sample');
 

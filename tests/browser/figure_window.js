@@ -80,7 +80,7 @@ const show = (r) => `[${[r.left, r.top, r.right, r.bottom].map((v) => v.toFixed(
 // scrolls to each control.
 async function checkLayout(page, label) {
   const L = await layout(page);
-  assert.equal(L.controls.length, 14, `${label}: the editor's fourteen controls`);
+  assert.equal(L.controls.length, 18, `${label}: the editor's eighteen controls (four rows of label, slider, box and note; the fit switch and the load button)`);
   const where = `${label} at scale ${L.scale.toFixed(3)}`;
   for (const [i, a] of L.controls.entries()) {
     assert.ok(inside(a, L.stage), `${where}: ${a.tag} ${show(a)} sticks out of the figure ${show(L.stage)}`);
