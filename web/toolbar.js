@@ -12,6 +12,8 @@ export class Toolbar {
     this.button('reset-view').addEventListener('click', () => ctx.reset());
     this.button('export-svg').addEventListener('click', () => this.download(`/export/figure.svg?figure=${this.figureHandle()}`));
     this.button('export-png').addEventListener('click', () => this.download(`/export/figure.png?figure=${this.figureHandle()}`));
+    this.button('export-plot-svg').addEventListener('click', () => this.download(`/export/plot.svg?figure=${this.figureHandle()}`));
+    this.button('export-plot-png').addEventListener('click', () => this.download(`/export/plot.png?figure=${this.figureHandle()}`));
     this.button('export-mat').addEventListener('click', () => this.download('/export/record.mat'));
     this.button('export-csv').addEventListener('click', () => this.download('/export/record.csv'));
     const file = document.getElementById('open-file');

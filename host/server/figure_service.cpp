@@ -162,8 +162,11 @@ void FigureService::request(HttpJob& job) {
           const std::string failed = run(e, &ms);
           flush();
           reply = jsonReply(failed.empty() ? 200 : 409, ack(e.id, ms, failed));
-        } else if (r.path == "/export/figure.svg" || r.path == "/export/figure.png") {
-          const bool svg = r.path == "/export/figure.svg";
+        } else if (r.path == "/export/figure.svg" || r.path == "/export/figure.png" ||
+                   r.path == "/export/plot.svg" || r.path == "/export/plot.png") {
+          // The whole figure, or its plots alone without the controls.
+          const bool svg = r.path.ends_with(".svg");
+          const bool plots = r.path.starts_with("/export/plot.");
           auto it = r.query.find("figure");
           gfx::Object* fig = nullptr;
           if (it != r.query.end()) {
@@ -175,8 +178,9 @@ void FigureService::request(HttpJob& job) {
           const std::string name = editor::figureFileName(fig);
           reply = {200, svg ? "image/svg+xml" : "image/png",
                    gfx::render::renderFigure(
-                       fig, svg ? gfx::render::Format::Svg : gfx::render::Format::Png, 96),
-                   name + (svg ? ".svg" : ".png")};
+                       fig, svg ? gfx::render::Format::Svg : gfx::render::Format::Png, 96,
+                       plots ? gfx::render::Content::PlotsAlone : gfx::render::Content::Whole),
+                   name + (plots ? "-plot" : "") + (svg ? ".svg" : ".png")};
         } else if (r.path == "/export/record.mat") {
           editor::RecordExport mat = editor::recordMat();
           reply = {200, "application/octet-stream", std::move(mat.bytes), mat.fileName};

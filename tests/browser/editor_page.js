@@ -163,11 +163,23 @@ async function saveDownload(page, selector, name) {
       await page.click('#mode-edit');
     });
 
-    await check('the figure exported as SVG and PNG by the host', async () => {
+    await check('the figure, and its plot alone, exported as SVG and PNG by the host', async () => {
       const svg = (await saveDownload(page, '#export-svg', 'figure.svg')).toString();
       assert.match(svg, /<svg/);
       const png = await saveDownload(page, '#export-png', 'figure.png');
       assert.deepEqual([...png.subarray(0, 4)], [0x89, 0x50, 0x4e, 0x47]);
+      // The plot alone: the axes with their title and labels, cut to the
+      // area they take, and none of the controls.
+      const plotSvg = (await saveDownload(page, '#export-plot-svg', 'plot.svg')).toString();
+      for (const text of ['Small window (samples)', 'Load pulse']) {
+        assert.ok(svg.includes(text), `the whole figure shows '${text}'`);
+        assert.ok(!plotSvg.includes(text), `the plot alone shows '${text}'`);
+      }
+      for (const text of ['>sample<', '>5000<']) assert.ok(plotSvg.includes(text), `the plot alone lacks ${text}`);
+      const plotPng = await saveDownload(page, '#export-plot-png', 'plot.png');
+      const size = (b) => [b.readUInt32BE(16), b.readUInt32BE(20)];
+      const [fw, fh] = size(png), [pw, ph] = size(plotPng);
+      assert.ok(pw <= fw && ph < fh * 0.75 && pw > fw * 0.8, `the plot alone is ${pw}x${ph} of the figure's ${fw}x${fh}`);
     });
 
     await check('another record opened from disk, and a file that is no record refused', async () => {

@@ -1,5 +1,5 @@
 c = {};
-for i = 1:400, c = {c, i}; end
+for i = 1:3500, c = {c, i}; end
 s = struct('a', 1);
 for i = 1:400, s = struct('a', {s}); end
 f = @() 1;

@@ -149,8 +149,19 @@ double Canvas::snap(double v, double crispW) const {
   return (w % 2 ? std::floor(d) + 0.5 : std::round(d)) / scale_;
 }
 
+void Canvas::setOrigin(double x, double y) {
+  // A figure point (fx, fy) is drawn at (fx, height - fy) in the canvas's
+  // units; the part's own place for it is (fx - x, height - (fy - y)).
+  cairo_translate(cr_, -x, y);
+  originX_ = x;
+  originY_ = y;
+}
+
 void Canvas::noteText(TextRun run) {
-  if (fmt_ == Format::Svg && !run.utf8.empty()) runs_.push_back(std::move(run));
+  if (fmt_ != Format::Svg || run.utf8.empty()) return;
+  run.anchorX -= originX_;
+  run.anchorY += originY_;
+  runs_.push_back(std::move(run));
 }
 
 std::string Canvas::finish() {

@@ -51,6 +51,10 @@ class Canvas {
   double height() const { return height_; }
   // Canvas y of a figure pixel y.
   double flipY(double figureY) const { return height_ - figureY; }
+  // Draws the part of the figure whose lower left corner is at figure pixel
+  // (x, y) (the canvas being the part's size): everything drawn after this
+  // is shifted by it.
+  void setOrigin(double x, double y);
 
   // Line widths for crisp axis-parallel lines: on a raster the width is a
   // whole number of device pixels (at least one) and a coordinate lies on
@@ -70,6 +74,7 @@ class Canvas {
   void addTextLayer();
   Format fmt_;
   double width_, height_, scale_;
+  double originX_ = 0, originY_ = 0;
   std::string bytes_;  // the document as cairo writes it
   cairo_surface_t* surface_ = nullptr;
   cairo_t* cr_ = nullptr;

@@ -16,7 +16,12 @@ namespace kh::gfx::render {
 // written; on any error it is left as it was and the error is raised.
 void exportFigure(Object* fig, const std::string& file, Format fmt, double dpi);
 
+// What of a figure is drawn: all of it, or its plots alone (the axes with
+// their titles, labels and tick labels, cut to the area they take, without
+// the figure's controls).
+enum class Content { Whole, PlotsAlone };
+
 // The same drawing, as the bytes of the document.
-std::string renderFigure(Object* fig, Format fmt, double dpi);
+std::string renderFigure(Object* fig, Format fmt, double dpi, Content content = Content::Whole);
 
 }  // namespace kh::gfx::render
