@@ -241,13 +241,7 @@ class Pool {
       for (std::size_t k = 0; k < polled.size(); ++k) {
         if (!(fds[k + 1].revents & (POLLIN | POLLHUP | POLLERR))) continue;
         Worker& w = *polled[k];
-        std::uint64_t task = 0;
-        TaskOutcome o;
-        if (receiveOutcome(w.resultFd, &task, &o) && task == w.task) {
-          w.task = kNoTask;
-          cb_.done(static_cast<std::size_t>(task), o);
-          continue;
-        }
+        if (takeOutcome(w)) continue;
         ::kill(w.pid, SIGKILL);  // ended already, or it broke the protocol
         int status;
         while (::waitpid(w.pid, &status, 0) < 0 && errno == EINTR) {
@@ -256,6 +250,17 @@ class Pool {
       }
     }
     endAll(SIGKILL);
+  }
+
+  // Takes the outcome the worker sent for its task and reports it; false
+  // when it sent none (it stopped, or broke the protocol).
+  bool takeOutcome(Worker& w) {
+    std::uint64_t task = 0;
+    TaskOutcome o;
+    if (!receiveOutcome(w.resultFd, &task, &o) || task != w.task) return false;
+    w.task = kNoTask;
+    cb_.done(static_cast<std::size_t>(task), o);
+    return true;
   }
 
   int run(std::size_t tasks, int jobs) {
@@ -309,11 +314,7 @@ class Pool {
       for (std::size_t k = 0; k < polled.size(); ++k) {
         if (!(fds[k + 1].revents & (POLLIN | POLLHUP | POLLERR))) continue;
         Worker& w = *polled[k];
-        std::uint64_t task = 0;
-        TaskOutcome o;
-        if (receiveOutcome(w.resultFd, &task, &o) && task == w.task) {
-          w.task = kNoTask;
-          cb_.done(static_cast<std::size_t>(task), o);
+        if (takeOutcome(w)) {
           --outstanding;
           feed(w);
           continue;

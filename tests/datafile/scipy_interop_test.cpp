@@ -138,14 +138,10 @@ assert d['st']['gain'][0, 0][0, 0] == 0.75 and d['st']['label'][0, 0][0] == 'lo'
 )");
 }
 
-// The numbers of every class that SciPy, NumPy through h5py, and other tools
-// write (integers of each width, single, logical) load as their double
-// values, exactly, from version 5 files (plain and compressed), version 4
-// files and version 7.3 files alike.
-TEST(ScipyInterop, NumbersOfEveryClassLoadAsTheirDoubleValues) {
-  if (!haveScipy()) GTEST_SKIP() << "scipy is not available";
-  kt::TempDir dir;
-  runPython(dir, R"(
+// The start of the scripts that write version 7.3 files by hand: the
+// modules, and mclass(dataset, name), which gives a dataset the class
+// attribute as MATLAB writes it.
+const std::string kWithClassAttribute = R"(
 import numpy as np, scipy.io, h5py, struct
 def mclass(d, c):  # as MATLAB writes it: a fixed-length, NUL-terminated text
     t = h5py.h5t.C_S1.copy()
@@ -153,6 +149,16 @@ def mclass(d, c):  # as MATLAB writes it: a fixed-length, NUL-terminated text
     t.set_strpad(h5py.h5t.STR_NULLTERM)
     h5py.h5a.create(d.id, b'MATLAB_class', t, h5py.h5s.create(h5py.h5s.SCALAR)).write(
         np.array(c.encode(), dtype='S%d' % (len(c) + 1)))
+)";
+
+// The numbers of every class that SciPy, NumPy through h5py, and other tools
+// write (integers of each width, single, logical) load as their double
+// values, exactly, from version 5 files (plain and compressed), version 4
+// files and version 7.3 files alike.
+TEST(ScipyInterop, NumbersOfEveryClassLoadAsTheirDoubleValues) {
+  if (!haveScipy()) GTEST_SKIP() << "scipy is not available";
+  kt::TempDir dir;
+  runPython(dir, kWithClassAttribute + R"(
 v = {
     'i8': np.array([[-128, 0, 127]], dtype=np.int8),
     'u8': np.array([[0, 200, 255]], dtype=np.uint8),
@@ -222,14 +228,7 @@ with open('v73.mat', 'r+b') as f:
 TEST(ScipyInterop, A64BitNumberNoDoubleHoldsIsRefused) {
   if (!haveScipy()) GTEST_SKIP() << "scipy is not available";
   kt::TempDir dir;
-  runPython(dir, R"(
-import numpy as np, scipy.io, h5py, struct
-def mclass(d, c):  # as MATLAB writes it: a fixed-length, NUL-terminated text
-    t = h5py.h5t.C_S1.copy()
-    t.set_size(len(c) + 1)
-    t.set_strpad(h5py.h5t.STR_NULLTERM)
-    h5py.h5a.create(d.id, b'MATLAB_class', t, h5py.h5s.create(h5py.h5s.SCALAR)).write(
-        np.array(c.encode(), dtype='S%d' % (len(c) + 1)))
+  runPython(dir, kWithClassAttribute + R"(
 for name, a in (('big', np.array([[1, 2**53 + 1]], dtype=np.int64)),
                 ('top', np.array([[2**63 - 1]], dtype=np.int64)),
                 ('utop', np.array([[5, 6, 2**64 - 1]], dtype=np.uint64))):
