@@ -30,6 +30,16 @@ bool parseOptions(int argc, char** argv, Options* opts, std::string* error) {
       opts->paths.push_back(dir);
     } else if (a == "--record") {
       if (!value(&opts->record)) return false;
+    } else if (a == "--review") {
+      // The words up to the next option; a review is served.
+      while (i + 1 < argc && argv[i + 1][0] != '-') opts->review.push_back(argv[++i]);
+      if (opts->review.empty()) {
+        *error = "--review needs folders or files of records";
+        return false;
+      }
+      opts->serve = true;
+    } else if (a == "--results") {
+      if (!value(&opts->results)) return false;
     } else if (a == "--serve") {
       opts->serve = true;
     } else if (a == "--port") {
@@ -67,6 +77,14 @@ bool parseOptions(int argc, char** argv, Options* opts, std::string* error) {
     *error = "--estimate takes no scripts, --eval, --serve, --describe, --check-leaks or --record";
     return false;
   }
+  if (!opts->results.empty() && opts->review.empty()) {
+    *error = "--results goes with --review (a batch run takes --out)";
+    return false;
+  }
+  if (!opts->review.empty() && !opts->record.empty()) {
+    *error = "--review and --record do not go together: the review opens its own records";
+    return false;
+  }
   if ((opts->port != 0 || !opts->prompt) && !opts->serve) {
     *error = "--port and --no-prompt go with --serve";
     return false;
@@ -83,6 +101,7 @@ std::string libraryPath(const Options& opts, const char* builtinDefault) {
 const char* usageText() {
   return "Usage: kestrel-host [options] [SCRIPT.m ...]\n"
          "       kestrel-host --serve [--port N] [--record FILE.mat] [--no-prompt] [SCRIPT.m]\n"
+         "       kestrel-host --review PATH... [--results DIR] [--port N] [--no-prompt]\n"
          "       kestrel-host --estimate FILE.mat... --out DIR [options]   (see below)\n"
          "\n"
          "Loads an extension library and runs commands against it. Without --eval\n"
@@ -103,6 +122,12 @@ const char* usageText() {
          "                   to a web page on this machine (the address is printed)\n"
          "                   and keep the prompt; errors in the scripts do not stop it\n"
          "  --port N         the port to serve on (default 0: any free port)\n"
+         "  --review PATH... review many records in the pulse editor, served as with\n"
+         "                   --serve: folders of record files (.mat, in name order)\n"
+         "                   and single files; every change is saved at once, with\n"
+         "                   its undo history, and the review resumes where it was\n"
+         "  --results DIR    where the review saves (default: kestrel-results beside\n"
+         "                   the first PATH); one review at a time per folder\n"
          "  --no-prompt      serve without reading commands from standard input;\n"
          "                   stop with Ctrl-C or SIGTERM\n"
          "  --estimate ...   batch estimation of record files (see below)\n"

@@ -22,6 +22,8 @@ struct Options {
   bool serve = false;                     // --serve: the figure window in a browser page
   int port = 0;                           // --port: the server's port (0: any free one)
   bool prompt = true;                     // --no-prompt: serve without reading commands
+  std::vector<std::string> review;        // --review: folders and files of records to review
+  std::string results;                    // --results: the review's results folder
   bool estimate = false;                  // --estimate: batch estimation of record files
   std::vector<std::string> estimateArgs;  // the words after --estimate
 };

@@ -1,5 +1,6 @@
 // kestrel-host: loads an extension library and runs commands against it from
 // the command line, script files or an interactive prompt.
+#include <signal.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -16,7 +17,9 @@
 #include "host/context/context.h"
 #include "host/context/globals.h"
 #include "host/datafile/data_path.h"
-#include "host/editor/record_check.h"
+#include "editor/page_addon.h"
+#include "editor/record_check.h"
+#include "editor/review/review.h"
 #include "host/loader/describe.h"
 #include "host/loader/leak_report.h"
 #include "host/loader/library.h"
@@ -27,20 +30,31 @@ namespace {
 
 enum ExitStatus { kOk = 0, kFailed = 1, kUsage = 2, kLeaked = 3 };
 
-int runActions(const khost::Options& opts) {
+int runActions(const khost::Options& opts, std::unique_ptr<kh::editor::Review> review) {
   kh::Shell shell;
   if (opts.serve) {
+    // A review opens the editor's figure and its first record (or the one
+    // viewed last) before anything else.
+    if (review) {
+      shell.run("kestrel_figure");
+      kh::editor::setPromptReview(review.get());
+      review->start();
+    }
     // Scripts first (a failing one is reported and does not stop the server).
     for (const khost::Action& a : opts.actions)
       if (!shell.exitRequested())
         a.kind == khost::Action::kEval ? shell.run(a.text) : shell.runFile(a.text);
     if (shell.exitRequested()) return kOk;
+    kh::editor::EditorAddOn addOn(review.get());
     kh::server::ServeOptions so;
+    so.addOn = &addOn;
     so.port = static_cast<unsigned short>(opts.port);
     so.prompt = opts.prompt;
     so.showPrompt = opts.prompt && isatty(STDIN_FILENO) != 0;
     so.webDir = KESTREL_WEB_DIR;
-    return kh::server::serve(shell, so) ? kOk : kUsage;
+    const bool served = kh::server::serve(shell, so);
+    kh::editor::setPromptReview(nullptr);
+    return served ? kOk : kUsage;
   }
   if (opts.actions.empty()) {
     if (!opts.describe) shell.interact(std::cin, isatty(STDIN_FILENO) != 0);
@@ -92,6 +106,34 @@ int main(int argc, char** argv) {
     kh::setRecordAlias("ex_pulse", opts.record);
   }
 
+  // A review's records and results folder, checked before anything starts:
+  // a folder that cannot be written, or that another review uses, stops it
+  // here with the reason.
+  std::unique_ptr<kh::editor::Review> review;
+  if (!opts.review.empty()) {
+    std::string why;
+    if (!kh::protect(
+            [&] {
+              std::vector<kh::editor::ReviewRecord> records = kh::editor::listRecords(opts.review);
+              if (records.empty()) kh::raise("No record files (.mat) were found to review.");
+              const std::string dir = opts.results.empty()
+                                          ? kh::editor::defaultResultsFolder(opts.review.front())
+                                          : opts.results;
+              review = std::make_unique<kh::editor::Review>(
+                  std::move(records),
+                  std::make_unique<kh::editor::ResultsFolder>(
+                      dir, kh::editor::ResultsFolder::Use::Review));
+            },
+            &why)) {
+      std::cerr << "kestrel-host: " << why << "\n";
+      return kUsage;
+    }
+  }
+  // A file too large for the limits set on this process is refused as a
+  // write error, as a full disk is, instead of ending the host.
+  ::signal(SIGXFSZ, SIG_IGN);
+  kh::editor::registerReviewCommand();
+
   const std::string path = khost::libraryPath(opts, KESTREL_DEFAULT_LIBRARY);
   kh::LoadedLibrary lib;
   std::string msg;
@@ -107,7 +149,7 @@ int main(int argc, char** argv) {
     status = khost::batch::runEstimate(batch);
   } else if (!opts.describe || !opts.actions.empty()) {
     // The command window and its workspace go before the library does.
-    status = runActions(opts);
+    status = runActions(opts, std::move(review));
   }
   std::cout.flush();
 

@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "host/context/errors.h"
-#include "host/editor/record_check.h"
-#include "host/editor/record_export.h"
+#include "editor/record_check.h"
+#include "editor/record_export.h"
 #include "host/loader/registry.h"
 #include "host/ops/colon.h"
 #include "host/ops/elementwise.h"

@@ -19,7 +19,7 @@
 #include <vector>
 
 #include "host/context/errors.h"
-#include "host/editor/record_export.h"
+#include "editor/record_export.h"
 
 namespace khost::batch {
 namespace {

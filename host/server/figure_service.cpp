@@ -3,14 +3,9 @@
 #include <chrono>
 #include <nlohmann/json.hpp>
 
-#include "host/array/handle.h"
 #include "host/context/context.h"
 #include "host/context/errors.h"
-#include "host/context/globals.h"
 #include "host/context/output.h"
-#include "host/editor/open_record.h"
-#include "host/editor/record_export.h"
-#include "host/editor/record_name.h"
 #include "host/graphics/render/export.h"
 #include "host/graphics/tree.h"
 
@@ -39,7 +34,8 @@ HttpReply textReply(int status, const std::string& text) {
 
 }  // namespace
 
-FigureService::FigureService(WebServer& server) : server_(server) {}
+FigureService::FigureService(WebServer& server, ServiceAddOn* addOn)
+    : server_(server), addOn_(addOn) {}
 
 void FigureService::toAll(const std::string& text) {
   if (text.empty() || pages_.empty()) return;
@@ -47,23 +43,10 @@ void FigureService::toAll(const std::string& text) {
   for (std::uint64_t p : pages_) server_.send(p, message);
 }
 
-std::string FigureService::editorState() const {
-  json state{{"type", "editor"}};
-  for (const char* name : {"T1", "T2", "T3", "Nsmall", "Nmedium", "Nlarge", "Lpoly", "pf"}) {
-    mxArray** slot = findGlobalSlot(name);
-    const Value* v = slot && *slot ? &valueOf(*slot) : nullptr;
-    state[name] = v && v->isDouble() && v->numel() == 1 ? json(v->at(0)) : json(nullptr);
-  }
-  return state.dump();
-}
-
 void FigureService::flush() {
   toAll(changes_.take());
-  std::string state = editorState();
-  if (state != lastState_) {
-    toAll(state);
-    lastState_ = std::move(state);
-  }
+  if (addOn_)
+    for (const std::string& m : addOn_->changed()) toAll(m);
 }
 
 bool FigureService::takePrinted() { return std::exchange(printed_, false); }
@@ -74,7 +57,8 @@ void FigureService::handle(Work& w) {
       flush();  // the pages open before this one are brought up to now first
       pages_.insert(w.page);
       server_.send(w.page, shared(snapshotMessage()));
-      server_.send(w.page, shared(lastState_));
+      if (addOn_)
+        for (const std::string& m : addOn_->current()) server_.send(w.page, shared(m));
       break;
     case Work::Kind::Closed:
       pages_.erase(w.page);
@@ -98,14 +82,19 @@ void FigureService::handle(Work& w) {
 
 std::string FigureService::run(const PageEvent& e, double* ms) {
   const auto start = std::chrono::steady_clock::now();
+  std::string error = captured([&] { deliver(e); });
+  *ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+  return error;
+}
+
+std::string FigureService::captured(const std::function<void()>& work) {
   std::string error, text, errors;
   {
     OutputCapture capture;
-    protect([&] { deliver(e); }, &error);
+    protect(work, &error);
     text = capture.text();
     errors = capture.errors();
   }
-  *ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
   // Shown where they always are, and on the pages.
   if (!text.empty()) emit(text);
   if (!errors.empty()) emitError(errors);
@@ -125,6 +114,24 @@ void FigureService::message(std::uint64_t page, const std::string& text,
   PageEvent e;
   std::string error;
   double ms = 0;
+  if (addOn_ && text.size() <= kMaxEventBytes) {
+    // A message of the add-on's own.
+    const json m = json::parse(text, nullptr, false);
+    auto type = m.is_object() ? m.find("type") : m.end();
+    if (m.is_object() && type != m.end() && type->is_string() &&
+        addOn_->takes(type->get<std::string>())) {
+      const auto start = std::chrono::steady_clock::now();
+      error = captured([&] { addOn_->message(m); });
+      ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
+               .count();
+      flush();
+      auto id = m.find("id");
+      server_.send(page, shared(ack(id != m.end() && id->is_number() ? id->get<double>() : 0, ms,
+                                    error)
+                                    .dump()));
+      return;
+    }
+  }
   if (!decodeEvent(text, &e, &error)) {
     error = "Malformed message: " + error + ".";
     e.id = peekMessage(text).id;
@@ -175,30 +182,22 @@ void FigureService::request(HttpJob& job) {
             if (end && *end == 0) fig = gfx::tree().find(h);
           }
           if (!fig || fig->type != gfx::Type::Figure) raise("Name an open figure: ?figure=N.");
-          const std::string name = editor::figureFileName(fig);
+          const std::string name =
+              addOn_ ? addOn_->pictureName(fig) : "figure" + std::to_string(int(fig->handle));
           reply = {200, svg ? "image/svg+xml" : "image/png",
                    gfx::render::renderFigure(
                        fig, svg ? gfx::render::Format::Svg : gfx::render::Format::Png, 96,
                        plots ? gfx::render::Content::PlotsAlone : gfx::render::Content::Whole),
                    name + (plots ? "-plot" : "") + (svg ? ".svg" : ".png")};
-        } else if (r.path == "/export/record.mat") {
-          editor::RecordExport mat = editor::recordMat();
-          reply = {200, "application/octet-stream", std::move(mat.bytes), mat.fileName};
-        } else if (r.path == "/export/record.csv") {
-          editor::RecordExport csv = editor::recordCsv();
-          reply = {200, "text/csv; charset=utf-8", std::move(csv.bytes), csv.fileName};
-        } else if (r.path == "/open-record") {
-          const auto name = r.query.find("name");
-          editor::openRecord(r.body, name == r.query.end() ? "" : name->second);
-          flush();
-          reply = jsonReply(200, {{"ok", true}});
-        } else {
+        } else if (addOn_ && addOn_->request(r, &reply)) {
+          flush();        } else {
           reply = textReply(404, "Not found.");
         }
       },
       &error);
   if (!ok) {
-    reply = r.path == "/open-record" ? jsonReply(400, {{"error", error}}) : textReply(409, error);
+    // A request with a body answers in JSON, as the page reads it.
+    reply = r.method == "POST" ? jsonReply(400, {{"error", error}}) : textReply(409, error);
     flush();  // a failed load may have changed the figure before failing
   }
   job.reply(std::move(reply));

@@ -33,7 +33,7 @@ bool serve(Shell& shell, const ServeOptions& options) {
     emitError(std::string("kestrel-host: ") + e.what() + "\n");
     return false;
   }
-  FigureService service(server);
+  FigureService service(server, options.addOn);
   SignalPipe signals;
   emit("kestrel: open http://127.0.0.1:" + std::to_string(server.port()) + "/?token=" + token +
        "\n");

@@ -14,6 +14,7 @@
 #include <nlohmann/json.hpp>
 #include <thread>
 
+#include "editor/page_addon.h"
 #include "host/server/access_check.h"
 #include "host/server/beast.h"
 #include "host/server/figure_service.h"
@@ -125,7 +126,8 @@ class Serving : public FigureTest {
   const std::string token = kh::server::makeToken();
   kh::server::Inbox inbox;
   kh::server::WebServer web{{0, token, KESTREL_SOURCE_DIR "/web"}, inbox};
-  kh::server::FigureService service{web};
+  kh::editor::EditorAddOn editor;
+  kh::server::FigureService service{web, &editor};
 };
 
 }  // namespace kt

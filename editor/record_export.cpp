@@ -1,4 +1,4 @@
-#include "host/editor/record_export.h"
+#include "editor/record_export.h"
 
 #include <cmath>
 #include <cstdio>
@@ -7,8 +7,8 @@
 #include "host/context/errors.h"
 #include "host/context/globals.h"
 #include "host/datafile/matfile.h"
-#include "host/editor/private_folder.h"
-#include "host/editor/record_name.h"
+#include "editor/private_folder.h"
+#include "editor/record_name.h"
 #include "host/graphics/access.h"
 #include "host/graphics/tree.h"
 
@@ -20,7 +20,9 @@ const Value* global(const char* name) {
   return slot && *slot ? &valueOf(*slot) : nullptr;
 }
 
-NamedValues editorRecord() {
+}  // namespace
+
+NamedValues currentRecordVariables() {
   const Value* seg = global("seg");
   const Value* line = global("ppulse");
   if (!seg || seg->numel() == 0 || !line || line->numel() != 1)
@@ -29,16 +31,18 @@ NamedValues editorRecord() {
   if (!estimate || estimate->type != gfx::Type::Line)
     raise("The editor's estimate line is gone; load the record again.");
   std::array<Value, 8> settings;
-  for (std::size_t k = 0; k < kRecordSettings.size(); ++k) {
-    const Value* v = global(kRecordSettings[k]);
+  for (std::size_t k = 0; k < kSettingNames.size(); ++k) {
+    const Value* v = global(kSettingNames[k]);
     if (!v || v->numel() != 1)
-      raise(std::string("The editor's '") + kRecordSettings[k] + "' is not set.");
+      raise(std::string("The editor's '") + kSettingNames[k] + "' is not set.");
     settings[k] = *v;
   }
   Value e = gfx::getProperty(estimate, "YData");
   if (e.numel() != seg->numel()) raise("The estimate does not match the record; move a marker.");
   return recordVariables(*seg, settings, std::move(e));
 }
+
+namespace {
 
 std::string number(double v) {
   char text[40];
@@ -52,9 +56,9 @@ NamedValues recordVariables(const Value& s, const std::array<Value, 8>& settings
   if (estimate.numel() != s.numel()) raise("The estimate does not match the record.");
   NamedValues out;
   out.emplace_back("s", s);
-  for (std::size_t k = 0; k < kRecordSettings.size(); ++k) {
+  for (std::size_t k = 0; k < kSettingNames.size(); ++k) {
     if (k == 0) out.emplace_back("cl", settings[0]);
-    out.emplace_back(kRecordSettings[k], settings[k]);
+    out.emplace_back(kSettingNames[k], settings[k]);
   }
   estimate.reshape(s.dims());
   out.emplace_back("estimate", std::move(estimate));
@@ -79,13 +83,13 @@ std::string recordCsvText(const NamedValues& vars) {
 }
 
 RecordExport recordMat() {
-  const NamedValues vars = editorRecord();
+  const NamedValues vars = currentRecordVariables();
   PrivateFolder tmp;
   const std::string file = tmp.file("record.mat");
   saveMatFile(file, vars);
   return {recordName() + ".mat", readWhole(file)};
 }
 
-RecordExport recordCsv() { return {recordName() + ".csv", recordCsvText(editorRecord())}; }
+RecordExport recordCsv() { return {recordName() + ".csv", recordCsvText(currentRecordVariables())}; }
 
 }  // namespace kh::editor

@@ -1,4 +1,4 @@
-#include "host/editor/editor_figure.h"
+#include "editor/editor_figure.h"
 
 #include <string>
 

@@ -1,4 +1,4 @@
-#include "host/editor/record_name.h"
+#include "editor/record_name.h"
 
 #include <cctype>
 #include <string>
@@ -6,7 +6,7 @@
 #include "host/array/handle.h"
 #include "host/context/globals.h"
 #include "host/datafile/data_path.h"
-#include "host/editor/editor_figure.h"
+#include "editor/editor_figure.h"
 #include "host/graphics/tree.h"
 
 namespace kh::editor {

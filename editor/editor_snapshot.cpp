@@ -1,4 +1,4 @@
-#include "host/editor/editor_snapshot.h"
+#include "editor/editor_snapshot.h"
 
 #include "host/array/handle.h"
 #include "host/context/globals.h"

@@ -17,5 +17,7 @@ namespace kh::editor {
 // put back as they were, and the error says so. Raises too when no editor
 // is open. Afterwards the exports are named after `name`.
 void openRecord(const std::string& bytes, const std::string& name);
+// The same for a record file on disk.
+void openRecordFile(const std::string& file, const std::string& name);
 
 }  // namespace kh::editor

@@ -1,4 +1,4 @@
-#include "host/editor/private_folder.h"
+#include "editor/private_folder.h"
 
 #include <fcntl.h>
 #include <stdlib.h>

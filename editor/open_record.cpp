@@ -1,4 +1,4 @@
-#include "host/editor/open_record.h"
+#include "editor/open_record.h"
 
 #include <string>
 #include <vector>
@@ -9,11 +9,11 @@
 #include "host/context/globals.h"
 #include "host/context/output.h"
 #include "host/datafile/data_path.h"
-#include "host/editor/editor_figure.h"
-#include "host/editor/editor_snapshot.h"
-#include "host/editor/private_folder.h"
-#include "host/editor/record_check.h"
-#include "host/editor/record_name.h"
+#include "editor/editor_figure.h"
+#include "editor/editor_snapshot.h"
+#include "editor/private_folder.h"
+#include "editor/record_check.h"
+#include "editor/record_name.h"
 #include "host/graphics/access.h"
 #include "host/graphics/events.h"
 #include "host/graphics/tree.h"
@@ -45,13 +45,17 @@ class AliasScope {
 }  // namespace
 
 void openRecord(const std::string& bytes, const std::string& name) {
-  const std::string shown = shownName(name);
-  gfx::Object* button = loadButton();
-  if (!button) raise("No pulse editor is open: run kestrel_figure first.");
-
+  if (!loadButton()) raise("No pulse editor is open: run kestrel_figure first.");
   PrivateFolder tmp;
   const std::string file = tmp.file("record.mat");
   writeNew(file, bytes);
+  openRecordFile(file, name);
+}
+
+void openRecordFile(const std::string& file, const std::string& name) {
+  const std::string shown = shownName(name);
+  gfx::Object* button = loadButton();
+  if (!button) raise("No pulse editor is open: run kestrel_figure first.");
   checkRecordFile(file, shown);
 
   // Everything checked. The new record's lines are drawn over the old ones

@@ -1,4 +1,4 @@
-#include "host/editor/record_check.h"
+#include "editor/record_check.h"
 
 #include <charconv>
 #include <cmath>

@@ -6,22 +6,24 @@
 #include <array>
 #include <string>
 
+#include "editor/editor_settings.h"
 #include "host/datafile/matfile.h"
 
 namespace kh::editor {
 
-// The names of the settings a record file holds, in the order it holds them.
-inline constexpr std::array<const char*, 8> kRecordSettings = {
-    "T1", "T2", "T3", "Nsmall", "Nmedium", "Nlarge", "Lpoly", "pf"};
 
 // The variables of a record file, in file order: `s`, `cl` (the first
-// marker), the settings (values in the order of kRecordSettings, each a
+// marker), the settings (values in the order of kSettingNames, each a
 // scalar) and `estimate`, shaped as `s`. Raises when the estimate's length
 // is not the record's.
 NamedValues recordVariables(const Value& s, const std::array<Value, 8>& settings, Value estimate);
 // Record variables as CSV: settings in leading "# name,value" lines, then
 // "sample,s,estimate" rows; numbers written so that they read back exactly.
 std::string recordCsvText(const NamedValues& vars);
+
+// The variables of the record now in the editor, as recordVariables makes
+// them. Raises when no record is loaded.
+NamedValues currentRecordVariables();
 
 // An export: its file name and its bytes.
 struct RecordExport {

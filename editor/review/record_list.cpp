@@ -1,0 +1,107 @@
+#include "editor/review/record_list.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <unordered_map>
+
+#include "editor/record_name.h"
+#include "editor/results/results_folder.h"
+#include "host/context/errors.h"
+
+namespace kh::editor {
+namespace fs = std::filesystem;
+
+namespace {
+
+bool isMatFile(const fs::path& p) {
+  std::string ext = p.extension().string();
+  std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return std::tolower(c); });
+  return ext == ".mat";
+}
+
+}  // namespace
+
+std::vector<ReviewRecord> listRecords(const std::vector<std::string>& paths) {
+  std::vector<ReviewRecord> out;
+  std::unordered_map<std::string, std::string> named;  // name -> its first source
+  auto add = [&](const fs::path& file) {
+    ReviewRecord r;
+    std::error_code ec;
+    const fs::path full = fs::absolute(file, ec);
+    r.source = (ec ? file : full).lexically_normal().string();
+    r.name = exportBase(file.filename().string());
+    auto [it, fresh] = named.emplace(r.name, r.source);
+    if (!fresh) {
+      r.state = RecordState::Refused;
+      r.reason = "another record of this review is named " + r.name + " (" + it->second +
+                 "), and the results keep one file per name";
+    }
+    out.push_back(std::move(r));
+  };
+  for (const std::string& path : paths) {
+    std::error_code ec;
+    const fs::file_status st = fs::status(path, ec);
+    if (!ec && fs::is_directory(st)) {
+      std::vector<fs::path> files;
+      for (fs::directory_iterator it(path, ec), end; !ec && it != end; it.increment(ec))
+        if (isMatFile(it->path()) && it->is_regular_file(ec)) files.push_back(it->path());
+      if (ec) raise("The folder '" + path + "' cannot be read: " + ec.message() + ".");
+      std::sort(files.begin(), files.end(), [](const fs::path& a, const fs::path& b) {
+        return naturalLess(a.filename().string(), b.filename().string());
+      });
+      for (const fs::path& f : files) add(f);
+    } else if (!ec && fs::is_regular_file(st)) {
+      add(path);
+    } else {
+      raise("'" + path + "' is neither a record file nor a folder of them" +
+            (ec ? ": " + ec.message() : std::string()) + ".");
+    }
+  }
+  return out;
+}
+
+std::string defaultResultsFolder(const std::string& firstPath) {
+  fs::path p = fs::path(firstPath).lexically_normal();
+  if (p.has_filename() == false) p = p.parent_path();  // "dir/" names dir
+  const fs::path parent = p.parent_path();
+  return (parent.empty() ? fs::path("kestrel-results") : parent / "kestrel-results").string();
+}
+
+std::vector<SummaryRow> summaryRows(const std::vector<ReviewRecord>& records) {
+  std::vector<SummaryRow> rows;
+  rows.reserve(records.size());
+  for (const ReviewRecord& r : records) {
+    SummaryRow s;
+    s.name = r.name;
+    s.source = r.source;
+    s.offset = r.offset;
+    s.click = r.click;
+    s.hasSettings = r.hasSettings;
+    s.settings = r.settings;
+    s.state = r.state;
+    s.reason = r.reason;
+    s.changed = r.changed;
+    rows.push_back(std::move(s));
+  }
+  return rows;
+}
+
+void takeSummary(std::vector<ReviewRecord>& records, const std::vector<SummaryRow>& rows) {
+  std::unordered_map<std::string, const SummaryRow*> byName;
+  for (const SummaryRow& s : rows) byName[s.name] = &s;
+  for (ReviewRecord& r : records) {
+    if (r.state == RecordState::Refused) continue;  // refused by this list itself
+    auto it = byName.find(r.name);
+    if (it == byName.end()) continue;
+    const SummaryRow& s = *it->second;
+    if (s.source != r.source || s.offset != r.offset) continue;  // another record of that name
+    r.click = s.click;
+    r.state = s.state;
+    r.reason = s.reason;
+    r.changed = s.changed;
+    r.hasSettings = s.hasSettings;
+    r.settings = s.settings;
+  }
+}
+
+}  // namespace kh::editor

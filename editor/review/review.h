@@ -1,0 +1,95 @@
+// A review of many records in the pulse editor: the records in order, one
+// shown at a time through the editor's own load, every change a person
+// makes saved at once into the results folder with the record's history,
+// undo and redo over that history, and the page's list kept in step. The
+// page (through the editor's add-on) and the prompt (the `review` command)
+// drive the same review.
+#pragma once
+
+#include <memory>
+#include <nlohmann/json.hpp>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "editor/results/results_folder.h"
+#include "editor/review/history.h"
+#include "editor/review/record_list.h"
+
+namespace kh::editor {
+
+class Review {
+ public:
+  Review(std::vector<ReviewRecord> records, std::unique_ptr<ResultsFolder> results);
+  ~Review();
+
+  // Opens the record viewed last in this results folder, else the first
+  // record; a record that cannot be opened is passed over for the next.
+  // The editor's figure must be open.
+  void start();
+
+  // Opens record i: the editor's load, then its saved state, if any. A
+  // record that cannot be opened is marked refused with its reason, and
+  // the reason raised.
+  void open(std::size_t i);
+  // The next / previous record that is not refused; raises at either end.
+  void next();
+  void previous();
+  // Undo, redo and reset of the record shown; each is saved like any action.
+  void undo();
+  void redo();
+  void reset();
+  // Saves the record shown again (after a failed save).
+  void save();
+
+  // A page's {"type": "review", "action": ...}.
+  void pageAction(const nlohmann::json& msg);
+  // After each event and prompt line: a person's completed action on the
+  // record shown becomes a step of its history and is saved. Returns the
+  // messages that bring the pages up to date (none when nothing changed).
+  std::vector<std::string> afterChange();
+  // {"type": "review", ...}: the whole list, for a page that opens.
+  std::string wholeMessage() const;
+
+  // For the prompt: where the review stands, and the whole list.
+  std::string status() const;
+  std::string listing() const;
+  // A record by its number as the prompt counts (1 is the first) or its name.
+  std::size_t find(const std::string& which) const;
+
+  std::size_t size() const { return records_.size(); }
+  std::optional<std::size_t> current() const { return current_; }
+  const ReviewRecord& record(std::size_t i) const { return records_[i]; }
+  const ResultsFolder& results() const { return *results_; }
+
+ private:
+  void load(std::size_t i);  // the editor's load of the record, nothing more
+  void bringTo(const Settings& target);
+  void step(bool forward);
+  bool saveNow();
+  void saveSummary();
+  void changedRow(std::size_t i) { dirty_.insert(i); }
+  nlohmann::json row(std::size_t i) const;
+  nlohmann::json smallFields() const;
+
+  std::vector<ReviewRecord> records_;
+  std::unique_ptr<ResultsFolder> results_;
+  std::optional<std::size_t> current_;
+  double line_ = 0;    // the estimate line the record's load drew
+  int length_ = 0;     // samples the editor shows
+  Settings loaded_{};  // the settings the load gave it
+  History history_;
+  std::string saveError_;
+  std::set<std::size_t> dirty_;
+  bool whole_ = false;  // the whole list is to be sent again
+  bool stateSent_ = false;
+  std::string lastSmall_;
+};
+
+// The review the prompt's `review` command drives (none: it says so).
+void setPromptReview(Review* review);
+// Registers the `review` command.
+void registerReviewCommand();
+
+}  // namespace kh::editor

@@ -1,0 +1,69 @@
+// The prompt's `review` command: the same review the page drives.
+//
+//   review              where the review stands
+//   review list         every record with its click and state
+//   review next         the next record that opens (also: review previous)
+//   review open N       record N (counted from 1) or the record named N
+//   review undo         undo, redo or reset the record shown
+//   review redo
+//   review reset
+//   review save         save the record shown again (after a failed save)
+#include "editor/review/review.h"
+#include "host/context/errors.h"
+#include "host/context/output.h"
+#include "host/ops/builtin_registry.h"
+
+namespace kh::editor {
+namespace {
+
+Review* promptReview = nullptr;
+
+std::string word(const Value& v) {
+  if (!v.isChar()) raise("review takes words: review next, review open 3, review undo, ...");
+  return v.utf8();
+}
+
+}  // namespace
+
+void setPromptReview(Review* review) { promptReview = review; }
+
+void registerReviewCommand() {
+  registerBuiltin("review", [](int nargout, std::vector<Value>& args) -> std::vector<Value> {
+    checkArgCounts(args, nargout, 0, 2, 0);
+    if (!promptReview)
+      raise("No review is open: start the host with --review FOLDER (or record files).");
+    Review& r = *promptReview;
+    const std::string what = args.empty() ? "" : word(args[0]);
+    if (args.size() == 2 && what != "open") raise("Only 'review open' takes a record.");
+    if (what.empty()) {
+      emit(r.status());
+      return {};
+    }
+    if (what == "list") {
+      emit(r.listing());
+      return {};
+    }
+    if (what == "next")
+      r.next();
+    else if (what == "previous" || what == "prev")
+      r.previous();
+    else if (what == "open") {
+      if (args.size() != 2) raise("review open needs a record: its number or its name.");
+      r.open(r.find(word(args[1])));
+    } else if (what == "undo")
+      r.undo();
+    else if (what == "redo")
+      r.redo();
+    else if (what == "reset")
+      r.reset();
+    else if (what == "save")
+      r.save();
+    else
+      raise("Unknown review command '" + what.substr(0, 40) +
+            "': use list, next, previous, open N, undo, redo, reset or save.");
+    emit(r.status());
+    return {};
+  });
+}
+
+}  // namespace kh::editor
