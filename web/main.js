@@ -1,6 +1,7 @@
 // The figure window: connects to the host, keeps the tree, draws the
-// figure shown in the tabs, and wires the toolbar, the readout and the
-// message panel. window.kestrel is the page's face for tests and benchmarks.
+// figure shown in the tabs, and wires the toolbar, the readout, the
+// message panel and, in a review, the record list. window.kestrel is the
+// page's face for tests and benchmarks.
 //
 // A figure is shown as its script laid it out, axes, text and controls
 // together at one scale that fits the space the window leaves it (never
@@ -13,6 +14,7 @@ import { syncControls } from './controls.js';
 import { syncLegends } from './legend.js';
 import { Interaction } from './interact.js';
 import { Toolbar } from './toolbar.js';
+import { Review } from './review.js';
 
 const MIN_SCALE = 0.6; // 10-point text stays 8 CSS pixels high
 const MAX_SCALE = 3;
@@ -171,6 +173,7 @@ function hostGone() {
   stage.inert = true;
   for (const b of document.querySelectorAll('.toolbar button:not(#help-button)')) b.disabled = true;
   interaction.drag = null;
+  review.refresh();
   note('The host has stopped; this page no longer takes input.', 'error');
 }
 
@@ -180,6 +183,7 @@ const conn = new Connection(token, {
     $('status').title = up ? 'Connected to the host' : 'Connection lost; reconnecting…';
     $('status-text').textContent = up ? 'connected' : 'reconnecting…';
     if (!up) note('The connection to the host was lost; reconnecting.', 'error');
+    review.refresh();
   },
   gone: () => hostGone(),
   message(msg) {
@@ -195,6 +199,8 @@ const conn = new Connection(token, {
       schedule();
     } else if (msg.type === 'output') {
       note(msg.text, msg.error ? 'error' : 'info');
+    } else {
+      review.message(msg);
     }
   },
   ack(a, sent) {
@@ -269,6 +275,8 @@ const interaction = new Interaction({
   readout, rubber,
 });
 
+const review = new Review({ conn, note, live });
+
 const toolbar = new Toolbar({
   token, conn, note, figure,
   setMode(m) { mode = m; stage.dataset.mode = m; },
@@ -293,6 +301,10 @@ function typing(t) {
 }
 document.addEventListener('keydown', (e) => {
   const t = e.target;
+  if (review.key(e, typing(t))) {
+    e.preventDefault();
+    return;
+  }
   if (typing(t) || e.ctrlKey || e.metaKey || e.altKey) return;
   if (e.key === 'Escape') {
     // Out of a control first (the arrows then move the marker), then the
@@ -329,6 +341,9 @@ window.kestrel = {
   get shownFigure() { return shown; },
   get scale() { return scale; },
   get hostGone() { return gone; },
+  // The review's last state from the host (null outside a review), and its rows.
+  get review() { return review.state; },
+  reviewRow: (i) => review.row(i),
   minScale: MIN_SCALE,
   stats,
   messages,

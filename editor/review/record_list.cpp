@@ -4,7 +4,6 @@
 #include <filesystem>
 #include <unordered_map>
 
-#include "editor/record_name.h"
 #include "editor/results/results_folder.h"
 #include "host/context/errors.h"
 
@@ -29,7 +28,7 @@ std::vector<ReviewRecord> listRecords(const std::vector<std::string>& paths) {
     std::error_code ec;
     const fs::path full = fs::absolute(file, ec);
     r.source = (ec ? file : full).lexically_normal().string();
-    r.name = exportBase(file.filename().string());
+    r.name = file.stem().string();  // as the batch names its results
     auto [it, fresh] = named.emplace(r.name, r.source);
     if (!fresh) {
       r.state = RecordState::Refused;
