@@ -9,7 +9,9 @@
 #include "host/context/globals.h"
 #include "host/context/output.h"
 #include "host/datafile/data_path.h"
+#include "host/datafile/matfile.h"
 #include "editor/editor_figure.h"
+#include "editor/editor_settings.h"
 #include "editor/editor_snapshot.h"
 #include "editor/private_folder.h"
 #include "editor/record_check.h"
@@ -41,6 +43,29 @@ class AliasScope {
  private:
   std::string before_;
 };
+
+// A record file that holds the editor's settings (the page's MAT export, a
+// batch's or a review's results) opens as it was saved: the settings are
+// applied after the load, through event delivery, unless they are outside
+// what the editor takes, which is reported.
+void applyFileSettings(const std::string& file, const std::string& shown) {
+  const NamedValues vars = loadMatFile(file, {kSettingNames.begin(), kSettingNames.end()}, shown);
+  if (vars.size() != kSettingNames.size()) return;
+  Settings target{};
+  for (const auto& [name, v] : vars) {
+    std::size_t k = 0;
+    while (k < kSettingNames.size() && name != kSettingNames[k]) ++k;
+    if (k == kSettingNames.size() || v.numel() != 1 || !v.isDouble() || v.isComplex()) return;
+    target[k] = v.at(0);
+  }
+  const std::optional<Settings> loaded = currentSettings();
+  const Value* seg = nullptr;
+  if (mxArray** slot = findGlobalSlot("seg"); slot && *slot) seg = &valueOf(*slot);
+  if (!loaded || !seg || *loaded == target) return;
+  std::string why = checkSettings(target, *loaded, static_cast<int>(seg->numel()));
+  if (why.empty() && protect([&] { applySettings(target); }, &why)) return;
+  emitError("??? The settings saved in '" + shown + "' were not applied: " + why + ".\n");
+}
 
 }  // namespace
 
@@ -107,6 +132,7 @@ void openRecordFile(const std::string& file, const std::string& name) {
     for (gfx::Object* c : old) gfx::tree().destroy(c);
   }
   noteOpenedRecord(name);
+  applyFileSettings(file, shown);
 }
 
 }  // namespace kh::editor

@@ -67,6 +67,7 @@ class FileLock {
 
 bool naturalLess(const std::string& a, const std::string& b) {
   std::size_t i = 0, j = 0;
+  int tie = 0;  // equal numbers written with more or fewer zeros: fewer first, if all else is equal
   while (i < a.size() && j < b.size()) {
     const bool da = std::isdigit(static_cast<unsigned char>(a[i])) != 0;
     const bool db = std::isdigit(static_cast<unsigned char>(b[j])) != 0;
@@ -81,7 +82,7 @@ bool naturalLess(const std::string& a, const std::string& b) {
       if (ei - si != ej - sj) return ei - si < ej - sj;
       const int c = a.compare(si, ei - si, b, sj, ej - sj);
       if (c != 0) return c < 0;
-      if (ei - i != ej - j) return ei - i < ej - j;
+      if (tie == 0 && ei - i != ej - j) tie = ei - i < ej - j ? -1 : 1;
       i = ei;
       j = ej;
     } else {
@@ -90,7 +91,8 @@ bool naturalLess(const std::string& a, const std::string& b) {
       ++j;
     }
   }
-  return a.size() - i < b.size() - j;
+  if (a.size() - i != b.size() - j) return a.size() - i < b.size() - j;
+  return tie < 0;
 }
 
 NamedValues resultsVariables(const RecordResults& r) {
