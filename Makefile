@@ -18,9 +18,17 @@ configure: deps
 build: configure
 	@cmake --build $(BUILD_DIR) -j $(JOBS)
 
+# `make run REVIEW="folder-or-files"` reviews many records instead (RESULTS=DIR
+# picks the results folder).
 PORT ?= 0
+REVIEW ?=
+RESULTS ?=
 run: build
+ifeq ($(strip $(REVIEW)),)
 	@$(BUILD_DIR)/bin/kestrel-host --serve --port $(PORT) --eval "kestrel_figure; uiclick pushbutton1"
+else
+	@$(BUILD_DIR)/bin/kestrel-host --port $(PORT) --review $(REVIEW) $(if $(strip $(RESULTS)),--results $(RESULTS))
+endif
 
 test: build
 	@cd $(BUILD_DIR) && ctest --output-on-failure -j $(JOBS)

@@ -232,7 +232,11 @@ std::vector<SummaryRow> ResultsFolder::readSummary() const {
 }
 
 void ResultsFolder::saveSummary(const std::vector<SummaryRow>& rows) const {
-  writeWhole(dir_ + "/" + kSummary, summaryText(rows));
+  saveSummaryText(summaryText(rows));
+}
+
+void ResultsFolder::saveSummaryText(const std::string& text) const {
+  writeWhole(dir_ + "/" + kSummary, text);
 }
 
 void ResultsFolder::mergeSummary(const std::vector<SummaryRow>& rows) const {

@@ -62,6 +62,9 @@ class ResultsFolder {
   // summary.csv, as read (no rows when there is none) and written whole.
   std::vector<SummaryRow> readSummary() const;
   void saveSummary(const std::vector<SummaryRow>& rows) const;
+  // The same from the file's text, made by the caller (summaryHeader and a
+  // summaryLine per row).
+  void saveSummaryText(const std::string& text) const;
   // Puts these rows into summary.csv in place of the rows of the same names
   // (others kept, new ones added in name order), under a short lock, for
   // batch runs that share the folder.

@@ -98,14 +98,18 @@ bool stateFromText(const std::string& text, RecordState* out) {
   return false;
 }
 
+std::string summaryHeader() { return std::string(kHeader) + "\n"; }
+
+std::string summaryLine(const SummaryRow& r) {
+  std::string out = field(r.name) + "," + field(r.source) + "," + number(r.offset) + "," +
+                    (r.click > 0 ? number(r.click) : "");
+  for (double v : r.settings) out += "," + (r.hasSettings ? number(v) : std::string());
+  return out + "," + stateText(r.state) + "," + field(r.reason) + "," + r.changed + "\n";
+}
+
 std::string summaryText(const std::vector<SummaryRow>& rows) {
-  std::string out = std::string(kHeader) + "\n";
-  for (const SummaryRow& r : rows) {
-    out += field(r.name) + "," + field(r.source) + "," + number(r.offset) + "," +
-           (r.click > 0 ? number(r.click) : "");
-    for (double v : r.settings) out += "," + (r.hasSettings ? number(v) : std::string());
-    out += "," + std::string(stateText(r.state)) + "," + field(r.reason) + "," + r.changed + "\n";
-  }
+  std::string out = summaryHeader();
+  for (const SummaryRow& r : rows) out += summaryLine(r);
   return out;
 }
 

@@ -35,6 +35,9 @@ struct SummaryRow {
 
 // The whole file's text, its header first.
 std::string summaryText(const std::vector<SummaryRow>& rows);
+// The header line and one row's line, each with its line break.
+std::string summaryHeader();
+std::string summaryLine(const SummaryRow& row);
 // The rows of a summary's text. Rows that cannot be read are passed over
 // (the results files are the record; the summary is their table).
 std::vector<SummaryRow> parseSummary(const std::string& text);

@@ -66,23 +66,18 @@ std::string defaultResultsFolder(const std::string& firstPath) {
   return (parent.empty() ? fs::path("kestrel-results") : parent / "kestrel-results").string();
 }
 
-std::vector<SummaryRow> summaryRows(const std::vector<ReviewRecord>& records) {
-  std::vector<SummaryRow> rows;
-  rows.reserve(records.size());
-  for (const ReviewRecord& r : records) {
-    SummaryRow s;
-    s.name = r.name;
-    s.source = r.source;
-    s.offset = r.offset;
-    s.click = r.click;
-    s.hasSettings = r.hasSettings;
-    s.settings = r.settings;
-    s.state = r.state;
-    s.reason = r.reason;
-    s.changed = r.changed;
-    rows.push_back(std::move(s));
-  }
-  return rows;
+SummaryRow summaryRow(const ReviewRecord& r) {
+  SummaryRow s;
+  s.name = r.name;
+  s.source = r.source;
+  s.offset = r.offset;
+  s.click = r.click;
+  s.hasSettings = r.hasSettings;
+  s.settings = r.settings;
+  s.state = r.state;
+  s.reason = r.reason;
+  s.changed = r.changed;
+  return s;
 }
 
 void takeSummary(std::vector<ReviewRecord>& records, const std::vector<SummaryRow>& rows) {

@@ -34,8 +34,8 @@ std::vector<ReviewRecord> listRecords(const std::vector<std::string>& paths);
 // the first path.
 std::string defaultResultsFolder(const std::string& firstPath);
 
-// The rows of summary.csv for these records.
-std::vector<SummaryRow> summaryRows(const std::vector<ReviewRecord>& records);
+// The row of summary.csv for a record.
+SummaryRow summaryRow(const ReviewRecord& r);
 // Takes what a summary says of each record (by name) into the list.
 void takeSummary(std::vector<ReviewRecord>& records, const std::vector<SummaryRow>& rows);
 

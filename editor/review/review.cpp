@@ -50,7 +50,7 @@ std::string number(double v) {
 }  // namespace
 
 Review::Review(std::vector<ReviewRecord> records, std::unique_ptr<ResultsFolder> results)
-    : records_(std::move(records)), results_(std::move(results)) {
+    : records_(std::move(records)), results_(std::move(results)), lines_(records_.size()) {
   takeSummary(records_, results_->readSummary());
   // Results written after the summary (a host killed between the two
   // writes, or a batch run's results without one) are read themselves.
@@ -245,7 +245,13 @@ bool Review::saveNow() {
 
 void Review::saveSummary() {
   std::string why;
-  if (!protect([&] { results_->saveSummary(summaryRows(records_)); }, &why)) {
+  // Only the lines of records that changed are made again.
+  std::string text = summaryHeader();
+  for (std::size_t i = 0; i < records_.size(); ++i) {
+    if (lines_[i].empty()) lines_[i] = summaryLine(summaryRow(records_[i]));
+    text += lines_[i];
+  }
+  if (!protect([&] { results_->saveSummaryText(text); }, &why)) {
     if (saveError_.empty()) {
       saveError_ = why;
       emitError("??? " + why + "\n");

@@ -69,7 +69,10 @@ class Review {
   void step(bool forward);
   bool saveNow();
   void saveSummary();
-  void changedRow(std::size_t i) { dirty_.insert(i); }
+  void changedRow(std::size_t i) {
+    dirty_.insert(i);
+    lines_[i].clear();
+  }
   nlohmann::json row(std::size_t i) const;
   nlohmann::json smallFields() const;
 
@@ -82,6 +85,7 @@ class Review {
   History history_;
   std::string saveError_;
   std::set<std::size_t> dirty_;
+  std::vector<std::string> lines_;  // each record's line of summary.csv ("": to be made)
   bool whole_ = false;  // the whole list is to be sent again
   bool stateSent_ = false;
   std::string lastSmall_;
