@@ -51,6 +51,14 @@ std::string number(double v) {
 
 Review::Review(std::vector<ReviewRecord> records, std::unique_ptr<ResultsFolder> results)
     : records_(std::move(records)), results_(std::move(results)), lines_(records_.size()) {
+  // Results that would replace the records themselves are refused before
+  // anything is written.
+  for (const ReviewRecord& r : records_) {
+    std::error_code ec;
+    if (std::filesystem::equivalent(r.source, results_->fileOf(r.name), ec))
+      raise("The results folder '" + results_->path() + "' holds the records themselves: " +
+            r.name + ".mat would be replaced by its results. Give another folder with --results.");
+  }
   takeSummary(records_, results_->readSummary());
   // Results written after the summary (a host killed between the two
   // writes, or a batch run's results without one) are read themselves.

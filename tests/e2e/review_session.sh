@@ -150,6 +150,7 @@ if rows["rec1"]["T2"] != "1200" or rows["rec2"]["pf"] != "1" or rows["rec3"]["T3
 
 # -- refused before the review starts --
 for args, why in ((["--results", "/dev/null/res"], "The results folder '/dev/null/res' cannot be made"),
+                  (["--results", recs], "holds the records themselves: rec1.mat would be replaced"),
                   ([os.path.join(tmp, "missing")], "is neither a record file nor a folder")):
     r = subprocess.run([host, "--library", lib, "--review", recs, *args, "--no-prompt"] if args[0] == "--results"
                        else [host, "--library", lib, "--review", *args, "--no-prompt"],
