@@ -38,7 +38,7 @@ bool EditorAddOn::request(const server::HttpRequest& r, server::HttpReply* reply
   } else if (r.path == "/export/record.csv") {
     RecordExport csv = recordCsv();
     *reply = {200, "text/csv; charset=utf-8", std::move(csv.bytes), csv.fileName};
-  } else if (r.path == "/open-record") {
+  } else if (r.path == "/upload/record") {
     const auto name = r.query.find("name");
     openRecord(r.body, name == r.query.end() ? "" : name->second);
     *reply = {200, "application/json", json{{"ok", true}}.dump(), {}};

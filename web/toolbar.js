@@ -77,7 +77,7 @@ export class Toolbar {
     const button = this.button('open-record');
     button.disabled = true;
     try {
-      const res = await fetch(this.url(`/open-record?name=${encodeURIComponent(file.name)}`), {
+      const res = await fetch(this.url(`/upload/record?name=${encodeURIComponent(file.name)}`), {
         method: 'POST', body: file, headers: { 'Content-Type': 'application/octet-stream' },
       });
       const reply = await res.json().catch(() => ({ error: `${res.status} ${res.statusText}` }));

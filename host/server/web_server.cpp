@@ -274,7 +274,8 @@ struct WebServer::Impl {
       if (!why.empty()) return reply({403, "text/plain; charset=utf-8", why + "\n", {}}, false);
       letIn = true;
       const std::string path = pathOf(req.target());
-      const std::uint64_t limit = path == "/open-record" ? server.config.maxUpload : kMaxEventBytes;
+      const bool upload = path.rfind("/upload/", 0) == 0;  // a file the page sends
+      const std::uint64_t limit = upload ? server.config.maxUpload : kMaxEventBytes;
       if (parser->content_length().value_or(0) > limit) return tooLarge();
       parser->body_limit(limit);
       if (parser->is_done()) return route();
@@ -298,7 +299,7 @@ struct WebServer::Impl {
       http::request<http::string_body> req = parser->release();
       const std::string path = pathOf(req.target());
       const bool forHost =
-          path == "/open-record" || path == "/event" || path.rfind("/export/", 0) == 0;
+          path.rfind("/upload/", 0) == 0 || path == "/event" || path.rfind("/export/", 0) == 0;
       if (server.stopping && (forHost || websocket::is_upgrade(req)))
         return reply({503, "text/plain; charset=utf-8", kStopping, {}}, false);
       if (websocket::is_upgrade(req)) {
@@ -308,7 +309,7 @@ struct WebServer::Impl {
         return;
       }
       const bool post = req.method() == http::verb::post;
-      const bool wantsPost = path == "/open-record" || path == "/event";
+      const bool wantsPost = path.rfind("/upload/", 0) == 0 || path == "/event";
       if (forHost) {
         if (post != wantsPost)
           return reply({405, "text/plain; charset=utf-8", "Method not allowed.\n", {}}, true);

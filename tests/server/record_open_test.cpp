@@ -291,8 +291,9 @@ TEST_F(OpenRecord, TheEdgesTheEditorTakesOpenAlsoWithNumbersOfOtherClasses) {
     EXPECT_EQ(eval("[T1 T2 T3]"), (std::vector<double>{c.cl, c.cl + 500, c.cl + 1550})) << c.what;
   }
   // A page export that SciPy read and saved again (its settings come back
-  // as int64, pf too), and a record of 8-bit samples: they open as any
-  // record does, the file's settings taking no effect.
+  // as int64, pf too) opens as it was saved: its markers, windows, block
+  // length and fit switch applied after the load, controls and all. A
+  // record of 8-bit samples opens as any record does.
   if (!python(R"(
 import numpy as np, scipy.io
 t = np.arange(6000)
@@ -305,9 +306,10 @@ scipy.io.savemat('bytes.mat', {'s': np.round(128 + 100 * np.sin(0.02 * t)).astyp
     GTEST_SKIP() << "scipy is not available";
   ASSERT_EQ(open(read(dir.file("resaved.mat")), "resaved.mat"), "");
   EXPECT_EQ(eval("[T1 T2 T3 Nsmall Nmedium Nlarge Lpoly pf]"),
-            (std::vector<double>{1200, 1700, 2750, 21, 101, 401, 100, 0}));
-  EXPECT_EQ(text("get(findobj(gcf, 'Tag', 'edit1'), 'String')"), "21");
-  EXPECT_EQ(text("get(findobj(gcf, 'Tag', 'edit4'), 'String')"), "100");
+            (std::vector<double>{1200, 2000, 2750, 35, 101, 401, 40, 1}));
+  EXPECT_EQ(text("get(findobj(gcf, 'Tag', 'edit1'), 'String')"), "35");
+  EXPECT_EQ(text("get(findobj(gcf, 'Tag', 'edit4'), 'String')"), "40");
+  EXPECT_EQ(eval("get(findobj(gcf, 'Tag', 'radiobutton1'), 'Value')"), std::vector<double>{1});
   EXPECT_EQ(eval("length(get(gca, 'Children'))"), std::vector<double>{5});
   ASSERT_EQ(open(read(dir.file("bytes.mat")), "bytes.mat"), "");
   EXPECT_EQ(eval("T1"), std::vector<double>{900});
