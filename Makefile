@@ -39,6 +39,7 @@ bench: build
 	@$(BUILD_DIR)/bin/bench_graphics
 	@$(BUILD_DIR)/bin/bench_render
 	@node bench/page_latency.js $(BUILD_DIR)
+	@node bench/review_bench.js $(BUILD_DIR)
 
 # Everything CI checks: the suite, the suite again under the address and
 # undefined-behaviour sanitizers, and each fuzz target for FUZZ_SECONDS.

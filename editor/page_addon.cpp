@@ -59,6 +59,8 @@ std::vector<std::string> EditorAddOn::changed() {
   return out;
 }
 
+bool EditorAddOn::settle() { return review_ && review_->settle(); }
+
 std::vector<std::string> EditorAddOn::current() const {
   std::vector<std::string> out{editorState()};
   if (review_) out.push_back(review_->wholeMessage());

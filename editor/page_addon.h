@@ -19,6 +19,7 @@ class EditorAddOn : public server::ServiceAddOn {
   void message(const nlohmann::json& msg) override;
   bool request(const server::HttpRequest& r, server::HttpReply* reply) override;
   std::vector<std::string> changed() override;
+  bool settle() override;
   std::vector<std::string> current() const override;
   std::string pictureName(gfx::Object* fig) const override;
 

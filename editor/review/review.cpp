@@ -109,6 +109,7 @@ void Review::load(std::size_t i) {
 }
 
 void Review::open(std::size_t i) {
+  catchUp();
   if (i >= records_.size())
     raise("There is no record " + std::to_string(i + 1) + ": the review has " +
           std::to_string(records_.size()) + ".");
@@ -195,6 +196,7 @@ void Review::bringTo(const Settings& target) {
 }
 
 void Review::undo() {
+  catchUp();
   if (!current_) raise("No record of the review is shown.");
   if (history_.undoable() == 0)
     raise("Nothing to undo: " + records_[*current_].name + " is as it was first opened.");
@@ -204,6 +206,7 @@ void Review::undo() {
 }
 
 void Review::redo() {
+  catchUp();
   if (!current_) raise("No record of the review is shown.");
   if (history_.redoable() == 0) raise("Nothing to redo for " + records_[*current_].name + ".");
   bringTo(history_.after());
@@ -212,6 +215,7 @@ void Review::redo() {
 }
 
 void Review::reset() {
+  catchUp();
   if (!current_) raise("No record of the review is shown.");
   const Settings first = history_.states().front();
   bringTo(first);
@@ -225,6 +229,7 @@ void Review::save() {
 }
 
 bool Review::saveNow() {
+  unsaved_ = false;
   ReviewRecord& r = records_[*current_];
   std::string why;
   const bool ok = protect(
@@ -295,6 +300,22 @@ void Review::pageAction(const json& msg) {
   }
 }
 
+void Review::catchUp() {
+  // A change made since the last look (a prompt line that edits and then
+  // moves on) is a step of its own, saved before anything else happens.
+  if (current_ && estimateLine() == line_ && !dragging())
+    if (const std::optional<Settings> now = currentSettings(); now && history_.record(*now))
+      unsaved_ = true;
+  if (unsaved_ && current_) saveNow();
+}
+
+bool Review::settle() {
+  if (!unsaved_ || !current_) return unsaved_ = false;
+  unsaved_ = false;
+  saveNow();
+  return true;
+}
+
 std::vector<std::string> Review::afterChange() {
   if (current_) {
     if (estimateLine() != line_) {
@@ -303,7 +324,7 @@ std::vector<std::string> Review::afterChange() {
       current_.reset();
     } else if (!dragging()) {
       const std::optional<Settings> now = currentSettings();
-      if (now && history_.record(*now)) saveNow();
+      if (now && history_.record(*now)) unsaved_ = true;
     }
   }
   std::vector<std::string> out;

@@ -43,11 +43,16 @@ class Review {
   // Saves the record shown again (after a failed save).
   void save();
 
+  // Saves what afterChange found, once the page has its answer; true when
+  // there was something to save.
+  bool settle();
+
   // A page's {"type": "review", "action": ...}.
   void pageAction(const nlohmann::json& msg);
   // After each event and prompt line: a person's completed action on the
-  // record shown becomes a step of its history and is saved. Returns the
-  // messages that bring the pages up to date (none when nothing changed).
+  // record shown becomes a step of its history, to be saved by settle().
+  // Returns the messages that bring the pages up to date (none when
+  // nothing changed).
   std::vector<std::string> afterChange();
   // {"type": "review", ...}: the whole list, for a page that opens.
   std::string wholeMessage() const;
@@ -68,6 +73,7 @@ class Review {
   void bringTo(const Settings& target);
   void step(bool forward);
   bool saveNow();
+  void catchUp();
   void saveSummary();
   void changedRow(std::size_t i) {
     dirty_.insert(i);
@@ -84,6 +90,7 @@ class Review {
   Settings loaded_{};  // the settings the load gave it
   History history_;
   std::string saveError_;
+  bool unsaved_ = false;  // a step of the history waits for settle()
   std::set<std::size_t> dirty_;
   std::vector<std::string> lines_;  // each record's line of summary.csv ("": to be made)
   bool whole_ = false;  // the whole list is to be sent again

@@ -44,9 +44,22 @@ void FigureService::toAll(const std::string& text) {
 }
 
 void FigureService::flush() {
+  sendChanges();
+  settle();
+}
+
+void FigureService::sendChanges() {
   toAll(changes_.take());
   if (addOn_)
     for (const std::string& m : addOn_->changed()) toAll(m);
+}
+
+void FigureService::settle() {
+  if (!addOn_) return;
+  bool changed = false;
+  const std::string error = captured([&] { changed = addOn_->settle(); });
+  if (!error.empty()) emitError("??? " + error + "\n");
+  if (changed) sendChanges();
 }
 
 bool FigureService::takePrinted() { return std::exchange(printed_, false); }
@@ -124,11 +137,12 @@ void FigureService::message(std::uint64_t page, const std::string& text,
       error = captured([&] { addOn_->message(m); });
       ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
                .count();
-      flush();
+      sendChanges();
       auto id = m.find("id");
       server_.send(page, shared(ack(id != m.end() && id->is_number() ? id->get<double>() : 0, ms,
                                     error)
                                     .dump()));
+      settle();
       return;
     }
   }
@@ -144,11 +158,12 @@ void FigureService::message(std::uint64_t page, const std::string& text,
     error = run(e, &ms);
   }
   const auto start = std::chrono::steady_clock::now();
-  flush();
+  sendChanges();
   json a = ack(e.id, ms, error);
   a["encodeMs"] =
       std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
   server_.send(page, shared(a.dump()));
+  settle();
 }
 
 void FigureService::request(HttpJob& job) {
@@ -167,7 +182,7 @@ void FigureService::request(HttpJob& job) {
           }
           double ms = 0;
           const std::string failed = run(e, &ms);
-          flush();
+          sendChanges();
           reply = jsonReply(failed.empty() ? 200 : 409, ack(e.id, ms, failed));
         } else if (r.path == "/export/figure.svg" || r.path == "/export/figure.png" ||
                    r.path == "/export/plot.svg" || r.path == "/export/plot.png") {
@@ -190,7 +205,8 @@ void FigureService::request(HttpJob& job) {
                        plots ? gfx::render::Content::PlotsAlone : gfx::render::Content::Whole),
                    name + (plots ? "-plot" : "") + (svg ? ".svg" : ".png")};
         } else if (addOn_ && addOn_->request(r, &reply)) {
-          flush();        } else {
+          sendChanges();
+        } else {
           reply = textReply(404, "Not found.");
         }
       },
@@ -198,9 +214,10 @@ void FigureService::request(HttpJob& job) {
   if (!ok) {
     // A request with a body answers in JSON, as the page reads it.
     reply = r.method == "POST" ? jsonReply(400, {{"error", error}}) : textReply(409, error);
-    flush();  // a failed load may have changed the figure before failing
+    sendChanges();  // a failed load may have changed the figure before failing
   }
   job.reply(std::move(reply));
+  settle();
 }
 
 }  // namespace kh::server

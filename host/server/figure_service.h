@@ -41,6 +41,10 @@ class FigureService {
   // shows a callback's; "" or its error.
   std::string captured(const std::function<void()>& work);
   void toAll(const std::string& text);
+  // flush() in two halves: what changed, sent at once; then the add-on's
+  // work that waits until the sender has its answer.
+  void sendChanges();
+  void settle();
 
   WebServer& server_;
   ServiceAddOn* addOn_;

@@ -30,6 +30,10 @@ class ServiceAddOn {
   // page is to get now because the add-on's state changed (none when it
   // did not).
   virtual std::vector<std::string> changed() = 0;
+  // Work that may wait until the page has its answer (the add-on's saves):
+  // done after the acknowledgement of each event and message, and after
+  // each prompt line. True when it changed what changed() reports.
+  virtual bool settle() { return false; }
   // The whole state, for a page that opens.
   virtual std::vector<std::string> current() const = 0;
   // The file name (without extension) of a figure's exported picture.

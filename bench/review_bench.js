@@ -1,0 +1,136 @@
+// The review of many records, measured as a person meets it, in Chromium:
+// a folder of 10,000 records (hard links to a few files) opened as a review
+// (host start to the address, then the page to its first complete picture
+// with the whole list), PageDown to the next record completely drawn (fit
+// off, 5000 samples), the list scrolled through by the wheel (frame
+// intervals), what a save adds to an action's round trip (a slider value in
+// the review beside the same value in a session without one), and the
+// host's memory after many records visited.
+'use strict';
+const fs = require('fs');
+const os = require('os');
+const path = require('path');
+const { execFileSync } = require('child_process');
+const { startHost, launchBrowser, openEditor } = require('../tests/browser/harness');
+
+const build = path.resolve(process.argv[2] || 'build');
+const host = path.join(build, 'bin', 'kestrel-host');
+const lib = path.join(build, 'lib', 'kestrel_mex.so');
+const COUNT = Number(process.env.REVIEW_RECORDS || 10000);
+
+const q = (xs, p) => { const s = [...xs].sort((a, b) => a - b); return s[Math.min(s.length - 1, Math.floor(p * s.length))]; };
+const ms = (x) => `${x.toFixed(1)} ms`;
+const rss = (pid) => Number(/VmRSS:\s+(\d+)/.exec(fs.readFileSync(`/proc/${pid}/status`, 'utf8'))[1]) / 1024;
+
+function makeRecords(dir) {
+  const src = path.join(dir, 'src');
+  const many = path.join(dir, 'many');
+  fs.mkdirSync(src);
+  fs.mkdirSync(many);
+  execFileSync('/usr/bin/python3', ['-c', `
+import numpy as np, scipy.io as sio
+rng = np.random.default_rng(3)
+for k in range(5):
+    t = np.arange(5000); cl = 400 + 200 * k
+    s = 0.02 * rng.standard_normal(5000) + np.exp(-((t - cl - 200) / 80.0) ** 2) * np.sin(t / 5.0)
+    sio.savemat('${src}/r%d.mat' % k, {'s': s.reshape(-1, 1), 'cl': float(cl)})
+`]);
+  for (let i = 1; i <= COUNT; ++i) fs.linkSync(path.join(src, `r${i % 5}.mat`), path.join(many, `rec${i}.mat`));
+  return { src, many };
+}
+
+async function valueTrips(page, n) {
+  return page.evaluate(async (count) => {
+    const objs = window.kestrel.objects();
+    const slider = Number(Object.entries(objs).find(([, o]) => o.props.Tag === 'slider10')[0]);
+    const trips = [];
+    for (let i = 0; i < count; ++i) {
+      const t0 = performance.now();
+      await window.kestrel.send({ type: 'value', handle: slider, value: 101 + 2 * (i % 50) + 2 });
+      trips.push(performance.now() - t0);
+      await new Promise((r) => setTimeout(r, 20));
+    }
+    return trips;
+  }, n);
+}
+
+(async () => {
+  const tmp = fs.mkdtempSync(path.join(os.tmpdir(), 'kestrel-review-bench-'));
+  const browser = await launchBrowser();
+  try {
+    const { src, many } = makeRecords(tmp);
+    // Opening: the host's start (list, summary, figure, first record), then the page.
+    const t0 = Date.now();
+    const h = await startHost(host, lib, { evalText: 'disp(1)', args: ['--review', many, '--results', path.join(tmp, 'res')] });
+    const hostMs = Date.now() - t0;
+    // The page twice: the browser's first page pays for its own start.
+    const opened = [];
+    let page = null;
+    for (let k = 0; k < 2; ++k) {
+      if (page) await page.close();
+      const t1 = Date.now();
+      page = (await openEditor(browser, h.url)).page;
+      await page.waitForFunction((n) => window.kestrel.review && window.kestrel.review.records === n, COUNT);
+      await page.evaluate(() => window.kestrel.idle());
+      opened.push(Date.now() - t1);
+    }
+    console.log(`review of ${COUNT} records: host ready in ${ms(hostMs)}; page with the list and the first record drawn in ${ms(opened[1])} (${ms(opened[0])} as the browser's first page)`);
+    const rssFirst = rss(h.proc.pid);
+
+    // PageDown to the next record completely drawn.
+    const downs = [];
+    for (let i = 0; i < 40; ++i) {
+      downs.push(await page.evaluate(() => new Promise((resolve) => {
+        const before = window.kestrel.review.current;
+        const t = performance.now();
+        document.dispatchEvent(new KeyboardEvent('keydown', { key: 'PageDown', bubbles: true }));
+        const wait = () => {
+          if (window.kestrel.review.current === before) return requestAnimationFrame(wait);
+          window.kestrel.idle().then(() => resolve(performance.now() - t));
+        };
+        wait();
+      })));
+    }
+    console.log(`PageDown to the next record drawn (fit off): median ${ms(q(downs, 0.5))}, 95th percentile ${ms(q(downs, 0.95))}`);
+
+    // The list scrolled by the wheel for three seconds.
+    const box = await page.locator('#review-list').boundingBox();
+    await page.mouse.move(box.x + box.width / 2, box.y + box.height / 2);
+    const frames = page.evaluate(() => new Promise((resolve) => {
+      const gaps = [];
+      let last = performance.now();
+      const t0 = last;
+      const tick = (now) => {
+        gaps.push(now - last);
+        last = now;
+        if (now - t0 < 3000) requestAnimationFrame(tick); else resolve(gaps);
+      };
+      requestAnimationFrame(tick);
+    }));
+    const end = Date.now() + 3000;
+    while (Date.now() < end) await page.mouse.wheel(0, 400);
+    const gaps = await frames;
+    const top = await page.evaluate(() => document.getElementById('review-list').scrollTop);
+    console.log(`list scrolled by the wheel to ${top} px in 3 s: frame interval median ${ms(q(gaps, 0.5))}, 95th percentile ${ms(q(gaps, 0.95))}, longest ${ms(Math.max(...gaps))}`);
+
+    // What a save adds: a slider value in the review, and in a session
+    // without one on the same record.
+    const inReview = await valueTrips(page, 60);
+    for (let i = 0; i < 300; ++i) await page.evaluate(() => window.kestrel.send({ type: 'review', action: 'next' }).catch(() => {}));
+    await page.evaluate(() => window.kestrel.idle());
+    const rssAfter = rss(h.proc.pid);
+    await page.close();
+    await h.stop();
+    const plain = await startHost(host, lib, { args: ['--record', path.join(src, 'r1.mat')] });
+    const t2 = Date.now();
+    const p2 = (await openEditor(browser, plain.url)).page;
+    console.log(`the same page without a review, one record: ${ms(Date.now() - t2)} to its first complete picture`);
+    const without = await valueTrips(p2, 60);
+    await plain.stop();
+    console.log(`slider value round trip: ${ms(q(inReview, 0.5))} in the review (saved each time), ${ms(q(without, 0.5))} without; a save adds ${ms(q(inReview, 0.5) - q(without, 0.5))} (median)`);
+    console.log(`host memory: ${rssFirst.toFixed(1)} MiB after the first record, ${rssAfter.toFixed(1)} MiB after 340 more visited`);
+  } finally {
+    await browser.close();
+    fs.rmSync(tmp, { recursive: true, force: true });
+  }
+})().catch((e) => { console.error(e); process.exit(1); });
