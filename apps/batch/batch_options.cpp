@@ -39,18 +39,20 @@ bool parseWindows(const std::string& text, Settings* s, std::string* error) {
     *error = "--windows needs three numbers NS,NM,NL, not '" + text + "'";
     return false;
   }
-  if (!wholeNumber(p[0], 3, 201, &s->nsmall)) {
-    *error = "--windows: the small window is a whole number from 3 to 201, not '" + p[0] + "'";
-    return false;
-  }
-  if (!wholeNumber(p[1], 5, 801, &s->nmedium)) {
-    *error = "--windows: the medium window is a whole number from 5 to 801, not '" + p[1] + "'";
-    return false;
-  }
-  if (!wholeNumber(p[2], 5, 2001, &s->nlarge)) {
-    *error = "--windows: the large window is a whole number from 5 to 2001, not '" + p[2] + "'";
-    return false;
-  }
+  const struct {
+    const char* which;
+    WholeRange range;
+    int* to;
+  } windows[] = {{"small", kNsmallRange, &s->nsmall},
+                 {"medium", kNmediumRange, &s->nmedium},
+                 {"large", kNlargeRange, &s->nlarge}};
+  for (std::size_t k = 0; k < 3; ++k)
+    if (!wholeNumber(p[k], windows[k].range.lo, windows[k].range.hi, windows[k].to)) {
+      *error = std::string("--windows: the ") + windows[k].which +
+               " window is a whole number from " + std::to_string(windows[k].range.lo) + " to " +
+               std::to_string(windows[k].range.hi) + ", not '" + p[k] + "'";
+      return false;
+    }
   return true;
 }
 
@@ -130,8 +132,9 @@ bool parseEstimateOptions(const std::vector<std::string>& args, EstimateOptions*
       if (!takeValue() || !parseWindows(value, &opts->settings, error)) return false;
     } else if (name == "--lpoly") {
       if (!takeValue()) return false;
-      if (!wholeNumber(value, 8, 1000, &opts->settings.lpoly)) {
-        *error = "--lpoly needs a whole number from 8 to 1000, not '" + value + "'";
+      if (!wholeNumber(value, kLpolyRange.lo, kLpolyRange.hi, &opts->settings.lpoly)) {
+        *error = "--lpoly needs a whole number from " + std::to_string(kLpolyRange.lo) + " to " +
+                 std::to_string(kLpolyRange.hi) + ", not '" + value + "'";
         return false;
       }
     } else if (name == "--fit") {
@@ -148,6 +151,9 @@ bool parseEstimateOptions(const std::vector<std::string>& args, EstimateOptions*
     } else if (name == "--csv") {
       if (!noValue()) return false;
       opts->csv = true;
+    } else if (name == "--reviewed") {
+      if (!noValue()) return false;
+      opts->reviewed = true;
     } else {
       *error = "unknown option " + name +
                " for --estimate (host options such as --library go "
@@ -169,7 +175,7 @@ bool parseEstimateOptions(const std::vector<std::string>& args, EstimateOptions*
 const char* estimateUsageText() {
   return "Batch estimation:\n"
          "  kestrel-host [--library PATH] --estimate FILE.mat... --out DIR [--windows NS,NM,NL]\n"
-         "               [--lpoly N] [--fit] [--markers T2,T3] [--jobs N] [--csv]\n"
+         "               [--lpoly N] [--fit] [--markers T2,T3] [--jobs N] [--csv] [--reviewed]\n"
          "\n"
          "  Computes for every FILE the estimate the pulse editor shows right after\n"
          "  loading it, through the library's kestrel/pulse_estimate. A FILE holds `s`,\n"
@@ -181,7 +187,12 @@ const char* estimateUsageText() {
          "  NaN and not all equal. Any other FILE is reported with the reason.\n"
          "  Results go to DIR/NAME.mat (NAME: the file's name without its extension)\n"
          "  with the variables of the editor's MAT export: s, cl, T1 T2 T3, Nsmall\n"
-         "  Nmedium Nlarge, Lpoly, pf, estimate.\n"
+         "  Nmedium Nlarge, Lpoly, pf, estimate; and, as a review's results file,\n"
+         "  source (the FILE's absolute path), offset, history and historyAt. DIR is\n"
+         "  a review's results folder (--review PATH... --results DIR): summary.csv\n"
+         "  there gets a row for every FILE the run handled, \"estimated\" or\n"
+         "  \"refused\" with the reason, and a run does not start while a review uses\n"
+         "  DIR.\n"
          "\n"
          "  --out DIR          the folder for the results (made when missing); an\n"
          "                     earlier run's result of the same name is replaced, a\n"
@@ -201,6 +212,11 @@ const char* estimateUsageText() {
          "  --csv              also DIR/NAME.csv, as the figure page's CSV export (a\n"
          "                     run without it removes an older NAME.csv, so a NAME.csv\n"
          "                     is always that of the NAME.mat beside it)\n"
+         "  --reviewed         a FILE whose DIR/NAME.mat already holds results of the\n"
+         "                     same samples (a review's, or an earlier run's) is\n"
+         "                     estimated with the settings saved there, markers\n"
+         "                     included, and keeps its undo history and its state\n"
+         "                     in summary.csv (\"saved\" stays \"saved\")\n"
          "\n"
          "  A result is whole or absent, and its MAT and CSV files are there together\n"
          "  or not at all: both are written in the run's hidden folder\n"
@@ -211,8 +227,9 @@ const char* estimateUsageText() {
          "  result half renamed, with its hidden folder: the next run into DIR\n"
          "  completes that result before anything else and removes the folder (not\n"
          "  one whose run still lives). Every failing file gets one line on standard\n"
-         "  error; a summary ends the run. Exit status: 0 all written, 1 some failed,\n"
-         "  2 bad usage.\n";
+         "  error; a summary ends the run. Exit status: 0 all written, 1 some failed\n"
+         "  (or summary.csv could not be written), 2 bad usage or DIR in use by a\n"
+         "  review.\n";
 }
 
 }  // namespace khost::batch

@@ -7,6 +7,13 @@
 
 namespace khost::batch {
 
+// The ranges of the editor's sliders for the windows and the block length.
+struct WholeRange {
+  int lo, hi;
+};
+inline constexpr WholeRange kNsmallRange{3, 201}, kNmediumRange{5, 801}, kNlargeRange{5, 2001},
+    kLpolyRange{8, 1000};
+
 // The pulse editor's controls and markers for one run. The defaults are what
 // the editor starts with: the sliders' first values in kestrel_figure.m, the
 // fit switch off, and the markers its load places (T2 = cl + 500, T3 = cl +
@@ -27,7 +34,8 @@ struct EstimateOptions {
   Settings settings;
   int jobs = 1;
   bool csv = false;
-  bool help = false;  // --help: the usage text, nothing else
+  bool reviewed = false;  // --reviewed: a record's saved settings over the command line's
+  bool help = false;      // --help: the usage text, nothing else
 };
 
 // Parses the words after --estimate. On a bad command line returns false with

@@ -6,6 +6,8 @@
 
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
+#include <filesystem>
 #include <memory>
 #include <optional>
 #include <string>
@@ -16,6 +18,7 @@
 #include "apps/batch/output_names.h"
 #include "apps/batch/progress_line.h"
 #include "apps/batch/worker_pool.h"
+#include "editor/results/results_folder.h"
 #include "host/context/context.h"
 #include "host/context/output.h"
 #include "host/shell/prompt/signal_pipe.h"
@@ -45,6 +48,72 @@ std::string reportLine(const std::string& file, const std::string& reason) {
   return "kestrel-host: " + kh::printable(file) + ": " + kh::printable(reason);
 }
 
+using kh::editor::RecordState;
+using kh::editor::ResultsFolder;
+using kh::editor::SavedRecord;
+using kh::editor::SummaryRow;
+
+// The same samples, NaN counting as equal to NaN.
+bool sameSamples(const kh::Value& a, const kh::Value& b) {
+  if (!a.isDouble() || !b.isDouble() || a.isComplex() || b.isComplex() || a.dims() != b.dims())
+    return false;
+  const double *x = a.re(), *y = b.re();
+  for (std::size_t k = 0; k < a.numel(); ++k)
+    if (!(x[k] == y[k] || (x[k] != x[k] && y[k] != y[k]))) return false;
+  return true;
+}
+
+// What the results folder holds for the record under NAME: NAME.mat when it
+// reads back as a results file of these very samples.
+std::optional<SavedRecord> savedFor(const ResultsFolder& results, const std::string& name,
+                                    const Record& record) {
+  std::error_code ec;
+  if (!std::filesystem::exists(results.fileOf(name), ec)) return std::nullopt;
+  SavedRecord saved;
+  if (!kh::protect([&] { saved = results.readRecord(name); }) || !sameSamples(saved.s, record.seg))
+    return std::nullopt;
+  return saved;
+}
+
+// What a worker reports of a result it wrote, for its row of summary.csv:
+// whether the settings saved for the record were kept, the click and the
+// settings.
+struct Written {
+  bool kept = false;
+  double click = 0;
+  kh::editor::Settings settings{};
+};
+
+std::string writtenText(const Written& w) {
+  std::string out = w.kept ? "kept" : "new";
+  char number[32];
+  std::snprintf(number, sizeof number, " %.17g", w.click);
+  out += number;
+  for (double v : w.settings) {
+    std::snprintf(number, sizeof number, " %.17g", v);
+    out += number;
+  }
+  return out;
+}
+
+bool parseWritten(const std::string& text, Written* w) {
+  const char* p = text.c_str();
+  char* end = nullptr;
+  if (text.rfind("kept ", 0) == 0)
+    w->kept = true;
+  else if (text.rfind("new ", 0) != 0)
+    return false;
+  p = std::strchr(p, ' ');
+  w->click = std::strtod(p, &end);
+  if (end == p) return false;
+  for (double& v : w->settings) {
+    p = end;
+    v = std::strtod(p, &end);
+    if (end == p) return false;
+  }
+  return *end == 0;
+}
+
 }  // namespace
 
 int runEstimate(const EstimateOptions& opts) {
@@ -53,12 +122,19 @@ int runEstimate(const EstimateOptions& opts) {
   std::optional<kh::SignalPipe> signals(std::in_place);  // before any temporary exists
 
   std::optional<RecordEstimator> estimator;
+  std::unique_ptr<ResultsFolder> results;
   std::unique_ptr<OutputFolder> folder;
+  std::vector<SummaryRow> before;  // summary.csv as the run found it
   std::string why;
   if (!kh::protect(
           [&] {
             estimator.emplace(opts.settings);
+            // The folder is a review's results folder too: the run holds it
+            // for its whole life, with other batch runs but never while a
+            // review uses it (then it stops here, naming the review).
+            results = std::make_unique<ResultsFolder>(opts.outDir, ResultsFolder::Use::Batch);
             folder = std::make_unique<OutputFolder>(opts.outDir);
+            if (opts.reviewed) before = results->readSummary();
           },
           &why)) {
     std::fprintf(stderr, "kestrel-host: %s\n", kh::printable(why).c_str());
@@ -67,6 +143,58 @@ int runEstimate(const EstimateOptions& opts) {
 
   const std::vector<PlannedOutput> plan = planOutputs(opts.files, opts.outDir, opts.csv);
   const std::size_t total = opts.files.size();
+  std::vector<std::string> sources;
+  for (const std::string& file : opts.files) sources.push_back(kh::editor::recordSource(file));
+  // The rows for summary.csv of the inputs this run handled.
+  std::vector<std::optional<SummaryRow>> rows(total);
+  auto rowOf = [&](std::size_t i, RecordState state) {
+    SummaryRow r;
+    r.name = plan[i].name;
+    r.source = sources[i];
+    r.state = state;
+    r.changed = kh::editor::timeNow();
+    return r;
+  };
+  auto refused = [&](std::size_t i, const std::string& reason) {
+    if (!plan[i].ownsName) return;  // NAME's row is another input's, or no NAME
+    SummaryRow r = rowOf(i, RecordState::Refused);
+    r.reason = kh::printable(reason);
+    rows[i] = std::move(r);
+  };
+  // A result kept the settings a review saved for it: its row keeps the
+  // state it had (a results file without a row is a review's, as a review
+  // reads its folder).
+  auto keptState = [&](const std::string& name) {
+    for (const SummaryRow& r : before)
+      if (r.name == name && (r.state == RecordState::Estimated || r.state == RecordState::Saved ||
+                             r.state == RecordState::Edited))
+        return r.state;
+    return RecordState::Saved;
+  };
+  auto writtenRow = [&](std::size_t i, const Written& w) {
+    SummaryRow r = rowOf(i, w.kept ? keptState(plan[i].name) : RecordState::Estimated);
+    r.click = w.click;
+    r.hasSettings = true;
+    r.settings = w.settings;
+    rows[i] = std::move(r);
+  };
+  // A result completed after its worker died: what it holds is read back.
+  auto settledRow = [&](std::size_t i) {
+    Written w;
+    if (!kh::protect([&] {
+          const SavedRecord saved = results->readRecord(plan[i].name);
+          const Record record = estimator->read(opts.files[i]);
+          w.click = record.click;
+          w.settings = saved.settings;
+          w.kept = opts.reviewed &&
+                   (saved.history.size() != 1 || saved.settings != estimator->settingsFor(record));
+        })) {
+      rows[i] = rowOf(i, RecordState::Estimated);
+      return;
+    }
+    writtenRow(i, w);
+  };
+
   std::size_t written = 0, failed = 0;
   ProgressLine progress(stderr, total, isatty(STDERR_FILENO) != 0);
   std::vector<std::size_t> work;  // the inputs that go to the workers
@@ -77,6 +205,7 @@ int runEstimate(const EstimateOptions& opts) {
     }
     ++failed;
     progress.line(reportLine(opts.files[i], plan[i].problem));
+    refused(i, plan[i].problem);
   }
   progress.update(failed);
 
@@ -85,28 +214,57 @@ int runEstimate(const EstimateOptions& opts) {
   PoolCallbacks cb;
   cb.run = [&](std::size_t task) {
     const std::size_t i = work[task];
+    const std::string& name = plan[i].name;
     TaskOutcome o;
     kh::OutputCapture quiet;  // what the library prints is not the report
+    std::string text;
     o.ok = kh::protect(
         [&] {
-          const kh::NamedValues vars = estimator->estimate(opts.files[i]);
+          const Record record = estimator->read(opts.files[i]);
+          Written w{false, record.click, estimator->settingsFor(record)};
+          std::vector<kh::editor::Settings> history{w.settings};
+          std::size_t historyAt = 0;
+          // --reviewed: a review's settings for the record (its markers as
+          // they were left, not where the click and the command line put
+          // them), with its history for undo.
+          if (opts.reviewed)
+            if (const std::optional<SavedRecord> saved = savedFor(*results, name, record)) {
+              if (const std::string bad = RecordEstimator::checkSaved(record, saved->settings);
+                  !bad.empty())
+                kh::raise("the settings saved for it in " + results->fileOf(name) +
+                          " cannot be used: " + bad + ".");
+              w.kept = true;
+              w.settings = saved->settings;
+              history = saved->history;
+              historyAt = saved->historyAt;
+            }
+          const kh::editor::RecordResults r{estimator->estimate(record, w.settings), sources[i], 0,
+                                            std::move(history), historyAt};
+          const kh::NamedValues vars = kh::editor::resultsVariables(r);
           // From here a stop waits until the result is in place and reported.
           holdStopSignalsUntilReported();
-          folder->publish(plan[i].name, i, vars, opts.csv);
+          folder->publish(name, i, vars, opts.csv ? &r.exportVars : nullptr);
+          text = writtenText(w);
         },
         &o.message);
+    if (o.ok) o.message = text;
     return o;
   };
   cb.done = [&](std::size_t task, const TaskOutcome& o) {
     const std::size_t i = work[task];
     reported[i] = true;
-    // A worker that died between the renames of its result left it pending:
-    // completed, it is written.
-    if (o.ok || (o.lost && folder->settle(i))) {
+    if (Written w; o.ok && parseWritten(o.message, &w)) {
       ++written;
+      writtenRow(i, w);
+    } else if (o.ok || (o.lost && folder->settle(i))) {
+      // A worker that died between the renames of its result left it
+      // pending: completed, it is written, and read back for its row.
+      ++written;
+      settledRow(i);
     } else {
       ++failed;
       progress.line(reportLine(opts.files[i], o.message));
+      refused(i, o.message);
     }
     progress.update(written + failed);
   };
@@ -115,9 +273,23 @@ int runEstimate(const EstimateOptions& opts) {
   // Results whose outcome never came (their workers killed when the run
   // stopped) are completed when they were pending.
   for (std::size_t i : work)
-    if (!reported[i] && folder->settle(i)) ++written;
+    if (!reported[i] && folder->settle(i)) {
+      ++written;
+      settledRow(i);
+    }
   progress.finish();
   folder.reset();  // the temporaries go
+
+  // summary.csv gets a row for every input handled, among the rows of other
+  // runs and reviews; inputs not done keep what they had.
+  std::vector<SummaryRow> handled;
+  for (std::optional<SummaryRow>& r : rows)
+    if (r) handled.push_back(std::move(*r));
+  bool summarized = true;
+  if (!handled.empty() && !kh::protect([&] { results->mergeSummary(handled); }, &why)) {
+    summarized = false;
+    std::fprintf(stderr, "kestrel-host: %s\n", kh::printable(why).c_str());
+  }
 
   const double wall =
       std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
@@ -133,10 +305,11 @@ int runEstimate(const EstimateOptions& opts) {
 
   if (stoppedBy != 0) {
     signals.reset();  // the handlers before the run come back
+    results.reset();  // the folder is free again
     ::signal(stoppedBy, SIG_DFL);
     ::raise(stoppedBy);
   }
-  return failed > 0 ? 1 : 0;
+  return failed > 0 || !summarized ? 1 : 0;
 }
 
 }  // namespace khost::batch

@@ -18,8 +18,9 @@
 #include <thread>
 #include <vector>
 
-#include "host/context/errors.h"
 #include "editor/record_export.h"
+#include "editor/results/results_folder.h"
+#include "host/context/errors.h"
 
 namespace khost::batch {
 namespace {
@@ -181,7 +182,8 @@ bool completePending(const std::string& stem, const std::string& dir, int dirFd)
       csvPlaced = ::rename(csv.c_str(), csvDest.c_str()) == 0;
       whole = csvPlaced;
     }
-    if (!p.csv && ::unlink(csvDest.c_str()) != 0 && errno != ENOENT && errno != EISDIR)
+    if (!p.csv && !kh::editor::isFolderFile(p.name + ".csv") && ::unlink(csvDest.c_str()) != 0 &&
+        errno != ENOENT && errno != EISDIR)
       whole = false;
     if (whole && ::rename(mat.c_str(), matDest.c_str()) != 0) whole = false;
     if (!whole) {
@@ -280,14 +282,15 @@ OutputFolder::~OutputFolder() {
 }
 
 void OutputFolder::publish(const std::string& name, std::size_t slot, const kh::NamedValues& vars,
-                           bool csv) const {
+                           const kh::NamedValues* csvVars) const {
+  const bool csv = csvVars != nullptr;
   const std::string stem = private_ + "/" + std::to_string(slot);
   const std::string matFile = dir_ + "/" + name + ".mat";
   const std::string csvFile = dir_ + "/" + name + ".csv";
   Part csvPart, matPart;
   if (csv) {
     csvPart.path = stem + ".csv";
-    writeSynced(csvPart.path, kh::editor::recordCsvText(vars), name + ".csv");
+    writeSynced(csvPart.path, kh::editor::recordCsvText(*csvVars), name + ".csv");
   }
   // saveMatFile itself writes a temporary file beside the one it is given,
   // syncs it, reads it back and renames it: all in the private folder.
@@ -320,7 +323,8 @@ void OutputFolder::publish(const std::string& name, std::size_t slot, const kh::
     if (csv) {
       csvPart.moveTo(csvFile, name + ".csv");
       csvPlaced = true;
-    } else if (::unlink(csvFile.c_str()) != 0 && errno != ENOENT && errno != EISDIR) {
+    } else if (!kh::editor::isFolderFile(name + ".csv") && ::unlink(csvFile.c_str()) != 0 &&
+               errno != ENOENT && errno != EISDIR) {
       const int err = errno;
       kh::raise("Unable to remove the older '" + name + ".csv' (it would no longer match '" + name +
                 ".mat'): " + std::strerror(err) + ".");

@@ -8,7 +8,8 @@
 //   synced and renamed into place, so it is there whole or not at all), and
 //   only then are the files renamed into DIR, NAME.csv first, then NAME.mat
 //   (a result without CSV removes an earlier run's NAME.csv instead, so a
-//   NAME.csv is always the one of the NAME.mat beside it). DIR is synced and
+//   NAME.csv is always the one of the NAME.mat beside it; the results
+//   folder's own summary.csv is never removed so). DIR is synced and
 //   the pending record removed.
 // - SIGINT, SIGTERM and SIGHUP are held off while the files are renamed, so
 //   a stop by signal lands only between whole results.
@@ -42,14 +43,15 @@ class OutputFolder {
   OutputFolder(const OutputFolder&) = delete;
   OutputFolder& operator=(const OutputFolder&) = delete;
 
-  // Writes NAME.mat (and, with csv, NAME.csv, as the figure page's CSV
-  // export writes it), replacing a result of an earlier run. `slot` names
+  // Writes NAME.mat of vars (and, with csvVars, NAME.csv of those, as the
+  // figure page's CSV export writes it), replacing a result of an earlier
+  // run. `slot` names
   // the result's temporaries: a number unique among the results of this run.
   // Raises an MError naming the result when a write fails; then no file of
   // this result is left, and no older NAME.csv beside an older NAME.mat is
   // replaced without its partner.
   void publish(const std::string& name, std::size_t slot, const kh::NamedValues& vars,
-               bool csv) const;
+               const kh::NamedValues* csvVars) const;
 
   // Completes the result of `slot` when the process publishing it stopped
   // between its renames (it must be gone). True when such a result was

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "editor/results/results_folder.h"
+
 namespace khost::batch {
 
 std::vector<PlannedOutput> planOutputs(const std::vector<std::string>& inputs,
@@ -18,14 +20,22 @@ std::vector<PlannedOutput> planOutputs(const std::vector<std::string>& inputs,
     p.name = path.has_filename() ? path.stem().string() : std::string();
     if (p.name.empty() || p.name == "." || p.name == "..") {
       p.problem = "names no file";
+      p.ownsName = false;
     } else if (auto [it, fresh] = taken.emplace(p.name, &input); !fresh) {
       p.problem = "its result " + p.name + ".mat would be that of " + *it->second + " too";
+      p.ownsName = false;
     } else {
       for (const char* ext : {".mat", ".csv"}) {
         if (!csv && std::string(ext) == ".csv") continue;
         std::error_code ec;
+        if (kh::editor::isFolderFile(p.name + ext)) {
+          p.problem = "its result " + p.name + ext + " would replace the results folder's own " +
+                      p.name + ext;
+          break;
+        }
         if (fs::equivalent(input, fs::path(outDir) / (p.name + ext), ec)) {
           p.problem = "its result " + p.name + ext + " would replace the file itself";
+          p.ownsName = false;
           break;
         }
       }

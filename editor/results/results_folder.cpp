@@ -50,7 +50,8 @@ Value historyMatrix(const std::vector<Settings>& rows) {
 // Holds an flock for a scope.
 class FileLock {
  public:
-  explicit FileLock(const std::string& file) : fd_(::open(file.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644)) {
+  explicit FileLock(const std::string& file)
+      : fd_(::open(file.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644)) {
     if (fd_ < 0) cannotWrite(file, errno);
     while (::flock(fd_, LOCK_EX) != 0 && errno == EINTR) {
     }
@@ -112,7 +113,8 @@ ResultsFolder::ResultsFolder(const std::string& dir, Use use) : dir_(dir) {
     raise("The results folder '" + dir + "' cannot be made: " +
           (ec ? ec.message() : std::string("a file of that name is in the way")) + ".");
   dirFd_ = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (dirFd_ < 0) raise("The results folder '" + dir + "' cannot be opened: " + reason(errno) + ".");
+  if (dirFd_ < 0)
+    raise("The results folder '" + dir + "' cannot be opened: " + reason(errno) + ".");
   // Can files be written there at all?
   const std::string probe = dir + "/.kestrel-probe-" + std::to_string(::getpid());
   const int p = ::open(probe.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
@@ -145,8 +147,8 @@ ResultsFolder::ResultsFolder(const std::string& dir, Use use) : dir_(dir) {
           (use == Use::Review ? "; stop it first, or give another folder with --results."
                               : "; wait until it ends, or give another folder."));
   }
-  const std::string who =
-      std::string(use == Use::Review ? "review " : "batch run ") + std::to_string(::getpid()) + "\n";
+  const std::string who = std::string(use == Use::Review ? "review " : "batch run ") +
+                          std::to_string(::getpid()) + "\n";
   if (::ftruncate(lockFd_, 0) != 0 || ::pwrite(lockFd_, who.data(), who.size(), 0) < 0) {
     // Only the message naming this process suffers.
   }
@@ -206,8 +208,8 @@ SavedRecord ResultsFolder::readRecord(const std::string& name) const {
   const Value* h = find(vars, "history");
   const Value* at = find(vars, "historyAt");
   if (h && at && h->isDouble() && !h->isComplex() && h->ndims() == 2 &&
-      h->cols() == kSettingNames.size() && h->rows() > 0 && at->numel() == 1 &&
-      at->isDouble() && at->at(0) >= 1 && at->at(0) <= static_cast<double>(h->rows()) &&
+      h->cols() == kSettingNames.size() && h->rows() > 0 && at->numel() == 1 && at->isDouble() &&
+      at->at(0) >= 1 && at->at(0) <= static_cast<double>(h->rows()) &&
       at->at(0) == static_cast<double>(static_cast<std::size_t>(at->at(0)))) {
     const std::size_t n = h->rows();
     for (std::size_t r = 0; r < n; ++r) {
@@ -258,6 +260,19 @@ std::string ResultsFolder::lastViewed() const {
 
 void ResultsFolder::setLastViewed(const std::string& name) const {
   writeWhole(dir_ + "/" + kLastViewed, name + "\n");
+}
+
+std::string recordSource(const std::string& file) {
+  namespace fs = std::filesystem;
+  std::error_code ec;
+  const fs::path full = fs::absolute(file, ec);
+  return (ec ? fs::path(file) : full).lexically_normal().string();
+}
+
+bool isFolderFile(const std::string& fileName) {
+  for (const char* own : {kSummary, kLockFile, kSummaryLock, kLastViewed})
+    if (fileName == own) return true;
+  return false;
 }
 
 }  // namespace kh::editor

@@ -21,16 +21,16 @@ namespace kh::editor {
 
 // What a results file holds of a record beyond the page's MAT export.
 struct RecordResults {
-  NamedValues exportVars;  // s, cl, T1..pf, estimate, as recordVariables makes them
-  std::string source;      // the record's file
-  double offset = 0;       // where the record starts in its source
+  NamedValues exportVars;         // s, cl, T1..pf, estimate, as recordVariables makes them
+  std::string source;             // the record's file
+  double offset = 0;              // where the record starts in its source
   std::vector<Settings> history;  // every state since the first opening, oldest first
   std::size_t historyAt = 0;      // the state shown, an index into history
 };
 
 // What a results file says, read back.
 struct SavedRecord {
-  Value s;             // the record as the results hold it
+  Value s;              // the record as the results hold it
   Settings settings{};  // the settings shown when it was saved
   std::string source;
   double offset = 0;
@@ -88,5 +88,14 @@ NamedValues resultsVariables(const RecordResults& r);
 // Orders names as a person counts: runs of digits by their value
 // ("rec2" before "rec10"), the rest byte by byte.
 bool naturalLess(const std::string& a, const std::string& b);
+
+// A record file's path as the results name it (`source`): absolute and
+// lexically normal, symbolic links left as they are.
+std::string recordSource(const std::string& file);
+
+// Whether a file name in a results folder is one of the folder's own files
+// (summary.csv, its locks, the record a review showed last), which no
+// record's result may take or remove.
+bool isFolderFile(const std::string& fileName);
 
 }  // namespace kh::editor

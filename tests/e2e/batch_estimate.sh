@@ -14,6 +14,8 @@ trap 'rm -rf "$tmp"' EXIT
 in=$tmp/in
 mkdir -p "$in/sub"
 run() { "$HOST" --library "$LIB" "$@"; }
+folder_files=$(printf '%s\n' .kestrel-lock .kestrel-summary-lock summary.csv)
+hidden() { ls -A "$1" | grep '^\.' | grep -vxE '\.kestrel-(summary-)?lock'; }  # the run's own
 
 # 30 good records: columns and rows, longer than 5000 samples or exactly that,
 # clicks from early to late (a late one puts T3 past the record's end); and
@@ -146,14 +148,16 @@ grep -q $'\r' "$tmp/stderr" && fail "a progress line off a terminal"
 script -qec "'$HOST' --library '$LIB' --estimate ${files[*]:0:3} $in/text.mat --out '$tmp/tty'" /dev/null >"$tmp/tty.txt"
 [ $? -eq 1 ] && grep -q "\] 4/4 files .* files/s  0:00 left" "$tmp/tty.txt" &&
   grep -q "kestrel-host: $in/text.mat: " "$tmp/tty.txt" || { cat -v "$tmp/tty.txt" >&2; fail "progress line"; }
-[ "$(cd "$tmp/out1" && ls -A | sort)" = "$(echo "$good" | sort)" ] ||
+# Beside the results, the results folder's own files (a review's too).
+[ "$(cd "$tmp/out1" && ls -A | sort)" = "$( (echo "$good"; echo "$folder_files") | sort)" ] ||
   { ls -A "$tmp/out1" >&2; fail "the results are not exactly the good records"; }
 find "$tmp" -name '*.part' -o -name '*.tmp' -o -name '.kestrel-partial-*' | grep -q . &&
   fail "temporaries left"
 
 # Bit for bit: each result, past the file header (it holds the time of
 # writing), is the file `save` writes from feval's estimate of the input
-# with the same variables; isequal also names a mismatch plainly.
+# with the same variables (those of a review's results file among them);
+# isequal also names a mismatch plainly.
 check_against_feval() {
   local out=$1 ns=$2 nm=$3 nl=$4 lp=$5 pf=$6 a=$7 b=$8
   mkdir -p "$tmp/ref"
@@ -165,7 +169,8 @@ load('$in/$g');
 s = s(1:5000); T1 = cl; T2 = cl + $a; T3 = cl + $b; Nsmall = $ns; Nmedium = $nm; Nlarge = $nl; Lpoly = $lp; pf = $pf;
 estimate = feval('kestrel/pulse_estimate', s, Nlarge, Nmedium, Nsmall, T1, T2, T3, Lpoly, pf);
 estimate = reshape(estimate, size(s));
-save('$tmp/ref/$g', 's', 'cl', 'T1', 'T2', 'T3', 'Nsmall', 'Nmedium', 'Nlarge', 'Lpoly', 'pf', 'estimate');
+source = '$in/$g'; offset = 0; history = [T1 T2 T3 Nsmall Nmedium Nlarge Lpoly pf]; historyAt = 1;
+save('$tmp/ref/$g', 's', 'cl', 'T1', 'T2', 'T3', 'Nsmall', 'Nmedium', 'Nlarge', 'Lpoly', 'pf', 'estimate', 'source', 'offset', 'history', 'historyAt');
 r = load('$out/$g');
 n = isnan(estimate);
 if ~isequal(isnan(r.estimate), n) || ~isequal(r.estimate(~n), estimate(~n)) || ~isequal(size(r.estimate), size(s)), disp('MISMATCH $g'), end
@@ -230,7 +235,7 @@ run --estimate "$tmp/self.mat" --out "$tmp" 2>"$tmp/stderr"
 mkdir -p "$tmp/inway/r01.mat"
 run --estimate "$in/r01.mat" "$in/r02.mat" --out "$tmp/inway" --csv 2>"$tmp/stderr"
 [ $? -eq 1 ] && grep -qF "$in/r01.mat: Unable to write 'r01.mat': Is a directory." "$tmp/stderr" &&
-  [ "$(ls -A "$tmp/inway" | tr '\n' ' ')" = "r01.mat r02.csv r02.mat " ] || fail "a folder in the way"
+  [ "$(ls "$tmp/inway" | tr '\n' ' ')" = "r01.mat r02.csv r02.mat summary.csv " ] || fail "a folder in the way"
 
 # Stopped by SIGTERM: the run ends by that signal, leaves no temporary, and
 # every result it wrote is whole. Killed outright (SIGKILL), it leaves only
@@ -256,12 +261,12 @@ for sig in TERM KILL; do
   case $sig in
     TERM) [ $rc -eq 143 ] || fail "SIGTERM: exit status $rc, not 143"
           grep -q "not done (stopped by Terminated)" "$tmp/stderr" || fail "SIGTERM: no summary"
-          [ -z "$(ls -A "$tmp/stopTERM" | grep '^\.')" ] || fail "SIGTERM left temporaries" ;;
+          [ -z "$(hidden "$tmp/stopTERM")" ] || fail "SIGTERM left temporaries" ;;
     KILL) [ $rc -eq 137 ] || fail "SIGKILL: exit status $rc, not 137"
-          [ -z "$(ls -A "$tmp/stopKILL" | grep -v '^\.kestrel-partial-' | grep -vx 'm[0-9]*\.mat')" ] ||
+          [ -z "$(ls -A "$tmp/stopKILL" | grep -v '^\.kestrel-partial-' | grep -vxE 'm[0-9]*\.mat|\.kestrel-lock')" ] ||
             fail "SIGKILL left something beside its results and its hidden folder" ;;
   esac
-  n=$(ls "$tmp/stop$sig" | wc -l)
+  n=$(ls "$tmp/stop$sig" | grep -c '\.mat$')
   [ "$n" -gt 0 ] && [ "$n" -lt 1200 ] || fail "SIG$sig: $n results, not some of the 1200"
   whole "$tmp/stop$sig" || fail "SIG$sig: a result is not whole"
 done
@@ -289,7 +294,7 @@ if grep -q " 1 failed" "$tmp/stderr"; then
 else  # it was killed between two files
   grep -q "^kestrel-host: 399 files, 399 written, 0 failed" "$tmp/stderr" || fail "a killed worker: summary"
 fi
-[ "$(ls -A "$tmp/crash" | wc -l)" -eq "$(grep -oE '[0-9]+ written' "$tmp/stderr" | cut -d' ' -f1)" ] ||
+[ "$(ls "$tmp/crash" | grep -c '\.mat$')" -eq "$(grep -oE '[0-9]+ written' "$tmp/stderr" | cut -d' ' -f1)" ] ||
   fail "a killed worker: results and summary disagree"
 
 # A run into the same folder afterwards completes and removes the killed
@@ -303,8 +308,8 @@ sleep 0.2
 run --estimate "$tmp/many"/m1*.mat --out "$tmp/stopKILL" 2>/dev/null || fail "the run after a killed one"
 kill $locker
 whole "$tmp/stopKILL" || fail "a result after the killed run is not whole"
-[ "$(cd "$tmp/stopKILL" && ls -A | grep '^\.' | tr '\n' ' ')" = ".kestrel-partial-live .kestrel-partial-new " ] ||
-  { ls -A "$tmp/stopKILL" | grep '^\.' >&2; fail "the hidden folders after the run that followed a killed one"; }
+[ "$(hidden "$tmp/stopKILL" | sort | tr '\n' ' ')" = ".kestrel-partial-live .kestrel-partial-new " ] ||
+  { hidden "$tmp/stopKILL" >&2; fail "the hidden folders after the run that followed a killed one"; }
 
 # A result's two files appear together or not at all. The batch's test hook
 # stops a run between the two renames of r03's result, CSV file first: its
@@ -317,12 +322,14 @@ pairs=$(for k in 1 2 3 4 5 6; do echo "$in/r0$k.mat"; done)
 pairs_match() {  # DIR: every NAME.csv has a NAME.mat with the same Nsmall; prints NAME Nsmall
   local dir=$1
   for c in "$dir"/*.csv; do
+    [ "$c" = "$dir/summary.csv" ] && continue
     local n=${c%.csv}
     [ -f "$n.mat" ] || { echo "lone $c" >&2; return 1; }
     echo "r = load('$n.mat'); fprintf('%s %d\n', '$(basename "$n")', r.Nsmall);"
   done >"$tmp/pairs.m"
   run "$tmp/pairs.m" >"$tmp/pairs.out" 2>&1 || { cat "$tmp/pairs.out" >&2; return 1; }
   for c in "$dir"/*.csv; do
+    [ "$c" = "$dir/summary.csv" ] && continue
     local n=$(basename "${c%.csv}")
     grep -qx "$n $(sed -n 's/^# Nsmall,//p' "$c")" "$tmp/pairs.out" ||
       { echo "$n.csv and $n.mat are of different runs" >&2; return 1; }
@@ -347,11 +354,15 @@ for how in term-run kill-worker kill-run; do
     # The summary counts what the run wrote.
     [ "$(grep -c ' 35$' "$tmp/match")" -eq "$(grep -oE '[0-9]+ written' "$tmp/stderr" | cut -d' ' -f1)" ] ||
       { cat "$tmp/stderr" "$tmp/match" >&2; fail "$how: results and summary disagree"; }
+    # So does summary.csv, r03's row too (its worker killed, it was
+    # completed by the run).
+    [ "$(awk -F, 'NR > 1 { print $1, $8, $13 }' "$d/summary.csv")" = "$(sed 's/$/ estimated/' "$tmp/match")" ] ||
+      { cat "$d/summary.csv" "$tmp/match" >&2; fail "$how: summary.csv does not say what the results hold"; }
   fi
   run --estimate "$in/r10.mat" --out "$d" --csv 2>/dev/null || fail "$how: the next run"
   pairs_match "$d" >"$tmp/match" || fail "$how: a result is half there after the next run"
   grep -qx "r03 35" "$tmp/match" || fail "$how: r03 was not completed"
-  [ -z "$(ls -A "$d" | grep '^\.')" ] || fail "$how: hidden files left"
+  [ -z "$(hidden "$d")" ] || fail "$how: hidden files left"
 done
 # A result without CSV removes an earlier run's NAME.csv, which is no longer
 # that of the new NAME.mat.
