@@ -25,9 +25,7 @@ std::vector<ReviewRecord> listRecords(const std::vector<std::string>& paths) {
   std::unordered_map<std::string, std::string> named;  // name -> its first source
   auto add = [&](const fs::path& file) {
     ReviewRecord r;
-    std::error_code ec;
-    const fs::path full = fs::absolute(file, ec);
-    r.source = (ec ? file : full).lexically_normal().string();
+    r.source = recordSource(file.string());
     r.name = file.stem().string();  // as the batch names its results
     auto [it, fresh] = named.emplace(r.name, r.source);
     if (!fresh) {

@@ -3,7 +3,9 @@
 #include <sys/stat.h>
 
 #include <cmath>
+#include <ctime>
 #include <filesystem>
+#include <unordered_set>
 
 #include "editor/editor_figure.h"
 #include "editor/open_record.h"
@@ -35,6 +37,13 @@ bool dragging() {
   return fig && !gfx::rawText(fig, "WindowButtonUpFcn").empty();
 }
 
+// The seconds since 1970 a summary's time stands for (0 when none).
+double timeOf(const std::string& iso) {
+  std::tm tm{};
+  const char* end = strptime(iso.c_str(), "%Y-%m-%dT%H:%M:%SZ", &tm);
+  return end && *end == 0 ? static_cast<double>(timegm(&tm)) : 0;
+}
+
 double modified(const std::string& file) {
   struct stat st {};
   if (::stat(file.c_str(), &st) != 0) return -1;
@@ -59,14 +68,21 @@ Review::Review(std::vector<ReviewRecord> records, std::unique_ptr<ResultsFolder>
       raise("The results folder '" + results_->path() + "' holds the records themselves: " +
             r.name + ".mat would be replaced by its results. Give another folder with --results.");
   }
-  takeSummary(records_, results_->readSummary());
-  // Results written after the summary (a host killed between the two
-  // writes, or a batch run's results without one) are read themselves.
-  const double summaryTime = modified(results_->path() + "/summary.csv");
+  const std::vector<SummaryRow> summary = results_->readSummary();
+  takeSummary(records_, summary);
+  // Rows of records this review does not list (a batch run's over more
+  // inputs) stay in the summary.
+  std::unordered_set<std::string> ours;
+  for (const ReviewRecord& r : records_) ours.insert(r.name);
+  for (const SummaryRow& row : summary)
+    if (!ours.count(row.name)) others_ += summaryLine(row);
+  // Results written after their row (a host killed between the two
+  // writes, a batch run killed before it wrote its rows, results without
+  // a summary) are read themselves.
   for (ReviewRecord& r : records_) {
     if (r.state == RecordState::Refused && r.reason.rfind("another record", 0) == 0) continue;
     const double t = modified(results_->fileOf(r.name));
-    if (t < 0 || (t <= summaryTime && r.hasSettings)) continue;
+    if (t < 0 || (r.hasSettings && t < timeOf(r.changed) + 1)) continue;
     std::string why;
     protect(
         [&] {
@@ -264,6 +280,7 @@ void Review::saveSummary() {
     if (lines_[i].empty()) lines_[i] = summaryLine(summaryRow(records_[i]));
     text += lines_[i];
   }
+  text += others_;
   if (!protect([&] { results_->saveSummaryText(text); }, &why)) {
     if (saveError_.empty()) {
       saveError_ = why;

@@ -174,6 +174,9 @@ if "rec5: its saved state was not applied: its results file" not in bad or "hold
 d.close()
 
 # -- a save that fails: the files stay, the edit is saved with the next action --
+# (a batch run's row of a record this review does not list stays in summary.csv)
+with open(os.path.join(res, "summary.csv"), "a") as f:
+    f.write("other,/data/other.mat,0,900,900,1400,2450,21,101,401,100,0,estimated,,2026-12-10T00:00:00Z\n")
 before = {f: open(os.path.join(res, f), "rb").read() for f in ("rec1.mat", "summary.csv")}
 limit = 30000  # summary.csv fits, a results file does not
 e = Host(preexec=lambda: resource.setrlimit(resource.RLIMIT_FSIZE, (limit, resource.RLIM_INFINITY)))
@@ -192,5 +195,7 @@ if float(m["Nmedium"][0][0]) != 151 or float(m["Nlarge"][0][0]) != 501:
 rows = {r["name"]: r for r in csv.DictReader(open(os.path.join(res, "summary.csv")))}
 if rows["rec1"]["state"] != "saved" or rows["rec1"]["Nmedium"] != "151":
     fail("summary.csv after the save came back: %s" % rows["rec1"])
+if rows.get("other", {}).get("T2") != "1400":
+    fail("the review dropped the row of a record it does not list: %s" % sorted(rows))
 print("review session: ok")
 PY
