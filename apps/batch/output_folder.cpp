@@ -39,17 +39,7 @@ constexpr const char* kPendingHeader = "kestrel pending result\n";
 void writeSynced(const std::string& path, const std::string& text, const std::string& what) {
   const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
   if (fd < 0) failed(what, errno);
-  std::size_t done = 0;
-  int err = 0;
-  while (done < text.size() && !err) {
-    const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0)
-      err = n < 0 ? errno : EIO;
-    else
-      done += static_cast<std::size_t>(n);
-  }
-  if (!err && ::fsync(fd) != 0) err = errno;
+  int err = kh::editor::writeAllSynced(fd, text);
   if (::close(fd) != 0 && !err) err = errno;
   if (err) {
     ::unlink(path.c_str());

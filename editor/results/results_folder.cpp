@@ -96,6 +96,16 @@ bool naturalLess(const std::string& a, const std::string& b) {
   return tie < 0;
 }
 
+int writeAllSynced(int fd, std::string_view bytes) {
+  for (std::size_t done = 0; done < bytes.size();) {
+    const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return n < 0 ? errno : EIO;
+    done += static_cast<std::size_t>(n);
+  }
+  return ::fsync(fd) != 0 ? errno : 0;
+}
+
 NamedValues resultsVariables(const RecordResults& r) {
   NamedValues out = r.exportVars;
   out.emplace_back("source", Value::str(std::string_view(r.source)));
@@ -163,16 +173,7 @@ void ResultsFolder::writeWhole(const std::string& file, const std::string& bytes
   const std::string temp = file + ".tmp-" + std::to_string(::getpid());
   const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
   if (fd < 0) cannotWrite(file, errno);
-  int err = 0;
-  for (std::size_t done = 0; done < bytes.size() && !err;) {
-    const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0)
-      err = n < 0 ? errno : EIO;
-    else
-      done += static_cast<std::size_t>(n);
-  }
-  if (!err && ::fsync(fd) != 0) err = errno;
+  int err = writeAllSynced(fd, bytes);
   if (::close(fd) != 0 && !err) err = errno;
   if (!err && ::rename(temp.c_str(), file.c_str()) != 0) err = errno;
   if (err) {

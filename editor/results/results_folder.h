@@ -11,6 +11,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "editor/editor_settings.h"
@@ -81,6 +82,10 @@ class ResultsFolder {
   int lockFd_ = -1;
   int dirFd_ = -1;
 };
+
+// Writes all the bytes to an open file and syncs it; 0, or the errno of
+// the first failure.
+int writeAllSynced(int fd, std::string_view bytes);
 
 // The variables of a results file, in file order.
 NamedValues resultsVariables(const RecordResults& r);
