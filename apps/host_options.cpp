@@ -40,6 +40,18 @@ bool parseOptions(int argc, char** argv, Options* opts, std::string* error) {
       opts->serve = true;
     } else if (a == "--results") {
       if (!value(&opts->results)) return false;
+    } else if (a == "--clicks") {
+      if (!value(&opts->clicks)) return false;
+    } else if (a == "--channel") {
+      std::string n;
+      if (!value(&n)) return false;
+      char* end = nullptr;
+      const long c = std::strtol(n.c_str(), &end, 10);
+      if (n.empty() || *end != 0 || c < 1 || c > 1024) {
+        *error = "--channel needs a channel number from 1";
+        return false;
+      }
+      opts->channel = static_cast<int>(c);
     } else if (a == "--serve") {
       opts->serve = true;
     } else if (a == "--port") {
@@ -77,8 +89,9 @@ bool parseOptions(int argc, char** argv, Options* opts, std::string* error) {
     *error = "--estimate takes no scripts, --eval, --serve, --describe, --check-leaks or --record";
     return false;
   }
-  if (!opts->results.empty() && opts->review.empty()) {
-    *error = "--results goes with --review (a batch run takes --out)";
+  if ((!opts->results.empty() || !opts->clicks.empty() || opts->channel != 1) &&
+      opts->review.empty()) {
+    *error = "--results, --clicks and --channel go with --review (a batch run takes its own)";
     return false;
   }
   if (!opts->review.empty() && !opts->record.empty()) {
@@ -126,8 +139,13 @@ const char* usageText() {
          "                   --serve: folders of record files (.mat, in name order)\n"
          "                   and single files; every change is saved at once, with\n"
          "                   its undo history, and the review resumes where it was\n"
+         "                   and of recordings: a MAT file whose cl lists clicks, or\n"
+         "                   a sound file (WAV, FLAC, ...) with NAME.clicks.csv\n"
+         "                   beside it, give a record of 5000 samples per click\n"
          "  --results DIR    where the review saves (default: kestrel-results beside\n"
          "                   the first PATH); one review at a time per folder\n"
+         "  --clicks FILE    the click list of the one sound file reviewed\n"
+         "  --channel N      the channel of sound files used (default 1)\n"
          "  --no-prompt      serve without reading commands from standard input;\n"
          "                   stop with Ctrl-C or SIGTERM\n"
          "  --estimate ...   batch estimation of record files (see below)\n"

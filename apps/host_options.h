@@ -24,6 +24,8 @@ struct Options {
   bool prompt = true;                     // --no-prompt: serve without reading commands
   std::vector<std::string> review;        // --review: folders and files of records to review
   std::string results;                    // --results: the review's results folder
+  std::string clicks;                     // --clicks: the click list of a sound file reviewed
+  int channel = 1;                        // --channel: the channel of sound files reviewed
   bool estimate = false;                  // --estimate: batch estimation of record files
   std::vector<std::string> estimateArgs;  // the words after --estimate
 };

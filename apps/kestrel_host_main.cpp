@@ -16,6 +16,7 @@
 #include "host/capi/sink.h"
 #include "host/context/context.h"
 #include "host/context/globals.h"
+#include "host/context/output.h"
 #include "host/datafile/data_path.h"
 #include "editor/page_addon.h"
 #include "editor/record_check.h"
@@ -114,15 +115,26 @@ int main(int argc, char** argv) {
     std::string why;
     if (!kh::protect(
             [&] {
-              std::vector<kh::editor::ReviewRecord> records = kh::editor::listRecords(opts.review);
-              if (records.empty()) kh::raise("No record files (.mat) were found to review.");
+              kh::editor::SourceOptions sources;
+              sources.clicks = opts.clicks;
+              sources.channel = opts.channel;
+              std::vector<std::string> problems;
+              std::vector<kh::editor::ReviewRecord> records =
+                  kh::editor::listRecords(opts.review, sources, &problems);
+              // Clicks a list gives badly are left out, each said once.
+              for (const std::string& p : problems)
+                std::cerr << "kestrel-host: " << kh::printable(p) << "\n";
+              if (records.empty())
+                kh::raise("No records were found to review (record files and recordings .mat, "
+                          "sound files with their click lists).");
               const std::string dir = opts.results.empty()
                                           ? kh::editor::defaultResultsFolder(opts.review.front())
                                           : opts.results;
               review = std::make_unique<kh::editor::Review>(
                   std::move(records),
                   std::make_unique<kh::editor::ResultsFolder>(
-                      dir, kh::editor::ResultsFolder::Use::Review));
+                      dir, kh::editor::ResultsFolder::Use::Review),
+                  sources);
             },
             &why)) {
       std::cerr << "kestrel-host: " << why << "\n";

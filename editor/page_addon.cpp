@@ -12,13 +12,16 @@ namespace {
 
 using nlohmann::json;
 
-// {"type": "editor", "T1": ..., "pf": ...}: the editor's markers and
-// settings as its globals hold them (null when unset).
-std::string editorState() {
+// {"type": "editor", "T1": ..., "pf": ..., "offset": ...}: the editor's
+// markers and settings as its globals hold them (null when unset), in the
+// record's samples, and the source samples before the record (0 for a
+// whole record file).
+std::string editorState(const Review* review) {
   json state{{"type", "editor"}};
   const std::optional<Settings> now = currentSettings();
   for (std::size_t k = 0; k < kSettingNames.size(); ++k)
     state[kSettingNames[k]] = now ? json((*now)[k]) : json(nullptr);
+  state["offset"] = review ? review->offset() : 0;
   return state.dump();
 }
 
@@ -33,10 +36,10 @@ void EditorAddOn::message(const json& msg) {
 
 bool EditorAddOn::request(const server::HttpRequest& r, server::HttpReply* reply) {
   if (r.path == "/export/record.mat") {
-    RecordExport mat = recordMat();
+    RecordExport mat = recordMat(review_ ? review_->exportExtras() : NamedValues{});
     *reply = {200, "application/octet-stream", std::move(mat.bytes), mat.fileName};
   } else if (r.path == "/export/record.csv") {
-    RecordExport csv = recordCsv();
+    RecordExport csv = recordCsv(review_ ? review_->exportExtras() : NamedValues{});
     *reply = {200, "text/csv; charset=utf-8", std::move(csv.bytes), csv.fileName};
   } else if (r.path == "/upload/record") {
     const auto name = r.query.find("name");
@@ -51,7 +54,7 @@ bool EditorAddOn::request(const server::HttpRequest& r, server::HttpReply* reply
 std::vector<std::string> EditorAddOn::changed() {
   std::vector<std::string> out;
   if (review_) out = review_->afterChange();
-  std::string state = editorState();
+  std::string state = editorState(review_);
   if (state != lastState_) {
     out.push_back(state);
     lastState_ = std::move(state);
@@ -62,7 +65,7 @@ std::vector<std::string> EditorAddOn::changed() {
 bool EditorAddOn::settle() { return review_ && review_->settle(); }
 
 std::vector<std::string> EditorAddOn::current() const {
-  std::vector<std::string> out{editorState()};
+  std::vector<std::string> out{editorState(review_)};
   if (review_) out.push_back(review_->wholeMessage());
   return out;
 }

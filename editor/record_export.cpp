@@ -82,14 +82,20 @@ std::string recordCsvText(const NamedValues& vars) {
   return out;
 }
 
-RecordExport recordMat() {
-  const NamedValues vars = currentRecordVariables();
+RecordExport recordMat(const NamedValues& extra) {
+  NamedValues vars = currentRecordVariables();
+  vars.insert(vars.end(), extra.begin(), extra.end());
   PrivateFolder tmp;
   const std::string file = tmp.file("record.mat");
   saveMatFile(file, vars);
   return {recordName() + ".mat", readWhole(file)};
 }
 
-RecordExport recordCsv() { return {recordName() + ".csv", recordCsvText(currentRecordVariables())}; }
+RecordExport recordCsv(const NamedValues& extra) {
+  NamedValues vars = currentRecordVariables();
+  for (const auto& [name, v] : extra)
+    if (v.isDouble() && v.numel() == 1) vars.emplace_back(name, v);
+  return {recordName() + ".csv", recordCsvText(vars)};
+}
 
 }  // namespace kh::editor

@@ -34,9 +34,10 @@ struct RecordExport {
 // segment the editor works on), `cl` (the click, the first marker),
 // `estimate`, the markers T1 T2 T3, the windows Nsmall Nmedium Nlarge, the
 // block length Lpoly and the fit switch pf. Raises when no record is loaded.
-RecordExport recordMat();
+RecordExport recordMat(const NamedValues& extra = {});
 // The same as NAME.csv: settings in leading "# name,value" lines, then
-// "sample,s,estimate" rows.
-RecordExport recordCsv();
+// "sample,s,estimate" rows. `extra` variables follow the record's (in the
+// CSV, those that are one number).
+RecordExport recordCsv(const NamedValues& extra = {});
 
 }  // namespace kh::editor

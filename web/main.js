@@ -228,8 +228,18 @@ const controlEvents = {
 };
 
 // The readout: the pointer's sample and the long lines' values there, and the markers.
+// The markers count in the record's samples; a record cut from a longer
+// recording also says where they lie in it.
 function showMarkers() {
   for (const k of ['T1', 'T2', 'T3']) $(`m-${k}`).textContent = editor[k] ?? '–';
+  const offset = typeof editor.offset === 'number' ? editor.offset : 0;
+  const source = $('m-source');
+  source.hidden = !offset;
+  if (offset) {
+    const at = (k) => (typeof editor[k] === 'number' ? editor[k] + offset : '–');
+    source.textContent = `in the recording: ${at('T1')}, ${at('T2')}, ${at('T3')}`;
+    source.title = `The record starts after sample ${offset} of its recording; the markers above count in the record`;
+  }
 }
 
 function readout(info) {

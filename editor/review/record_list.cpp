@@ -18,22 +18,38 @@ bool isMatFile(const fs::path& p) {
   return ext == ".mat";
 }
 
+bool isInput(const fs::path& p) { return isMatFile(p) || isSoundFile(p.string()); }
+
 }  // namespace
 
-std::vector<ReviewRecord> listRecords(const std::vector<std::string>& paths) {
+std::vector<ReviewRecord> listRecords(const std::vector<std::string>& paths,
+                                      const SourceOptions& options,
+                                      std::vector<std::string>* problems) {
   std::vector<ReviewRecord> out;
-  std::unordered_map<std::string, std::string> named;  // name -> its first source
+  std::unordered_map<std::string, std::string> named;  // name -> its first record's label
   auto add = [&](const fs::path& file) {
-    ReviewRecord r;
-    r.source = recordSource(file.string());
-    r.name = file.stem().string();  // as the batch names its results
-    auto [it, fresh] = named.emplace(r.name, r.source);
-    if (!fresh) {
-      r.state = RecordState::Refused;
-      r.reason = "another record of this review is named " + r.name + " (" + it->second +
-                 "), and the results keep one file per name";
+    for (RecordRef& ref : recordsOfFile(file.string(), options, problems)) {
+      ReviewRecord r;
+      r.name = std::move(ref.name);
+      r.label = std::move(ref.label);
+      r.source = std::move(ref.source);
+      r.cut = ref.cut;
+      r.offset = ref.offset;
+      r.click = ref.click;
+      if (!ref.refused.empty()) {
+        r.state = RecordState::Refused;
+        r.reason = std::move(ref.refused);
+        r.refusedByList = true;
+      }
+      auto [it, fresh] = named.emplace(r.name, r.label + " (" + r.source + ")");
+      if (!fresh) {
+        r.state = RecordState::Refused;
+        r.reason = "another record of this review is named " + r.name + " (" + it->second +
+                   "), and the results keep one file per name";
+        r.refusedByList = true;
+      }
+      out.push_back(std::move(r));
     }
-    out.push_back(std::move(r));
   };
   for (const std::string& path : paths) {
     std::error_code ec;
@@ -41,7 +57,7 @@ std::vector<ReviewRecord> listRecords(const std::vector<std::string>& paths) {
     if (!ec && fs::is_directory(st)) {
       std::vector<fs::path> files;
       for (fs::directory_iterator it(path, ec), end; !ec && it != end; it.increment(ec))
-        if (isMatFile(it->path()) && it->is_regular_file(ec)) files.push_back(it->path());
+        if (isInput(it->path()) && it->is_regular_file(ec)) files.push_back(it->path());
       if (ec) raise("The folder '" + path + "' cannot be read: " + ec.message() + ".");
       std::sort(files.begin(), files.end(), [](const fs::path& a, const fs::path& b) {
         return naturalLess(a.filename().string(), b.filename().string());
@@ -82,7 +98,7 @@ void takeSummary(std::vector<ReviewRecord>& records, const std::vector<SummaryRo
   std::unordered_map<std::string, const SummaryRow*> byName;
   for (const SummaryRow& s : rows) byName[s.name] = &s;
   for (ReviewRecord& r : records) {
-    if (r.state == RecordState::Refused) continue;  // refused by this list itself
+    if (r.refusedByList) continue;
     auto it = byName.find(r.name);
     if (it == byName.end()) continue;
     const SummaryRow& s = *it->second;

@@ -9,6 +9,7 @@
 
 #include "editor/editor_figure.h"
 #include "editor/open_record.h"
+#include "editor/private_folder.h"
 #include "editor/record_export.h"
 #include "host/array/handle.h"
 #include "host/context/context.h"
@@ -50,6 +51,9 @@ double modified(const std::string& file) {
   return static_cast<double>(st.st_mtim.tv_sec) + 1e-9 * static_cast<double>(st.st_mtim.tv_nsec);
 }
 
+// A record as the person knows it.
+const std::string& shown(const ReviewRecord& r) { return r.label.empty() ? r.name : r.label; }
+
 std::string number(double v) {
   char text[32];
   std::snprintf(text, sizeof text, "%.15g", v);
@@ -58,8 +62,12 @@ std::string number(double v) {
 
 }  // namespace
 
-Review::Review(std::vector<ReviewRecord> records, std::unique_ptr<ResultsFolder> results)
-    : records_(std::move(records)), results_(std::move(results)), lines_(records_.size()) {
+Review::Review(std::vector<ReviewRecord> records, std::unique_ptr<ResultsFolder> results,
+               const SourceOptions& sources)
+    : records_(std::move(records)),
+      results_(std::move(results)),
+      lines_(records_.size()),
+      reader_(sources) {
   // Results that would replace the records themselves are refused before
   // anything is written.
   for (const ReviewRecord& r : records_) {
@@ -80,7 +88,7 @@ Review::Review(std::vector<ReviewRecord> records, std::unique_ptr<ResultsFolder>
   // writes, a batch run killed before it wrote its rows, results without
   // a summary) are read themselves.
   for (ReviewRecord& r : records_) {
-    if (r.state == RecordState::Refused && r.reason.rfind("another record", 0) == 0) continue;
+    if (r.refusedByList) continue;
     const double t = modified(results_->fileOf(r.name));
     if (t < 0 || (r.hasSettings && t < timeOf(r.changed) + 1)) continue;
     std::string why;
@@ -115,7 +123,19 @@ void Review::start() {
 }
 
 void Review::load(std::size_t i) {
-  openRecordFile(records_[i].source, records_[i].source);
+  const ReviewRecord& r = records_[i];
+  if (r.cut) {
+    // The cut as a record file of its own: its samples, and the click
+    // counted in them.
+    PrivateFolder tmp;
+    const std::string file = tmp.file("record.mat");
+    saveMatFile(file, {{"s", reader_.samples(r.source, r.offset, kRecordLength)},
+                       {"cl", Value::scalar(r.click - r.offset)}});
+    openRecordFile(file, r.name);
+  } else {
+    reader_.forget();
+    openRecordFile(r.source, r.source);
+  }
   const std::optional<Settings> s = currentSettings();
   const Value* seg = global("seg");
   if (!s || !seg) raise("The editor's load of '" + records_[i].source + "' set no markers.");
@@ -130,8 +150,7 @@ void Review::open(std::size_t i) {
     raise("There is no record " + std::to_string(i + 1) + ": the review has " +
           std::to_string(records_.size()) + ".");
   ReviewRecord& r = records_[i];
-  if (r.state == RecordState::Refused && r.reason.rfind("another record", 0) == 0)
-    raise(r.name + " is refused: " + r.reason + ".");
+  if (r.refusedByList) raise(r.label + " is refused: " + r.reason + ".");
   std::string why;
   if (!protect([&] { load(i); }, &why)) {
     r.state = RecordState::Refused;
@@ -168,7 +187,7 @@ void Review::open(std::size_t i) {
     }
     if (!note.empty()) {
       r.reason = "its saved state was not applied: " + note;
-      emitError("??? " + r.name + ": " + r.reason + "\n");
+      emitError("??? " + shown(r) + ": " + r.reason + "\n");
     }
   } else {
     r.state = RecordState::Edited;
@@ -193,7 +212,7 @@ void Review::step(bool forward) {
     }
     std::string why;
     if (protect([&] { open(i); }, &why)) return;
-    emitError("??? " + records_[i].name + " is refused: " + why + "\n");
+    emitError("??? " + shown(records_[i]) + " is refused: " + why + "\n");
     passed = true;
   }
 }
@@ -366,9 +385,17 @@ std::vector<std::string> Review::afterChange() {
   return out;
 }
 
+NamedValues Review::exportExtras() const {
+  if (!current_ || !records_[*current_].cut) return {};
+  const ReviewRecord& r = records_[*current_];
+  return {{"source", Value::str(std::string_view(r.source))}, {"offset", Value::scalar(r.offset)}};
+}
+
+double Review::offset() const { return current_ ? records_[*current_].offset : 0; }
+
 json Review::row(std::size_t i) const {
   const ReviewRecord& r = records_[i];
-  return json::array({r.name, r.click > 0 ? json(r.click) : json(nullptr), stateText(r.state), r.reason});
+  return json::array({r.label.empty() ? r.name : r.label, r.click > 0 ? json(r.click) : json(nullptr), stateText(r.state), r.reason});
 }
 
 json Review::smallFields() const {
@@ -395,7 +422,7 @@ std::string Review::status() const {
   if (current_) {
     const ReviewRecord& r = records_[*current_];
     out = "Record " + std::to_string(*current_ + 1) + " of " + std::to_string(records_.size()) +
-          ": " + r.name + " (click " + number(r.click) + ", " + stateText(r.state) + "); " +
+          ": " + shown(r) + " (click " + number(r.click) + ", " + stateText(r.state) + "); " +
           std::to_string(history_.undoable()) + " to undo, " +
           std::to_string(history_.redoable()) + " to redo.\n";
   } else {
@@ -414,7 +441,7 @@ std::string Review::listing() const {
     const ReviewRecord& r = records_[i];
     char head[64];
     std::snprintf(head, sizeof head, "%c %5zu  ", current_ && *current_ == i ? '>' : ' ', i + 1);
-    out += head + r.name + "  " + (r.click > 0 ? "click " + number(r.click) : "click ?") + "  " +
+    out += head + shown(r) + "  " + (r.click > 0 ? "click " + number(r.click) : "click ?") + "  " +
            stateText(r.state) + (r.reason.empty() ? "" : ": " + r.reason) + "\n";
   }
   return out;

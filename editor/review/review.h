@@ -21,7 +21,8 @@ namespace kh::editor {
 
 class Review {
  public:
-  Review(std::vector<ReviewRecord> records, std::unique_ptr<ResultsFolder> results);
+  Review(std::vector<ReviewRecord> records, std::unique_ptr<ResultsFolder> results,
+         const SourceOptions& sources = {});
   ~Review();
 
   // Opens the record viewed last in this results folder, else the first
@@ -56,6 +57,11 @@ class Review {
   std::vector<std::string> afterChange();
   // {"type": "review", ...}: the whole list, for a page that opens.
   std::string wholeMessage() const;
+  // The variables the page's MAT export of the record shown adds: where a
+  // cut lies in its source (none for a whole record file, or no record).
+  NamedValues exportExtras() const;
+  // Source samples before the record shown (0: none, or a whole file).
+  double offset() const;
 
   // For the prompt: where the review stands, and the whole list.
   std::string status() const;
@@ -94,6 +100,7 @@ class Review {
   std::set<std::size_t> dirty_;
   std::vector<std::string> lines_;  // each record's line of summary.csv ("": to be made)
   std::string others_;  // the summary's lines of records not in this review, kept
+  SourceReader reader_;  // the samples of the recording whose cuts are being reviewed
   bool whole_ = false;  // the whole list is to be sent again
   bool stateSent_ = false;
   std::string lastSmall_;

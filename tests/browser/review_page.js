@@ -6,8 +6,10 @@
 // outright and started again on the same folders with every edit, the
 // undo history and the last record viewed restored, and summary.csv
 // against the results files. Every estimate is checked against the numpy
-// reference. A list of 10,000 records keeps only the rows in sight in the
-// page, and a page outside a review shows no list.
+// reference. Recordings (a MAT file with a click vector, a WAV file with
+// its click list) are reviewed record by record, each the same as the same
+// record stored alone. A list of 10,000 records keeps only the rows in
+// sight in the page, and a page outside a review shows no list.
 'use strict';
 const assert = require('assert/strict');
 const fs = require('fs');
@@ -35,7 +37,7 @@ async function check(name, fn) {
 const python = (script, ...args) => execFileSync('/usr/bin/python3', ['-c', script, ...args], { encoding: 'utf8' });
 
 // Six records of 6000 samples: a decaying pulse at the click, with noise.
-// rec4's click lies where the editor's markers cannot all be shown.
+// rec4 is shorter than the 5000 samples the editor shows.
 const CLICKS = [400, 650, 900, 4000, 1100, 320];
 python(`
 import sys, numpy as np, scipy.io
@@ -44,6 +46,8 @@ for i, cl in enumerate(${JSON.stringify(CLICKS)}, start=1):
     t = np.arange(1, 6001.0)
     pulse = 0.6 * np.sin((t - cl) / (25.0 + 3 * i)) * np.exp(-np.maximum(t - cl, 0) / 350.0) * (t >= cl)
     s = pulse + 0.02 * rng.standard_normal(6000)
+    if i == 4:
+        s = s[:4000]
     scipy.io.savemat(f"{sys.argv[1]}/rec{i}.mat", {"s": s.reshape(-1, 1), "cl": float(cl)})
 `, records);
 const loaded = (cl) => ({ T1: cl, T2: cl + 500, T3: cl + 1550, Nsmall: 21, Nmedium: 101, Nlarge: 401, Lpoly: 100, pf: 0 });
@@ -326,7 +330,7 @@ print(json.dumps({"rows": rows, "files": files}))
       await rendered();
       let rows = await shownRows();
       assert.ok(rows.length < 60 && rows.some((x) => x.index === 7000) && !rows.some((x) => x.index < 6900), JSON.stringify(rows.map((x) => x.index)));
-      assert.deepEqual(rows.find((x) => x.index === 7000), { index: 7000, name: 'r7001', click: '–', state: 'not opened', current: false, title: 'r7001' });
+      assert.deepEqual(rows.find((x) => x.index === 7000), { index: 7000, name: 'r7001', click: '400', state: 'not opened', current: false, title: 'r7001' });
       await click('.rv-row[data-index="7000"]');
       await rendered();
       assert.equal((await review()).current, 7000);
@@ -344,6 +348,70 @@ print(json.dumps({"rows": rows, "files": files}))
       });
       assert.ok(inView, 'the current row is in view');
       await page.screenshot({ path: path.join(outDir, 'review-many.png') });
+      await host.stop();
+      host = null;
+    });
+
+    await check('recordings: a MAT file with a click vector and a WAV file with its click list', async () => {
+      // One recording of 30,000 samples, as 16-bit samples, stored three
+      // ways: a MAT recording, a WAV file with hydro.clicks.csv, and its
+      // second click's record as a file of its own.
+      const dir = path.join(outDir, 'review-recordings');
+      const res = path.join(outDir, 'review-recordings-results');
+      for (const d of [dir, res]) fs.rmSync(d, { recursive: true, force: true });
+      fs.mkdirSync(dir);
+      python(`
+import sys, wave, numpy as np, scipy.io
+d = sys.argv[1]
+t = np.arange(30000); rng = np.random.default_rng(5); x = 0.02 * rng.standard_normal(30000)
+for c in (2500, 12000, 28500):
+    x += 0.6 * np.sin((t - c) / 22.0) * np.exp(-np.maximum(t - c, 0) / 300.0) * (t >= c)
+pcm = np.clip(np.round(x * 16000), -32768, 32767).astype(np.int16); s = pcm / 32768.0
+scipy.io.savemat(d + "/dive.mat", {"s": s.reshape(-1, 1), "cl": np.array([[2500.0], [12000.0], [28500.0]])})
+with wave.open(d + "/hydro.wav", "wb") as w:
+    w.setnchannels(1); w.setsampwidth(2); w.setframerate(96000); w.writeframes(pcm.tobytes())
+open(d + "/hydro.clicks.csv", "w").write("# detector output\\nsample\\n2500\\n12000\\n28500\\n")
+scipy.io.savemat(d + "/alone.mat", {"s": s[10999:15999].reshape(-1, 1), "cl": 1001.0})
+`, dir);
+      host = await start(dir, res);
+      ({ page, problems } = await openEditor(browser, host.url, { width: 1280, height: 800 }));
+      await page.waitForFunction(() => window.kestrel.review && window.kestrel.review.records === 7);
+      await rendered();
+      const rows = await shownRows();
+      assert.deepEqual(rows.map((x) => [x.name, x.click, x.state]), [
+        ['alone', '1001', 'saved'],
+        ['dive.mat, click 1 of 3', '2500', 'not opened'], ['dive.mat, click 2 of 3', '12000', 'not opened'],
+        ['dive.mat, click 3 of 3', '28500', 'refused'],
+        ['hydro.wav, click 1 of 3', '2500', 'not opened'], ['hydro.wav, click 2 of 3', '12000', 'not opened'],
+        ['hydro.wav, click 3 of 3', '28500', 'refused']]);
+      assert.match(rows[3].title, /too near the end/);
+      // The second click of each recording: its record starts 10,999
+      // samples in, the click on its sample 1001, and the page says where
+      // the markers lie in the recording.
+      const names = [];
+      for (const i of [2, 5]) {
+        await click(`.rv-row[data-index="${i}"]`);
+        assert.equal((await review()).current, i);
+        assert.deepEqual(await editor(), loaded(1001));
+        assert.equal(await page.textContent('#m-source'), 'in the recording: 12000, 12500, 13550');
+        assert.ok(await page.isVisible('#m-source'));
+        names.push(await checkShown());
+      }
+      assert.deepEqual(names, ['dive-c2.mat', 'hydro-c2.mat']);
+      await click('.rv-row[data-index="0"]');
+      assert.ok(!(await page.isVisible('#m-source')), 'a record file of its own has no recording');
+      // The same record three ways: the same estimate, bit for bit; the
+      // results say where the cuts lie.
+      const same = python(`
+import sys, csv, numpy as np, scipy.io
+r = sys.argv[1]
+e = [np.asarray(scipy.io.loadmat(r + "/" + n + ".mat")["estimate"]).ravel() for n in ("alone", "dive-c2", "hydro-c2")]
+rows = {x["name"]: x for x in csv.DictReader(open(r + "/summary.csv"))}
+print(all(np.array_equal(e[0], x) for x in e[1:]), rows["dive-c2"]["offset"], rows["hydro-c2"]["click"], rows["hydro-c2"]["T1"])
+`, res).trim();
+      assert.equal(same, 'True 10999 12000 1001');
+      assert.deepEqual(problems, []);
+      await page.screenshot({ path: path.join(outDir, 'review-recording.png') });
       await host.stop();
       host = null;
     });

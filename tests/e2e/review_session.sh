@@ -34,7 +34,8 @@ for k in range(1, 7):
     t = np.arange(6000)
     cl = 300 + 150 * k
     s = 0.02 * rng.standard_normal(6000) + np.exp(-((t - cl - 200) / 80.0) ** 2) * np.sin(t / 5.0)
-    sio.savemat(os.path.join(recs, "rec%d.mat" % k), {"s": s.reshape(-1, 1), "cl": float(4000 if k == 4 else cl)})
+    # rec4 is shorter than the 5000 samples the editor shows
+    sio.savemat(os.path.join(recs, "rec%d.mat" % k), {"s": s[:4000 if k == 4 else 6000].reshape(-1, 1), "cl": float(cl)})
 
 class Host:
     """A review host reading prompt lines from a pipe."""
@@ -87,7 +88,7 @@ if a.values(["T2", "Nsmall"]) != [1200, 35]:
 a.run("review next", "uiclick radiobutton1", "uiset edit1 '41'")           # rec2: fit on, a typed window
 a.run("review next", DRAG % (3, 3, 3, 3, 2500, 2500))                        # rec3: T3 dragged
 skipped = a.run("review next")                                              # rec4 is refused, rec5 opens
-if "rec4 is refused: The click 'cl' in 'rec4.mat'" not in skipped or "Record 5 of 6: rec5" not in skipped:
+if "rec4 is refused: The record 'rec4.mat' needs 's', a real vector of at least 5000 samples; its 's' is 4000 samples long" not in skipped or "Record 5 of 6: rec5" not in skipped:
     fail("next did not pass over the refused record with its reason:\n" + skipped)
 a.run("review open rec2")
 a.p.send_signal(signal.SIGKILL)
@@ -110,7 +111,7 @@ b.run("review redo", "review open 3")
 if b.values(["T3"]) != [2500]:
     fail("rec3's marker was not restored")
 listing = b.run("review list")
-if not re.search(r"4  rec4  click \?  refused: The click 'cl' in 'rec4.mat' must be", listing):
+if not re.search(r"4  rec4  click 900  refused: The record 'rec4.mat' needs 's'", listing):
     fail("the refused record is not listed with its reason:\n" + listing)
 
 # -- a second host on the same results folder is refused, naming the first --
