@@ -7,7 +7,7 @@ PACKAGES=(
   build-essential cmake ninja-build pkg-config
   g++-multilib
   libgtest-dev libgmock-dev libbenchmark-dev valgrind
-  libmatio-dev libeigen3-dev libboost-dev
+  libmatio-dev libeigen3-dev libboost-dev libsndfile1-dev
   python3 python3-numpy python3-scipy python3-h5py
   zlib1g-dev libhdf5-dev
   clang-14 libclang-rt-14-dev

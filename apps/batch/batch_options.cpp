@@ -154,6 +154,19 @@ bool parseEstimateOptions(const std::vector<std::string>& args, EstimateOptions*
     } else if (name == "--reviewed") {
       if (!noValue()) return false;
       opts->reviewed = true;
+    } else if (name == "--clicks") {
+      if (!takeValue()) return false;
+      if (value.empty()) {
+        *error = "--clicks needs a click list";
+        return false;
+      }
+      opts->sources.clicks = value;
+    } else if (name == "--channel") {
+      if (!takeValue()) return false;
+      if (!wholeNumber(value, 1, 1024, &opts->sources.channel)) {
+        *error = "--channel needs a whole number from 1 to 1024, not '" + value + "'";
+        return false;
+      }
     } else {
       *error = "unknown option " + name +
                " for --estimate (host options such as --library go "
@@ -169,30 +182,60 @@ bool parseEstimateOptions(const std::vector<std::string>& args, EstimateOptions*
     *error = "--estimate needs at least one FILE.mat";
     return false;
   }
+  if (!opts->sources.clicks.empty() && opts->files.size() != 1) {
+    *error = "--clicks is the click list of a single sound file, and " +
+             std::to_string(opts->files.size()) + " files are given";
+    return false;
+  }
+  if (!opts->sources.clicks.empty() && !kh::editor::isSoundFile(opts->files[0])) {
+    *error = "--clicks is the click list of a sound file (.wav, .flac, .aiff, ...), and '" +
+             opts->files[0] + "' is not one";
+    return false;
+  }
   return true;
 }
 
 const char* estimateUsageText() {
   return "Batch estimation:\n"
-         "  kestrel-host [--library PATH] --estimate FILE.mat... --out DIR [--windows NS,NM,NL]\n"
+         "  kestrel-host [--library PATH] --estimate FILE... --out DIR [--windows NS,NM,NL]\n"
          "               [--lpoly N] [--fit] [--markers T2,T3] [--jobs N] [--csv] [--reviewed]\n"
+         "               [--clicks LIST] [--channel N]\n"
          "\n"
-         "  Computes for every FILE the estimate the pulse editor shows right after\n"
-         "  loading it, through the library's kestrel/pulse_estimate. A FILE holds `s`,\n"
-         "  a real vector of at least 5000 samples, and `cl`, the click: a whole\n"
-         "  sample number from 21 to 5000 (the estimate fades in over the 20 samples\n"
-         "  before it), whatever --markers says. Only the first 5000 samples are used;\n"
-         "  as the editor plots them from 1.1 times the smallest to 1.1 times the\n"
-         "  largest, they must be finite or NaN, below about 1.6e308 in size, not all\n"
-         "  NaN and not all equal. Any other FILE is reported with the reason.\n"
-         "  Results go to DIR/NAME.mat (NAME: the file's name without its extension)\n"
-         "  with the variables of the editor's MAT export: s, cl, T1 T2 T3, Nsmall\n"
-         "  Nmedium Nlarge, Lpoly, pf, estimate; and, as a review's results file,\n"
-         "  source (the FILE's absolute path), offset, history and historyAt. DIR is\n"
-         "  a review's results folder (--review PATH... --results DIR): summary.csv\n"
-         "  there gets a row for every FILE the run handled, \"estimated\" or\n"
-         "  \"refused\" with the reason, and a run does not start while a review uses\n"
-         "  DIR.\n"
+         "  Computes for every record the estimate the pulse editor shows right after\n"
+         "  loading it, through the library's kestrel/pulse_estimate. A FILE is\n"
+         "  - a record file: a MAT file with `s`, a real vector of at least 5000\n"
+         "    samples, and `cl`, the click: a whole sample number from 21 to 5000\n"
+         "    (the estimate fades in over the 20 samples before it), whatever\n"
+         "    --markers says. Only the first 5000 samples are used; as the editor\n"
+         "    plots them from 1.1 times the smallest to 1.1 times the largest, they\n"
+         "    must be finite or NaN, below about 1.6e308 in size, not all NaN and not\n"
+         "    all equal;\n"
+         "  - a recording: a MAT file whose `cl` lists several clicks of its `s` (or\n"
+         "    one beyond 3450 in an `s` longer than 5000 samples), or a sound file\n"
+         "    (.wav .wave .flac .aif .aiff .au .caf .w64 .rf64) with its click list\n"
+         "    NAME.clicks.csv beside it. Each click gives a record: the 5000 samples\n"
+         "    with the click on the record's sample 1001, shifted near either end to\n"
+         "    stay inside the recording; a click too near an end for the editor's\n"
+         "    markers (20 samples before it, 1550 after) is refused with the reason.\n"
+         "    A sound file's samples are libsndfile's, integer samples scaled to\n"
+         "    -1..1. A click list holds one sample number a line, or is a table whose\n"
+         "    header names its column (sample, click, position or index); lines\n"
+         "    starting with # are passed over. An entry that is not a whole sample\n"
+         "    number of the recording, repeats one or comes before the one above it\n"
+         "    is reported with its line (or entry of `cl`) and left out.\n"
+         "  Sample numbers count from 1 in the recording: `cl`, the click lists, and\n"
+         "  the click in summary.csv; T1 T2 T3 and `cl` in the results count in the\n"
+         "  record, offset being the number of the recording's samples before it.\n"
+         "  Any FILE that cannot be read is reported with the reason.\n"
+         "  Results go to DIR/NAME.mat (NAME: the file's name without its extension,\n"
+         "  and for a record of a recording NAME-cK, K being the click's place in its\n"
+         "  list) with the variables of the editor's MAT export: s, cl, T1 T2 T3,\n"
+         "  Nsmall Nmedium Nlarge, Lpoly, pf, estimate; and, as a review's results\n"
+         "  file, source (the FILE's absolute path), offset, history and historyAt.\n"
+         "  DIR is a review's results folder (--review PATH... --results DIR):\n"
+         "  summary.csv there gets a row for every record the run handled,\n"
+         "  \"estimated\" or \"refused\" with the reason, and a run does not start\n"
+         "  while a review uses DIR.\n"
          "\n"
          "  --out DIR          the folder for the results (made when missing); an\n"
          "                     earlier run's result of the same name is replaced, a\n"
@@ -212,7 +255,11 @@ const char* estimateUsageText() {
          "  --csv              also DIR/NAME.csv, as the figure page's CSV export (a\n"
          "                     run without it removes an older NAME.csv, so a NAME.csv\n"
          "                     is always that of the NAME.mat beside it)\n"
-         "  --reviewed         a FILE whose DIR/NAME.mat already holds results of the\n"
+         "  --clicks LIST      the click list of the one sound FILE given (default:\n"
+         "                     NAME.clicks.csv beside it)\n"
+         "  --channel N        the channel of a sound file, 1..1024 (default 1, the\n"
+         "                     first)\n"
+         "  --reviewed         a record whose DIR/NAME.mat already holds results of the\n"
          "                     same samples (a review's, or an earlier run's) is\n"
          "                     estimated with the settings saved there, markers\n"
          "                     included, and keeps its undo history and its state\n"
@@ -228,8 +275,8 @@ const char* estimateUsageText() {
          "  completes that result before anything else and removes the folder (not\n"
          "  one whose run still lives). Every failing file gets one line on standard\n"
          "  error; a summary ends the run. Exit status: 0 all written, 1 some failed\n"
-         "  (or summary.csv could not be written), 2 bad usage or DIR in use by a\n"
-         "  review.\n";
+         "  (or a click list or `cl` had bad entries, or summary.csv could not be\n"
+         "  written), 2 bad usage or DIR in use by a review.\n";
 }
 
 }  // namespace khost::batch

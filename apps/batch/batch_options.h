@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "editor/sources/record_source.h"
+
 namespace khost::batch {
 
 // The ranges of the editor's sliders for the windows and the block length.
@@ -30,6 +32,7 @@ struct Settings {
 
 struct EstimateOptions {
   std::vector<std::string> files;
+  kh::editor::SourceOptions sources;  // --clicks FILE, --channel N
   std::string outDir;
   Settings settings;
   int jobs = 1;

@@ -19,6 +19,7 @@
 #include "apps/batch/progress_line.h"
 #include "apps/batch/worker_pool.h"
 #include "editor/results/results_folder.h"
+#include "editor/sources/record_source.h"
 #include "host/context/context.h"
 #include "host/context/output.h"
 #include "host/shell/prompt/signal_pipe.h"
@@ -141,25 +142,66 @@ int runEstimate(const EstimateOptions& opts) {
     return 2;
   }
 
-  const std::vector<PlannedOutput> plan = planOutputs(opts.files, opts.outDir, opts.csv);
-  const std::size_t total = opts.files.size();
-  std::vector<std::string> sources;
-  for (const std::string& file : opts.files) sources.push_back(kh::editor::recordSource(file));
-  // The rows for summary.csv of the inputs this run handled.
+  // The records of the inputs: a record file is one, a recording gives one
+  // per click of its list. What a click list or `cl` vector gives badly is
+  // reported and left out; an input that cannot be read at all is one
+  // record of its NAME, refused with the reason, as a record file would be.
+  struct Job {
+    std::size_t input;          // its file among opts.files
+    kh::editor::RecordRef ref;  // where its samples come from
+    std::string shown;          // what names it in a report line
+  };
+  std::vector<Job> jobs;
+  std::vector<std::string> listProblems;  // report lines of bad clicks
+  bool anyCut = false;
+  for (std::size_t i = 0; i < opts.files.size(); ++i) {
+    const std::string& file = opts.files[i];
+    const std::filesystem::path path(file);
+    const std::string stem = path.has_filename() ? path.stem().string() : std::string();
+    std::vector<kh::editor::RecordRef> refs;
+    std::vector<std::string> problems;
+    std::string unreadable;
+    if (stem.empty() || stem == "." || stem == ".." ||
+        !kh::protect([&] { refs = kh::editor::recordsOfFile(file, opts.sources, &problems); },
+                     &unreadable)) {
+      kh::editor::RecordRef r;
+      r.source = kh::editor::recordSource(file);
+      r.name = r.label = stem;
+      r.refused = unreadable;
+      refs = {std::move(r)};
+    }
+    for (const std::string& p : problems) listProblems.push_back(reportLine(file, p));
+    for (kh::editor::RecordRef& r : refs) {
+      anyCut = anyCut || r.cut;
+      std::string shown = file;
+      if (const std::size_t at = r.label.rfind(", click "); r.cut && at != std::string::npos)
+        shown += r.label.substr(at);
+      jobs.push_back({i, std::move(r), std::move(shown)});
+    }
+  }
+  std::vector<OutputRequest> requests;
+  requests.reserve(jobs.size());
+  for (const Job& j : jobs) requests.push_back({opts.files[j.input], j.ref.name, j.shown});
+  const std::vector<PlannedOutput> plan = planOutputs(requests, opts.outDir, opts.csv);
+  const std::size_t total = jobs.size();
+  // The rows for summary.csv of the records this run handled.
   std::vector<std::optional<SummaryRow>> rows(total);
-  auto rowOf = [&](std::size_t i, RecordState state) {
+  auto rowOf = [&](std::size_t j, RecordState state) {
+    const kh::editor::RecordRef& ref = jobs[j].ref;
     SummaryRow r;
-    r.name = plan[i].name;
-    r.source = sources[i];
+    r.name = plan[j].name;
+    r.source = ref.source;
+    r.offset = ref.offset;
+    if (ref.cut) r.click = ref.click;
     r.state = state;
     r.changed = kh::editor::timeNow();
     return r;
   };
-  auto refused = [&](std::size_t i, const std::string& reason) {
-    if (!plan[i].ownsName) return;  // NAME's row is another input's, or no NAME
-    SummaryRow r = rowOf(i, RecordState::Refused);
+  auto refused = [&](std::size_t j, const std::string& reason) {
+    if (!plan[j].ownsName) return;  // NAME's row is another record's, or no NAME
+    SummaryRow r = rowOf(j, RecordState::Refused);
     r.reason = kh::printable(reason);
-    rows[i] = std::move(r);
+    rows[j] = std::move(r);
   };
   // A result kept the settings a review saved for it: its row keeps the
   // state it had (a results file without a row is a review's, as a review
@@ -171,57 +213,78 @@ int runEstimate(const EstimateOptions& opts) {
         return r.state;
     return RecordState::Saved;
   };
-  auto writtenRow = [&](std::size_t i, const Written& w) {
-    SummaryRow r = rowOf(i, w.kept ? keptState(plan[i].name) : RecordState::Estimated);
+  auto writtenRow = [&](std::size_t j, const Written& w) {
+    SummaryRow r = rowOf(j, w.kept ? keptState(plan[j].name) : RecordState::Estimated);
     r.click = w.click;
     r.hasSettings = true;
     r.settings = w.settings;
-    rows[i] = std::move(r);
+    rows[j] = std::move(r);
+  };
+  // The record a job estimates, as the editor's load takes it: a record
+  // file's own `s` and `cl`, or the cut of a recording, taken exactly as a
+  // record file holding it would be.
+  kh::editor::SourceReader reader(opts.sources);  // each worker its own
+  auto recordOf = [&](const Job& job) {
+    const kh::editor::RecordRef& ref = job.ref;
+    if (!ref.cut) return estimator->read(opts.files[job.input]);
+    return estimator->take(reader.samples(ref.source, ref.offset, kh::editor::kRecordLength),
+                           kh::Value::scalar(ref.click - ref.offset));
   };
   // A result completed after its worker died: what it holds is read back.
-  auto settledRow = [&](std::size_t i) {
+  auto settledRow = [&](std::size_t j) {
+    const kh::editor::RecordRef& ref = jobs[j].ref;
     Written w;
     if (!kh::protect([&] {
-          const SavedRecord saved = results->readRecord(plan[i].name);
-          const Record record = estimator->read(opts.files[i]);
-          w.click = record.click;
+          const SavedRecord saved = results->readRecord(plan[j].name);
+          Record record;
+          if (ref.cut)
+            record.click = ref.click - ref.offset;
+          else
+            record = estimator->read(opts.files[jobs[j].input]);
+          w.click = record.click + ref.offset;
           w.settings = saved.settings;
           w.kept = opts.reviewed &&
                    (saved.history.size() != 1 || saved.settings != estimator->settingsFor(record));
         })) {
-      rows[i] = rowOf(i, RecordState::Estimated);
+      rows[j] = rowOf(j, RecordState::Estimated);
       return;
     }
-    writtenRow(i, w);
+    writtenRow(j, w);
   };
 
   std::size_t written = 0, failed = 0;
-  ProgressLine progress(stderr, total, isatty(STDERR_FILENO) != 0);
-  std::vector<std::size_t> work;  // the inputs that go to the workers
-  for (std::size_t i = 0; i < total; ++i) {
-    if (plan[i].problem.empty()) {
-      work.push_back(i);
+  const bool byRecord = anyCut || total != opts.files.size();
+  ProgressLine progress(stderr, total, isatty(STDERR_FILENO) != 0, byRecord ? "records" : "files");
+  for (const std::string& line : listProblems) progress.line(line);
+  std::vector<std::size_t> work;  // the records that go to the workers, in order
+  for (std::size_t j = 0; j < total; ++j) {
+    const std::string& problem = plan[j].problem.empty() ? jobs[j].ref.refused : plan[j].problem;
+    if (problem.empty()) {
+      work.push_back(j);
       continue;
     }
     ++failed;
-    progress.line(reportLine(opts.files[i], plan[i].problem));
-    refused(i, plan[i].problem);
+    progress.line(reportLine(jobs[j].shown, problem));
+    refused(j, problem);
   }
   progress.update(failed);
 
-  // Each input's result is published with its index as the slot.
+  // Each record's result is published with its index as the slot. The
+  // records of a recording follow each other in click order, so a worker
+  // reads each part of the recording once.
   std::vector<bool> reported(total, false);
   PoolCallbacks cb;
   cb.run = [&](std::size_t task) {
-    const std::size_t i = work[task];
-    const std::string& name = plan[i].name;
+    const std::size_t j = work[task];
+    const Job& job = jobs[j];
+    const std::string& name = plan[j].name;
     TaskOutcome o;
     kh::OutputCapture quiet;  // what the library prints is not the report
     std::string text;
     o.ok = kh::protect(
         [&] {
-          const Record record = estimator->read(opts.files[i]);
-          Written w{false, record.click, estimator->settingsFor(record)};
+          const Record record = recordOf(job);
+          Written w{false, record.click + job.ref.offset, estimator->settingsFor(record)};
           std::vector<kh::editor::Settings> history{w.settings};
           std::size_t historyAt = 0;
           // --reviewed: a review's settings for the record (its markers as
@@ -238,12 +301,12 @@ int runEstimate(const EstimateOptions& opts) {
               history = saved->history;
               historyAt = saved->historyAt;
             }
-          const kh::editor::RecordResults r{estimator->estimate(record, w.settings), sources[i], 0,
-                                            std::move(history), historyAt};
+          const kh::editor::RecordResults r{estimator->estimate(record, w.settings), job.ref.source,
+                                            job.ref.offset, std::move(history), historyAt};
           const kh::NamedValues vars = kh::editor::resultsVariables(r);
           // From here a stop waits until the result is in place and reported.
           holdStopSignalsUntilReported();
-          folder->publish(name, i, vars, opts.csv ? &r.exportVars : nullptr);
+          folder->publish(name, j, vars, opts.csv ? &r.exportVars : nullptr);
           text = writtenText(w);
         },
         &o.message);
@@ -251,20 +314,20 @@ int runEstimate(const EstimateOptions& opts) {
     return o;
   };
   cb.done = [&](std::size_t task, const TaskOutcome& o) {
-    const std::size_t i = work[task];
-    reported[i] = true;
+    const std::size_t j = work[task];
+    reported[j] = true;
     if (Written w; o.ok && parseWritten(o.message, &w)) {
       ++written;
-      writtenRow(i, w);
-    } else if (o.ok || (o.lost && folder->settle(i))) {
+      writtenRow(j, w);
+    } else if (o.ok || (o.lost && folder->settle(j))) {
       // A worker that died between the renames of its result left it
       // pending: completed, it is written, and read back for its row.
       ++written;
-      settledRow(i);
+      settledRow(j);
     } else {
       ++failed;
-      progress.line(reportLine(opts.files[i], o.message));
-      refused(i, o.message);
+      progress.line(reportLine(jobs[j].shown, o.message));
+      refused(j, o.message);
     }
     progress.update(written + failed);
   };
@@ -272,10 +335,10 @@ int runEstimate(const EstimateOptions& opts) {
   const int stoppedBy = runInWorkers(work.size(), opts.jobs, cb, *signals);
   // Results whose outcome never came (their workers killed when the run
   // stopped) are completed when they were pending.
-  for (std::size_t i : work)
-    if (!reported[i] && folder->settle(i)) {
+  for (std::size_t j : work)
+    if (!reported[j] && folder->settle(j)) {
       ++written;
-      settledRow(i);
+      settledRow(j);
     }
   progress.finish();
   folder.reset();  // the temporaries go
@@ -293,9 +356,14 @@ int runEstimate(const EstimateOptions& opts) {
 
   const double wall =
       std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-  std::string summary = "kestrel-host: " + std::to_string(total) +
-                        (total == 1 ? " file, " : " files, ") + std::to_string(written) +
-                        " written, " + std::to_string(failed) + " failed";
+  const std::size_t files = opts.files.size();
+  std::string summary =
+      "kestrel-host: " + std::to_string(files) + (files == 1 ? " file" : " files");
+  if (byRecord) summary += " (" + std::to_string(total) + (total == 1 ? " record)" : " records)");
+  summary += ", " + std::to_string(written) + " written, " + std::to_string(failed) + " failed";
+  if (!listProblems.empty())
+    summary += ", " + std::to_string(listProblems.size()) +
+               (listProblems.size() == 1 ? " click left out" : " clicks left out");
   if (stoppedBy != 0)
     summary += ", " + std::to_string(total - written - failed) + " not done (stopped by " +
                strsignal(stoppedBy) + ")";
@@ -309,7 +377,7 @@ int runEstimate(const EstimateOptions& opts) {
     ::signal(stoppedBy, SIG_DFL);
     ::raise(stoppedBy);
   }
-  return failed > 0 || !summarized ? 1 : 0;
+  return failed > 0 || !listProblems.empty() || !summarized ? 1 : 0;
 }
 
 }  // namespace khost::batch

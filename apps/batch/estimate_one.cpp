@@ -32,6 +32,14 @@ Record RecordEstimator::read(const std::string& file) const {
   const kh::NamedValues loaded = kh::loadMatFile(file, {"s", "cl"});
   const Value *s = nullptr, *cl = nullptr;
   for (const auto& [name, v] : loaded) (name == "s" ? s : cl) = &v;
+  return take(s, cl);
+}
+
+Record RecordEstimator::take(const kh::Value& s, const kh::Value& cl) const {
+  return take(&s, &cl);
+}
+
+Record RecordEstimator::take(const kh::Value* s, const kh::Value* cl) const {
   // Refused with the reason in the user's terms: a record the estimate with
   // these markers cannot take, or the editor could not show.
   kh::editor::checkRecordInputs(s, cl, settings_.t2Offset, settings_.t3Offset);

@@ -30,6 +30,9 @@ class RecordEstimator {
   // when the file cannot be read, or with the reason when it is not a record
   // the editor's load and the estimate take with the command line's markers.
   Record read(const std::string& file) const;
+  // The same for a record whose `s` and `cl` are given: a cut of a longer
+  // recording is taken exactly as a record file holding it would be.
+  Record take(const kh::Value& s, const kh::Value& cl) const;
   // The editor's settings for the record with the command line's: the
   // markers at the click and the distances after it, the windows, the block
   // length and the fit switch.
@@ -47,6 +50,8 @@ class RecordEstimator {
   kh::NamedValues estimate(const Record& r, const kh::editor::Settings& s) const;
 
  private:
+  Record take(const kh::Value* s, const kh::Value* cl) const;  // null: the file lacks it
+
   Settings settings_;
   mxFunctionPtr pulseEstimate_ = nullptr;
 };

@@ -9,19 +9,19 @@
 
 namespace khost::batch {
 
-std::vector<PlannedOutput> planOutputs(const std::vector<std::string>& inputs,
+std::vector<PlannedOutput> planOutputs(const std::vector<OutputRequest>& records,
                                        const std::string& outDir, bool csv) {
   namespace fs = std::filesystem;
   std::vector<PlannedOutput> plan;
-  std::map<std::string, const std::string*> taken;  // NAME -> the input that has it
-  for (const std::string& input : inputs) {
+  std::map<std::string, const std::string*> taken;  // NAME -> the record that has it
+  for (const OutputRequest& record : records) {
+    const std::string& input = record.input;
     PlannedOutput p;
-    const fs::path path(input);
-    p.name = path.has_filename() ? path.stem().string() : std::string();
+    p.name = record.name;
     if (p.name.empty() || p.name == "." || p.name == "..") {
       p.problem = "names no file";
       p.ownsName = false;
-    } else if (auto [it, fresh] = taken.emplace(p.name, &input); !fresh) {
+    } else if (auto [it, fresh] = taken.emplace(p.name, &record.shown); !fresh) {
       p.problem = "its result " + p.name + ".mat would be that of " + *it->second + " too";
       p.ownsName = false;
     } else {

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdio>
 #include <string>
+#include <utility>
 
 namespace khost::batch {
 
@@ -22,8 +23,12 @@ std::string clockText(double seconds) {
   return text;
 }
 
-ProgressLine::ProgressLine(std::FILE* out, std::size_t total, bool shown)
-    : out_(out), total_(total), shown_(shown), start_(std::chrono::steady_clock::now()) {
+ProgressLine::ProgressLine(std::FILE* out, std::size_t total, bool shown, std::string unit)
+    : out_(out),
+      total_(total),
+      unit_(std::move(unit)),
+      shown_(shown),
+      start_(std::chrono::steady_clock::now()) {
   lastDraw_ = start_ - kRedraw;
   if (shown_) draw();
 }
@@ -67,8 +72,9 @@ void ProgressLine::draw() {
     std::snprintf(rateText, sizeof rateText, "-");
   else
     std::snprintf(rateText, sizeof rateText, "%.1f", rate);
-  std::fprintf(out_, "\r[%s] %zu/%zu files  %s files/s  %s left\033[K", bar.c_str(), done_, total_,
-               rateText, done_ == total_ ? "0:00" : clockText(left).c_str());
+  std::fprintf(out_, "\r[%s] %zu/%zu %s  %s %s/s  %s left\033[K", bar.c_str(), done_, total_,
+               unit_.c_str(), rateText, unit_.c_str(),
+               done_ == total_ ? "0:00" : clockText(left).c_str());
   std::fflush(out_);
   drawn_ = true;
 }

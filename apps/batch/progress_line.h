@@ -1,7 +1,7 @@
-// A one-line progress bar on a terminal: files done of the total, the rate
-// and the time left, redrawn at most five times a second. Other lines are
-// printed above it through line(), so the bar stays the last line. Off a
-// terminal only those lines are printed.
+// A one-line progress bar on a terminal: files (or records) done of the
+// total, the rate and the time left, redrawn at most five times a second.
+// Other lines are printed above it through line(), so the bar stays the last
+// line. Off a terminal only those lines are printed.
 #pragma once
 
 #include <chrono>
@@ -13,8 +13,9 @@ namespace khost::batch {
 
 class ProgressLine {
  public:
-  ProgressLine(std::FILE* out, std::size_t total, bool shown);
-  // done files of the total; redraws when the last drawing is old enough (or
+  // `unit` names what is counted: "files", "records".
+  ProgressLine(std::FILE* out, std::size_t total, bool shown, std::string unit = "files");
+  // done of the total; redraws when the last drawing is old enough (or
   // when all are done).
   void update(std::size_t done);
   // Prints text (one line, without its line break) above the bar.
@@ -28,6 +29,7 @@ class ProgressLine {
 
   std::FILE* out_;
   std::size_t total_;
+  std::string unit_;
   std::size_t done_ = 0;
   bool shown_;
   bool drawn_ = false;

@@ -18,15 +18,17 @@ folder_files=$(printf '%s\n' .kestrel-lock .kestrel-summary-lock summary.csv)
 hidden() { ls -A "$1" | grep '^\.' | grep -vxE '\.kestrel-(summary-)?lock'; }  # the run's own
 
 # 30 good records: columns and rows, longer than 5000 samples or exactly that,
-# clicks from early to late (a late one puts T3 past the record's end); and
-# the edges of what the estimate and the editor take: the first and last
-# click, NaN samples, an Inf sample past the first 5000, two values only.
-# The broken ones: each thing the editor's load or the estimate cannot take.
+# clicks from early to late (a late one puts T3 past the record's end; a
+# record with a click past 3450 is exactly 5000 samples long, as a longer one
+# is a recording of that one click); and the edges of what the estimate and
+# the editor take: the first and last click, NaN samples, an Inf sample past
+# the first 5000, two values only. The broken ones: each thing the editor's
+# load or the estimate cannot take.
 cat >"$tmp/make.m" <<EOF
 for k = 1:30
-  n = 5000 + mod(k, 4) * 700;
-  t = (1:n)';
   cl = 40 + 137 * k;
+  n = 5000 + (cl <= 3450) * mod(k, 4) * 700;
+  t = (1:n)';
   s = 0.02 * sin(0.37 * k * t) + 0.01 * cos(0.011 * t);
   after = t >= cl;
   s = s + after .* 0.8 .* exp(-(t - cl) / 400) .* sin(2 * pi * (t - cl) / 90);
@@ -37,7 +39,7 @@ for k = 1:30
 end
 w = sin(0.01 * (1:6000)');
 s = w; cl = 21; save('$in/r31.mat', 's', 'cl');
-s = w; cl = 5000; save('$in/r32.mat', 's', 'cl');
+s = w(1:5000); cl = 5000; save('$in/r32.mat', 's', 'cl');
 s = w; s(3000:3100) = NaN; cl = 1000; save('$in/r33.mat', 's', 'cl');
 s = w; s(5500) = Inf; cl = 1000; save('$in/r34.mat', 's', 'cl');
 s = NaN(6000, 1); s(10) = 1; s(4000) = -2; cl = 1000; save('$in/r35.mat', 's', 'cl');
@@ -47,8 +49,8 @@ s = w; cl = 20; save('$in/early_click.mat', 's', 'cl');
 s = w; cl = 1; save('$in/first_click.mat', 's', 'cl');
 s = w; cl = 1000.5; save('$in/half_click.mat', 's', 'cl');
 s = w; cl = 4900.5; save('$in/late_half_click.mat', 's', 'cl');
-s = w; cl = 5001; save('$in/past_click.mat', 's', 'cl');
-s = w; cl = [100 200]; save('$in/two_clicks.mat', 's', 'cl');
+s = w(1:5000); cl = 5001; save('$in/past_click.mat', 's', 'cl');
+s = [w w]; cl = [100 200]; save('$in/two_clicks.mat', 's', 'cl');
 s = w; cl = 'a'; save('$in/text_click.mat', 's', 'cl');
 s = ones(6000, 1); cl = 1000; save('$in/flat.mat', 's', 'cl');
 s = NaN(6000, 1); s(10) = 7; cl = 1000; save('$in/one_value.mat', 's', 'cl');
@@ -128,7 +130,7 @@ reason first_click.mat "$click_rule 1."
 reason half_click.mat "$click_rule 1000.5."
 reason late_half_click.mat "$click_rule 4900.5."
 reason past_click.mat "$click_rule 5001."
-reason two_clicks.mat "$click_rule 2 numbers."
+reason two_clicks.mat "The samples 's' of the recording '$in/two_clicks.mat' must be a real vector of numbers."
 reason text_click.mat "$click_rule a value of class char."
 reason flat.mat "The record's samples 's' are all equal (1) in the first 5000: the editor's plot needs two different values."
 reason one_value.mat "The record's samples 's' are all equal (7) in the first 5000"
