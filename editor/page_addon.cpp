@@ -14,14 +14,14 @@ using nlohmann::json;
 
 // {"type": "editor", "T1": ..., "pf": ..., "offset": ...}: the editor's
 // markers and settings as its globals hold them (null when unset), in the
-// record's samples, and the source samples before the record (0 for a
-// whole record file).
+// record's samples, and in a review the source samples before the record
+// (0 for a whole record file).
 std::string editorState(const Review* review) {
   json state{{"type", "editor"}};
   const std::optional<Settings> now = currentSettings();
   for (std::size_t k = 0; k < kSettingNames.size(); ++k)
     state[kSettingNames[k]] = now ? json((*now)[k]) : json(nullptr);
-  state["offset"] = review ? review->offset() : 0;
+  if (review) state["offset"] = review->offset();
   return state.dump();
 }
 

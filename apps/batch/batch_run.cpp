@@ -173,9 +173,9 @@ int runEstimate(const EstimateOptions& opts) {
     for (const std::string& p : problems) listProblems.push_back(reportLine(file, p));
     for (kh::editor::RecordRef& r : refs) {
       anyCut = anyCut || r.cut;
+      // A cut is shown as its file and click number: FILE #K.
       std::string shown = file;
-      if (const std::size_t at = r.label.rfind(", click "); r.cut && at != std::string::npos)
-        shown += r.label.substr(at);
+      if (r.cut) shown += " #" + std::to_string(r.clickNumber);
       jobs.push_back({i, std::move(r), std::move(shown)});
     }
   }

@@ -28,7 +28,11 @@ std::vector<ReviewRecord> listRecords(const std::vector<std::string>& paths,
   std::vector<ReviewRecord> out;
   std::unordered_map<std::string, std::string> named;  // name -> its first record's label
   auto add = [&](const fs::path& file) {
-    for (RecordRef& ref : recordsOfFile(file.string(), options, problems)) {
+    // Each problem names its file, as the batch's report does.
+    std::vector<std::string> found;
+    std::vector<RecordRef> refs = recordsOfFile(file.string(), options, &found);
+    for (const std::string& p : found) problems->push_back(file.string() + ": " + p);
+    for (RecordRef& ref : refs) {
       ReviewRecord r;
       r.name = std::move(ref.name);
       r.label = std::move(ref.label);

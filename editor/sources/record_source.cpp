@@ -63,7 +63,7 @@ std::vector<RecordRef> cutsOf(const std::string& file, const ClickList& list, do
     std::string number = std::to_string(c.number);
     number.insert(0, total.size() - std::min(total.size(), number.size()), '0');
     r.name = stem + "-c" + number;
-    r.label = shown + ", click " + std::to_string(c.number) + " of " + total;
+    r.label = shown + " #" + std::to_string(c.number);
     try {
       r.offset = cutOffset(c.sample, length);
     } catch (const MError& e) {

@@ -380,10 +380,10 @@ scipy.io.savemat(d + "/alone.mat", {"s": s[10999:15999].reshape(-1, 1), "cl": 10
       const rows = await shownRows();
       assert.deepEqual(rows.map((x) => [x.name, x.click, x.state]), [
         ['alone', '1001', 'saved'],
-        ['dive.mat, click 1 of 3', '2500', 'not opened'], ['dive.mat, click 2 of 3', '12000', 'not opened'],
-        ['dive.mat, click 3 of 3', '28500', 'refused'],
-        ['hydro.wav, click 1 of 3', '2500', 'not opened'], ['hydro.wav, click 2 of 3', '12000', 'not opened'],
-        ['hydro.wav, click 3 of 3', '28500', 'refused']]);
+        ['dive.mat #1', '2500', 'not opened'], ['dive.mat #2', '12000', 'not opened'],
+        ['dive.mat #3', '28500', 'refused'],
+        ['hydro.wav #1', '2500', 'not opened'], ['hydro.wav #2', '12000', 'not opened'],
+        ['hydro.wav #3', '28500', 'refused']]);
       assert.match(rows[3].title, /too near the end/);
       // The second click of each recording: its record starts 10,999
       // samples in, the click on its sample 1001, and the page says where

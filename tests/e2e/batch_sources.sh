@@ -96,7 +96,7 @@ report long.mat "$tmp/mat.err" \
   "kestrel-host: $tmp/long.mat: entry 5 of 'cl': 35000.5 is not a whole sample number" \
   "kestrel-host: $tmp/long.mat: entry 7 of 'cl': 50000 repeats the click of entry 6" \
   "kestrel-host: $tmp/long.mat: entry 11 of 'cl': 200000 is beyond the end of the source (its last sample is 120000)" \
-  "kestrel-host: $tmp/long.mat, click 10 of 11: $near_end"
+  "kestrel-host: $tmp/long.mat #10: $near_end"
 for w in long:wav:long.clicks.csv stereo:stereo:detections.csv; do
   IFS=: read -r name err list <<<"$w"
   list=$tmp/$list
@@ -105,7 +105,7 @@ for w in long:wav:long.clicks.csv stereo:stereo:detections.csv; do
     "kestrel-host: $tmp/$name.wav: line 9 of $list: 35000.5 is not a whole sample number" \
     "kestrel-host: $tmp/$name.wav: line 11 of $list: 50000 repeats the click of line 10" \
     "kestrel-host: $tmp/$name.wav: line 15 of $list: 200000 is beyond the end of the source (its last sample is 120000)" \
-    "kestrel-host: $tmp/$name.wav, click 10 of 11: $near_end"
+    "kestrel-host: $tmp/$name.wav #10: $near_end"
 done
 
 # Bit for bit the same records and estimates from all four; each result and

@@ -56,14 +56,14 @@ script = "\n".join([
 r = subprocess.run([host, "--library", lib, "--review", rec, single, "--results", res],
                    input=script, capture_output=True, text=True, timeout=120)
 out = r.stdout + r.stderr
-for want in ("entry 2 of 'cl': NaN", "line 3 of", "hydro.clicks.csv: 'noise'",  # a bad entry and line, reported
-             "dive.mat, click 1 of 5", "hydro.wav, click 5 of 5",   # records named by file and click number
+for want in ("dive.mat: entry 2 of 'cl': NaN", "line 3 of", "hydro.clicks.csv: 'noise'",  # bad entries, reported
+             "dive.mat #1", "hydro.wav #5",                          # records named by file and click number
              "at 1001 1501 2551", "at 3000 3500 4550",             # the click on sample 1001; shifted near the end
              "Record 5 of"):
     if want not in out:
         fail("expected %r in:\n%s" % (want, out))
 listing = out[:out.index("at 1001")]
-if "dive.mat, click 5 of 5  click 39900  refused: The click at sample 39900 is too near the end" not in listing:
+if "dive.mat #5  click 39900  refused: The click at sample 39900 is too near the end" not in listing:
     fail("the click too near the end is not refused with its reason:\n" + listing)
 
 # The results hold where each cut lies in its source.
