@@ -5,7 +5,11 @@
 // off, 5000 samples), the list scrolled through by the wheel (frame
 // intervals), what a save adds to an action's round trip (a slider value in
 // the review beside the same value in a session without one), and the
-// host's memory after many records visited.
+// host's memory after many records visited. Then a review of a one-hour
+// recording at 96 kHz (a 16-bit WAV file of 345.6 million samples, 691 MB,
+// with 20,000 clicks in its click list): from the host's start to the first
+// record drawn in the page, PageDown through its cuts, and the host's
+// memory (RECORDING_MINUTES=0 leaves this part out).
 'use strict';
 const fs = require('fs');
 const os = require('os');
@@ -17,6 +21,7 @@ const build = path.resolve(process.argv[2] || 'build');
 const host = path.join(build, 'bin', 'kestrel-host');
 const lib = path.join(build, 'lib', 'kestrel_mex.so');
 const COUNT = Number(process.env.REVIEW_RECORDS || 10000);
+const MINUTES = Number(process.env.RECORDING_MINUTES ?? 60);
 
 const q = (xs, p) => { const s = [...xs].sort((a, b) => a - b); return s[Math.min(s.length - 1, Math.floor(p * s.length))]; };
 const ms = (x) => `${x.toFixed(1)} ms`;
@@ -54,6 +59,66 @@ async function valueTrips(page, n) {
   }, n);
 }
 
+async function pageDowns(page, n) {
+  const downs = [];
+  for (let i = 0; i < n; ++i) {
+    downs.push(await page.evaluate(() => new Promise((resolve) => {
+      const before = window.kestrel.review.current;
+      const t = performance.now();
+      document.dispatchEvent(new KeyboardEvent('keydown', { key: 'PageDown', bubbles: true }));
+      const wait = () => {
+        if (window.kestrel.review.current === before) return requestAnimationFrame(wait);
+        window.kestrel.idle().then(() => resolve(performance.now() - t));
+      };
+      wait();
+    })));
+  }
+  return downs;
+}
+
+async function recording(browser, tmp) {
+  const wav = path.join(tmp, 'hour.wav');
+  const clicks = Math.round(20000 * MINUTES / 60);
+  const t0 = Date.now();
+  execFileSync('/usr/bin/python3', ['-c', `
+import wave, numpy as np
+rate, minutes, clicks = 96000, ${MINUTES}, ${clicks}
+n = rate * 60 * minutes
+at = np.linspace(3000, n - 3000, clicks).astype(np.int64)
+with wave.open('${wav}', 'wb') as w:
+    w.setnchannels(1); w.setsampwidth(2); w.setframerate(rate)
+    rng = np.random.default_rng(1)
+    block = 1 << 22
+    for start in range(0, n, block):
+        t = np.arange(start, min(n, start + block))
+        x = 300 * rng.standard_normal(t.size)
+        for c in at[(at > start - 2000) & (at < start + t.size)]:
+            k = (t >= c) & (t < c + 2000)
+            x[k] += 9000 * np.sin((t[k] - c) / 5.0) * np.exp(-(t[k] - c) / 300.0)
+        w.writeframes(np.clip(x, -32768, 32767).astype('<i2').tobytes())
+with open('${wav.replace('.wav', '.clicks.csv')}', 'w') as f:
+    f.write('sample\\n' + '\\n'.join(str(int(c) + 1) for c in at) + '\\n')
+`]);
+  const size = fs.statSync(wav).size / 1e6;
+  console.log(`recording: ${MINUTES} min at 96 kHz, ${size.toFixed(0)} MB, ${clicks} clicks (written in ${((Date.now() - t0) / 1000).toFixed(1)} s)`);
+  const t1 = Date.now();
+  const h = await startHost(host, lib, { evalText: 'disp(1)', args: ['--review', wav, '--results', path.join(tmp, 'hour-results')] });
+  const hostMs = Date.now() - t1;
+  const { page } = await openEditor(browser, h.url);
+  await page.waitForFunction((n) => window.kestrel.review && window.kestrel.review.records === n && window.kestrel.review.current === 0, clicks);
+  await page.evaluate(() => window.kestrel.idle());
+  const firstMs = Date.now() - t1;
+  console.log(`review of the recording: host ready in ${ms(hostMs)}, first record drawn in the page ${ms(firstMs)} after the host's start`);
+  const rssFirst = rss(h.proc.pid);
+  const downs = await pageDowns(page, 40);
+  console.log(`PageDown through its cuts: median ${ms(q(downs, 0.5))}, 95th percentile ${ms(q(downs, 0.95))}`);
+  await page.evaluate((n) => window.kestrel.send({ type: 'review', action: 'open', index: n - 1 }).catch(() => {}), clicks);
+  await page.evaluate(() => window.kestrel.idle());
+  console.log(`host memory: ${rssFirst.toFixed(1)} MiB at the first record, ${rss(h.proc.pid).toFixed(1)} MiB after 40 more and a jump to the last`);
+  await page.close();
+  await h.stop();
+}
+
 (async () => {
   const tmp = fs.mkdtempSync(path.join(os.tmpdir(), 'kestrel-review-bench-'));
   const browser = await launchBrowser();
@@ -78,19 +143,7 @@ async function valueTrips(page, n) {
     const rssFirst = rss(h.proc.pid);
 
     // PageDown to the next record completely drawn.
-    const downs = [];
-    for (let i = 0; i < 40; ++i) {
-      downs.push(await page.evaluate(() => new Promise((resolve) => {
-        const before = window.kestrel.review.current;
-        const t = performance.now();
-        document.dispatchEvent(new KeyboardEvent('keydown', { key: 'PageDown', bubbles: true }));
-        const wait = () => {
-          if (window.kestrel.review.current === before) return requestAnimationFrame(wait);
-          window.kestrel.idle().then(() => resolve(performance.now() - t));
-        };
-        wait();
-      })));
-    }
+    const downs = await pageDowns(page, 40);
     console.log(`PageDown to the next record drawn (fit off): median ${ms(q(downs, 0.5))}, 95th percentile ${ms(q(downs, 0.95))}`);
 
     // The list scrolled by the wheel for three seconds.
@@ -129,6 +182,7 @@ async function valueTrips(page, n) {
     await plain.stop();
     console.log(`slider value round trip: ${ms(q(inReview, 0.5))} in the review (saved each time), ${ms(q(without, 0.5))} without; a save adds ${ms(q(inReview, 0.5) - q(without, 0.5))} (median)`);
     console.log(`host memory: ${rssFirst.toFixed(1)} MiB after the first record, ${rssAfter.toFixed(1)} MiB after 340 more visited`);
+    if (MINUTES > 0) await recording(browser, tmp);
   } finally {
     await browser.close();
     fs.rmSync(tmp, { recursive: true, force: true });

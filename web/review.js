@@ -216,6 +216,9 @@ export class Review {
     num.textContent = String(i + 1);
     nm.textContent = name;
     cl.textContent = click === null || click === undefined ? '–' : String(click);
+    // The list's clicks count in the record's file: a recording's samples
+    // for a record cut from one.
+    cl.title = cl.textContent === '–' ? 'The click is known once the record is opened' : `The click: sample ${click} of its file`;
     st.textContent = state;
     why.textContent = current ? reason : '';
   }
