@@ -63,7 +63,7 @@ sanitize: san-configure
 FUZZ_SECONDS ?= 60
 FUZZ_ALLOW_TIMEOUT ?= 0
 fuzz: san-configure
-	@cmake --build $(SAN_DIR) -j $(JOBS) --target fuzz_matfile fuzz_shell fuzz_server
+	@cmake --build $(SAN_DIR) -j $(JOBS) --target fuzz_matfile fuzz_shell fuzz_server fuzz_sources
 	@$(SAN_ENV) FUZZ_ALLOW_TIMEOUT=$(FUZZ_ALLOW_TIMEOUT) ./tools/run-fuzzers.sh $(SAN_DIR) $(FUZZ_SECONDS)
 
 # The editor's long random session (make test runs a thousand actions).

@@ -10,7 +10,7 @@ BUILD=$(realpath "${1:?fuzz build folder}")  # absolute: a target may change its
 SECONDS_EACH=${2:-60}
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
 status=0
-for target in matfile shell server; do
+for target in matfile shell server sources; do
   work="$BUILD/fuzz-corpus/$target"
   found="$BUILD/fuzz-findings/$target"
   mkdir -p "$work" "$found"
