@@ -12,6 +12,7 @@
 #include "host/context/errors.h"
 #include "host/context/output.h"
 #include "host/ops/builtin_registry.h"
+#include "host/shell/help/help_sources.h"
 
 namespace kh::editor {
 namespace {
@@ -27,7 +28,30 @@ std::string word(const Value& v) {
 
 void setPromptReview(Review* review) { promptReview = review; }
 
+constexpr const char* kHelp = R"(== review | The pulse editor
+Step through a review of many records, and undo its edits.
+  review
+  review list
+  review next
+  review previous
+  review open N
+  review open NAME
+  review undo
+  review redo
+  review reset
+  review save
+Drives the review the host was started with (kestrel-host --review
+PATH...), as the page's record list does, and the page follows. Without a
+word, where the review stands: the record shown, its click and state, the
+steps to undo and redo, the counts of each state and the results folder.
+list shows every record; next and previous open the next or previous
+record that is not refused; open takes a record's number (from 1) or its
+name. undo, redo and reset act on the record shown and are saved like any
+edit; save saves it again after a save failed.
+)";
+
 void registerReviewCommand() {
+  addHelpText(kHelp, "review");
   registerBuiltin("review", [](int nargout, std::vector<Value>& args) -> std::vector<Value> {
     checkArgCounts(args, nargout, 0, 2, 0);
     if (!promptReview)

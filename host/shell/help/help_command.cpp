@@ -49,7 +49,9 @@ std::string lowered(std::string_view s) {
 std::vector<HelpEntry> knownEntries() {
   std::vector<HelpEntry> all = loadedLibraryHelp().entries;
   const std::size_t fromLibrary = all.size();
-  for (HelpEntry e : hostHelp().entries) {
+  std::vector<HelpEntry> host = hostHelp().entries;
+  host.insert(host.end(), addedHelp().entries.begin(), addedHelp().entries.end());
+  for (HelpEntry e : host) {
     std::erase_if(e.names, [&](const std::string& n) {
       return std::any_of(all.begin(), all.begin() + static_cast<std::ptrdiff_t>(fromLibrary),
                          [&](const HelpEntry& l) {

@@ -13,6 +13,21 @@ const HelpText& hostHelp() {
   return text;
 }
 
+namespace {
+HelpText& added() {
+  static HelpText text;
+  return text;
+}
+}  // namespace
+
+void addHelpText(std::string_view text, const std::string& source) {
+  HelpText more = parseHelpText(text, source);
+  for (HelpEntry& e : more.entries) added().entries.push_back(std::move(e));
+  for (std::string& e : more.errors) added().errors.push_back(std::move(e));
+}
+
+const HelpText& addedHelp() { return added(); }
+
 std::string libraryHelpPath(const std::string& libraryPath) {
   const std::string so = ".so";
   if (libraryPath.size() > so.size() && libraryPath.ends_with(so))

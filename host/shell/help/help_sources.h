@@ -21,4 +21,9 @@ std::string libraryHelpPath(const std::string& libraryPath);
 // library is loaded or it has no help file.
 HelpText loadedLibraryHelp();
 
+// Entries of what a product built on the host adds (its own commands), in
+// the help file format; help lists them with the host's.
+void addHelpText(std::string_view text, const std::string& source);
+const HelpText& addedHelp();
+
 }  // namespace kh
