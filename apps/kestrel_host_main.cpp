@@ -12,15 +12,15 @@
 #include "apps/batch/batch_options.h"
 #include "apps/batch/batch_run.h"
 #include "apps/host_options.h"
+#include "editor/page_addon.h"
+#include "editor/record_check.h"
+#include "editor/review/review.h"
 #include "host/array/handle.h"
 #include "host/capi/sink.h"
 #include "host/context/context.h"
 #include "host/context/globals.h"
 #include "host/context/output.h"
 #include "host/datafile/data_path.h"
-#include "editor/page_addon.h"
-#include "editor/record_check.h"
-#include "editor/review/review.h"
 #include "host/loader/describe.h"
 #include "host/loader/leak_report.h"
 #include "host/loader/library.h"
@@ -125,8 +125,9 @@ int main(int argc, char** argv) {
               for (const std::string& p : problems)
                 std::cerr << "kestrel-host: " << kh::printable(p) << "\n";
               if (records.empty())
-                kh::raise("No records were found to review (record files and recordings .mat, "
-                          "sound files with their click lists).");
+                kh::raise(
+                    "No records were found to review (record files and recordings .mat, "
+                    "sound files with their click lists).");
               const std::string dir = opts.results.empty()
                                           ? kh::editor::defaultResultsFolder(opts.review.front())
                                           : opts.results;

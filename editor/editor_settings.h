@@ -12,8 +12,8 @@
 namespace kh::editor {
 
 // The settings' global names, in the order records and results hold them.
-inline constexpr std::array<const char*, 8> kSettingNames = {
-    "T1", "T2", "T3", "Nsmall", "Nmedium", "Nlarge", "Lpoly", "pf"};
+inline constexpr std::array<const char*, 8> kSettingNames = {"T1",      "T2",     "T3",    "Nsmall",
+                                                             "Nmedium", "Nlarge", "Lpoly", "pf"};
 enum SettingIndex { kT1, kT2, kT3, kNsmall, kNmedium, kNlarge, kLpoly, kPf };
 
 using Settings = std::array<double, 8>;

@@ -3,6 +3,12 @@
 #include <string>
 #include <vector>
 
+#include "editor/editor_figure.h"
+#include "editor/editor_settings.h"
+#include "editor/editor_snapshot.h"
+#include "editor/private_folder.h"
+#include "editor/record_check.h"
+#include "editor/record_name.h"
 #include "host/array/handle.h"
 #include "host/context/context.h"
 #include "host/context/errors.h"
@@ -10,12 +16,6 @@
 #include "host/context/output.h"
 #include "host/datafile/data_path.h"
 #include "host/datafile/matfile.h"
-#include "editor/editor_figure.h"
-#include "editor/editor_settings.h"
-#include "editor/editor_snapshot.h"
-#include "editor/private_folder.h"
-#include "editor/record_check.h"
-#include "editor/record_name.h"
 #include "host/graphics/access.h"
 #include "host/graphics/events.h"
 #include "host/graphics/tree.h"

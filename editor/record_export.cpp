@@ -3,12 +3,12 @@
 #include <cmath>
 #include <cstdio>
 
+#include "editor/private_folder.h"
+#include "editor/record_name.h"
 #include "host/array/handle.h"
 #include "host/context/errors.h"
 #include "host/context/globals.h"
 #include "host/datafile/matfile.h"
-#include "editor/private_folder.h"
-#include "editor/record_name.h"
 #include "host/graphics/access.h"
 #include "host/graphics/tree.h"
 

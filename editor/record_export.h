@@ -11,7 +11,6 @@
 
 namespace kh::editor {
 
-
 // The variables of a record file, in file order: `s`, `cl` (the first
 // marker), the settings (values in the order of kSettingNames, each a
 // scalar) and `estimate`, shaped as `s`. Raises when the estimate's length

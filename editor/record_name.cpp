@@ -3,10 +3,10 @@
 #include <cctype>
 #include <string>
 
+#include "editor/editor_figure.h"
 #include "host/array/handle.h"
 #include "host/context/globals.h"
 #include "host/datafile/data_path.h"
-#include "editor/editor_figure.h"
 #include "host/graphics/tree.h"
 
 namespace kh::editor {

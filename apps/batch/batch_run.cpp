@@ -316,12 +316,14 @@ int runEstimate(const EstimateOptions& opts) {
   cb.done = [&](std::size_t task, const TaskOutcome& o) {
     const std::size_t j = work[task];
     reported[j] = true;
+    if (o.ok) folder->reported(j);
     if (Written w; o.ok && parseWritten(o.message, &w)) {
       ++written;
       writtenRow(j, w);
     } else if (o.ok || (o.lost && folder->settle(j))) {
-      // A worker that died between the renames of its result left it
-      // pending: completed, it is written, and read back for its row.
+      // A worker that died between the renames of its result, or before
+      // its report, left it pending: completed, it is written, and read
+      // back for its row.
       ++written;
       settledRow(j);
     } else {

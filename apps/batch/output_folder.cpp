@@ -97,6 +97,13 @@ class StopSignalsHeld {
 // process killed outright, then this one) or "term-run" (SIGTERM to the
 // run's main process, then on once the stop has reached this process too,
 // or after 5 s).
+// The test hook's second place: a worker killed once its result is whole in
+// DIR, before the run has its report.
+void stopWhenPlacedForTests(const std::string& name) {
+  static const char* const hook = std::getenv("KESTREL_TEST_PUBLISH_STOP");
+  if (hook && std::string(hook) == name + ":kill-worker-placed") ::raise(SIGKILL);
+}
+
 void stopHereForTests(const std::string& name) {
   static const char* const hook = std::getenv("KESTREL_TEST_PUBLISH_STOP");
   if (!hook) return;
@@ -106,6 +113,8 @@ void stopHereForTests(const std::string& name) {
   const std::string how = h.substr(colon + 1);
   if (how == "kill-worker") {
     ::raise(SIGKILL);
+  } else if (how == "kill-worker-placed") {
+    // (stopped later, once both files are in place: see the end of publish)
   } else if (how == "kill-run") {
     ::kill(::getppid(), SIGKILL);
     ::raise(SIGKILL);
@@ -333,7 +342,14 @@ void OutputFolder::publish(const std::string& name, std::size_t slot, const kh::
     throw;
   }
   syncFolder(dirFd_);
-  ::unlink(record.c_str());
+  stopWhenPlacedForTests(name);
+  // The record stays until the run has this result's report (reported()):
+  // a worker killed after its renames and before its report has still
+  // written its result, and settle() then finds it whole in place.
+}
+
+void OutputFolder::reported(std::size_t slot) const {
+  ::unlink((private_ + "/" + std::to_string(slot) + ".pending").c_str());
 }
 
 bool OutputFolder::settle(std::size_t slot) const {

@@ -9,8 +9,10 @@
 //   only then are the files renamed into DIR, NAME.csv first, then NAME.mat
 //   (a result without CSV removes an earlier run's NAME.csv instead, so a
 //   NAME.csv is always the one of the NAME.mat beside it; the results
-//   folder's own summary.csv is never removed so). DIR is synced and
-//   the pending record removed.
+//   folder's own summary.csv is never removed so). DIR is synced; the
+//   pending record goes once the run has the result's report, so that a
+//   worker killed after its renames but before its report is known to have
+//   written it.
 // - SIGINT, SIGTERM and SIGHUP are held off while the files are renamed, so
 //   a stop by signal lands only between whole results.
 // - A process killed outright (SIGKILL, a crash) between the two renames
@@ -53,9 +55,11 @@ class OutputFolder {
   void publish(const std::string& name, std::size_t slot, const kh::NamedValues& vars,
                const kh::NamedValues* csvVars) const;
 
+  // The run has the report of the result of `slot`: its pending record goes.
+  void reported(std::size_t slot) const;
   // Completes the result of `slot` when the process publishing it stopped
-  // between its renames (it must be gone). True when such a result was
-  // completed: it is whole in DIR now.
+  // between its renames or before its report (it must be gone). True when
+  // such a result was completed or found in place: it is whole in DIR now.
   bool settle(std::size_t slot) const;
   // The same for every result of this run still pending, once no process of
   // the run publishes any more; returns how many were completed.

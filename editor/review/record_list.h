@@ -20,9 +20,9 @@ struct ReviewRecord {
   double offset = 0;   // samples of the source before the record's first
   double click = 0;    // the click, in the source's samples (0: not known yet)
   RecordState state = RecordState::NotOpened;
-  std::string reason;   // why it was refused, or why its saved state was not applied
+  std::string reason;          // why it was refused, or why its saved state was not applied
   bool refusedByList = false;  // refused for what the list says (its name, its place in the source)
-  std::string changed;  // when its results last changed
+  std::string changed;         // when its results last changed
   bool hasSettings = false;
   Settings settings{};
 };

@@ -395,7 +395,8 @@ double Review::offset() const { return current_ ? records_[*current_].offset : 0
 
 json Review::row(std::size_t i) const {
   const ReviewRecord& r = records_[i];
-  return json::array({r.label.empty() ? r.name : r.label, r.click > 0 ? json(r.click) : json(nullptr), stateText(r.state), r.reason});
+  return json::array({r.label.empty() ? r.name : r.label,
+                      r.click > 0 ? json(r.click) : json(nullptr), stateText(r.state), r.reason});
 }
 
 json Review::smallFields() const {
@@ -423,14 +424,14 @@ std::string Review::status() const {
     const ReviewRecord& r = records_[*current_];
     out = "Record " + std::to_string(*current_ + 1) + " of " + std::to_string(records_.size()) +
           ": " + shown(r) + " (click " + number(r.click) + ", " + stateText(r.state) + "); " +
-          std::to_string(history_.undoable()) + " to undo, " +
-          std::to_string(history_.redoable()) + " to redo.\n";
+          std::to_string(history_.undoable()) + " to undo, " + std::to_string(history_.redoable()) +
+          " to redo.\n";
   } else {
     out = "No record of the review's " + std::to_string(records_.size()) + " is shown.\n";
   }
   out += std::to_string(counts[2] + counts[3]) + " saved, " + std::to_string(counts[1]) +
-         " estimated, " + std::to_string(counts[0]) + " not opened, " +
-         std::to_string(counts[4]) + " refused; results in " + results_->path() + "\n";
+         " estimated, " + std::to_string(counts[0]) + " not opened, " + std::to_string(counts[4]) +
+         " refused; results in " + results_->path() + "\n";
   if (!saveError_.empty()) out += "Not saved: " + saveError_ + "\n";
   return out;
 }

@@ -99,9 +99,9 @@ class Review {
   bool unsaved_ = false;  // a step of the history waits for settle()
   std::set<std::size_t> dirty_;
   std::vector<std::string> lines_;  // each record's line of summary.csv ("": to be made)
-  std::string others_;  // the summary's lines of records not in this review, kept
-  SourceReader reader_;  // the samples of the recording whose cuts are being reviewed
-  bool whole_ = false;  // the whole list is to be sent again
+  std::string others_;              // the summary's lines of records not in this review, kept
+  SourceReader reader_;             // the samples of the recording whose cuts are being reviewed
+  bool whole_ = false;              // the whole list is to be sent again
   bool stateSent_ = false;
   std::string lastSmall_;
 };

@@ -275,9 +275,10 @@ void saveMatFile(const std::string& file, const NamedValues& vars) {
     whole = false;
   }
   if (!whole)
-    failed("Unable to write file '" + file +
-           "': the written file does not read back whole (is the disk full, or the file larger than "
-           "this process may write?).");
+    failed(
+        "Unable to write file '" + file +
+        "': the written file does not read back whole (is the disk full, or the file larger than "
+        "this process may write?).");
   if (dest.direct) {
     copyInto(temp.path, dest.path, file);
     return;

@@ -139,9 +139,9 @@ void FigureService::message(std::uint64_t page, const std::string& text,
                .count();
       sendChanges();
       auto id = m.find("id");
-      server_.send(page, shared(ack(id != m.end() && id->is_number() ? id->get<double>() : 0, ms,
-                                    error)
-                                    .dump()));
+      server_.send(
+          page,
+          shared(ack(id != m.end() && id->is_number() ? id->get<double>() : 0, ms, error).dump()));
       settle();
       return;
     }

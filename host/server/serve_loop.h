@@ -15,10 +15,10 @@ namespace kh::server {
 class ServiceAddOn;
 
 struct ServeOptions {
-  unsigned short port = 0;  // 0: any free port
-  bool prompt = true;       // read command lines from standard input
-  bool showPrompt = true;   // print ">> " (standard input is a terminal)
-  std::string webDir;       // the page's files
+  unsigned short port = 0;        // 0: any free port
+  bool prompt = true;             // read command lines from standard input
+  bool showPrompt = true;         // print ">> " (standard input is a terminal)
+  std::string webDir;             // the page's files
   ServiceAddOn* addOn = nullptr;  // what a product adds to the page (outlives the server)
 };
 

@@ -316,7 +316,9 @@ whole "$tmp/stopKILL" || fail "a result after the killed run is not whole"
 # A result's two files appear together or not at all. The batch's test hook
 # stops a run between the two renames of r03's result, CSV file first: its
 # main process asked to stop (term-run), the worker killed outright
-# (kill-worker), the whole run killed outright (kill-run). An earlier run's
+# (kill-worker), the whole run killed outright (kill-run); and a worker
+# killed once both files are in place, before the run has its report
+# (kill-worker-placed: the result is written all the same). An earlier run's
 # results with other windows are in the folder. After the run, and after
 # the next one into the folder, no CSV file is without its MAT file, and
 # none is beside a MAT file of another run (their Nsmall differ).
@@ -338,7 +340,7 @@ pairs_match() {  # DIR: every NAME.csv has a NAME.mat with the same Nsmall; prin
   done
   cat "$tmp/pairs.out"
 }
-for how in term-run kill-worker kill-run; do
+for how in term-run kill-worker kill-worker-placed kill-run; do
   d=$tmp/pair-$how
   run --estimate $pairs --out "$d" --csv 2>/dev/null || fail "$how: the first run"
   KESTREL_TEST_PUBLISH_STOP=r03:$how "$HOST" --library "$LIB" --estimate $pairs --out "$d" --csv \
@@ -346,7 +348,7 @@ for how in term-run kill-worker kill-run; do
   rc=$?
   case $how in
     term-run) [ $rc -eq 143 ] ;;
-    kill-worker) [ $rc -eq 0 ] && grep -q "^kestrel-host: 6 files, 6 written, 0 failed" "$tmp/stderr" ;;
+    kill-worker*) [ $rc -eq 0 ] && grep -q "^kestrel-host: 6 files, 6 written, 0 failed" "$tmp/stderr" ;;
     kill-run) [ $rc -eq 137 ] ;;
   esac || { cat "$tmp/stderr" >&2; fail "$how: exit status $rc or summary"; }
   sleep 0.2  # the workers of a killed run end with it

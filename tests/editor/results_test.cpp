@@ -61,12 +61,33 @@ TEST(ReviewSummary, RowsReadBackAsWritten) {
   using kh::editor::RecordState;
   using kh::editor::SummaryRow;
   std::vector<SummaryRow> rows(3);
-  rows[0] = {"rec, \"one\"", "/data/a b/rec, \"one\".mat", 0, 812, true,
-             {812, 1312, 2362, 35, 101, 401, 37, 1}, RecordState::Saved, "", "2026-12-10T03:00:00Z"};
-  rows[1] = {"rec2", "/data/rec2.mat", 0, 0, false, {}, RecordState::Refused,
-             "The click 'cl' must be\na whole number", "2026-12-10T03:01:00Z"};
-  rows[2] = {"cut7", "/data/long.mat", 120000.5, 0.1 + 0.2, true,
-             {21, 521, 1571, 3, 5, 5, 8, 0}, RecordState::Estimated, "", ""};
+  rows[0] = {"rec, \"one\"",
+             "/data/a b/rec, \"one\".mat",
+             0,
+             812,
+             true,
+             {812, 1312, 2362, 35, 101, 401, 37, 1},
+             RecordState::Saved,
+             "",
+             "2026-12-10T03:00:00Z"};
+  rows[1] = {"rec2",
+             "/data/rec2.mat",
+             0,
+             0,
+             false,
+             {},
+             RecordState::Refused,
+             "The click 'cl' must be\na whole number",
+             "2026-12-10T03:01:00Z"};
+  rows[2] = {"cut7",
+             "/data/long.mat",
+             120000.5,
+             0.1 + 0.2,
+             true,
+             {21, 521, 1571, 3, 5, 5, 8, 0},
+             RecordState::Estimated,
+             "",
+             ""};
   const std::vector<SummaryRow> back = kh::editor::parseSummary(kh::editor::summaryText(rows));
   ASSERT_EQ(back.size(), rows.size());
   for (std::size_t i = 0; i < rows.size(); ++i) {
@@ -82,8 +103,8 @@ TEST(ReviewSummary, RowsReadBackAsWritten) {
   }
   // A damaged line is passed over; the rest is read.
   const std::string text = kh::editor::summaryText(rows);
-  const std::string damaged = text.substr(0, text.find('\n') + 1) + "garbage,,\n" +
-                              text.substr(text.find('\n') + 1);
+  const std::string damaged =
+      text.substr(0, text.find('\n') + 1) + "garbage,,\n" + text.substr(text.find('\n') + 1);
   EXPECT_EQ(kh::editor::parseSummary(damaged).size(), 3u);
   EXPECT_TRUE(kh::editor::parseSummary("not a summary\n1,2,3\n").empty());
 }
@@ -91,7 +112,8 @@ TEST(ReviewSummary, RowsReadBackAsWritten) {
 TEST(ReviewOrder, NamesSortAsAPersonCounts) {
   std::vector<std::string> names = {"rec10", "rec2", "rec1", "Rec3", "rec02", "rec2b", "a", "rec"};
   std::sort(names.begin(), names.end(), kh::editor::naturalLess);
-  const std::vector<std::string> want = {"Rec3", "a", "rec", "rec1", "rec2", "rec02", "rec2b", "rec10"};
+  const std::vector<std::string> want = {"Rec3", "a",     "rec",   "rec1",
+                                         "rec2", "rec02", "rec2b", "rec10"};
   EXPECT_EQ(names, want);
 }
 

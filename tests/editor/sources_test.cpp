@@ -519,8 +519,7 @@ TEST(RecordsOfFiles, RecordingsGiveACutPerClickAndRecordFilesStayWhole) {
   // 198451 leaves 1549 samples after the click, 199000 leaves 1000: a cut
   // cannot hold either where the editor's markers fit.
   const std::vector<Expected> wantCuts = {
-      {"many-c01", "many.mat #1", true, 1, 20, 0,
-       "The click at sample 20 is too near the start"},
+      {"many-c01", "many.mat #1", true, 1, 20, 0, "The click at sample 20 is too near the start"},
       {"many-c02", "many.mat #2", true, 2, 1200, 199, ""},
       {"many-c04", "many.mat #4", true, 4, 50000, 48999, ""},
       {"many-c06", "many.mat #6", true, 6, 100000, 98999, ""},
@@ -538,8 +537,9 @@ TEST(RecordsOfFiles, RecordingsGiveACutPerClickAndRecordFilesStayWhole) {
       "entry 3" + in + "NaN is not a sample number",
       "entry 5" + in + "50000.5 is not a whole sample number",
       "entry 7" + in + "100000 repeats the click of entry 6",
-      "entry 8" + in + "90000 is smaller than the click before it, 100000 on entry 6 (the clicks "
-      "must be in increasing order)",
+      "entry 8" + in +
+          "90000 is smaller than the click before it, 100000 on entry 6 (the clicks "
+          "must be in increasing order)",
       "entry 12" + in + "200001 is beyond the end of the source (its last sample is 200000)"};
   EXPECT_EQ(problems, entryProblems);
 

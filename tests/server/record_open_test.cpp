@@ -16,13 +16,13 @@
 #include <string>
 #include <vector>
 
-#include "host/context/context.h"
-#include "host/datafile/data_path.h"
-#include "host/datafile/matfile.h"
 #include "editor/open_record.h"
 #include "editor/record_check.h"
 #include "editor/record_export.h"
 #include "editor/record_name.h"
+#include "host/context/context.h"
+#include "host/datafile/data_path.h"
+#include "host/datafile/matfile.h"
 #include "host/graphics/commands.h"
 #include "host/graphics/properties.h"
 #include "host/graphics/tree.h"
