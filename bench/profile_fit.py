@@ -76,6 +76,7 @@ def main():
     ap = argparse.ArgumentParser()
     ap.add_argument("lpoly", nargs="?", type=int, default=100)
     ap.add_argument("--top", type=int, default=40)
+    ap.add_argument("--self", action="store_true", help="order by own instructions")
     args = ap.parse_args()
     with tempfile.TemporaryDirectory() as tmp:
         out = os.path.join(tmp, "fit.cg")
@@ -88,7 +89,10 @@ def main():
     print(f"block length {args.lpoly}: {blocks} blocks, {total:,} instructions in the fit, "
           f"{total / blocks:,.0f} per block")
     print(f"{'function':58} {'calls/block':>11} {'instr/call':>11} {'self/block':>11}")
-    names = sorted(set(calls) | set(self_cost), key=lambda n: -(incl.get(n, 0) or self_cost[n]))
+    if args.self:
+        names = sorted(self_cost, key=lambda n: -self_cost[n])
+    else:
+        names = sorted(set(calls) | set(self_cost), key=lambda n: -(incl.get(n, 0) or self_cost[n]))
     names = [n for n in names if incl.get(n, 0) < total]  # the callers of the fit
     for name in names[:args.top]:
         n = calls.get(name, 0)

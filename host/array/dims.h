@@ -18,6 +18,10 @@ class Dims {
   using const_iterator = const std::size_t*;
 
   Dims() = default;
+  // Two dimensions, made at compile time: the shapes of the values held in
+  // a value's cell (see value.h) are constants of this kind.
+  struct Pair {};
+  constexpr Dims(std::size_t r, std::size_t c, Pair) : n_(2), small_{r, c, 0, 0} {}
   Dims(std::size_t n, std::size_t v) { assign(n, v); }
   explicit Dims(std::size_t n) { assign(n, 0); }
   Dims(std::initializer_list<std::size_t> l) {

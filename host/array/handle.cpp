@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <cstring>
 #include <new>
 #include <vector>
 
@@ -18,12 +19,30 @@ namespace {
 // error) scan the slabs. The slabs are reachable from a pointer that is
 // never destroyed, so that handles freed during static destruction still
 // find their cells.
+// A cell is exactly a handle's size. A free cell keeps the link to the next
+// free one in its first word and a serial of 0 (live handles count from 1),
+// which is how the walks below tell the two apart.
 struct Cell {
-  alignas(mxArray_tag) unsigned char storage[sizeof(mxArray_tag)];  // the handle, when alive
-  bool alive = false;
-  Cell* nextFree = nullptr;
+  alignas(mxArray_tag) unsigned char storage[sizeof(mxArray_tag)];
+  Cell* nextFree() const {
+    Cell* n;
+    std::memcpy(&n, storage, sizeof n);
+    return n;
+  }
+  void makeFree(Cell* next) {
+    std::memcpy(storage, &next, sizeof next);
+    const std::uint64_t zero = 0;
+    std::memcpy(storage + kSerialAt, &zero, sizeof zero);
+  }
+  bool alive() const {
+    std::uint64_t serial;
+    std::memcpy(&serial, storage + kSerialAt, sizeof serial);
+    return serial != 0;
+  }
+  static constexpr std::size_t kSerialAt = offsetof(mxArray_tag, serial);
 };
-static_assert(offsetof(Cell, storage) == 0, "a handle's address is its cell's");
+static_assert(sizeof(Cell) == sizeof(mxArray_tag), "a cell is a handle");
+static_assert(offsetof(mxArray_tag, serial) >= sizeof(Cell*), "the link and the serial do not overlap");
 
 constexpr std::size_t kSlabCells = 512;
 std::vector<Cell*>* g_slabs = new std::vector<Cell*>;
@@ -37,7 +56,7 @@ std::uint64_t g_serial = 1;
   Cell* slab = new Cell[kSlabCells];
   g_slabs->push_back(slab);
   for (std::size_t k = kSlabCells; k-- > 0;) {
-    slab[k].nextFree = g_free;
+    slab[k].makeFree(g_free);
     g_free = &slab[k];
   }
 }
@@ -46,7 +65,7 @@ inline Cell* takeCell() {
   if (!g_free) [[unlikely]]
     addSlab();
   Cell* c = g_free;
-  g_free = c->nextFree;
+  g_free = c->nextFree();
   return c;
 }
 
@@ -54,7 +73,7 @@ template <typename F>
 void forEachCell(F&& f) {
   for (Cell* slab : *g_slabs)
     for (std::size_t k = 0; k < kSlabCells; ++k)
-      if (slab[k].alive) f(reinterpret_cast<mxArray_tag*>(slab[k].storage));
+      if (slab[k].alive()) f(reinterpret_cast<mxArray_tag*>(slab[k].storage));
 }
 
 }  // namespace
@@ -63,7 +82,6 @@ mxArray* newHandle(Value&& v, bool temporary) {
   Cell* c = takeCell();
   auto* h = new (c->storage) mxArray_tag(std::move(v), temporary);
   h->serial = g_serial++;
-  c->alive = true;
   ++g_live;
   return h;
 }
@@ -83,8 +101,7 @@ void destroyHandle(mxArray* a) {
   }
   Cell* c = reinterpret_cast<Cell*>(a);
   a->~mxArray_tag();
-  c->alive = false;
-  c->nextFree = g_free;
+  c->makeFree(g_free);
   g_free = c;
   --g_live;
 }

@@ -4,8 +4,11 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstring>
+#include <new>
 #include <stdexcept>
 
+#include "host/array/array_blocks.h"
 #include "host/context/errors.h"
 
 namespace kh {
@@ -65,99 +68,334 @@ Dims normalizeDimsSlow(Dims d) {
   return d;
 }
 
-Value::Value() = default;
+namespace {
+bool isBodyClass(std::uint8_t c) {
+  return c == mxCELL_CLASS || c == mxSTRUCT_CLASS || c == mxFUNCTION_CLASS;
+}
+}  // namespace
 
-Value Value::empty() { return numeric({0, 0}); }
+// The body of a cell: its elements in column order.
+struct Value::CellBody {
+  std::vector<Value> elems;
+};
+// The body of a structure array: element e's field f is elems[e * nf + f].
+struct Value::StructBody {
+  std::vector<std::string> fields;
+  std::vector<Value> elems;
+};
+
+namespace {
+
+using Array = Value::Array;
+
+std::size_t bodyBytes(std::uint8_t c);
+
+// A heap object of class c with room for dataBytes after its header; the
+// data (or body) is not yet made.
+Array* newArray(std::uint8_t c, Dims&& d, std::size_t numel, std::size_t dataBytes) {
+  const Block b = takeBlock(sizeof(Array) + dataBytes);
+  auto* a = static_cast<Array*>(b.p);
+  a->refs = 1;
+  a->cls = c;
+  a->hasIm = false;
+  a->shelf = b.shelf;
+  a->numel = numel;
+  a->capacity = b.bytes - sizeof(Array);
+  new (&a->dims) Dims(std::move(d));
+  return a;
+}
+
+void freeArray(Array* a) noexcept {
+  a->dims.~Dims();
+  giveBlock(a, a->shelf);
+}
+
+template <typename B>
+B& bodyOf(Array* a) {
+  return *std::launder(reinterpret_cast<B*>(a->data()));
+}
+template <typename B>
+const B& bodyOf(const Array* a) {
+  return *std::launder(reinterpret_cast<const B*>(a->data()));
+}
+
+}  // namespace
+
+// Makes the body of a container (cell, structure, function) in place, as a
+// copy of `from` or empty.
+struct BodyOps {
+  static std::size_t bytes(std::uint8_t c) {
+    switch (c) {
+      case mxCELL_CLASS:
+        return sizeof(Value::CellBody);
+      case mxSTRUCT_CLASS:
+        return sizeof(Value::StructBody);
+      case mxFUNCTION_CLASS:
+        return sizeof(FunctionRef);
+      default:
+        return 0;
+    }
+  }
+  static void make(Array* a, const Array* from) {
+    switch (a->cls) {
+      case mxCELL_CLASS:
+        if (from)
+          new (a->data()) Value::CellBody(bodyOf<Value::CellBody>(from));
+        else
+          new (a->data()) Value::CellBody();
+        break;
+      case mxSTRUCT_CLASS:
+        if (from)
+          new (a->data()) Value::StructBody(bodyOf<Value::StructBody>(from));
+        else
+          new (a->data()) Value::StructBody();
+        break;
+      case mxFUNCTION_CLASS:
+        if (from)
+          new (a->data()) FunctionRef(bodyOf<FunctionRef>(from));
+        else
+          new (a->data()) FunctionRef();
+        break;
+      default:
+        break;
+    }
+  }
+  static void destroy(Array* a) noexcept {
+    switch (a->cls) {
+      case mxCELL_CLASS:
+        bodyOf<Value::CellBody>(a).~CellBody();
+        break;
+      case mxSTRUCT_CLASS:
+        bodyOf<Value::StructBody>(a).~StructBody();
+        break;
+      case mxFUNCTION_CLASS:
+        bodyOf<FunctionRef>(a).~FunctionRef();
+        break;
+      default:
+        break;
+    }
+  }
+  // The elements of a cell or structure (null for any other class).
+  static std::vector<Value>* elems(Array* a) {
+    if (a->cls == mxCELL_CLASS) return &bodyOf<Value::CellBody>(a).elems;
+    if (a->cls == mxSTRUCT_CLASS) return &bodyOf<Value::StructBody>(a).elems;
+    return nullptr;
+  }
+};
+
+namespace {
+
+std::size_t bodyBytes(std::uint8_t c) { return BodyOps::bytes(c); }
+
+// The bytes of the data of a numeric or character array.
+std::size_t dataBytesOf(const Array& a) {
+  if (a.cls == mxDOUBLE_CLASS) return a.numel * (a.hasIm ? 16 : 8);
+  if (a.cls == mxCHAR_CLASS) return a.numel * sizeof(char16_t);
+  return bodyBytes(a.cls);
+}
+
+// A heap object of class c with its body made, for a container; the data of
+// any other class is left unset.
+Array* newArrayWithBody(std::uint8_t c, Dims&& d, std::size_t numel, std::size_t dataBytes) {
+  Array* a = newArray(c, std::move(d), numel, dataBytes);
+  if (isBodyClass(c)) BodyOps::make(a, nullptr);
+  return a;
+}
+
+Array* cloneArray(const Array& o) {
+  Array* a = newArray(o.cls, Dims(o.dims), o.numel, dataBytesOf(o));
+  a->hasIm = o.hasIm;
+  if (isBodyClass(o.cls)) {
+    try {
+      BodyOps::make(a, &o);
+    } catch (...) {
+      freeArray(a);
+      throw;
+    }
+  } else {
+    std::memcpy(a->data(), o.data(), dataBytesOf(o));
+  }
+  return a;
+}
+
+}  // namespace
+
+// Freeing a value frees what it holds, and a cell can hold a cell that holds
+// a cell, as deep as a program cares to nest them (c = {c} in a loop; a
+// closure that captured a closure). Freed by plain recursion, such a chain
+// would take a frame of the machine's stack per level. Instead a container
+// whose last sharer goes joins a list that the outermost release works off,
+// one at a time: the containers (and closures) it held that die with it join
+// the same list, and the stack stays flat at any depth. Numeric and
+// character arrays hold nothing and go at once.
+void Value::release(Array* a) noexcept {
+  if (!isBodyClass(a->cls)) {
+    freeArray(a);
+    return;
+  }
+  struct Doomed {
+    std::vector<Array*> list;
+    bool draining = false;
+  };
+  // The run-time's one thread; never destroyed, so that values freed during
+  // static destruction still find it.
+  static Doomed* doomed = new Doomed;
+  Doomed& d = *doomed;
+  d.list.push_back(a);
+  if (d.draining) return;
+  d.draining = true;
+  while (!d.list.empty()) {
+    Array* x = d.list.back();
+    d.list.pop_back();
+    BodyOps::destroy(x);  // what it held alone joins the list
+    freeArray(x);
+  }
+  d.draining = false;
+}
+
+Value::Array& Value::unique() {
+  if (form_ == kHeap) {
+    if (p_->refs == 1) return *p_;
+    Array* c = cloneArray(*p_);
+    --p_->refs;
+    p_ = c;
+    return *c;
+  }
+  Array* a;
+  if (form_ == kInlineScalar) {
+    if (cls_ == mxDOUBLE_CLASS) {
+      a = newArray(cls_, Dims{1, 1}, 1, sizeof(double));
+      a->re()[0] = s_;
+    } else {
+      a = newArray(cls_, Dims{1, 1}, 1, sizeof(char16_t));
+      std::memcpy(a->data(), &c_, sizeof c_);
+    }
+  } else {
+    a = newArrayWithBody(cls_, Dims{0, 0}, 0, bodyBytes(cls_));
+  }
+  form_ = kHeap;
+  p_ = a;
+  return *a;
+}
+
+Value Value::make(mxClassID c, Dims&& d, bool complex) {
+  if (d.size() != 2) [[unlikely]]
+    d = normalizeDimsSlow(std::move(d));
+  const std::size_t n = numelOf(d);
+  if (!complex && d.size() == 2 && (c == mxDOUBLE_CLASS || c == mxCHAR_CLASS || c == mxCELL_CLASS)) {
+    if (n == 0 && d[0] == 0 && d[1] == 0) return Value(c, kInlineEmpty);
+    if (n == 1 && c != mxCELL_CLASS) {
+      Value r(c, kInlineScalar);
+      r.bits_ = 0;
+      return r;
+    }
+  }
+  std::size_t bytes;
+  if (c == mxDOUBLE_CLASS) {
+    checkArrayBytes(n, complex ? 16 : 8);
+    bytes = n * (complex ? 16 : 8);
+  } else if (c == mxCHAR_CLASS) {
+    checkArrayBytes(n, sizeof(char16_t));
+    bytes = n * sizeof(char16_t);
+  } else {
+    bytes = bodyBytes(c);
+  }
+  Value r(c, kHeap);
+  r.p_ = newArrayWithBody(c, std::move(d), n, bytes);
+  if (complex && n) {
+    r.p_->hasIm = true;
+    std::fill(r.p_->re() + n, r.p_->re() + 2 * n, 0.0);
+  }
+  return r;
+}
 
 Value Value::complexScalar(double re, double im) {
-  Value r = numeric({1, 1}, true);
-  r.p_->re[0] = re;
-  r.p_->im[0] = im;
+  Value r = make(mxDOUBLE_CLASS, Dims{1, 1}, true);
+  r.p_->re()[0] = re;
+  r.p_->re()[1] = im;
   return r;
 }
 
 Value Value::numeric(Dims dims, bool complex) {
-  Value r = numericForWrite(std::move(dims), complex);
-  if (r.p_) std::fill(r.p_->re.data(), r.p_->re.data() + r.numel_, 0.0);
+  Value r = make(mxDOUBLE_CLASS, std::move(dims), complex);
+  if (r.form_ == kHeap)
+    std::fill(r.p_->re(), r.p_->re() + r.p_->numel, 0.0);
+  else
+    r.s_ = 0.0;
   return r;
 }
 
 Value Value::numericForWrite(Dims dims, bool complex) {
-  Value r(mxDOUBLE_CLASS, std::move(dims));
-  if (r.numel_ <= 1 && !complex) return r;
-  if (r.numel_ > Doubles::kInline) checkArrayBytes(r.numel_, complex ? 16 : 8);
-  r.p_ = new Payload();
-  r.p_->re.assignUnset(r.numel_);
-  if (complex) r.p_->im.assign(r.numel_, 0.0);
-  return r;
+  return make(mxDOUBLE_CLASS, std::move(dims), complex);
 }
 
 Value Value::row(const std::vector<double>& v) {
-  Value r = numeric({1, v.size()});
+  Value r = numericForWrite({1, v.size()});
   std::copy(v.begin(), v.end(), r.mutRe());
   return r;
 }
 
 Value Value::column(const std::vector<double>& v) {
-  Value r = numeric({v.size(), 1});
+  Value r = numericForWrite({v.size(), 1});
   std::copy(v.begin(), v.end(), r.mutRe());
   return r;
 }
 
 Value Value::chars(Dims dims) {
-  Value r(mxCHAR_CLASS, std::move(dims));
-  checkArrayBytes(r.numel_, sizeof(char16_t));
-  r.p_ = new Payload();
-  r.p_->ch.assign(r.numel_, u' ');
+  Value r = make(mxCHAR_CLASS, std::move(dims), false);
+  char16_t* c = r.mutChr();
+  std::fill(c, c + r.numel(), u' ');
   return r;
 }
 
 Value Value::str(std::u16string_view s) {
   Value r = chars(s.empty() ? Dims{0, 0} : Dims{1, s.size()});
-  std::copy(s.begin(), s.end(), r.p_->ch.begin());
+  std::copy(s.begin(), s.end(), r.mutChr());
   return r;
 }
 
 Value Value::str(std::string_view utf8) { return str(std::u16string_view(toU16(utf8))); }
 
 Value Value::cell(Dims dims) {
-  Value r(mxCELL_CLASS, std::move(dims));
-  checkArrayBytes(r.numel_, sizeof(Value));
-  r.p_ = new Payload();
-  r.p_->elems.assign(r.numel_, Value::empty());
+  Value r = make(mxCELL_CLASS, std::move(dims), false);
+  if (r.form_ == kHeap) {
+    checkArrayBytes(r.p_->numel, sizeof(Value));
+    bodyOf<CellBody>(r.p_).elems.assign(r.p_->numel, Value::empty());
+  }
   return r;
 }
 
 Value Value::structArray(Dims dims, std::vector<std::string> fields) {
-  Value r(mxSTRUCT_CLASS, std::move(dims));
-  checkArrayBytes(r.numel_, sizeof(Value) * fields.size());
-  r.p_ = new Payload();
-  r.p_->fields = std::move(fields);
-  r.p_->elems.assign(r.numel_ * r.p_->fields.size(), Value::empty());
+  Value r = make(mxSTRUCT_CLASS, std::move(dims), false);
+  checkArrayBytes(r.p_->numel, sizeof(Value) * fields.size());
+  StructBody& b = bodyOf<StructBody>(r.p_);
+  b.fields = std::move(fields);
+  b.elems.assign(r.p_->numel * b.fields.size(), Value::empty());
   return r;
 }
 
 Value Value::function(FunctionRef ref) {
-  Value r;
-  r.cls_ = mxFUNCTION_CLASS;
-  r.dims_ = {1, 1};
-  r.numel_ = 1;
-  r.p_ = new Payload();
-  r.p_->fn = std::move(ref);
+  Value r = make(mxFUNCTION_CLASS, Dims{1, 1}, false);
+  bodyOf<FunctionRef>(r.p_) = std::move(ref);
   return r;
 }
 
-std::size_t Value::cols() const {
+std::size_t Value::colsSlow() const {
+  const Dims& d = dims();
   std::size_t n = 1;
-  for (std::size_t k = 1; k < dims_.size(); ++k) n *= dims_[k];
+  for (std::size_t k = 1; k < d.size(); ++k) n *= d[k];
   return n;
 }
 
-bool Value::isVector() const { return dims_.size() == 2 && (dims_[0] == 1 || dims_[1] == 1); }
+bool Value::isVector() const {
+  const Dims& d = dims();
+  return d.size() == 2 && (d[0] == 1 || d[1] == 1);
+}
 
 std::size_t Value::length() const {
-  if (numel_ == 0) return 0;
-  return *std::max_element(dims_.begin(), dims_.end());
+  if (numel() == 0) return 0;
+  const Dims& d = dims();
+  return *std::max_element(d.begin(), d.end());
 }
 
 void Value::growLinear(Dims d) {
@@ -165,114 +403,59 @@ void Value::growLinear(Dims d) {
     throw std::logic_error("growLinear: not a cell or structure");
   d = normalizeDims(std::move(d));
   const std::size_t n = numelOf(d);
-  if (n < numel_) throw std::logic_error("growLinear: fewer elements");
-  const std::size_t per = cls_ == mxSTRUCT_CLASS ? data().fields.size() : 1;
+  if (n < numel()) throw std::logic_error("growLinear: fewer elements");
+  const std::size_t per = cls_ == mxSTRUCT_CLASS ? fieldNames().size() : 1;
   checkArrayBytes(n, sizeof(Value) * per);
-  mut().elems.resize(n * per, Value::empty());
-  dims_ = std::move(d);
-  numel_ = n;
+  Array& a = unique();
+  BodyOps::elems(&a)->resize(n * per, Value::empty());
+  a.dims = std::move(d);
+  a.numel = n;
 }
 
 void Value::reshape(Dims d) {
   d = normalizeDims(std::move(d));
-  if (numelOf(d) != numel_) throw std::logic_error("reshape: element count differs");
-  dims_ = std::move(d);
-}
-
-namespace {
-// Freed payload storage kept for reuse: programs make and drop small arrays
-// at a high rate, all payloads have one size, and the general allocator's
-// caches for one size are short. Plain static storage, so that payloads
-// freed during static destruction still find it.
-constexpr std::size_t kSparePayloadsMax = 4096;
-void* g_sparePayloads[kSparePayloadsMax];
-std::size_t g_sparePayloadCount = 0;
-}  // namespace
-
-// Freeing a value frees what it holds, and a cell can hold a cell that holds
-// a cell, as deep as a program cares to nest them (c = {c} in a loop; a
-// closure that captured a closure). Freed by plain recursion, such a chain
-// would take a frame of the machine's stack per level. Instead the payloads
-// and closures that die with a payload are handed to a list that the
-// outermost destruction works off, one at a time: the stack stays flat at
-// any depth.
-Value::Payload::~Payload() {
-  if (elems.empty() && !fn.callable) return;
-  struct Doomed {
-    std::vector<boost::intrusive_ptr<Payload>> payloads;
-    std::vector<std::shared_ptr<const Callable>> callables;
-    bool draining = false;
-  };
-  // The run-time's one thread; never destroyed, so that values freed during
-  // static destruction still find it.
-  static Doomed* doomed = new Doomed;
-  Doomed& d = *doomed;
-  // Only what this payload holds alone dies with it; what is shared lives on.
-  for (Value& e : elems)
-    if (e.p_ && e.p_->use_count() == 1) d.payloads.push_back(std::move(e.p_));
-  if (fn.callable && fn.callable.use_count() == 1) d.callables.push_back(std::move(fn.callable));
-  if (d.draining) return;
-  d.draining = true;
-  while (!d.payloads.empty() || !d.callables.empty()) {
-    if (!d.payloads.empty()) {
-      boost::intrusive_ptr<Payload> p = std::move(d.payloads.back());
-      d.payloads.pop_back();
-      p.reset();  // its own elements join the list
-    } else {
-      std::shared_ptr<const Callable> c = std::move(d.callables.back());
-      d.callables.pop_back();
-      c.reset();  // the values it captured join the list
-    }
-  }
-  d.draining = false;
-}
-
-void* Value::Payload::operator new(std::size_t size) {
-  if (size == sizeof(Payload) && g_sparePayloadCount) return g_sparePayloads[--g_sparePayloadCount];
-  return ::operator new(size);
-}
-
-void Value::Payload::operator delete(void* p, std::size_t size) noexcept {
-  if (!p) return;
-  if (size == sizeof(Payload) && g_sparePayloadCount < kSparePayloadsMax)
-    g_sparePayloads[g_sparePayloadCount++] = p;
-  else
-    ::operator delete(p);
-}
-
-const Value::Payload& Value::nothing() {
-  static const Payload none{};
-  return none;
-}
-
-Value::Payload& Value::mut() {
-  if (!p_) {
-    p_ = new Payload();
-    if (cls_ == mxDOUBLE_CLASS) p_->re.assign(numel_, s_);
-  } else if (p_->use_count() > 1) {
-    p_ = new Payload(*p_);
-  }
-  return *p_;
+  if (numelOf(d) != numel()) throw std::logic_error("reshape: element count differs");
+  if (d == dims()) return;
+  unique().dims = std::move(d);
 }
 
 double* Value::mutIm() {
-  Payload& p = mut();
-  if (p.im.empty()) p.im.assign(numel_, 0.0);
-  return p.im.data();
+  if (cls_ != mxDOUBLE_CLASS) return nullptr;
+  Array& a = unique();
+  if (a.numel == 0) return nullptr;
+  if (!a.hasIm) {
+    const std::size_t n = a.numel;
+    if (a.capacity < 2 * n * sizeof(double)) {
+      checkArrayBytes(n, 16);
+      Array* g = newArray(a.cls, Dims(a.dims), n, 2 * n * sizeof(double));
+      std::memcpy(g->re(), a.re(), n * sizeof(double));
+      freeArray(&a);
+      p_ = g;
+    }
+    std::fill(p_->re() + n, p_->re() + 2 * n, 0.0);
+    p_->hasIm = true;
+  }
+  return p_->re() + p_->numel;
 }
 
 void Value::dropZeroImag() {
   if (!isComplex()) return;
-  for (double v : p_->im)
-    if (v != 0.0) return;
-  mut().im.clear();
+  const double* m = im();
+  for (std::size_t k = 0, n = p_->numel; k < n; ++k)
+    if (m[k] != 0.0) return;
+  unique().hasIm = false;
 }
 
-char16_t* Value::mutChr() { return mut().ch.data(); }
+char16_t* Value::mutChr() {
+  if (cls_ != mxCHAR_CLASS) return nullptr;
+  if (form_ == kInlineScalar) return &c_;
+  if (form_ != kHeap || p_->numel == 0) return nullptr;
+  return reinterpret_cast<char16_t*>(unique().data());
+}
 
 std::u16string Value::u16() const {
-  const Payload& p = data();
-  return std::u16string(p.ch.begin(), p.ch.end());
+  const char16_t* c = chr();
+  return c ? std::u16string(c, c + numel()) : std::u16string();
 }
 
 std::string Value::utf8() const { return toUtf8(u16()); }
@@ -280,36 +463,57 @@ std::string Value::utf8() const { return toUtf8(u16()); }
 std::string Value::rowUtf8(std::size_t r) const {
   std::u16string s;
   const std::size_t m = rows(), n = cols();
-  for (std::size_t j = 0; j < n; ++j) s.push_back(data().ch[r + j * m]);
+  const char16_t* c = chr();
+  for (std::size_t j = 0; j < n; ++j) s.push_back(c[r + j * m]);
   return toUtf8(s);
 }
 
-const Value& Value::cellAt(std::size_t i) const { return data().elems.at(i); }
-Value& Value::mutCellAt(std::size_t i) { return mut().elems.at(i); }
+namespace {
+[[noreturn]] void noElement() { throw std::out_of_range("value: no such element"); }
+}  // namespace
 
-const std::vector<std::string>& Value::fieldNames() const { return data().fields; }
+const Value& Value::cellAt(std::size_t i) const {
+  if (form_ != kHeap) noElement();
+  const std::vector<Value>* e = BodyOps::elems(p_);
+  if (!e || i >= e->size()) noElement();
+  return (*e)[i];
+}
+
+Value& Value::mutCellAt(std::size_t i) {
+  if (form_ != kHeap) noElement();
+  std::vector<Value>* e = BodyOps::elems(&unique());
+  if (!e || i >= e->size()) noElement();
+  return (*e)[i];
+}
+
+const std::vector<std::string>& Value::fieldNames() const {
+  static const std::vector<std::string> none;
+  if (form_ != kHeap || cls_ != mxSTRUCT_CLASS) return none;
+  return bodyOf<StructBody>(p_).fields;
+}
 
 int Value::fieldIndex(std::string_view name) const {
-  const auto& f = data().fields;
+  const auto& f = fieldNames();
   for (std::size_t k = 0; k < f.size(); ++k)
     if (f[k] == name) return static_cast<int>(k);
   return -1;
 }
 
 int Value::addField(const std::string& name) {
+  if (cls_ != mxSTRUCT_CLASS) throw std::logic_error("addField: not a structure");
   int k = fieldIndex(name);
   if (k >= 0) return k;
-  Payload& p = mut();
-  const std::size_t nf = p.fields.size();
-  if (numel_ == 1) {
+  StructBody& p = bodyOf<StructBody>(&unique());
+  const std::size_t nf = p.fields.size(), n = p_->numel;
+  if (n == 1) {
     // One element: its fields are the whole list, and the new one goes last.
     p.elems.push_back(Value::empty());
     p.fields.push_back(name);
     return static_cast<int>(nf);
   }
   std::vector<Value> grown;
-  grown.reserve(numel_ * (nf + 1));
-  for (std::size_t e = 0; e < numel_; ++e) {
+  grown.reserve(n * (nf + 1));
+  for (std::size_t e = 0; e < n; ++e) {
     for (std::size_t f = 0; f < nf; ++f) grown.push_back(std::move(p.elems[e * nf + f]));
     grown.push_back(Value::empty());
   }
@@ -319,15 +523,22 @@ int Value::addField(const std::string& name) {
 }
 
 const Value& Value::fieldAt(std::size_t elem, std::size_t f) const {
-  return data().elems.at(elem * data().fields.size() + f);
+  if (form_ != kHeap || cls_ != mxSTRUCT_CLASS) noElement();
+  const StructBody& b = bodyOf<StructBody>(p_);
+  return b.elems.at(elem * b.fields.size() + f);
 }
 
 Value& Value::mutFieldAt(std::size_t elem, std::size_t f) {
-  Payload& p = mut();
-  return p.elems.at(elem * p.fields.size() + f);
+  if (form_ != kHeap || cls_ != mxSTRUCT_CLASS) noElement();
+  StructBody& b = bodyOf<StructBody>(&unique());
+  return b.elems.at(elem * b.fields.size() + f);
 }
 
-const FunctionRef& Value::functionRef() const { return data().fn; }
+const FunctionRef& Value::functionRef() const {
+  static const FunctionRef none;
+  if (form_ != kHeap || cls_ != mxFUNCTION_CLASS) return none;
+  return bodyOf<FunctionRef>(p_);
+}
 
 std::string className(const Value& v) {
   switch (v.cls()) {

@@ -1,5 +1,6 @@
 // The host's array value: class, N-d dimensions and data, with copy-on-write
-// storage so that copies share their data until one side writes.
+// storage so that copies share their data until one side writes. How a value
+// is laid out is written down at class Value.
 #pragma once
 
 #include <boost/container/small_vector.hpp>
@@ -7,6 +8,7 @@
 #include <boost/smart_ptr/intrusive_ref_counter.hpp>
 #include <complex>
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <span>
 #include <string>
@@ -14,7 +16,6 @@
 #include <vector>
 
 #include "host/array/dims.h"
-#include "host/array/doubles.h"
 #include "runtime/mx_types.h"
 
 namespace kh {
@@ -76,13 +77,75 @@ struct FunctionRef {
   std::shared_ptr<const Callable> callable = nullptr;
 };
 
+// The heap object behind a value that is not held in its cell. The data
+// follows the header, at data().
+struct HeapArray {
+  std::uint32_t refs;
+  std::uint8_t cls;
+  bool hasIm;           // double: the imaginary part follows the real one
+  std::uint8_t shelf;   // the block's size class (array_blocks.h)
+  std::size_t numel;
+  std::size_t capacity;  // bytes the block holds after the header
+  Dims dims;
+  unsigned char* data() { return reinterpret_cast<unsigned char*>(this + 1); }
+  const unsigned char* data() const { return reinterpret_cast<const unsigned char*>(this + 1); }
+  double* re() { return reinterpret_cast<double*>(data()); }
+  const double* re() const { return reinterpret_cast<const double*>(data()); }
+};
+static_assert(sizeof(HeapArray) % 16 == 0, "data after the header stays aligned");
+
+// A value is a small tagged cell (16 bytes) in the spirit of a compact
+// run-time's value slot:
+//
+//   tag word   class (a byte), the logical flag, and the form:
+//                kInlineEmpty   0-by-0, no data (also the placeholder, class 0)
+//                kInlineScalar  1-by-1 real double (s_) or character (c_)
+//                kHeap          everything else, in the counted object p_
+//   payload    s_ | c_ | p_
+//
+// A heap object (Array, below) is one allocation: a header with its count of
+// sharers, class, element count and dimensions, followed by its data: the
+// real parts then the imaginary parts of a double array, the characters of a
+// char array, or one C++ body for a cell (its elements), a structure (field
+// names and elements) or a function handle. Blocks come from size-class free
+// lists (array_blocks.h). Copies share the object until one side writes
+// (copy-on-write): every writer goes through unique(), which copies a shared
+// object first. The logical flag lives in the cell, so a logical and a
+// double view may share one object. Scalars and 0-by-0 values, most of what
+// a program makes, never allocate.
+//
+// Rules a change here must keep: a heap object is never written while its
+// count is above one; a moved-from value is a 0-by-0 value of its class; a
+// container's elements die through the flat release list in value.cpp, never
+// by recursion, so nesting depth cannot exhaust the stack.
 class Value {
  public:
   // A placeholder: class id 0, never assigned.
-  Value();
+  Value() noexcept : cls_(mxUNKNOWN_CLASS), logical_(false), form_(kInlineEmpty), p_(nullptr) {}
+  Value(const Value& o) noexcept : cls_(o.cls_), logical_(o.logical_), form_(o.form_), bits_(o.bits_) {
+    if (form_ == kHeap) ++p_->refs;
+  }
+  Value(Value&& o) noexcept : cls_(o.cls_), logical_(o.logical_), form_(o.form_), bits_(o.bits_) {
+    if (form_ == kHeap) o.form_ = kInlineEmpty;
+  }
+  Value& operator=(const Value& o) noexcept {
+    if (o.form_ == kHeap) ++o.p_->refs;
+    drop();
+    copyBits(o);
+    return *this;
+  }
+  Value& operator=(Value&& o) noexcept {
+    if (this != &o) {
+      drop();
+      copyBits(o);
+      if (form_ == kHeap) o.form_ = kInlineEmpty;
+    }
+    return *this;
+  }
+  ~Value() { drop(); }
 
   static Value placeholder() { return Value(); }
-  static Value empty();  // 0-by-0 double
+  static Value empty() { return Value(mxDOUBLE_CLASS, kInlineEmpty); }  // 0-by-0 double
   static Value scalar(double v) { return Value(v); }
   static Value complexScalar(double re, double im);
   static Value logicalScalar(bool b) {
@@ -105,7 +168,7 @@ class Value {
   static Value structArray(Dims dims, std::vector<std::string> fields);
   static Value function(FunctionRef ref);
 
-  mxClassID cls() const { return cls_; }
+  mxClassID cls() const { return static_cast<mxClassID>(cls_); }
   bool isPlaceholder() const { return cls_ == mxUNKNOWN_CLASS; }
   bool isDouble() const { return cls_ == mxDOUBLE_CLASS; }
   bool isChar() const { return cls_ == mxCHAR_CLASS; }
@@ -117,15 +180,23 @@ class Value {
   bool isLogical() const { return logical_; }
   void setLogical(bool b) { logical_ = b && cls_ == mxDOUBLE_CLASS; }
   bool isComplex() const;
+  // A real double 1-by-1 held in the cell: the operations' fast paths test
+  // this one byte pair and read s_ directly.
+  bool isRealScalar() const { return form_ == kInlineScalar && cls_ == mxDOUBLE_CLASS; }
+  double scalarValue() const { return s_; }  // only when isRealScalar()
 
-  const Dims& dims() const { return dims_; }
-  std::size_t ndims() const { return dims_.size(); }
-  std::size_t numel() const { return numel_; }
-  std::size_t rows() const { return dims_[0]; }
+  const Dims& dims() const;
+  std::size_t ndims() const { return dims().size(); }
+  std::size_t numel() const;
+  std::size_t rows() const { return dims()[0]; }
   std::size_t cols() const;  // product of dimensions 2..N
-  std::size_t dim(std::size_t k) const { return k < dims_.size() ? dims_[k] : 1; }
-  bool isEmpty() const { return numel_ == 0; }
-  bool isScalar() const { return numel_ == 1; }
+  std::size_t colsSlow() const;
+  std::size_t dim(std::size_t k) const {
+    const Dims& d = dims();
+    return k < d.size() ? d[k] : 1;
+  }
+  bool isEmpty() const { return numel() == 0; }
+  bool isScalar() const { return numel() == 1; }
   bool isVector() const;       // 2-D with one dimension equal to 1
   std::size_t length() const;  // largest dimension, 0 when empty
   // Reshape without changing the data; the element count must agree.
@@ -169,73 +240,92 @@ class Value {
   const FunctionRef& functionRef() const;
 
   // Whether two values share their storage (for tests of copy-on-write).
-  bool sharesStorageWith(const Value& o) const { return p_ && p_ == o.p_; }
-  // Whether this value's data is in a payload that no other value shares:
-  // an operation that owns the value may then write its result over it.
-  bool ownsStorageAlone() const;
+  bool sharesStorageWith(const Value& o) const {
+    return form_ == kHeap && o.form_ == kHeap && p_ == o.p_;
+  }
+  // Whether this value's data is in a heap object that no other value
+  // shares: an operation that owns the value may then write its result over
+  // it.
+  bool ownsStorageAlone() const { return form_ == kHeap && p_->refs == 1; }
+
+  // The heap object and the bodies of containers (value.cpp).
+  using Array = HeapArray;
+  struct CellBody;
+  struct StructBody;
 
  private:
-  struct Payload;
-  // A real double scalar holding s (no payload).
-  explicit Value(double s) : cls_(mxDOUBLE_CLASS), dims_{1, 1}, numel_(1), s_(s) {}
-  // A value of class c and dimensions d (normalized), with no data yet.
-  Value(mxClassID c, Dims&& d)
-      : cls_(c), dims_(normalizeDims(std::move(d))), numel_(numelOf(dims_)) {}
-  Payload& mut();
-  const Payload& data() const;
-  static const Payload& nothing();
+  enum Form : std::uint8_t { kInlineEmpty, kInlineScalar, kHeap };
 
-  // A real double with at most one element keeps its element in s_ and has
-  // no payload: scalars are most of what a program creates, and this way
-  // making one allocates nothing. Any other value keeps its data in p_.
-  mxClassID cls_ = mxUNKNOWN_CLASS;
-  bool logical_ = false;
-  Dims dims_{0, 0};
-  std::size_t numel_ = 0;
-  double s_ = 0.0;
-  boost::intrusive_ptr<Payload> p_;
+  explicit Value(double s) : cls_(mxDOUBLE_CLASS), logical_(false), form_(kInlineScalar), s_(s) {}
+  Value(mxClassID c, Form f) : cls_(static_cast<std::uint8_t>(c)), logical_(false), form_(f), p_(nullptr) {}
+  // A value of class c and dimensions d with room for its data, unset.
+  static Value make(mxClassID c, Dims&& d, bool complex);
+  void copyBits(const Value& o) {
+    cls_ = o.cls_;
+    logical_ = o.logical_;
+    form_ = o.form_;
+    bits_ = o.bits_;
+  }
+  void drop() {
+    if (form_ == kHeap && --p_->refs == 0) release(p_);
+  }
+  static void release(Array* a) noexcept;
+  // The heap object, made (from an inline form) or copied (when shared) so
+  // that this value alone holds it.
+  Array& unique();
+
+  std::uint8_t cls_;
+  bool logical_;
+  Form form_;
+  union {
+    double s_;     // kInlineScalar, double
+    char16_t c_;   // kInlineScalar, char
+    Array* p_;     // kHeap
+    std::uint64_t bits_;  // the payload as a word, for copies
+  };
 };
+static_assert(sizeof(Value) == 16, "a value is two words");
 
-// Element storage; accessors below are inline because every operation's
-// inner loop goes through them. Values belong to the run-time's one thread:
-// the count of values sharing a payload is a plain integer (no atomic
-// operations on every copy), and freed payload storage is kept for reuse.
-struct Value::Payload : boost::intrusive_ref_counter<Value::Payload, boost::thread_unsafe_counter> {
-  // User-provided, so that making a payload does not first clear all of it
-  // (the inline element buffer included).
-  Payload() {}
-  Payload(const Payload&) = default;
-  // Out of line: every value's destructor would otherwise carry the
-  // destruction of all the members below.
-  ~Payload();
-  static void* operator new(std::size_t size);
-  static void operator delete(void* p, std::size_t size) noexcept;
-  Doubles re;
-  std::vector<double> im;
-  std::vector<char16_t> ch;
-  std::vector<Value> elems;  // cells, or struct fields: elem * nfields + f
-  std::vector<std::string> fields;
-  FunctionRef fn;
-};
+// The shapes of the values held in their cells: constants, so that asking a
+// value its shape never checks whether a static has been made.
+inline constinit const Dims kInlineEmptyDims{0, 0, Dims::Pair{}};
+inline constinit const Dims kInlineScalarDims{1, 1, Dims::Pair{}};
 
-inline bool Value::ownsStorageAlone() const { return p_ && p_->use_count() == 1; }
-inline const Value::Payload& Value::data() const { return p_ ? *p_ : nothing(); }
-inline bool Value::isComplex() const { return cls_ == mxDOUBLE_CLASS && p_ && !p_->im.empty(); }
-inline const double* Value::re() const {
-  if (p_) return p_->re.data();
-  return cls_ == mxDOUBLE_CLASS && numel_ ? &s_ : nullptr;
+inline const Dims& Value::dims() const {
+  if (form_ == kHeap) return p_->dims;
+  return form_ == kInlineScalar ? kInlineScalarDims : kInlineEmptyDims;
 }
-inline const double* Value::im() const { return isComplex() ? p_->im.data() : nullptr; }
+inline std::size_t Value::cols() const {
+  const Dims& d = dims();
+  return d.size() == 2 ? d[1] : colsSlow();
+}
+inline std::size_t Value::numel() const {
+  if (form_ == kHeap) return p_->numel;
+  return form_ == kInlineScalar ? 1 : 0;
+}
+inline bool Value::isComplex() const { return form_ == kHeap && p_->hasIm; }
+inline const double* Value::re() const {
+  if (cls_ != mxDOUBLE_CLASS) return nullptr;
+  if (form_ == kHeap) return p_->numel ? p_->re() : nullptr;
+  return form_ == kInlineScalar ? &s_ : nullptr;
+}
+inline const double* Value::im() const { return isComplex() ? p_->re() + p_->numel : nullptr; }
 inline double* Value::mutRe() {
-  if (!p_ && cls_ == mxDOUBLE_CLASS) return numel_ ? &s_ : nullptr;
-  return mut().re.data();
+  if (cls_ != mxDOUBLE_CLASS) return nullptr;
+  if (form_ == kInlineScalar) return &s_;
+  if (form_ != kHeap || p_->numel == 0) return nullptr;
+  return unique().re();
 }
 inline std::complex<double> Value::cat(std::size_t i) const {
-  if (!p_) return {s_, 0.0};
-  const Payload& p = *p_;
-  return {p.re[i], p.im.empty() ? 0.0 : p.im[i]};
+  if (form_ != kHeap) return {s_, 0.0};
+  const double* r = p_->re();
+  return {r[i], p_->hasIm ? r[p_->numel + i] : 0.0};
 }
-inline const char16_t* Value::chr() const { return data().ch.data(); }
+inline const char16_t* Value::chr() const {
+  if (cls_ != mxCHAR_CLASS) return nullptr;
+  if (form_ == kHeap) return p_->numel ? reinterpret_cast<const char16_t*>(p_->data()) : nullptr;
+  return form_ == kInlineScalar ? &c_ : nullptr;
+}
 
 // A short list of values kept inline: the arguments or subscripts of one
 // call, which are almost always few and must not cost an allocation.

@@ -41,7 +41,7 @@ TEST_F(Limits, ArraysPastTheMemoryBoundAreRefusedBeforeAllocation) {
   for (const char* text :
        {"x = zeros(1000, 1000);", "x = ones(400, 400) + 1;", "x = 1:200000;", "x = cell(300, 300);",
         "x = []; x(200000) = 1;", "x = 'a'; x(600000) = 'b';",
-        "x = ones(100); y = [x x x x x x x x x x x x x x];", "s(1:20000).a = 1;",
+        "x = ones(100); y = [x x x x x x x x x x x x x x];", "s(1:80000).a = 1;",
         "x = zeros(1, 100000) * 1i;"})
     expectStops(text, "Out of memory.");
   // Below the bound everything works as before, also right after a refusal.
