@@ -42,7 +42,8 @@ struct Cell {
   static constexpr std::size_t kSerialAt = offsetof(mxArray_tag, serial);
 };
 static_assert(sizeof(Cell) == sizeof(mxArray_tag), "a cell is a handle");
-static_assert(offsetof(mxArray_tag, serial) >= sizeof(Cell*), "the link and the serial do not overlap");
+static_assert(offsetof(mxArray_tag, serial) >= sizeof(Cell*),
+              "the link and the serial do not overlap");
 
 constexpr std::size_t kSlabCells = 512;
 std::vector<Cell*>* g_slabs = new std::vector<Cell*>;

@@ -52,11 +52,12 @@ std::size_t g_maxArrayBytes = 0;
 
 std::size_t maxArrayBytes() {
   if (g_maxArrayBytes == 0) g_maxArrayBytes = machineMemory();
+  g_knownMaxArrayBytes = g_maxArrayBytes;
   return g_maxArrayBytes;
 }
-void setMaxArrayBytes(std::size_t bytes) { g_maxArrayBytes = bytes; }
+void setMaxArrayBytes(std::size_t bytes) { g_maxArrayBytes = g_knownMaxArrayBytes = bytes; }
 
-void checkArrayBytes(std::size_t n, std::size_t elementBytes) {
+void checkArrayBytesSlow(std::size_t n, std::size_t elementBytes) {
   std::size_t bytes;
   if (__builtin_mul_overflow(n, elementBytes, &bytes) || bytes > maxArrayBytes())
     raise("Out of memory.");
@@ -253,9 +254,8 @@ void Value::release(Array* a) noexcept {
   d.draining = false;
 }
 
-Value::Array& Value::unique() {
+Value::Array& Value::uniqueSlow() {
   if (form_ == kHeap) {
-    if (p_->refs == 1) return *p_;
     Array* c = cloneArray(*p_);
     --p_->refs;
     p_ = c;
@@ -282,7 +282,8 @@ Value Value::make(mxClassID c, Dims&& d, bool complex) {
   if (d.size() != 2) [[unlikely]]
     d = normalizeDimsSlow(std::move(d));
   const std::size_t n = numelOf(d);
-  if (!complex && d.size() == 2 && (c == mxDOUBLE_CLASS || c == mxCHAR_CLASS || c == mxCELL_CLASS)) {
+  if (!complex && d.size() == 2 &&
+      (c == mxDOUBLE_CLASS || c == mxCHAR_CLASS || c == mxCELL_CLASS)) {
     if (n == 0 && d[0] == 0 && d[1] == 0) return Value(c, kInlineEmpty);
     if (n == 1 && c != mxCELL_CLASS) {
       Value r(c, kInlineScalar);

@@ -33,8 +33,15 @@ inline constexpr const char* kSizeExceeded =
 // memory and let the system end the process when it is touched.
 std::size_t maxArrayBytes();
 void setMaxArrayBytes(std::size_t bytes);
+// The bound once known (0 until first asked for), for the inline test below.
+inline std::size_t g_knownMaxArrayBytes = 0;
+void checkArrayBytesSlow(std::size_t n, std::size_t elementBytes);
 // Raises "Out of memory." when n elements of elementBytes each pass it.
-void checkArrayBytes(std::size_t n, std::size_t elementBytes);
+inline void checkArrayBytes(std::size_t n, std::size_t elementBytes) {
+  // Both factors below 2^32: the product cannot wrap.
+  if ((n | elementBytes) >> 32 == 0 && n * elementBytes <= g_knownMaxArrayBytes) return;
+  checkArrayBytesSlow(n, elementBytes);
+}
 // Number of elements of a dimension vector. Raises kSizeExceeded when the
 // product of its non-zero dimensions passes kMaxElements (also when another
 // dimension is zero, so that a partial product of an empty array's
@@ -82,8 +89,8 @@ struct FunctionRef {
 struct HeapArray {
   std::uint32_t refs;
   std::uint8_t cls;
-  bool hasIm;           // double: the imaginary part follows the real one
-  std::uint8_t shelf;   // the block's size class (array_blocks.h)
+  bool hasIm;          // double: the imaginary part follows the real one
+  std::uint8_t shelf;  // the block's size class (array_blocks.h)
   std::size_t numel;
   std::size_t capacity;  // bytes the block holds after the header
   Dims dims;
@@ -122,7 +129,8 @@ class Value {
  public:
   // A placeholder: class id 0, never assigned.
   Value() noexcept : cls_(mxUNKNOWN_CLASS), logical_(false), form_(kInlineEmpty), p_(nullptr) {}
-  Value(const Value& o) noexcept : cls_(o.cls_), logical_(o.logical_), form_(o.form_), bits_(o.bits_) {
+  Value(const Value& o) noexcept
+      : cls_(o.cls_), logical_(o.logical_), form_(o.form_), bits_(o.bits_) {
     if (form_ == kHeap) ++p_->refs;
   }
   Value(Value&& o) noexcept : cls_(o.cls_), logical_(o.logical_), form_(o.form_), bits_(o.bits_) {
@@ -257,7 +265,8 @@ class Value {
   enum Form : std::uint8_t { kInlineEmpty, kInlineScalar, kHeap };
 
   explicit Value(double s) : cls_(mxDOUBLE_CLASS), logical_(false), form_(kInlineScalar), s_(s) {}
-  Value(mxClassID c, Form f) : cls_(static_cast<std::uint8_t>(c)), logical_(false), form_(f), p_(nullptr) {}
+  Value(mxClassID c, Form f)
+      : cls_(static_cast<std::uint8_t>(c)), logical_(false), form_(f), p_(nullptr) {}
   // A value of class c and dimensions d with room for its data, unset.
   static Value make(mxClassID c, Dims&& d, bool complex);
   void copyBits(const Value& o) {
@@ -272,15 +281,20 @@ class Value {
   static void release(Array* a) noexcept;
   // The heap object, made (from an inline form) or copied (when shared) so
   // that this value alone holds it.
-  Array& unique();
+  Array& unique() {
+    if (form_ == kHeap && p_->refs == 1) [[likely]]
+      return *p_;
+    return uniqueSlow();
+  }
+  Array& uniqueSlow();
 
   std::uint8_t cls_;
   bool logical_;
   Form form_;
   union {
-    double s_;     // kInlineScalar, double
-    char16_t c_;   // kInlineScalar, char
-    Array* p_;     // kHeap
+    double s_;            // kInlineScalar, double
+    char16_t c_;          // kInlineScalar, char
+    Array* p_;            // kHeap
     std::uint64_t bits_;  // the payload as a word, for copies
   };
 };
