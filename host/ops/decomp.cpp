@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "host/context/errors.h"
+#include "host/ops/lean_paths.h"
 
 namespace kh {
 
@@ -108,12 +109,66 @@ std::vector<double> realElements(const Value& a, const char* op) {
   return {m.data(), m.data() + m.size()};
 }
 
-}  // namespace
+// The economy-size factors of a real m-by-n double matrix with m >= n,
+// formed in q's own storage: the reflectors are made in a copy of a there,
+// r is taken from above the diagonal, and q is then built over the
+// reflectors, last one first. Each column of q gets the same operations, in
+// the same order, as when the reflectors are applied to the columns of the
+// identity (see qrGeneral), without a separate work array or identity.
+QrResult qrTall(const Value& a) {
+  const std::size_t rows = a.rows(), cols = a.cols();
+  Value q = Value::numericForWrite({rows, cols});
+  Value r = Value::numericForWrite({cols, cols});
+  if (rows == 0 || cols == 0) return {std::move(q), std::move(r)};
+  double* A = q.mutRe();
+  std::copy(a.re(), a.re() + rows * cols, A);
+  double tauSmall[16];
+  std::vector<double> tauBig(cols > 16 ? cols : 0);
+  double* tau = cols > 16 ? tauBig.data() : tauSmall;
+  for (std::size_t j = 0; j < cols; ++j) {
+    double* x = A + j * rows + j;
+    tau[j] = makeReflector(x, rows - j);
+    for (std::size_t c = j + 1; c < cols; ++c)
+      applyReflector(x, tau[j], A + c * rows + j, rows - j);
+  }
+  double* R = r.mutRe();
+  for (std::size_t j = 0; j < cols; ++j) {
+    std::copy(A + j * rows, A + j * rows + j + 1, R + j * cols);
+    std::fill(R + j * cols + j + 1, R + (j + 1) * cols, 0.0);
+  }
+  for (std::size_t j = cols; j-- > 0;) {
+    double* v = A + j * rows + j;
+    const std::size_t n = rows - j;
+    // Columns c > j hold H(j+1) ... H(c) e(c) from row j + 1 on; row j of
+    // them is zero (it held r), and H(j) is applied next.
+    for (std::size_t c = j + 1; c < cols; ++c) {
+      A[c * rows + j] = 0.0;
+      applyReflector(v, tau[j], A + c * rows + j, n);
+    }
+    // Column j becomes H(j) e(j), replacing the reflector it is made from:
+    // with w = (1 + v' * 0) * tau (v' times the zeros of e(j)), 1 - w on
+    // the diagonal and 0 - w * v below it. The tail of a reflector is finite
+    // whenever tau is a number (makeReflector scales it by 1 / (c0 - beta),
+    // which is at most 1 in size, and a non-finite element would have made
+    // tau NaN), so v' * 0 is a zero and w is tau itself.
+    if (tau[j] == 0.0) {
+      v[0] = 1.0;
+      std::fill(v + 1, v + n, 0.0);
+      continue;
+    }
+    const double w = tau[j];
+    const Pair ww = {w, w}, zero = {0.0, 0.0};
+    std::size_t i = 1;
+    for (; i + 2 <= n; i += 2) storePair(v + i, zero - ww * loadPair(v + i));
+    for (; i < n; ++i) v[i] = 0.0 - w * v[i];
+    v[0] = 1.0 - w;
+  }
+  return {std::move(q), std::move(r)};
+}
 
-QrResult qr(const Value& a, bool economy) {
-  // The work is done on a column-major copy directly, which for the tall,
-  // thin matrices of a polynomial fit costs a fraction of a general blocked
-  // routine.
+// Any real matrix, either size of factors: the reflectors are made in a
+// work copy of a and applied to the columns of the identity.
+QrResult qrGeneral(const Value& a, bool economy) {
   std::vector<double> w = realElements(a, "qr");
   const std::size_t rows = a.rows();
   const std::size_t cols = a.cols();
@@ -144,6 +199,18 @@ QrResult qr(const Value& a, bool economy) {
     for (std::size_t i = 0; i <= std::min(j, qcols - 1) && i < rows; ++i)
       R[j * qcols + i] = A[j * rows + i];
   return {std::move(q), std::move(r)};
+}
+
+}  // namespace
+
+QrResult qr(const Value& a, bool economy) {
+  // The work is done on column-major data directly, which for the tall,
+  // thin matrices of a polynomial fit costs a fraction of a general blocked
+  // routine.
+  if (leanPaths() && economy && a.isDouble() && !a.isComplex() && a.ndims() == 2 &&
+      a.rows() >= a.cols())
+    return qrTall(a);
+  return qrGeneral(a, economy);
 }
 
 namespace {
@@ -277,7 +344,36 @@ LuResult luValues(const T* W, std::size_t m, std::size_t n, const std::size_t* p
   return r;
 }
 
+// luValues for real factors, written column by column.
+LuResult realLuValues(const double* W, std::size_t m, std::size_t n, const std::size_t* perm,
+                      bool wantP) {
+  const std::size_t k = std::min(m, n);
+  LuResult r;
+  r.u = Value::numericForWrite({k, n});
+  r.l = Value::numericForWrite({m, k});
+  double* U = r.u.mutRe();
+  for (std::size_t j = 0; j < n; ++j) {
+    const std::size_t top = std::min(j + 1, k);
+    std::copy(W + j * m, W + j * m + top, U + j * k);
+    std::fill(U + j * k + top, U + (j + 1) * k, 0.0);
+  }
+  double* L = r.l.mutRe();
+  for (std::size_t j = 0; j < k; ++j)
+    for (std::size_t i = 0; i < m; ++i)
+      L[(wantP ? i : perm[i]) + j * m] = i > j ? W[i + j * m] : i == j ? 1.0 : 0.0;
+  if (wantP) {
+    r.p = Value::matrix(m, m);
+    double* P = r.p.mutRe();
+    for (std::size_t i = 0; i < m; ++i) P[i + perm[i] * m] = 1.0;
+  }
+  return r;
+}
+
 }  // namespace
+
+// The most elements of a real matrix that lu factors in a copy on the stack
+// rather than in one on the heap.
+constexpr std::size_t kLuSmall = 256;
 
 LuResult lu(const Value& a, bool wantP) {
   const std::size_t m = a.rows(), n = a.cols();
@@ -288,6 +384,13 @@ LuResult lu(const Value& a, bool wantP) {
     Eigen::MatrixXcd w = complexMatrix(a, "lu");
     factorInPlace(w.data(), m, n, perm);
     return luValues(w.data(), m, n, perm, wantP);
+  }
+  if (leanPaths() && a.isDouble() && a.ndims() == 2 && a.numel() <= kLuSmall) {
+    // Factored in a copy on the stack.
+    double w[kLuSmall];
+    std::copy(a.re(), a.re() + a.numel(), w);
+    factorInPlace(w, m, n, perm);
+    return realLuValues(w, m, n, perm, wantP);
   }
   std::vector<double> w = realElements(a, "lu");
   factorInPlace(w.data(), m, n, perm);

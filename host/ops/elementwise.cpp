@@ -5,6 +5,7 @@
 
 #include "host/context/errors.h"
 #include "host/ops/convert.h"
+#include "host/ops/lean_paths.h"
 #include "host/ops/messages.h"
 
 namespace kh {
@@ -108,7 +109,55 @@ Dims broadcastDims(const Value& a, const Value& b) {
   return a.dims();
 }
 
+namespace {
+
+bool realDouble(const Value& v) { return v.isDouble() && !v.isComplex(); }
+
+// z = x op y over n elements of real operands (x or y one element repeated
+// when sx / sy say so). Out of line: one copy of the loops serves every
+// caller.
+__attribute__((noinline)) void realArithmetic(BinOp op, const double* x, bool sx, const double* y,
+                                              bool sy, double* z, std::size_t n) {
+  switch (op) {
+    case BinOp::Plus:
+      realPairs(x, sx, y, sy, z, n, [](double u, double v) { return u + v; });
+      break;
+    case BinOp::Minus:
+      realPairs(x, sx, y, sy, z, n, [](double u, double v) { return u - v; });
+      break;
+    case BinOp::Times:
+      realPairs(x, sx, y, sy, z, n, [](double u, double v) { return u * v; });
+      break;
+    case BinOp::Rdivide:
+      realPairs(x, sx, y, sy, z, n, [](double u, double v) { return u / v; });
+      break;
+    case BinOp::Ldivide:
+      realPairs(x, sx, y, sy, z, n, [](double u, double v) { return v / u; });
+      break;
+    case BinOp::Power:
+      realPairs(x, sx, y, sy, z, n, realPow);
+      break;
+  }
+}
+
+// The dimensions of the broadcast pair of real doubles a and b (as
+// broadcastDims gives them).
+const Dims& pairDims(const Value& a, const Value& b) {
+  if (a.numel() == 1) return b.dims();
+  if (b.numel() != 1 && a.dims() != b.dims()) raise(msg::kDimsAgree);
+  return a.dims();
+}
+
+}  // namespace
+
 Value binary(BinOp op, const Value& a0, const Value& b0) {
+  if (leanPaths() && op != BinOp::Power && realDouble(a0) && realDouble(b0)) {
+    // Real doubles, the common case: straight to the loop.
+    Value r = Value::numericForWrite(pairDims(a0, b0));
+    if (r.numel() > 0)
+      realArithmetic(op, a0.re(), a0.numel() == 1, b0.re(), b0.numel() == 1, r.mutRe(), r.numel());
+    return r;
+  }
   Value sa, sb;
   const Value& a = numericOperand(a0, sa, binName(op));
   const Value& b = numericOperand(b0, sb, binName(op));
@@ -125,29 +174,7 @@ Value binary(BinOp op, const Value& a0, const Value& b0) {
   Value r = Value::numericForWrite(d, complex);
   if (n == 0) return r;
   if (!complex) {
-    const double *x = a.re(), *y = b.re();
-    const bool s1 = a.numel() == 1, s2 = b.numel() == 1;
-    double* z = r.mutRe();
-    switch (op) {
-      case BinOp::Plus:
-        realPairs(x, s1, y, s2, z, n, [](double u, double v) { return u + v; });
-        break;
-      case BinOp::Minus:
-        realPairs(x, s1, y, s2, z, n, [](double u, double v) { return u - v; });
-        break;
-      case BinOp::Times:
-        realPairs(x, s1, y, s2, z, n, [](double u, double v) { return u * v; });
-        break;
-      case BinOp::Rdivide:
-        realPairs(x, s1, y, s2, z, n, [](double u, double v) { return u / v; });
-        break;
-      case BinOp::Ldivide:
-        realPairs(x, s1, y, s2, z, n, [](double u, double v) { return v / u; });
-        break;
-      case BinOp::Power:
-        realPairs(x, s1, y, s2, z, n, realPow);
-        break;
-    }
+    realArithmetic(op, a.re(), a.numel() == 1, b.re(), b.numel() == 1, r.mutRe(), n);
     return r;
   }
   double* zi = r.mutIm();
@@ -183,12 +210,12 @@ Value binary(BinOp op, const Value& a0, const Value& b0) {
 }
 
 Value compare(CmpOp op, const Value& a0, const Value& b0) {
+  const bool lean = leanPaths() && realDouble(a0) && realDouble(b0);
   Value sa, sb;
-  const Value& a = numericOperand(a0, sa, "comparison");
-  const Value& b = numericOperand(b0, sb, "comparison");
-  const Dims d = broadcastDims(a, b);
-  const std::size_t n = numelOf(d);
-  Value r = Value::numericForWrite(d);
+  const Value& a = lean ? a0 : numericOperand(a0, sa, "comparison");
+  const Value& b = lean ? b0 : numericOperand(b0, sb, "comparison");
+  Value r = Value::numericForWrite(lean ? pairDims(a, b) : broadcastDims(a, b));
+  const std::size_t n = r.numel();
   if (n == 0) return asLogical(r);
   double* z = r.mutRe();
   const bool complex = a.isComplex() || b.isComplex();
@@ -233,6 +260,21 @@ bool nonzero(const Value& v, std::size_t i) {
 }
 
 Value logicalBinary(const Value& a0, const Value& b0, bool isAnd) {
+  if (leanPaths() && realDouble(a0) && realDouble(b0)) {
+    Value r = Value::numericForWrite(pairDims(a0, b0));
+    const std::size_t n = r.numel();
+    if (n == 0) return asLogical(r);
+    const double *x = a0.re(), *y = b0.re();
+    const bool s1 = a0.numel() == 1, s2 = b0.numel() == 1;
+    double* z = r.mutRe();
+    if (isAnd)
+      realPairs(x, s1, y, s2, z, n,
+                [](double u, double v) { return (u != 0.0 && v != 0.0) ? 1.0 : 0.0; });
+    else
+      realPairs(x, s1, y, s2, z, n,
+                [](double u, double v) { return (u != 0.0 || v != 0.0) ? 1.0 : 0.0; });
+    return asLogical(r);
+  }
   Value sa, sb;
   const Value& a = numericOperand(a0, sa, isAnd ? "and" : "or");
   const Value& b = numericOperand(b0, sb, isAnd ? "and" : "or");

@@ -502,8 +502,10 @@ bool assignColumn(Value& t, const Subscripts& subs, const Value& v) {
     // from v; the class and the logical flag are v's).
     const std::size_t m = v.numel(), j = wholeWithin(subs[1], kNewColumnsMax);
     if (j == 0) return false;
-    Value r = Value::numeric({m, j});
-    std::copy(v.re(), v.re() + m, r.mutRe() + (j - 1) * m);
+    Value r = Value::numericForWrite({m, j});
+    double* z = r.mutRe();
+    std::fill(z, z + (j - 1) * m, 0.0);
+    std::copy(v.re(), v.re() + m, z + (j - 1) * m);
     r.setLogical(v.isLogical());
     t = std::move(r);
     return true;

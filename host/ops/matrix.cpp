@@ -3,11 +3,13 @@
 #include <algorithm>
 #include <cmath>
 #include <complex>
+#include <cstring>
 
 #include "host/context/errors.h"
 #include "host/ops/construct.h"
 #include "host/ops/convert.h"
 #include "host/ops/elementwise.h"
+#include "host/ops/lean_paths.h"
 #include "host/ops/messages.h"
 #include "host/ops/solve.h"
 
@@ -15,75 +17,103 @@ namespace kh {
 
 namespace {
 
+// Two doubles that the compiler keeps in one vector register where the
+// target has them; element-wise arithmetic on them is the scalar arithmetic,
+// so a pair of running sums gives the bits of two scalar ones.
+typedef double Pair __attribute__((vector_size(2 * sizeof(double))));
+
+inline Pair loadPair(const double* p) {
+  Pair r;
+  std::memcpy(&r, p, sizeof r);
+  return r;
+}
+inline void storePair(double* p, Pair v) { std::memcpy(p, &v, sizeof v); }
+inline Pair splat(double b) { return Pair{b, b}; }
+
+// Every element of z below is the sum over p of x(i, p) * y(p, j), added in
+// order of p to a running sum that starts from zero: the order of the plain
+// column-by-column update (columnProduct), so all of them give the same bits.
+
 // z = x * y for x of one to three rows: the dot products of a column of y
-// together, reading x once in order (named accumulators, so that they stay
-// in registers).
+// together, reading x once in order.
 void fewRows(const double* x, const double* y, double* z, std::size_t m, std::size_t k,
              std::size_t n) {
   for (std::size_t j = 0; j < n; ++j) {
     const double* yj = y + j * k;
     double* zj = z + j * m;
-    const double* xp = x;
-    double s0 = 0.0, s1 = 0.0, s2 = 0.0;
     if (m == 1) {
-      for (std::size_t p = 0; p < k; ++p) s0 += xp[p] * yj[p];
+      double s = 0.0;
+      for (std::size_t p = 0; p < k; ++p) s += x[p] * yj[p];
+      zj[0] = s;
     } else if (m == 2) {
-      for (std::size_t p = 0; p < k; ++p, xp += 2) {
-        const double b = yj[p];
-        s0 += xp[0] * b;
-        s1 += xp[1] * b;
-      }
+      Pair s = {0.0, 0.0};
+      for (std::size_t p = 0; p < k; ++p) s += loadPair(x + 2 * p) * splat(yj[p]);
+      storePair(zj, s);
     } else {
-      for (std::size_t p = 0; p < k; ++p, xp += 3) {
-        const double b = yj[p];
-        s0 += xp[0] * b;
-        s1 += xp[1] * b;
-        s2 += xp[2] * b;
+      // Rows 0 and 1 as a pair, row 2 alone; two steps of p per turn.
+      Pair s01 = {0.0, 0.0};
+      double s2 = 0.0;
+      const double* xp = x;
+      std::size_t p = 0;
+      for (; p + 2 <= k; p += 2, xp += 6) {
+        const double b0 = yj[p], b1 = yj[p + 1];
+        s01 += loadPair(xp) * splat(b0);
+        s2 += xp[2] * b0;
+        s01 += loadPair(xp + 3) * splat(b1);
+        s2 += xp[5] * b1;
       }
+      if (p < k) {
+        s01 += loadPair(xp) * splat(yj[p]);
+        s2 += xp[2] * yj[p];
+      }
+      storePair(zj, s01);
+      zj[2] = s2;
     }
-    zj[0] = s0;
-    if (m > 1) zj[1] = s1;
-    if (m > 2) zj[2] = s2;
   }
 }
 
-// z = x * y for real m-by-k x and k-by-n y, every element of z written.
-// Each element is summed over p in order from zero, the order of the
-// column-by-column update, so all loop orders below give the same bits.
-void realProduct(const double* x, const double* y, double* z, std::size_t m, std::size_t k,
-                 std::size_t n) {
-  if (m < 4) return fewRows(x, y, z, m, k, n);
-  if (k <= 16) {
-    // A short inner dimension: four rows at a time summed in registers, each
-    // element of z written once.
-    for (std::size_t j = 0; j < n; ++j) {
-      const double* yj = y + j * k;
-      double* zj = z + j * m;
-      std::size_t i = 0;
-      for (; i + 4 <= m; i += 4) {
-        double s0 = 0.0, s1 = 0.0, s2 = 0.0, s3 = 0.0;
-        for (std::size_t p = 0; p < k; ++p) {
-          const double* xp = x + i + p * m;
-          const double b = yj[p];
-          s0 += xp[0] * b;
-          s1 += xp[1] * b;
-          s2 += xp[2] * b;
-          s3 += xp[3] * b;
-        }
-        zj[i] = s0;
-        zj[i + 1] = s1;
-        zj[i + 2] = s2;
-        zj[i + 3] = s3;
+// z = x * y with a short inner dimension: rows of z eight, two or one at a
+// time, summed in registers, each element of z written once. Each block of
+// rows reads one stretch of every column of x, so the inner dimension is
+// kept short (kShortInner) for those reads to stay few.
+void shortInner(const double* x, const double* y, double* z, std::size_t m, std::size_t k,
+                std::size_t n) {
+  for (std::size_t j = 0; j < n; ++j) {
+    const double* yj = y + j * k;
+    double* zj = z + j * m;
+    std::size_t i = 0;
+    for (; i + 8 <= m; i += 8) {
+      Pair s0 = {0.0, 0.0}, s1 = s0, s2 = s0, s3 = s0;
+      const double* xp = x + i;
+      for (std::size_t p = 0; p < k; ++p, xp += m) {
+        const Pair b = splat(yj[p]);
+        s0 += loadPair(xp) * b;
+        s1 += loadPair(xp + 2) * b;
+        s2 += loadPair(xp + 4) * b;
+        s3 += loadPair(xp + 6) * b;
       }
-      for (; i < m; ++i) {
-        double s = 0.0;
-        for (std::size_t p = 0; p < k; ++p) s += x[i + p * m] * yj[p];
-        zj[i] = s;
-      }
+      storePair(zj + i, s0);
+      storePair(zj + i + 2, s1);
+      storePair(zj + i + 4, s2);
+      storePair(zj + i + 6, s3);
     }
-    return;
+    for (; i + 2 <= m; i += 2) {
+      Pair s = {0.0, 0.0};
+      const double* xp = x + i;
+      for (std::size_t p = 0; p < k; ++p, xp += m) s += loadPair(xp) * splat(yj[p]);
+      storePair(zj + i, s);
+    }
+    if (i < m) {
+      double s = 0.0;
+      for (std::size_t p = 0; p < k; ++p) s += x[i + p * m] * yj[p];
+      zj[i] = s;
+    }
   }
-  // Column by column: z(:, j) accumulates x(:, p) * y(p, j).
+}
+
+// z = x * y column by column: z(:, j) accumulates x(:, p) * y(p, j).
+void columnProduct(const double* x, const double* y, double* z, std::size_t m, std::size_t k,
+                   std::size_t n) {
   for (std::size_t j = 0; j < n; ++j) {
     double* zj = z + j * m;
     std::fill(zj, zj + m, 0.0);
@@ -93,6 +123,22 @@ void realProduct(const double* x, const double* y, double* z, std::size_t m, std
       for (std::size_t i = 0; i < m; ++i) zj[i] += xp[i] * bpj;
     }
   }
+}
+
+// The longest inner dimension for shortInner. Measured on a 100-row x
+// times a column: a quarter to half fewer instructions than columnProduct
+// for every inner dimension from 3 to 128; 32 keeps the column stretches
+// one block reads at once within what the caches follow well.
+constexpr std::size_t kShortInner = 32;
+
+// z = x * y for real m-by-k x and k-by-n y, every element of z written.
+void realProduct(const double* x, const double* y, double* z, std::size_t m, std::size_t k,
+                 std::size_t n) {
+  if (leanPaths()) {
+    if (m < 4) return fewRows(x, y, z, m, k, n);
+    if (k <= kShortInner) return shortInner(x, y, z, m, k, n);
+  }
+  columnProduct(x, y, z, m, k, n);
 }
 
 }  // namespace

@@ -85,7 +85,10 @@ bool isEqual(const Value& a, const Value& b) {
   // Cells within cells are compared from a list of pairs still to do, not
   // by recursion: however deep a value nests, the stack stays flat. Pairs
   // are taken in element order, so the first difference ends the walk.
-  std::vector<std::pair<const Value*, const Value*>> pending{{&a, &b}};
+  // The list stays empty (and allocates nothing) unless a and b hold
+  // elements of their own.
+  std::vector<std::pair<const Value*, const Value*>> pending;
+  if (!sameShell(a, b, pending)) return false;
   while (!pending.empty()) {
     const auto [x, y] = pending.back();
     pending.pop_back();

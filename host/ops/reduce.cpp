@@ -8,6 +8,7 @@
 #include "host/context/errors.h"
 #include "host/ops/convert.h"
 #include "host/ops/elementwise.h"
+#include "host/ops/lean_paths.h"
 
 namespace kh {
 namespace {
@@ -39,6 +40,20 @@ Layout layoutOf(const Dims& d0, std::optional<std::size_t> dim) {
   if (k < L.out.size()) L.out[k] = 1;
   L.out = normalizeDims(L.out);
   return L;
+}
+
+// A real 2-D double x reduced along its first non-singleton dimension (no
+// dimension given): the runs are contiguous, `outer` of them with `len`
+// elements each, and the result is 1-by-outer. False for anything else (a
+// dimension, complex or N-d data, 0-by-0, or runs of no elements), which
+// the general layout handles.
+bool contiguousRuns(const Value& x, std::optional<std::size_t> dim, std::size_t& len,
+                    std::size_t& outer) {
+  if (!leanPaths() || dim || !x.isDouble() || x.isComplex() || x.ndims() != 2) return false;
+  const std::size_t m = x.rows(), n = x.cols();
+  len = m != 1 ? m : n;
+  outer = m != 1 ? n : 1;
+  return len > 0;
 }
 
 template <typename F>
@@ -95,6 +110,26 @@ bool beyond(std::complex<double> a, std::complex<double> b, bool complex, bool i
 }
 
 Extreme extremeAlong(const Value& x0, std::optional<std::size_t> dim, bool isMax) {
+  if (std::size_t len, outer; contiguousRuns(x0, dim, len, outer)) {
+    Value v = Value::numericForWrite({1, outer}), idx = Value::numericForWrite({1, outer});
+    const double* x = x0.re();
+    double* z = v.mutRe();
+    double* w = idx.mutRe();
+    for (std::size_t o = 0; o < outer; ++o, x += len) {
+      std::size_t best = 0;
+      bool found = false;
+      for (std::size_t l = 0; l < len; ++l) {
+        if (std::isnan(x[l])) continue;
+        if (!found || (isMax ? x[l] > x[best] : x[l] < x[best])) {
+          best = l;
+          found = true;
+        }
+      }
+      z[o] = x[best];
+      w[o] = static_cast<double>(best + 1);
+    }
+    return {std::move(v), std::move(idx)};
+  }
   const Value x = toNumeric(x0, isMax ? "max" : "min");
   if (!dim && x.ndims() == 2 && x.rows() == 0 && x.cols() == 0)
     return {Value::empty(), Value::empty()};
@@ -132,6 +167,22 @@ Extreme extremeAlong(const Value& x0, std::optional<std::size_t> dim, bool isMax
 }
 
 Value extremeOf(const Value& a0, const Value& b0, bool isMax) {
+  if (leanPaths() && a0.isDouble() && b0.isDouble() && !a0.isComplex() && !b0.isComplex()) {
+    Value r = Value::numericForWrite(broadcastDims(a0, b0));
+    const double *x = a0.re(), *y = b0.re();
+    const bool sa = a0.numel() == 1, sb = b0.numel() == 1;
+    double* z = r.mutRe();
+    for (std::size_t k = 0; k < r.numel(); ++k) {
+      const double p = x[sa ? 0 : k], q = y[sb ? 0 : k];
+      if (std::isnan(p))
+        z[k] = q;
+      else if (std::isnan(q))
+        z[k] = p;
+      else
+        z[k] = (isMax ? q > p : q < p) ? q : p;
+    }
+    return r;
+  }
   const Value a = toNumeric(a0, isMax ? "max" : "min"), b = toNumeric(b0, isMax ? "max" : "min");
   const Dims d = broadcastDims(a, b);
   const bool complex = a.isComplex() || b.isComplex();
@@ -156,6 +207,18 @@ Value extremeOf(const Value& a0, const Value& b0, bool isMax) {
 }  // namespace
 
 Value sum(const Value& x, std::optional<std::size_t> dim) {
+  if (std::size_t len, outer; contiguousRuns(x, dim, len, outer)) {
+    // Each run added in order from zero, as the general accumulation does.
+    Value r = Value::numericForWrite({1, outer});
+    const double* v = x.re();
+    double* z = r.mutRe();
+    for (std::size_t o = 0; o < outer; ++o, v += len) {
+      double s = 0.0;
+      for (std::size_t l = 0; l < len; ++l) s += v[l];
+      z[o] = s;
+    }
+    return r;
+  }
   return accumulate(x, dim, "sum", 0.0, [](auto acc, auto v) { return acc + v; });
 }
 

@@ -9,6 +9,7 @@
 #include "host/context/warnings.h"
 #include "host/ops/decomp.h"
 #include "host/ops/elementwise.h"
+#include "host/ops/lean_paths.h"
 #include "host/ops/matrix.h"
 #include "host/ops/messages.h"
 
@@ -35,18 +36,6 @@ void checkConditioning(double rcond) {
                    "         Results may be inaccurate. RCOND = %g.",
                    rcond));
   }
-}
-
-// The 1-norm of an n-by-n column-major matrix; NaN when an element is.
-double norm1(const double* a, std::size_t n) {
-  double best = 0.0;
-  for (std::size_t j = 0; j < n; ++j) {
-    double s = 0.0;
-    for (std::size_t i = 0; i < n; ++i) s += std::fabs(a[i + j * n]);
-    if (std::isnan(s)) return s;
-    best = std::max(best, s);
-  }
-  return best;
 }
 
 template <typename M>
@@ -159,109 +148,146 @@ M solveDense(const M& am, const M& bm) {
 }
 
 // Square systems up to this order are solved on the column-major data
-// directly, without conversions. The substitutions (scale by the reciprocal
-// of the diagonal, then update the remaining rows column by column) are the
-// ones the general triangular solver above runs on a system this small, so
-// both routes give the same bits (the tests compare them).
+// directly, without conversions, by code written out for each order. The
+// substitutions (scale by the reciprocal of the diagonal, then update the
+// remaining rows column by column) are the ones the general triangular
+// solver above runs on a system this small, so both routes give the same
+// bits (the tests compare them).
 constexpr std::size_t kSmall = 4;
 
 bool isPlainReal(const Value& v) { return v.isDouble() && !v.isComplex() && v.ndims() == 2; }
 
-// Solves t x = b in place for the n-by-nrhs column-major x; t is n-by-n,
-// upper or lower triangular, with a unit diagonal when `unit`.
-void substitute(const double* t, std::size_t n, bool upper, bool unit, double* x,
-                std::size_t nrhs) {
-  if (upper) {
-    for (std::size_t i = n; i-- > 0;) {
-      const double a = unit ? 1.0 : 1.0 / t[i + i * n];
-      const double* col = t + i * n;
-      for (std::size_t j = 0; j < nrhs; ++j) {
-        double* xj = x + j * n;
-        const double b = xj[i] *= a;
-        for (std::size_t r = 0; r < i; ++r) xj[r] -= b * col[r];
+// Solves t x = b in place for the N-by-nrhs column-major x; t is N-by-N,
+// upper or lower triangular, with a unit diagonal when `Unit`. The columns
+// of x are independent, so each is finished before the next.
+template <std::size_t N, bool Upper, bool Unit>
+void substitute(const double* t, double* x, std::size_t nrhs) {
+  double recip[N];
+  for (std::size_t i = 0; i < N; ++i) recip[i] = Unit ? 1.0 : 1.0 / t[i + i * N];
+  for (std::size_t j = 0; j < nrhs; ++j, x += N) {
+    if constexpr (Upper) {
+      for (std::size_t i = N; i-- > 0;) {
+        const double b = x[i] *= recip[i];
+        for (std::size_t r = 0; r < i; ++r) x[r] -= b * t[r + i * N];
+      }
+    } else {
+      for (std::size_t i = 0; i < N; ++i) {
+        const double b = x[i] *= recip[i];
+        for (std::size_t r = i + 1; r < N; ++r) x[r] -= b * t[r + i * N];
       }
     }
+  }
+}
+
+// The 1-norm of an N-by-N column-major matrix; NaN when an element is.
+template <std::size_t N>
+double norm1(const double* a) {
+  double best = 0.0;
+  for (std::size_t j = 0; j < N; ++j) {
+    double s = 0.0;
+    for (std::size_t i = 0; i < N; ++i) s += std::fabs(a[i + j * N]);
+    if (std::isnan(s)) return s;
+    best = std::max(best, s);
+  }
+  return best;
+}
+
+template <std::size_t N>
+bool diagonalHasZero(const double* a) {
+  bool zero = false;
+  for (std::size_t i = 0; i < N; ++i) zero |= a[i + i * N] == 0.0;
+  return zero;
+}
+
+template <std::size_t N>
+void setIdentity(double* x) {
+  for (std::size_t j = 0; j < N; ++j)
+    for (std::size_t i = 0; i < N; ++i) x[i + j * N] = i == j ? 1.0 : 0.0;
+}
+
+// The reciprocal condition of triangular t from its exact inverse.
+template <std::size_t N, bool Upper>
+void checkTriangular(const double* t) {
+  if (diagonalHasZero<N>(t)) {
+    warnSingular();
     return;
   }
-  for (std::size_t i = 0; i < n; ++i) {
-    const double a = unit ? 1.0 : 1.0 / t[i + i * n];
-    const double* col = t + i * n;
-    for (std::size_t j = 0; j < nrhs; ++j) {
-      double* xj = x + j * n;
-      const double b = xj[i] *= a;
-      for (std::size_t r = i + 1; r < n; ++r) xj[r] -= b * col[r];
-    }
-  }
+  double inv[N * N];
+  setIdentity<N>(inv);
+  substitute<N, Upper, false>(t, inv, N);
+  checkConditioning(1.0 / (norm1<N>(t) * norm1<N>(inv)));
 }
 
-bool diagonalHasZero(const double* a, std::size_t n) {
-  for (std::size_t i = 0; i < n; ++i)
-    if (a[i + i * n] == 0.0) return true;
-  return false;
-}
-
-void setIdentity(double* x, std::size_t n) {
-  for (std::size_t j = 0; j < n; ++j)
-    for (std::size_t i = 0; i < n; ++i) x[i + j * n] = i == j ? 1.0 : 0.0;
-}
-
-// a \ b for a real square a of order 2..kSmall and a real b with n rows and
-// at least one column. The conditioning check runs even with warnings off:
-// a disabled warning is still recorded as the last one.
+// a \ b for a real square a of order N and a real b with N rows and at
+// least one column. The conditioning check runs even with warnings off: a
+// disabled warning is still recorded as the last one.
+template <std::size_t N>
 Value smallSquareSolve(const Value& av, const Value& bv) {
-  const std::size_t n = av.rows(), nrhs = bv.cols();
-  const double* a = av.re();
-  Value xv = Value::numericForWrite({n, nrhs});
+  const std::size_t nrhs = bv.cols();
+  double a[N * N];
+  std::copy(av.re(), av.re() + N * N, a);
+  Value xv = Value::numericForWrite({N, nrhs});
   double* x = xv.mutRe();
-  double inv[kSmall * kSmall];
-  bool upper = true, lower = true;
-  for (std::size_t j = 0; j < n; ++j)
-    for (std::size_t i = 0; i < n; ++i)
-      if (a[i + j * n] != 0.0) {
-        if (i > j) upper = false;
-        if (i < j) lower = false;
-      }
-  if (upper || lower) {
-    if (diagonalHasZero(a, n)) {
-      warnSingular();
-    } else {
-      setIdentity(inv, n);
-      substitute(a, n, upper, false, inv, n);
-      checkConditioning(1.0 / (norm1(a, n) * norm1(inv, n)));
+  // Nonzeros (NaN included) below and above the diagonal.
+  bool below = false, above = false;
+  for (std::size_t j = 0; j < N; ++j)
+    for (std::size_t i = 0; i < N; ++i) {
+      if (i > j) below |= a[i + j * N] != 0.0;
+      if (i < j) above |= a[i + j * N] != 0.0;
     }
-    std::copy(bv.re(), bv.re() + n * nrhs, x);
-    substitute(a, n, upper, false, x, nrhs);
+  if (!below || !above) {
+    std::copy(bv.re(), bv.re() + N * nrhs, x);
+    if (!below) {
+      checkTriangular<N, true>(a);
+      substitute<N, true, false>(a, x, nrhs);
+    } else {
+      checkTriangular<N, false>(a);
+      substitute<N, false, false>(a, x, nrhs);
+    }
     return xv;
   }
   // Partial pivoting: rows perm of a equal l * u.
-  double lu[kSmall * kSmall];
-  std::size_t perm[kSmall];
-  std::copy(a, a + n * n, lu);
-  luFactorInPlace(lu, n, n, perm);
+  double lu[N * N];
+  std::size_t perm[N];
+  std::copy(a, a + N * N, lu);
+  luFactorInPlace(lu, N, N, perm);
   auto solveWith = [&](const double* rhs, std::size_t cols, double* out) {
     for (std::size_t j = 0; j < cols; ++j)
-      for (std::size_t i = 0; i < n; ++i) out[i + j * n] = rhs[perm[i] + j * n];
-    substitute(lu, n, false, true, out, cols);
-    substitute(lu, n, true, false, out, cols);
+      for (std::size_t i = 0; i < N; ++i) out[i + j * N] = rhs[perm[i] + j * N];
+    substitute<N, false, true>(lu, out, cols);
+    substitute<N, true, false>(lu, out, cols);
   };
-  if (diagonalHasZero(lu, n)) {
+  if (diagonalHasZero<N>(lu)) {
     warnSingular();
   } else {
-    double id[kSmall * kSmall];
-    setIdentity(id, n);
-    solveWith(id, n, inv);
-    checkConditioning(1.0 / (norm1(a, n) * norm1(inv, n)));
+    double id[N * N], inv[N * N];
+    setIdentity<N>(id);
+    solveWith(id, N, inv);
+    checkConditioning(1.0 / (norm1<N>(a) * norm1<N>(inv)));
   }
   solveWith(bv.re(), nrhs, x);
   return xv;
+}
+
+// Orders 2 .. kSmall.
+Value smallSquareSolve(const Value& a, const Value& b) {
+  static_assert(kSmall == 4);
+  switch (a.rows()) {
+    case 2:
+      return smallSquareSolve<2>(a, b);
+    case 3:
+      return smallSquareSolve<3>(a, b);
+    default:
+      return smallSquareSolve<4>(a, b);
+  }
 }
 
 }  // namespace
 
 Value leftDivide(const Value& a, const Value& b) {
   if (a.numel() == 1) return binary(BinOp::Ldivide, a, b);
-  if (isPlainReal(a) && isPlainReal(b) && a.rows() == a.cols() && a.rows() <= kSmall &&
-      b.rows() == a.rows() && b.cols() > 0)
+  if (leanPaths() && isPlainReal(a) && isPlainReal(b) && a.rows() == a.cols() && a.rows() >= 2 &&
+      a.rows() <= kSmall && b.rows() == a.rows() && b.cols() > 0)
     return smallSquareSolve(a, b);
   if (a.isComplex() || b.isComplex()) {
     const Eigen::MatrixXcd am = complexMatrix(a, "mldivide");
