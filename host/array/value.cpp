@@ -229,11 +229,8 @@ Array* cloneArray(const Array& o) {
 // one at a time: the containers (and closures) it held that die with it join
 // the same list, and the stack stays flat at any depth. Numeric and
 // character arrays hold nothing and go at once.
-void Value::release(Array* a) noexcept {
-  if (!isBodyClass(a->cls)) {
-    freeArray(a);
-    return;
-  }
+namespace {
+[[gnu::noinline]] void releaseContainer(Array* a) noexcept {
   struct Doomed {
     std::vector<Array*> list;
     bool draining = false;
@@ -252,6 +249,14 @@ void Value::release(Array* a) noexcept {
     freeArray(x);
   }
   d.draining = false;
+}
+}  // namespace
+
+void Value::release(Array* a) noexcept {
+  if (isBodyClass(a->cls)) [[unlikely]]
+    releaseContainer(a);
+  else
+    freeArray(a);
 }
 
 Value::Array& Value::uniqueSlow() {

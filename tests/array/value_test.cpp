@@ -1,6 +1,7 @@
 // The value model: shared storage until a write, shapes, structures, text.
 #include <gtest/gtest.h>
 
+#include <complex>
 #include <vector>
 
 #include "host/array/handle.h"
@@ -145,6 +146,62 @@ TEST(Value, TextIsSixteenBitAndRoundTripsUtf8) {
   EXPECT_EQ(t.utf8(), "a\xc3\xa9z");
   EXPECT_EQ(Value::str(std::string_view("")).dims(), (Dims{0, 0}));
   EXPECT_EQ(className(t), "char");
+}
+
+// Values held in their cell (real and character scalars, 0-by-0 values)
+// turn into heap objects when a write needs one, and a change to one holder
+// of a shared object never shows in another: reshape, a new imaginary part,
+// growth, a character written, a field added.
+TEST(Value, CellFormsAndSharedObjectsChangeOnlyTheHolderWritten) {
+  Value s = Value::scalar(2.5), t = s;
+  double* im = t.mutIm();  // a scalar gains an imaginary part
+  im[0] = 1;
+  EXPECT_FALSE(s.isComplex());
+  EXPECT_EQ(s.cat(0), std::complex<double>(2.5, 0));
+  EXPECT_EQ(t.cat(0), std::complex<double>(2.5, 1));
+
+  Value a = Value::row({1, 2, 3, 4, 5, 6}), b = a;
+  b.reshape({2, 3});
+  EXPECT_EQ(a.dims(), (Dims{1, 6}));
+  EXPECT_EQ(b.dims(), (Dims{2, 3}));
+  b.mutIm()[5] = 7;  // the real part moves to a larger block
+  EXPECT_EQ(b.at(5), 6);
+  EXPECT_EQ(b.cat(5), std::complex<double>(6, 7));
+  EXPECT_EQ(a.im(), nullptr);
+  b.mutIm()[5] = 0;
+  b.dropZeroImag();
+  EXPECT_FALSE(b.isComplex());
+  EXPECT_EQ(b.at(4), 5);
+
+  Value c = Value::str(u"x"), d = c;
+  d.mutChr()[0] = u'y';
+  EXPECT_EQ(c.utf8(), "x");
+  EXPECT_EQ(d.utf8(), "y");
+
+  Value e = Value::cell({0, 0}), f = e;
+  e.growLinear({1, 3});
+  e.mutCellAt(2) = Value::str("z");
+  EXPECT_EQ(f.numel(), 0u);
+  EXPECT_EQ(e.cellAt(2).utf8(), "z");
+  EXPECT_TRUE(e.cellAt(0).isEmpty() && e.cellAt(0).isDouble());
+
+  Value g = Value::structArray({1, 2}, {"a"}), h = g;
+  h.addField("b");
+  h.mutFieldAt(1, 1) = Value::scalar(4);
+  EXPECT_EQ(g.fieldNames().size(), 1u);
+  EXPECT_EQ(h.fieldAt(1, 1).at(0), 4);
+  EXPECT_TRUE(h.fieldAt(0, 0).isEmpty());
+
+  // A moved-from value is a 0-by-0 value of its class.
+  Value moved = std::move(h);
+  EXPECT_TRUE(h.isStruct() && h.isEmpty());
+  EXPECT_EQ(moved.numel(), 2u);
+  // Empty shapes other than 0-by-0 keep their dimensions.
+  Value z = Value::numeric({0, 3}), w = Value::numeric({1, 0});
+  EXPECT_EQ(z.dims(), (Dims{0, 3}));
+  EXPECT_EQ(w.dims(), (Dims{1, 0}));
+  EXPECT_EQ(z.re(), nullptr);
+  EXPECT_EQ(sizeof(Value), 16u);
 }
 
 TEST(Handles, EveryLiveHandleIsCountedAndOrphanedTemporariesCanBeSwept) {
