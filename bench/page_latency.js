@@ -119,6 +119,13 @@ function report(name, r) {
     await page.evaluate(() => window.kestrel.idle());
     report(`drag, fit on (block length 100), ${seconds} s, motions made in the page at 125 Hz`, await dragInPage(page, seconds));
     report(`drag, fit on (block length 100), ${seconds} s, each motion sent by the driver`, await drag(page, seconds));
+    // The shortest block the fit takes: the most blocks per estimate.
+    await page.fill('[data-tag="edit4"]', '8');
+    await page.press('[data-tag="edit4"]', 'Enter');
+    await page.evaluate(() => window.kestrel.idle());
+    const lpoly = await page.evaluate(() => window.kestrel.editor.Lpoly);
+    if (lpoly !== 8) throw new Error(`the block length is ${lpoly}, not 8`);
+    report(`drag, fit on (block length 8), ${seconds} s, motions made in the page at 125 Hz`, await dragInPage(page, seconds));
   } finally {
     await browser.close();
     await host.stop();
