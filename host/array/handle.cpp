@@ -49,7 +49,6 @@ constexpr std::size_t kSlabCells = 512;
 std::vector<Cell*>* g_slabs = new std::vector<Cell*>;
 Cell* g_free = nullptr;
 std::size_t g_live = 0;
-std::uint64_t g_serial = 1;
 
 // Out of line, so that taking a cell from the free list stays a few
 // instructions with no registers to save.
@@ -82,14 +81,8 @@ void forEachCell(F&& f) {
 mxArray* newHandle(Value&& v, bool temporary) {
   Cell* c = takeCell();
   auto* h = new (c->storage) mxArray_tag(std::move(v), temporary);
-  h->serial = g_serial++;
+  h->serial = g_nextSerial++;
   ++g_live;
-  return h;
-}
-
-mxArray* renewTemp(mxArray* h, Value&& v) {
-  h->v = std::move(v);
-  h->serial = g_serial++;
   return h;
 }
 
@@ -122,7 +115,6 @@ void unshareForWrite(mxArray** slot) {
 }
 
 std::size_t liveHandles() { return g_live; }
-std::uint64_t nextSerial() { return g_serial; }
 
 void forEachLive(const std::function<void(const mxArray&)>& fn) {
   std::vector<const mxArray_tag*> live;

@@ -34,7 +34,7 @@ inline mxArray* newTemp(const Value& v) { return newHandle(Value(v), true); }
 // Gives temporary h the value v in place of its own, as if h were freed and
 // a new temporary made (it gets the next serial): an operation whose input
 // was a temporary returns its result in that handle.
-mxArray* renewTemp(mxArray* h, Value&& v);
+inline mxArray* renewTemp(mxArray* h, Value&& v);
 // Frees a handle (null is ignored). A borrowed handle is only marked, and
 // goes when its last borrower gives it back.
 void destroyHandle(mxArray* a);
@@ -51,8 +51,14 @@ inline void releaseIfTemp(mxArray* a) {
 }
 
 std::size_t liveHandles();
-// Serial number that the next handle will get.
-std::uint64_t nextSerial();
+// Serial number that the next handle will get (live handles count from 1).
+inline std::uint64_t g_nextSerial = 1;
+inline std::uint64_t nextSerial() { return g_nextSerial; }
+inline mxArray* renewTemp(mxArray* h, Value&& v) {
+  h->v = std::move(v);
+  h->serial = g_nextSerial++;
+  return h;
+}
 // Visits live handles, oldest first.
 void forEachLive(const std::function<void(const mxArray&)>& fn);
 // Frees every temporary created at or after serial `from` that is still alive:

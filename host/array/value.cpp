@@ -91,22 +91,56 @@ using Array = Value::Array;
 
 std::size_t bodyBytes(std::uint8_t c);
 
-// A heap object of class c with room for dataBytes after its header; the
-// data (or body) is not yet made.
+void freeData(Array* a) noexcept {
+  if (a->ownsData()) return;
+  DataBlock* k = a->block();
+  if (--k->refs == 0) giveBlock(k, k->shelf);
+}
+
+// Room for `bytes` of data in a block of its own.
+unsigned char* newDataBlock(std::size_t bytes) {
+  const Block b = takeBlock(sizeof(DataBlock) + bytes);
+  auto* k = static_cast<DataBlock*>(b.p);
+  k->refs = 1;
+  k->shelf = b.shelf;
+  k->bytes = b.bytes - sizeof(DataBlock);
+  return reinterpret_cast<unsigned char*>(k + 1);
+}
+
+// A heap object of class c with room for dataBytes of data (after its
+// header, or in a block of its own when large); the data (or body) is not
+// yet made.
 Array* newArray(std::uint8_t c, Dims&& d, std::size_t numel, std::size_t dataBytes) {
-  const Block b = takeBlock(sizeof(Array) + dataBytes);
+  const bool own = dataBytes <= Array::kOwnDataBytes;
+  const Block b = takeBlock(sizeof(Array) + (own ? dataBytes : 0));
   auto* a = static_cast<Array*>(b.p);
+  if (own) {
+    a->data_ = reinterpret_cast<unsigned char*>(a + 1);
+  } else {
+    try {
+      a->data_ = newDataBlock(dataBytes);
+    } catch (...) {
+      giveBlock(b.p, b.shelf);
+      throw;
+    }
+  }
   a->refs = 1;
   a->cls = c;
   a->hasIm = false;
   a->shelf = b.shelf;
   a->numel = numel;
-  a->capacity = b.bytes - sizeof(Array);
   new (&a->dims) Dims(std::move(d));
   return a;
 }
 
+// The bytes a's data may take without a new block.
+std::size_t capacityOf(const Array& a) {
+  if (!a.ownsData()) return a.block()->bytes;
+  return (std::size_t{1} << (a.shelf + 7)) - sizeof(Array);
+}
+
 void freeArray(Array* a) noexcept {
+  freeData(a);
   a->dims.~Dims();
   giveBlock(a, a->shelf);
 }
@@ -219,6 +253,23 @@ Array* cloneArray(const Array& o) {
   return a;
 }
 
+// A header of its own for o's data: shared when in a block of its own,
+// else copied (it is small).
+Array* cloneHeader(const Array& o) {
+  if (o.ownsData()) return cloneArray(o);
+  const Block b = takeBlock(sizeof(Array));
+  auto* a = static_cast<Array*>(b.p);
+  a->refs = 1;
+  a->cls = o.cls;
+  a->hasIm = o.hasIm;
+  a->shelf = b.shelf;
+  a->numel = o.numel;
+  a->data_ = o.data_;
+  ++o.block()->refs;
+  new (&a->dims) Dims(o.dims);
+  return a;
+}
+
 }  // namespace
 
 // Freeing a value frees what it holds, and a cell can hold a cell that holds
@@ -261,10 +312,19 @@ void Value::release(Array* a) noexcept {
 
 Value::Array& Value::uniqueSlow() {
   if (form_ == kHeap) {
-    Array* c = cloneArray(*p_);
-    --p_->refs;
-    p_ = c;
-    return *c;
+    if (p_->refs > 1) {
+      Array* c = cloneArray(*p_);
+      --p_->refs;
+      p_ = c;
+      return *c;
+    }
+    // The header is this value's alone, its data shared with another.
+    const std::size_t bytes = dataBytesOf(*p_);
+    unsigned char* d = newDataBlock(bytes);
+    std::memcpy(d, p_->data_, bytes);
+    --p_->block()->refs;
+    p_->data_ = d;
+    return *p_;
   }
   Array* a;
   if (form_ == kInlineScalar) {
@@ -331,8 +391,25 @@ Value Value::numeric(Dims dims, bool complex) {
   return r;
 }
 
-Value Value::numericForWrite(Dims dims, bool complex) {
-  return make(mxDOUBLE_CLASS, std::move(dims), complex);
+Value Value::realMatrix(std::size_t r, std::size_t c) {
+  const std::size_t n = r * c;
+  checkArrayBytes(n, sizeof(double));
+  Value v(mxDOUBLE_CLASS, kHeap);
+  if (n * sizeof(double) > Array::kOwnDataBytes) {
+    v.p_ = newArray(mxDOUBLE_CLASS, Dims(r, c, Dims::Pair{}), n, n * sizeof(double));
+    return v;
+  }
+  const Block b = takeBlock(sizeof(Array) + n * sizeof(double));
+  auto* a = static_cast<Array*>(b.p);
+  a->refs = 1;
+  a->cls = mxDOUBLE_CLASS;
+  a->hasIm = false;
+  a->shelf = b.shelf;
+  a->numel = n;
+  a->data_ = reinterpret_cast<unsigned char*>(a + 1);
+  new (&a->dims) Dims(r, c, Dims::Pair{});
+  v.p_ = a;
+  return v;
 }
 
 Value Value::row(const std::vector<double>& v) {
@@ -422,7 +499,15 @@ void Value::reshape(Dims d) {
   d = normalizeDims(std::move(d));
   if (numelOf(d) != numel()) throw std::logic_error("reshape: element count differs");
   if (d == dims()) return;
-  unique().dims = std::move(d);
+  if (form_ == kHeap && p_->refs > 1) {
+    // Only the shape changes: a header of its own, the data shared.
+    Array* c = cloneHeader(*p_);
+    --p_->refs;
+    p_ = c;
+  } else if (form_ != kHeap) {
+    unique();
+  }
+  p_->dims = std::move(d);
 }
 
 double* Value::mutIm() {
@@ -431,7 +516,7 @@ double* Value::mutIm() {
   if (a.numel == 0) return nullptr;
   if (!a.hasIm) {
     const std::size_t n = a.numel;
-    if (a.capacity < 2 * n * sizeof(double)) {
+    if (capacityOf(a) < 2 * n * sizeof(double)) {
       checkArrayBytes(n, 16);
       Array* g = newArray(a.cls, Dims(a.dims), n, 2 * n * sizeof(double));
       std::memcpy(g->re(), a.re(), n * sizeof(double));

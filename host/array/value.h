@@ -84,20 +84,37 @@ struct FunctionRef {
   std::shared_ptr<const Callable> callable = nullptr;
 };
 
-// The heap object behind a value that is not held in its cell. The data
-// follows the header, at data().
+// The data of a large array, in a block of its own: headers of other shapes
+// can then share it (a(:), a reshape, a vector transposed) without a copy.
+// A count of the headers that point to it, then the data.
+struct DataBlock {
+  std::uint32_t refs;
+  std::uint8_t shelf;  // the block's size class (array_blocks.h)
+  std::size_t bytes;   // what the block holds after this header
+};
+static_assert(sizeof(DataBlock) == 16, "data after the header stays aligned");
+
+// The heap object behind a value that is not held in its cell. A small
+// array's data (up to kOwnDataBytes, and always a container's body) follows
+// the header in the same block; a larger array's is in a DataBlock. data_
+// points at it either way, so reading needs no test.
 struct HeapArray {
+  static constexpr std::size_t kOwnDataBytes = 4096 - 64;
   std::uint32_t refs;
   std::uint8_t cls;
   bool hasIm;          // double: the imaginary part follows the real one
-  std::uint8_t shelf;  // the block's size class (array_blocks.h)
+  std::uint8_t shelf;  // the header's block's size class (array_blocks.h)
   std::size_t numel;
-  std::size_t capacity;  // bytes the block holds after the header
+  unsigned char* data_;
   Dims dims;
-  unsigned char* data() { return reinterpret_cast<unsigned char*>(this + 1); }
-  const unsigned char* data() const { return reinterpret_cast<const unsigned char*>(this + 1); }
-  double* re() { return reinterpret_cast<double*>(data()); }
-  const double* re() const { return reinterpret_cast<const double*>(data()); }
+  unsigned char* data() { return data_; }
+  const unsigned char* data() const { return data_; }
+  double* re() { return reinterpret_cast<double*>(data_); }
+  const double* re() const { return reinterpret_cast<const double*>(data_); }
+  bool ownsData() const { return data_ == reinterpret_cast<const unsigned char*>(this + 1); }
+  DataBlock* block() const { return reinterpret_cast<DataBlock*>(data_) - 1; }
+  // Whether no other header reads this data.
+  bool dataAlone() const { return ownsData() || block()->refs == 1; }
 };
 static_assert(sizeof(HeapArray) % 16 == 0, "data after the header stays aligned");
 
@@ -165,7 +182,19 @@ class Value {
   // The same shape with the real part left unset, for an operation that
   // writes every element next: a large result is then written once, not
   // cleared first. The imaginary part, when asked for, is zeros.
-  static Value numericForWrite(Dims dims, bool complex = false);
+  static Value numericForWrite(Dims dims, bool complex = false) {
+    // A real 2-D shape, nearly every one an operation makes: no general
+    // shape handling, and a scalar never leaves the cell.
+    if (!complex && dims.size() == 2) [[likely]] {
+      const std::size_t r = dims[0], c = dims[1];
+      constexpr std::size_t kSmall = std::size_t{1} << 24;
+      if (r < kSmall && c < kSmall) {
+        if (r * c == 1) return Value(0.0);
+        if (r | c) return realMatrix(r, c);
+      }
+    }
+    return make(mxDOUBLE_CLASS, std::move(dims), complex);
+  }
   static Value matrix(std::size_t rows, std::size_t cols) { return numeric({rows, cols}); }
   static Value row(const std::vector<double>& v);
   static Value column(const std::vector<double>& v);
@@ -249,12 +278,12 @@ class Value {
 
   // Whether two values share their storage (for tests of copy-on-write).
   bool sharesStorageWith(const Value& o) const {
-    return form_ == kHeap && o.form_ == kHeap && p_ == o.p_;
+    return form_ == kHeap && o.form_ == kHeap && (p_ == o.p_ || p_->data_ == o.p_->data_);
   }
   // Whether this value's data is in a heap object that no other value
   // shares: an operation that owns the value may then write its result over
   // it.
-  bool ownsStorageAlone() const { return form_ == kHeap && p_->refs == 1; }
+  bool ownsStorageAlone() const { return form_ == kHeap && p_->refs == 1 && p_->dataAlone(); }
 
   // The heap object and the bodies of containers (value.cpp).
   using Array = HeapArray;
@@ -269,6 +298,9 @@ class Value {
       : cls_(static_cast<std::uint8_t>(c)), logical_(false), form_(f), p_(nullptr) {}
   // A value of class c and dimensions d with room for its data, unset.
   static Value make(mxClassID c, Dims&& d, bool complex);
+  // A real r-by-c double in a heap object, its data unset (r * c != 1, and
+  // both below 2^24).
+  static Value realMatrix(std::size_t r, std::size_t c);
   void copyBits(const Value& o) {
     cls_ = o.cls_;
     logical_ = o.logical_;
@@ -282,7 +314,7 @@ class Value {
   // The heap object, made (from an inline form) or copied (when shared) so
   // that this value alone holds it.
   Array& unique() {
-    if (form_ == kHeap && p_->refs == 1) [[likely]]
+    if (form_ == kHeap && p_->refs == 1 && p_->dataAlone()) [[likely]]
       return *p_;
     return uniqueSlow();
   }

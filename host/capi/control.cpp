@@ -40,12 +40,11 @@ extern "C" {
 
 int mlfTobool(mxArray* a) {
   // A real scalar, nearly every condition a body tests: no guard needed.
-  if (a && !a->list) {
-    const kh::Value& v = a->v;
-    if (v.isDouble() && v.numel() == 1 && !v.isComplex() && !std::isnan(v.re()[0])) {
-      const int r = v.re()[0] != 0 ? 1 : 0;
+  if (a && !a->list && a->v.isRealScalar()) [[likely]] {
+    const double x = a->v.scalarValue();
+    if (!std::isnan(x)) {
       kh::releaseIfTemp(a);
-      return r;
+      return x != 0 ? 1 : 0;
     }
   }
   kh::TempGuard g(a);

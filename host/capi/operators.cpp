@@ -38,7 +38,19 @@ bool compareScalars(kh::CmpOp op, double x, double y) {
   return false;
 }
 
+// Whether a and b are both real scalars held in their cells: the one test
+// in front of the operators' short paths.
+inline bool twoScalars(const mxArray* a, const mxArray* b) {
+  return a && b && a->v.isRealScalar() && b->v.isRealScalar();
+}
+
 int compareBool(kh::CmpOp op, mxArray* a, mxArray* b) {
+  if (twoScalars(a, b)) {
+    const bool r = compareScalars(op, a->v.scalarValue(), b->v.scalarValue());
+    kh::releaseIfTemp(a);
+    if (b != a) kh::releaseIfTemp(b);
+    return r ? 1 : 0;
+  }
   kh::CallInputs in(a, b);
   const double *x = kh::realScalar(a), *y = kh::realScalar(b);
   if (x && y) return compareScalars(op, *x, *y) ? 1 : 0;
@@ -46,6 +58,9 @@ int compareBool(kh::CmpOp op, mxArray* a, mxArray* b) {
 }
 
 mxArray* compareCall(kh::CmpOp op, mxArray* a, mxArray* b) {
+  if (twoScalars(a, b))
+    return kh::scalarResult(
+        a, b, kh::Value::logicalScalar(compareScalars(op, a->v.scalarValue(), b->v.scalarValue())));
   const double *x = kh::realScalar(a), *y = kh::realScalar(b);
   if (x && y) {
     kh::CallInputs in(a, b);
@@ -79,11 +94,14 @@ mxArray* scalarArith(kh::BinOp op, mxArray* a, mxArray* b, double x, double y) {
     default:
       return nullptr;
   }
+  if (twoScalars(a, b)) return kh::scalarResult(a, b, kh::Value::scalar(z));
   kh::CallInputs in(a, b);
   return in.result(kh::Value::scalar(z));
 }
 
 mxArray* arith(kh::BinOp op, mxArray* a, mxArray* b) {
+  if (twoScalars(a, b)) [[likely]]
+    if (mxArray* r = scalarArith(op, a, b, a->v.scalarValue(), b->v.scalarValue())) return r;
   const double *x = kh::realScalar(a), *y = kh::realScalar(b);
   if (x && y)
     if (mxArray* r = scalarArith(op, a, b, *x, *y)) return r;

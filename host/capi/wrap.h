@@ -45,6 +45,23 @@ inline const double* realScalar(const mxArray* h) {
   return v.isDouble() && v.numel() == 1 && !v.isComplex() ? v.re() : nullptr;
 }
 
+// Whether a handle can be given the result of the call it is an input of:
+// a temporary (the call would free it) that no body borrows and that is not
+// a list.
+inline bool reusableTemp(const mxArray* h) { return h->temporary && !h->list && !h->borrows; }
+
+// The result z of an operation on two real scalars a and b that has read
+// them, as CallInputs would deliver it (the first reusable temporary input
+// takes the result, the other temporary goes), without a guard object: the
+// short path of the operators.
+inline mxArray* scalarResult(mxArray* a, mxArray* b, Value&& z) {
+  mxArray* keep = reusableTemp(a) ? a : reusableTemp(b) ? b : nullptr;
+  if (a != keep) releaseIfTemp(a);
+  if (b != keep && b != a) releaseIfTemp(b);
+  if (keep) return renewTemp(keep, std::move(z));
+  return newTemp(std::move(z));
+}
+
 // The value of an input of an operation that may write its result over an
 // operand: a temporary's value is taken (the call frees the handle anyway),
 // anything else is copied, sharing its data, so it is never written over.

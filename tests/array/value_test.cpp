@@ -204,6 +204,34 @@ TEST(Value, CellFormsAndSharedObjectsChangeOnlyTheHolderWritten) {
   EXPECT_EQ(sizeof(Value), 16u);
 }
 
+// A large array's data is in a block of its own: a reshape of a shared one
+// gets a header of its own and shares the data (a(:) of a long recording
+// copies nothing) until either side writes.
+TEST(Value, ReshapedLargeArraysShareTheirDataUntilAWrite) {
+  for (std::size_t n : {6u, 503u, 504u, 505u, 100000u}) {
+    Value a = Value::numericForWrite({1, n});
+    for (std::size_t i = 0; i < n; ++i) a.mutRe()[i] = double(i);
+    Value b = a;
+    b.reshape({n, 1});
+    EXPECT_EQ(a.dims(), (Dims{1, n}));
+    EXPECT_EQ(b.dims(), (Dims{n, 1}));
+    const bool large = n * sizeof(double) > HeapArray::kOwnDataBytes;
+    EXPECT_EQ(b.sharesStorageWith(a), large) << n;
+    EXPECT_FALSE(a.ownsStorageAlone() && large) << n;
+    Value c = b;  // a third holder, of b's header
+    b.mutRe()[n - 1] = -1;
+    EXPECT_EQ(a.at(n - 1), double(n - 1));
+    EXPECT_EQ(c.at(n - 1), double(n - 1));
+    EXPECT_EQ(b.at(n - 1), -1);
+    EXPECT_TRUE(b.ownsStorageAlone());
+    c.mutIm()[0] = 2;  // grows into a block of its own
+    EXPECT_EQ(c.cat(0), std::complex<double>(0, 2));
+    EXPECT_EQ(c.at(n - 1), double(n - 1));
+    EXPECT_EQ(a.im(), nullptr);
+    EXPECT_TRUE(a.ownsStorageAlone());
+  }
+}
+
 TEST(Handles, EveryLiveHandleIsCountedAndOrphanedTemporariesCanBeSwept) {
   const std::size_t before = liveHandles();
   mxArray* kept = newHandle(Value::scalar(1), false);
