@@ -72,11 +72,39 @@ def parse(path):
     return self_cost, calls, incl_in
 
 
+# Where a function's own instructions belong, by its name: the arithmetic of
+# the kernels, the life of values and handles, the library's compiled bodies
+# and their framework, and the rest (the run-time's entry points, argument
+# reading, dispatch, indexing and checks).
+KINDS = [
+    ("kernels", re.compile(r"^kh::(qr|applyReflector|makeReflector|mtimes|lu|smallSquareSolve|"
+                           r"leftDivide|rightDivide|transpose|realArithmetic|realPairs|realProduct|"
+                           r"fewRows|norm|vectorNorm|find|sort|sum|maxAlong|extreme|gather|cumulative|"
+                           r"polyval|horner|luFactor|factorInPlace|dot)|^__mem(set|cpy|move)|"
+                           r"^(pow|floor|ceil|round|fabs|sqrt)")),
+    ("values and handles", re.compile(r"^kh::(Value::|newArray|freeArray|cloneArray|takeBlock|"
+                                      r"giveBlock|blocks::|newHandle|destroyHandle|renewTemp|"
+                                      r"endBorrow|unshareForWrite|HandleSet)|^mxDestroyArray|"
+                                      r"^(malloc|free|_int_free|_int_malloc|operator new|"
+                                      r"operator delete|cfree)")),
+    ("library bodies and framework", re.compile(r"^(M[A-Za-z]|mlx|kf::|mlfN?[A-Z][a-z]+_)")),
+]
+
+
+def kind_of(name):
+    for kind, pattern in KINDS:
+        if pattern.search(name):
+            return kind
+    return "run-time entry points and the rest"
+
+
 def main():
     ap = argparse.ArgumentParser()
     ap.add_argument("lpoly", nargs="?", type=int, default=100)
     ap.add_argument("--top", type=int, default=40)
     ap.add_argument("--self", action="store_true", help="order by own instructions")
+    ap.add_argument("--breakdown", action="store_true",
+                    help="own instructions per block by kind instead of by function")
     args = ap.parse_args()
     with tempfile.TemporaryDirectory() as tmp:
         out = os.path.join(tmp, "fit.cg")
@@ -88,6 +116,15 @@ def main():
         sys.exit("no block fit was recorded")
     print(f"block length {args.lpoly}: {blocks} blocks, {total:,} instructions in the fit, "
           f"{total / blocks:,.0f} per block")
+    if args.breakdown:
+        per_kind = collections.Counter()
+        for name, cost in self_cost.items():
+            per_kind[kind_of(name)] += cost
+        calls_in = sum(n for name, n in calls.items() if re.match(r"^(mlf|mcl|mx)", name))
+        for kind, cost in per_kind.most_common():
+            print(f"  {kind:40} {cost / blocks:10,.0f}")
+        print(f"  run-time entry calls per block (mlf*, mcl*, mx*): {calls_in / blocks:,.0f}")
+        return
     print(f"{'function':58} {'calls/block':>11} {'instr/call':>11} {'self/block':>11}")
     if args.self:
         names = sorted(self_cost, key=lambda n: -self_cost[n])
