@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "host/context/errors.h"
+#include "host/ops/double_pairs.h"
 #include "host/ops/lean_paths.h"
 
 namespace kh {
@@ -36,17 +37,6 @@ Value fromEigen(const Eigen::MatrixXd& m) {
 }
 
 namespace {
-
-// Two doubles that the compiler keeps in one vector register where the
-// target has them; element-wise arithmetic on them is the scalar arithmetic.
-typedef double Pair __attribute__((vector_size(2 * sizeof(double))));
-
-inline Pair loadPair(const double* p) {
-  Pair r;
-  std::memcpy(&r, p, sizeof r);
-  return r;
-}
-inline void storePair(double* p, Pair v) { std::memcpy(p, &v, sizeof v); }
 
 // v'y added to `start`. Four running sums (two pairs) take the products in
 // turn, so that the additions of neighbouring elements do not wait on each
@@ -101,6 +91,18 @@ void applyReflector(const double* __restrict v, double tau, double* __restrict y
   for (; i < n; ++i) y[i] -= w * v[i];
 }
 
+// Householder QR in place of the rows-by-cols column-major A: the first k
+// columns are reduced, each reflector's vector left below the diagonal and
+// its factor in tau[j], the upper triangle becoming R.
+void reflectColumns(double* A, std::size_t rows, std::size_t cols, std::size_t k, double* tau) {
+  for (std::size_t j = 0; j < k; ++j) {
+    double* x = A + j * rows + j;
+    tau[j] = makeReflector(x, rows - j);
+    for (std::size_t c = j + 1; c < cols; ++c)
+      applyReflector(x, tau[j], A + c * rows + j, rows - j);
+  }
+}
+
 // The elements of a real 2-D double or character matrix, checked as
 // realMatrix checks them.
 std::vector<double> realElements(const Value& a, const char* op) {
@@ -125,12 +127,7 @@ QrResult qrTall(const Value& a) {
   double tauSmall[16];
   std::vector<double> tauBig(cols > 16 ? cols : 0);
   double* tau = cols > 16 ? tauBig.data() : tauSmall;
-  for (std::size_t j = 0; j < cols; ++j) {
-    double* x = A + j * rows + j;
-    tau[j] = makeReflector(x, rows - j);
-    for (std::size_t c = j + 1; c < cols; ++c)
-      applyReflector(x, tau[j], A + c * rows + j, rows - j);
-  }
+  reflectColumns(A, rows, cols, cols, tau);
   double* R = r.mutRe();
   for (std::size_t j = 0; j < cols; ++j) {
     std::copy(A + j * rows, A + j * rows + j + 1, R + j * cols);
@@ -177,12 +174,7 @@ QrResult qrGeneral(const Value& a, bool economy) {
   double tauSmall[8];
   std::vector<double> tauBig(k > 8 ? k : 0);
   double* tau = k > 8 ? tauBig.data() : tauSmall;
-  for (std::size_t j = 0; j < k; ++j) {
-    double* x = A + j * rows + j;
-    tau[j] = makeReflector(x, rows - j);
-    for (std::size_t c = j + 1; c < cols; ++c)
-      applyReflector(x, tau[j], A + c * rows + j, rows - j);
-  }
+  reflectColumns(A, rows, cols, k, tau);
   const std::size_t qcols = economy ? k : rows;
   Value q = Value::matrix(rows, qcols);
   double* Q = q.mutRe();

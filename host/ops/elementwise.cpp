@@ -259,20 +259,25 @@ bool nonzero(const Value& v, std::size_t i) {
   return v.isComplex() && v.im()[i] != 0.0;
 }
 
+// z = a & b (or a | b) of two real operands of n elements (either may be
+// one element, standing for all).
+void realAndOr(bool isAnd, const Value& a, const Value& b, double* z, std::size_t n) {
+  const double *x = a.re(), *y = b.re();
+  const bool s1 = a.numel() == 1, s2 = b.numel() == 1;
+  if (isAnd)
+    realPairs(x, s1, y, s2, z, n,
+              [](double u, double v) { return (u != 0.0 && v != 0.0) ? 1.0 : 0.0; });
+  else
+    realPairs(x, s1, y, s2, z, n,
+              [](double u, double v) { return (u != 0.0 || v != 0.0) ? 1.0 : 0.0; });
+}
+
 Value logicalBinary(const Value& a0, const Value& b0, bool isAnd) {
   if (leanPaths() && realDouble(a0) && realDouble(b0)) {
     Value r = Value::numericForWrite(pairDims(a0, b0));
     const std::size_t n = r.numel();
     if (n == 0) return asLogical(r);
-    const double *x = a0.re(), *y = b0.re();
-    const bool s1 = a0.numel() == 1, s2 = b0.numel() == 1;
-    double* z = r.mutRe();
-    if (isAnd)
-      realPairs(x, s1, y, s2, z, n,
-                [](double u, double v) { return (u != 0.0 && v != 0.0) ? 1.0 : 0.0; });
-    else
-      realPairs(x, s1, y, s2, z, n,
-                [](double u, double v) { return (u != 0.0 || v != 0.0) ? 1.0 : 0.0; });
+    realAndOr(isAnd, a0, b0, r.mutRe(), n);
     return asLogical(r);
   }
   Value sa, sb;
@@ -284,14 +289,7 @@ Value logicalBinary(const Value& a0, const Value& b0, bool isAnd) {
   if (n == 0) return asLogical(r);
   double* z = r.mutRe();
   if (!a.isComplex() && !b.isComplex()) {
-    const double *x = a.re(), *y = b.re();
-    const bool s1 = a.numel() == 1, s2 = b.numel() == 1;
-    if (isAnd)
-      realPairs(x, s1, y, s2, z, n,
-                [](double u, double v) { return (u != 0.0 && v != 0.0) ? 1.0 : 0.0; });
-    else
-      realPairs(x, s1, y, s2, z, n,
-                [](double u, double v) { return (u != 0.0 || v != 0.0) ? 1.0 : 0.0; });
+    realAndOr(isAnd, a, b, z, n);
     return asLogical(r);
   }
   forPairs(a, b, n, [&](std::size_t k, std::size_t i, std::size_t j) {

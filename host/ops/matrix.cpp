@@ -8,6 +8,7 @@
 #include "host/context/errors.h"
 #include "host/ops/construct.h"
 #include "host/ops/convert.h"
+#include "host/ops/double_pairs.h"
 #include "host/ops/elementwise.h"
 #include "host/ops/lean_paths.h"
 #include "host/ops/messages.h"
@@ -16,19 +17,6 @@
 namespace kh {
 
 namespace {
-
-// Two doubles that the compiler keeps in one vector register where the
-// target has them; element-wise arithmetic on them is the scalar arithmetic,
-// so a pair of running sums gives the bits of two scalar ones.
-typedef double Pair __attribute__((vector_size(2 * sizeof(double))));
-
-inline Pair loadPair(const double* p) {
-  Pair r;
-  std::memcpy(&r, p, sizeof r);
-  return r;
-}
-inline void storePair(double* p, Pair v) { std::memcpy(p, &v, sizeof v); }
-inline Pair splat(double b) { return Pair{b, b}; }
 
 // Every element of z below is the sum over p of x(i, p) * y(p, j), added in
 // order of p to a running sum that starts from zero: the order of the plain
