@@ -153,17 +153,21 @@ class Value {
   Value(Value&& o) noexcept : cls_(o.cls_), logical_(o.logical_), form_(o.form_), bits_(o.bits_) {
     if (form_ == kHeap) o.form_ = kInlineEmpty;
   }
+  // Both assignments take o's payload before dropping their own: o may be
+  // held inside what is dropped (v = v.cellAt(0)).
   Value& operator=(const Value& o) noexcept {
-    if (o.form_ == kHeap) ++o.p_->refs;
+    Value keep(o);
     drop();
-    copyBits(o);
+    copyBits(keep);
+    keep.form_ = kInlineEmpty;
     return *this;
   }
   Value& operator=(Value&& o) noexcept {
     if (this != &o) {
+      Value keep(std::move(o));
       drop();
-      copyBits(o);
-      if (form_ == kHeap) o.form_ = kInlineEmpty;
+      copyBits(keep);
+      keep.form_ = kInlineEmpty;
     }
     return *this;
   }

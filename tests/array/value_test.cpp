@@ -1,11 +1,12 @@
 // The value model: shared storage until a write, shapes, structures, text.
+#include "host/array/value.h"
+
 #include <gtest/gtest.h>
 
 #include <complex>
 #include <vector>
 
 #include "host/array/handle.h"
-#include "host/array/value.h"
 
 namespace kh {
 namespace {
@@ -192,6 +193,16 @@ TEST(Value, CellFormsAndSharedObjectsChangeOnlyTheHolderWritten) {
   EXPECT_EQ(h.fieldAt(1, 1).at(0), 4);
   EXPECT_TRUE(h.fieldAt(0, 0).isEmpty());
 
+  // A value assigned what it holds: the element is taken before the
+  // container goes.
+  Value nest = Value::cell({1, 1});
+  nest.mutCellAt(0) = Value::row({7, 8, 9});
+  nest = nest.cellAt(0);
+  EXPECT_EQ(nest.at(2), 9);
+  Value nest2 = Value::cell({1, 1});
+  nest2.mutCellAt(0) = Value::str("in");
+  nest2 = std::move(nest2.mutCellAt(0));
+  EXPECT_EQ(nest2.utf8(), "in");
   // A moved-from value is a 0-by-0 value of its class.
   Value moved = std::move(h);
   EXPECT_TRUE(h.isStruct() && h.isEmpty());
