@@ -1,7 +1,7 @@
 // Memory for the heap objects behind values. Programs make and drop arrays
 // of one size at every step of a loop, and the general allocator keeps only
 // a few blocks of each size at hand: freed blocks are kept for reuse by size
-// class (powers of two from 128 bytes to 1 MB); larger ones go straight to
+// class (powers of two from 128 bytes to 512 KB); larger ones go straight to
 // the allocator. Values belong to the run-time's one thread, so the shelves
 // take no lock.
 #pragma once
@@ -24,7 +24,7 @@ struct Block {
 
 namespace blocks {
 inline constexpr unsigned kFirstShift = 7;  // 128 bytes
-inline constexpr unsigned kLastShift = 20;  // 1 MB
+inline constexpr unsigned kLastShift = 19;  // 512 KB
 inline constexpr unsigned kClasses = kLastShift - kFirstShift + 1;
 inline constexpr std::size_t kMostSpares = 32;
 struct Shelf {
