@@ -77,7 +77,7 @@ def parse(path):
 # and their framework, and the rest (the run-time's entry points, argument
 # reading, dispatch, indexing and checks).
 KINDS = [
-    ("kernels", re.compile(r"^kh::(qr|applyReflector|makeReflector|mtimes|lu|smallSquareSolve|"
+    ("kernels", re.compile(r"(^|\s)kh::(qr|reflectColumns|applyReflector|makeReflector|mtimes|lu|smallSquareSolve|"
                            r"leftDivide|rightDivide|transpose|realArithmetic|realPairs|realProduct|"
                            r"fewRows|norm|vectorNorm|find|sort|sum|maxAlong|extreme|gather|cumulative|"
                            r"polyval|horner|luFactor|factorInPlace|dot)|^__mem(set|cpy|move)|"
