@@ -30,8 +30,9 @@ mxArray* mlfIsa(mxArray* x, mxArray* class_name) {
   const kh::Value& c = kh::valueOf(class_name);
   if (!c.isChar()) kh::raise("Second argument must be a class name.");
   const kh::Value& v = kh::valueOf(x);
-  // The class names asked most often are compared in place.
-  if (textIs(c, "double")) return boolTemp(v.isDouble());
+  // The class names asked most often are compared in place. A logical
+  // array is its own class, as isA says.
+  if (textIs(c, "double")) return boolTemp(v.isDouble() && !v.isLogical());
   if (textIs(c, "function_handle")) return boolTemp(v.isFunction());
   return boolTemp(kh::isA(v, c.utf8()));
 }

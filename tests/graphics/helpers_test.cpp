@@ -115,6 +115,8 @@ TEST_F(Helpers, AllchildChecksHandlesAndPutsShowHiddenHandlesBack) {
       {"c = allchild;", "Not enough input arguments.", false},
       // A complex value names no object.
       {"c = allchild(a + 1i);", "Invalid handles passed to ALLCHILD.", false},
+      // A truth value is not a handle, though true is 1 and figure 1 is open.
+      {"c = allchild(true);", "Invalid handles passed to ALLCHILD.", false},
       {"c = allchild([]);", "", true},
       {"c = allchild(a);", "", true},
   };
