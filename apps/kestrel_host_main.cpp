@@ -12,20 +12,21 @@
 #include "apps/batch/batch_options.h"
 #include "apps/batch/batch_run.h"
 #include "apps/host_options.h"
+#include "apps/serve_loop.h"
 #include "editor/page_addon.h"
 #include "editor/record_check.h"
 #include "editor/review/review.h"
-#include "host/array/handle.h"
 #include "host/capi/sink.h"
 #include "host/context/context.h"
 #include "host/context/globals.h"
 #include "host/context/output.h"
+#include "host/core/text.h"
 #include "host/datafile/data_path.h"
 #include "host/loader/describe.h"
 #include "host/loader/leak_report.h"
 #include "host/loader/library.h"
-#include "host/server/serve_loop.h"
 #include "host/shell/shell.h"
+#include "host/values/handle.h"
 
 namespace {
 

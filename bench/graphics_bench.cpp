@@ -7,10 +7,10 @@
 #include <cmath>
 #include <vector>
 
-#include "host/array/handle.h"
 #include "host/graphics/access.h"
 #include "host/graphics/commands.h"
 #include "host/graphics/plot.h"
+#include "host/values/handle.h"
 #include "runtime/graphics.h"
 
 namespace {

@@ -9,7 +9,6 @@
 #include <vector>
 
 #include "bench/pulse_floor.h"
-#include "host/array/value.h"
 #include "host/context/context.h"
 #include "host/context/output.h"
 #include "host/datafile/data_path.h"
@@ -21,6 +20,7 @@
 #include "host/loader/library.h"
 #include "host/loader/registry.h"
 #include "host/shell/shell.h"
+#include "host/values/value.h"
 
 namespace {
 

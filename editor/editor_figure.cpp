@@ -2,10 +2,10 @@
 
 #include <string>
 
-#include "host/array/handle.h"
 #include "host/context/globals.h"
 #include "host/graphics/access.h"
 #include "host/graphics/tree.h"
+#include "host/values/handle.h"
 
 namespace kh::editor {
 

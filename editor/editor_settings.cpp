@@ -4,13 +4,13 @@
 #include <cstdio>
 
 #include "editor/editor_figure.h"
-#include "host/array/handle.h"
-#include "host/context/errors.h"
 #include "host/context/globals.h"
+#include "host/core/errors.h"
 #include "host/graphics/access.h"
 #include "host/graphics/events.h"
 #include "host/graphics/geometry.h"
 #include "host/graphics/tree.h"
+#include "host/values/handle.h"
 
 namespace kh::editor {
 namespace {

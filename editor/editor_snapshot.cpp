@@ -1,11 +1,11 @@
 #include "editor/editor_snapshot.h"
 
-#include "host/array/handle.h"
 #include "host/context/globals.h"
 #include "host/graphics/properties.h"
 #include "host/graphics/store.h"
 #include "host/graphics/tree.h"
-#include "host/ops/query.h"
+#include "host/kernels/arrays/query.h"
+#include "host/values/handle.h"
 
 namespace kh::editor {
 namespace {

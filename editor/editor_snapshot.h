@@ -9,8 +9,8 @@
 #include <utility>
 #include <vector>
 
-#include "host/array/value.h"
 #include "host/graphics/object.h"
+#include "host/values/value.h"
 
 namespace kh::editor {
 

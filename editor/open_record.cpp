@@ -9,16 +9,16 @@
 #include "editor/private_folder.h"
 #include "editor/record_check.h"
 #include "editor/record_name.h"
-#include "host/array/handle.h"
 #include "host/context/context.h"
-#include "host/context/errors.h"
 #include "host/context/globals.h"
 #include "host/context/output.h"
+#include "host/core/errors.h"
 #include "host/datafile/data_path.h"
 #include "host/datafile/matfile.h"
 #include "host/graphics/access.h"
 #include "host/graphics/events.h"
 #include "host/graphics/tree.h"
+#include "host/values/handle.h"
 
 namespace kh::editor {
 namespace {

@@ -5,7 +5,7 @@
 #include "editor/record_export.h"
 #include "editor/record_name.h"
 #include "editor/review/review.h"
-#include "host/context/errors.h"
+#include "host/core/errors.h"
 
 namespace kh::editor {
 namespace {

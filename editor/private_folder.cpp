@@ -9,7 +9,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "host/context/errors.h"
+#include "host/core/errors.h"
 
 namespace kh::editor {
 

@@ -3,7 +3,7 @@
 #include <charconv>
 #include <cmath>
 
-#include "host/context/errors.h"
+#include "host/core/errors.h"
 
 namespace kh::editor {
 namespace {

@@ -5,12 +5,12 @@
 
 #include "editor/private_folder.h"
 #include "editor/record_name.h"
-#include "host/array/handle.h"
-#include "host/context/errors.h"
 #include "host/context/globals.h"
+#include "host/core/errors.h"
 #include "host/datafile/matfile.h"
 #include "host/graphics/access.h"
 #include "host/graphics/tree.h"
+#include "host/values/handle.h"
 
 namespace kh::editor {
 namespace {

@@ -4,10 +4,10 @@
 #include <string>
 
 #include "editor/editor_figure.h"
-#include "host/array/handle.h"
 #include "host/context/globals.h"
 #include "host/datafile/data_path.h"
 #include "host/graphics/tree.h"
+#include "host/values/handle.h"
 
 namespace kh::editor {
 namespace {

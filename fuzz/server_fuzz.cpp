@@ -11,14 +11,14 @@
 #include <string>
 #include <string_view>
 
-#include "host/array/value.h"
 #include "host/context/context.h"
 #include "host/context/output.h"
 #include "host/graphics/commands.h"
+#include "host/language/workspace.h"
 #include "host/server/inbox.h"
 #include "host/server/protocol.h"
 #include "host/shell/shell.h"
-#include "host/shell/workspace.h"
+#include "host/values/value.h"
 
 namespace {
 

@@ -28,16 +28,16 @@
 #include <string>
 #include <string_view>
 
-#include "host/array/value.h"
 #include "host/context/context.h"
-#include "host/context/interrupt.h"
 #include "host/context/output.h"
+#include "host/core/interrupt.h"
 #include "host/graphics/commands.h"
+#include "host/kernels/display/display_format.h"
+#include "host/language/continuation.h"
+#include "host/language/parser.h"
 #include "host/loader/library.h"
-#include "host/shell/continuation.h"
-#include "host/shell/display_format.h"
-#include "host/shell/parser.h"
 #include "host/shell/shell.h"
+#include "host/values/value.h"
 
 namespace {
 

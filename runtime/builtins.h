@@ -77,8 +77,8 @@ mxArray* mlfStrcmp(mxArray* a, mxArray* b);
 mxArray* mlfStrmatch(mxArray* str, mxArray* strs, mxArray* flag);
 mxArray* mlfDeblank(mxArray* s);
 mxArray* mlfSprintf(mxArray** errmsg, mxArray* format, ...);
-mxArray* mlfSscanf(mxArray** count, mxArray** errmsg, mxArray** next, mxArray* s,
-                   mxArray* format, mxArray* size);
+mxArray* mlfSscanf(mxArray** count, mxArray** errmsg, mxArray** next, mxArray* s, mxArray* format,
+                   mxArray* size);
 /* Formatted print to the command window: mlfNFprintf(nargout, format, args..., null). */
 mxArray* mlfNFprintf(int nargout, mxArray* format, ...);
 /* Displays a value on the command window. */

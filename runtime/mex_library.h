@@ -22,14 +22,14 @@ typedef struct mexInitTermTableEntry_tag {
 } mexInitTermTableEntry;
 
 typedef struct mex_information_tag {
-  int version;                          /* fixed value 1 */
-  int file_function_table_length;       /* rows of the function table */
+  int version;                    /* fixed value 1 */
+  int file_function_table_length; /* rows of the function table */
   mexFunctionTableEntry* file_function_table;
-  int global_variable_table_length;     /* rows of the global table */
+  int global_variable_table_length; /* rows of the global table */
   mexGlobalTableEntry* global_variable_table;
-  int npaths;                           /* a further table, unused: 0 */
-  const char** paths;                   /* absent: null */
-  int init_fcn_table_length;            /* rows of the init/term table */
+  int npaths;                /* a further table, unused: 0 */
+  const char** paths;        /* absent: null */
+  int init_fcn_table_length; /* rows of the init/term table */
   mexInitTermTableEntry* init_fcn_table;
 } mex_information_struct;
 

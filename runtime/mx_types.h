@@ -49,7 +49,7 @@ typedef struct mlfVarargoutList_tag mlfVarargoutList;
 typedef struct mexFunctionTableEntry_tag {
   const char* name;
   mxFunctionPtr function;
-  int nargin;  /* k named inputs; -1 varargin alone; -(k+1) k named then varargin */
+  int nargin; /* k named inputs; -1 varargin alone; -(k+1) k named then varargin */
   int nargout;
   struct mexLocalFunctionTable_tag* local_function_table;
 } mexFunctionTableEntry;

@@ -2,16 +2,16 @@
 #ifndef KESTREL_RUNTIME_RUNTIME_H
 #define KESTREL_RUNTIME_RUNTIME_H
 
-#include "mx_types.h"
-#include "mex_library.h"
-#include "lifetime.h"
-#include "constants.h"
-#include "variables.h"
-#include "control.h"
-#include "operators.h"
-#include "indexing.h"
-#include "calls.h"
 #include "builtins.h"
+#include "calls.h"
+#include "constants.h"
+#include "control.h"
 #include "graphics.h"
+#include "indexing.h"
+#include "lifetime.h"
+#include "mex_library.h"
+#include "mx_types.h"
+#include "operators.h"
+#include "variables.h"
 
 #endif

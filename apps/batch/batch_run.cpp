@@ -22,6 +22,7 @@
 #include "editor/sources/record_source.h"
 #include "host/context/context.h"
 #include "host/context/output.h"
+#include "host/core/text.h"
 #include "host/shell/prompt/signal_pipe.h"
 
 namespace khost::batch {

@@ -6,10 +6,10 @@
 
 #include "editor/record_check.h"
 #include "editor/record_export.h"
-#include "host/context/errors.h"
+#include "host/core/errors.h"
+#include "host/kernels/arrays/colon.h"
+#include "host/kernels/arrays/index.h"
 #include "host/loader/registry.h"
-#include "host/ops/colon.h"
-#include "host/ops/index.h"
 
 namespace khost::batch {
 

@@ -20,7 +20,7 @@
 
 #include "editor/record_export.h"
 #include "editor/results/results_folder.h"
-#include "host/context/errors.h"
+#include "host/core/errors.h"
 
 namespace khost::batch {
 namespace {

@@ -12,7 +12,7 @@
 
 #include "editor/private_folder.h"
 #include "editor/record_export.h"
-#include "host/context/errors.h"
+#include "host/core/errors.h"
 
 namespace kh::editor {
 namespace {

@@ -5,7 +5,7 @@
 #include <unordered_map>
 
 #include "editor/results/results_folder.h"
-#include "host/context/errors.h"
+#include "host/core/errors.h"
 
 namespace kh::editor {
 namespace fs = std::filesystem;

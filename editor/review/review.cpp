@@ -11,14 +11,14 @@
 #include "editor/open_record.h"
 #include "editor/private_folder.h"
 #include "editor/record_export.h"
-#include "host/array/handle.h"
 #include "host/context/context.h"
-#include "host/context/errors.h"
 #include "host/context/globals.h"
 #include "host/context/output.h"
+#include "host/core/errors.h"
 #include "host/graphics/access.h"
 #include "host/graphics/tree.h"
-#include "host/ops/query.h"
+#include "host/kernels/arrays/query.h"
+#include "host/values/handle.h"
 
 namespace kh::editor {
 namespace {

@@ -9,9 +9,9 @@
 //   review reset
 //   review save         save the record shown again (after a failed save)
 #include "editor/review/review.h"
-#include "host/context/errors.h"
+#include "host/builtins/registry.h"
 #include "host/context/output.h"
-#include "host/ops/builtin_registry.h"
+#include "host/core/errors.h"
 #include "host/shell/help/help_sources.h"
 
 namespace kh::editor {

@@ -10,7 +10,7 @@
 #include <iterator>
 #include <limits>
 
-#include "host/context/errors.h"
+#include "host/core/errors.h"
 
 namespace kh::editor {
 namespace {}  // namespace

@@ -10,7 +10,7 @@
 #include <string_view>
 #include <vector>
 
-#include "host/array/value.h"
+#include "host/values/value.h"
 
 namespace kh::editor {
 

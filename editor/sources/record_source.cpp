@@ -10,7 +10,7 @@
 #include "editor/results/results_folder.h"
 #include "editor/sources/click_list.h"
 #include "editor/sources/sound_file.h"
-#include "host/context/errors.h"
+#include "host/core/errors.h"
 #include "host/datafile/matfile.h"
 
 namespace kh::editor {

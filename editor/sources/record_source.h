@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "host/array/value.h"
+#include "host/values/value.h"
 
 namespace kh::editor {
 

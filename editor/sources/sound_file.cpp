@@ -10,7 +10,8 @@
 #include <cstring>
 #include <filesystem>
 
-#include "host/context/errors.h"
+#include "host/core/errors.h"
+#include "host/core/text.h"
 
 namespace kh::editor {
 namespace {

@@ -1,9 +1,9 @@
 // C entry points of the built-ins that build arrays.
 #include "host/capi/wrap.h"
-#include "host/context/errors.h"
-#include "host/ops/concat.h"
-#include "host/ops/construct.h"
-#include "host/ops/convert.h"
+#include "host/core/errors.h"
+#include "host/kernels/arrays/concat.h"
+#include "host/kernels/arrays/construct.h"
+#include "host/kernels/arrays/convert.h"
 #include "runtime/builtins.h"
 
 #define KH_LIST_CALL(first, fn)                     \

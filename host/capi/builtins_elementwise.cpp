@@ -1,6 +1,6 @@
 // C entry points of the element-wise built-ins.
 #include "host/capi/wrap.h"
-#include "host/ops/elementwise.h"
+#include "host/kernels/arith/elementwise.h"
 #include "runtime/builtins.h"
 
 namespace {

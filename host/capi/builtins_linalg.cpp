@@ -1,8 +1,8 @@
 // C entry points of convolution, singular value decomposition and norms.
 #include "host/capi/wrap.h"
-#include "host/context/errors.h"
-#include "host/ops/convolution.h"
-#include "host/ops/linalg.h"
+#include "host/core/errors.h"
+#include "host/kernels/linalg/linalg.h"
+#include "host/kernels/signal/convolution.h"
 #include "runtime/builtins.h"
 
 extern "C" {

@@ -2,11 +2,11 @@
 #include <optional>
 
 #include "host/capi/wrap.h"
-#include "host/context/errors.h"
-#include "host/ops/convert.h"
-#include "host/ops/decomp.h"
-#include "host/ops/filter1d.h"
-#include "host/ops/random.h"
+#include "host/core/errors.h"
+#include "host/kernels/arith/random.h"
+#include "host/kernels/arrays/convert.h"
+#include "host/kernels/linalg/decomp.h"
+#include "host/kernels/signal/filter1d.h"
 #include "runtime/builtins.h"
 
 extern "C" {

@@ -3,9 +3,9 @@
 
 #include "host/capi/sink.h"
 #include "host/capi/wrap.h"
-#include "host/context/errors.h"
-#include "host/ops/convert.h"
-#include "host/ops/query.h"
+#include "host/core/errors.h"
+#include "host/kernels/arrays/convert.h"
+#include "host/kernels/arrays/query.h"
 #include "runtime/builtins.h"
 
 namespace {

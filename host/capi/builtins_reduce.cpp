@@ -2,10 +2,10 @@
 #include <optional>
 
 #include "host/capi/wrap.h"
-#include "host/context/errors.h"
-#include "host/ops/convert.h"
-#include "host/ops/reduce.h"
-#include "host/ops/sort.h"
+#include "host/core/errors.h"
+#include "host/kernels/arrays/convert.h"
+#include "host/kernels/arrays/reduce.h"
+#include "host/kernels/arrays/sort.h"
 #include "runtime/builtins.h"
 
 namespace {

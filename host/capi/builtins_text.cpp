@@ -1,7 +1,7 @@
 // C entry points of text searches.
 #include "host/capi/wrap.h"
-#include "host/context/errors.h"
-#include "host/ops/strmatch.h"
+#include "host/core/errors.h"
+#include "host/kernels/text/strmatch.h"
 #include "runtime/builtins.h"
 
 extern "C" {

@@ -6,13 +6,13 @@
 #include <string>
 #include <vector>
 
-#include "host/array/handle.h"
+#include "host/builtins/registry.h"
 #include "host/capi/cs_list.h"
 #include "host/capi/sink.h"
 #include "host/context/context.h"
-#include "host/context/errors.h"
+#include "host/core/errors.h"
 #include "host/loader/registry.h"
-#include "host/ops/builtin_registry.h"
+#include "host/values/handle.h"
 
 namespace {
 

@@ -3,8 +3,8 @@
 
 #include <limits>
 
-#include "host/array/handle.h"
 #include "host/context/globals.h"
+#include "host/values/handle.h"
 
 namespace {
 

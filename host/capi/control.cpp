@@ -6,10 +6,10 @@
 #include <string_view>
 #include <vector>
 
-#include "host/array/handle.h"
-#include "host/context/errors.h"
 #include "host/context/warnings.h"
-#include "host/ops/query.h"
+#include "host/core/errors.h"
+#include "host/kernels/arrays/query.h"
+#include "host/values/handle.h"
 
 namespace {
 

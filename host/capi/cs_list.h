@@ -6,7 +6,7 @@
 
 #include <vector>
 
-#include "host/array/handle.h"
+#include "host/values/handle.h"
 
 namespace kh {
 

@@ -2,9 +2,9 @@
 // function values. Each one runs the built-in of the same name.
 #include <string>
 
-#include "host/array/handle.h"
-#include "host/context/errors.h"
-#include "host/ops/builtin_registry.h"
+#include "host/builtins/registry.h"
+#include "host/core/errors.h"
+#include "host/values/handle.h"
 #include "runtime/calls.h"
 
 namespace {

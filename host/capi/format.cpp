@@ -2,13 +2,14 @@
 // deblank and ismember.
 #include <cmath>
 
+#include "host/builtins/formatted_output.h"
 #include "host/capi/wrap.h"
-#include "host/context/errors.h"
 #include "host/context/output.h"
-#include "host/ops/formatted_output.h"
-#include "host/ops/ismember.h"
-#include "host/ops/text_format.h"
-#include "host/ops/text_ops.h"
+#include "host/core/errors.h"
+#include "host/kernels/arrays/ismember.h"
+#include "host/kernels/display/display.h"
+#include "host/kernels/text/text_format.h"
+#include "host/kernels/text/text_ops.h"
 #include "runtime/builtins.h"
 
 namespace {
@@ -111,3 +112,9 @@ mxArray* mlfIsmember(mxArray* a, mxArray* s, mxArray* flag) {
 }
 
 }  // extern "C"
+
+// The run-time's display of a value, as disp(x) at the command window.
+extern "C" void mlfDisp(mxArray* x) {
+  kh::TempGuard guard(x);
+  kh::emit(kh::formatDisp(kh::valueOf(x)));
+}

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "host/capi/wrap.h"
-#include "host/context/errors.h"
+#include "host/core/errors.h"
 #include "host/graphics/access.h"
 #include "host/graphics/commands.h"
 #include "host/graphics/plot.h"

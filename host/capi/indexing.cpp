@@ -8,11 +8,11 @@
 
 #include "host/capi/cs_list.h"
 #include "host/capi/wrap.h"
-#include "host/context/errors.h"
-#include "host/ops/colon.h"
-#include "host/ops/convert.h"
-#include "host/ops/index.h"
-#include "host/ops/messages.h"
+#include "host/core/errors.h"
+#include "host/kernels/arrays/colon.h"
+#include "host/kernels/arrays/convert.h"
+#include "host/kernels/arrays/index.h"
+#include "host/kernels/messages.h"
 
 namespace kh {
 namespace {

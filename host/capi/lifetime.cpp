@@ -3,10 +3,10 @@
 
 #include <cstdarg>
 
-#include "host/array/handle.h"
 #include "host/capi/destroy_observer.h"
 #include "host/context/context.h"
-#include "host/context/interrupt.h"
+#include "host/core/interrupt.h"
+#include "host/values/handle.h"
 
 namespace kh {
 namespace {

@@ -4,9 +4,9 @@
 #include <utility>
 #include <vector>
 
-#include "host/array/handle.h"
-#include "host/context/errors.h"
+#include "host/core/errors.h"
 #include "host/datafile/matfile.h"
+#include "host/values/handle.h"
 #include "runtime/control.h"
 
 extern "C" void mclLoadConditional(mxArray* filename, ...) {

@@ -2,9 +2,9 @@
 #include "runtime/operators.h"
 
 #include "host/capi/wrap.h"
-#include "host/ops/elementwise.h"
-#include "host/ops/matrix.h"
-#include "host/ops/query.h"
+#include "host/kernels/arith/elementwise.h"
+#include "host/kernels/arith/matrix.h"
+#include "host/kernels/arrays/query.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 
 #include <cstdarg>
 
-#include "host/array/handle.h"
+#include "host/values/handle.h"
 
 namespace kh {
 namespace {
@@ -21,7 +21,10 @@ void track(mlfVarargoutList* s) {
 }
 
 void untrack(mlfVarargoutList* s) {
-  if (s->prev) s->prev->next = s->next; else g_outstanding = s->next;
+  if (s->prev)
+    s->prev->next = s->next;
+  else
+    g_outstanding = s->next;
   if (s->next) s->next->prev = s->prev;
   s->prev = s->next = nullptr;
   s->outstanding = false;

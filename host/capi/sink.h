@@ -3,13 +3,12 @@
 // asks for the first result as the call's value.
 #pragma once
 
+#include <boost/container/small_vector.hpp>
 #include <memory>
 #include <vector>
 
-#include <boost/container/small_vector.hpp>
-
-#include "host/array/handle.h"
-#include "host/array/value.h"
+#include "host/values/handle.h"
+#include "host/values/value.h"
 #include "runtime/mx_types.h"
 
 struct mlfVarargoutList_tag {

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "host/context/context.h"
-#include "host/context/errors.h"
+#include "host/core/errors.h"
 #include "runtime/control.h"
 
 namespace {

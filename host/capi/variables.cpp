@@ -4,12 +4,12 @@
 #include <cstdarg>
 #include <vector>
 
-#include "host/array/handle.h"
 #include "host/capi/cs_list.h"
-#include "host/context/errors.h"
 #include "host/context/output.h"
 #include "host/context/warnings.h"
-#include "host/shell/display.h"
+#include "host/core/errors.h"
+#include "host/kernels/display/display.h"
+#include "host/values/handle.h"
 
 namespace {
 

@@ -6,8 +6,8 @@
 #include <cstdarg>
 #include <vector>
 
-#include "host/array/handle.h"
 #include "host/capi/cs_list.h"
+#include "host/values/handle.h"
 
 namespace kh {
 

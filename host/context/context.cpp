@@ -2,9 +2,9 @@
 
 #include <vector>
 
-#include "host/array/handle.h"
 #include "host/context/depth.h"
-#include "host/context/errors.h"
+#include "host/core/errors.h"
+#include "host/values/handle.h"
 
 namespace kh {
 namespace {

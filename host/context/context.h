@@ -53,7 +53,7 @@ bool protect(F&& fn, std::string* msg = nullptr);
 
 }  // namespace kh
 
-#include "host/context/errors.h"
+#include "host/core/errors.h"
 
 namespace kh {
 

@@ -8,6 +8,8 @@
 
 #include <cstddef>
 
+#include "host/core/limits.h"
+
 namespace kh {
 
 // Nested calls the host allows: library function brackets and the command
@@ -29,9 +31,5 @@ class CallDepthGuard {
 
 // Raises the recursion error when one more call would pass the limit.
 void checkCallDepth();
-
-// Raises "what is nested too deeply" when the stack of this thread has less
-// than a safe margin left. Cheap: one comparison after the first call.
-void checkStackRoom(const char* what);
 
 }  // namespace kh

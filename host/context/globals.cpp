@@ -3,7 +3,7 @@
 #include <map>
 #include <memory>
 
-#include "host/array/handle.h"
+#include "host/values/handle.h"
 
 namespace kh {
 namespace {
@@ -28,7 +28,10 @@ void bindGlobalSlot(const std::string& name, mxArray** slot) {
     // A command-window global of the same name came first: hand its value
     // over to the library's slot.
     if (*it->second.owned) {
-      if (!*slot) *slot = *it->second.owned; else destroyHandle(*it->second.owned);
+      if (!*slot)
+        *slot = *it->second.owned;
+      else
+        destroyHandle(*it->second.owned);
     }
     t.erase(it);
   }

@@ -13,11 +13,6 @@ void emit(std::string_view text);
 // Writes a line of error text ("??? ..." lines) to standard error, or to the
 // innermost capture when one is active.
 void emitError(std::string_view text);
-// A message made safe to print: control characters other than line breaks
-// and tabs, bytes that are not valid UTF-8 and encoded surrogate halves are
-// written as \xNN, so that text quoted from the input cannot reach the
-// terminal raw.
-std::string printable(std::string_view text);
 // Runs fn once, just before the next text reaches the terminal rather than a
 // capture (the prompt makes room for it below a half-typed line); an empty
 // fn cancels.

@@ -6,7 +6,7 @@
 #include <cstring>
 #include <string>
 
-#include "host/context/errors.h"
+#include "host/core/errors.h"
 #include "host/datafile/readers.h"
 
 namespace kh::matfile {

@@ -12,8 +12,8 @@
 #include <cstring>
 #include <string>
 
-#include "host/context/depth.h"
-#include "host/context/errors.h"
+#include "host/core/errors.h"
+#include "host/core/limits.h"
 #include "host/datafile/readers.h"
 
 namespace kh::matfile {

@@ -11,8 +11,8 @@
 #include <string>
 #include <type_traits>
 
-#include "host/context/depth.h"
-#include "host/context/errors.h"
+#include "host/core/errors.h"
+#include "host/core/limits.h"
 #include "host/datafile/matio_session.h"
 #include "host/datafile/readers.h"
 

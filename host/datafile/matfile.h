@@ -6,7 +6,7 @@
 #include <utility>
 #include <vector>
 
-#include "host/array/value.h"
+#include "host/values/value.h"
 
 namespace kh {
 

@@ -13,10 +13,10 @@
 #include <type_traits>
 #include <unordered_set>
 
-#include "host/array/names.h"
-#include "host/context/errors.h"
+#include "host/core/errors.h"
 #include "host/datafile/matfile.h"
 #include "host/datafile/readers.h"
+#include "host/values/names.h"
 
 namespace kh {
 namespace matfile {

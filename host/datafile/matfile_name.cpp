@@ -1,6 +1,6 @@
 #include <string>
 
-#include "host/context/errors.h"
+#include "host/core/errors.h"
 #include "host/datafile/data_path.h"
 #include "host/datafile/matfile.h"
 

@@ -12,7 +12,7 @@
 #include <unordered_set>
 #include <vector>
 
-#include "host/context/errors.h"
+#include "host/core/errors.h"
 #include "host/datafile/matfile.h"
 #include "host/datafile/matio_session.h"
 #include "host/datafile/readers.h"

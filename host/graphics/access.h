@@ -12,8 +12,8 @@
 #include <string_view>
 #include <vector>
 
-#include "host/array/value.h"
 #include "host/graphics/object.h"
+#include "host/values/value.h"
 
 namespace kh::gfx {
 

@@ -5,12 +5,12 @@
 #include <cmath>
 #include <vector>
 
-#include "host/context/errors.h"
+#include "host/core/errors.h"
 #include "host/graphics/access.h"
 #include "host/graphics/properties.h"
 #include "host/graphics/store.h"
 #include "host/graphics/tree.h"
-#include "host/ops/query.h"
+#include "host/kernels/arrays/query.h"
 
 namespace kh::gfx {
 namespace {

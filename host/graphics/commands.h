@@ -5,8 +5,8 @@
 
 #include <span>
 
-#include "host/array/value.h"
 #include "host/graphics/object.h"
+#include "host/values/value.h"
 
 namespace kh::gfx {
 

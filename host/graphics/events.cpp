@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <vector>
 
-#include "host/context/errors.h"
+#include "host/core/errors.h"
 #include "host/graphics/access.h"
 #include "host/graphics/commands.h"
 #include "host/graphics/geometry.h"

@@ -10,8 +10,8 @@
 #include <functional>
 #include <string_view>
 
-#include "host/array/value.h"
 #include "host/graphics/object.h"
+#include "host/values/value.h"
 
 namespace kh::gfx {
 

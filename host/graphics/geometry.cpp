@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <limits>
 
-#include "host/context/errors.h"
+#include "host/core/errors.h"
 #include "host/graphics/access.h"
 #include "host/graphics/journal.h"
 #include "host/graphics/properties.h"

@@ -29,8 +29,8 @@
 #include <array>
 #include <vector>
 
-#include "host/array/value.h"
 #include "host/graphics/object.h"
+#include "host/values/value.h"
 
 namespace kh::gfx {
 

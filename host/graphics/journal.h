@@ -13,8 +13,8 @@
 #include <string>
 #include <vector>
 
-#include "host/array/value.h"
 #include "host/graphics/object.h"
+#include "host/values/value.h"
 
 namespace kh::gfx {
 

@@ -3,7 +3,7 @@
 #include <cstring>
 #include <vector>
 
-#include "host/context/errors.h"
+#include "host/core/errors.h"
 #include "host/graphics/access.h"
 #include "host/graphics/commands.h"
 #include "host/graphics/properties.h"

@@ -8,7 +8,7 @@
 #include <span>
 #include <string_view>
 
-#include "host/array/value.h"
+#include "host/values/value.h"
 
 namespace kh::gfx {
 

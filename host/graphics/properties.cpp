@@ -5,7 +5,7 @@
 #include <deque>
 #include <utility>
 
-#include "host/context/errors.h"
+#include "host/core/errors.h"
 
 namespace kh::gfx {
 namespace {

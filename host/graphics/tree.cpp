@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "host/context/errors.h"
+#include "host/core/errors.h"
 #include "host/graphics/geometry.h"
 #include "host/graphics/journal.h"
 #include "host/graphics/properties.h"

@@ -1,6 +1,6 @@
 #include "host/loader/leak_report.h"
 
-#include "host/array/handle.h"
+#include "host/values/handle.h"
 
 namespace kh {
 

@@ -6,8 +6,8 @@
 #include <string>
 
 #include "host/context/context.h"
-#include "host/context/errors.h"
 #include "host/context/globals.h"
+#include "host/core/errors.h"
 #include "host/loader/descriptor_check.h"
 #include "host/loader/registry.h"
 

@@ -1,10 +1,9 @@
 #include "host/loader/registry.h"
 
+#include <boost/container/small_vector.hpp>
 #include <string>
 
-#include <boost/container/small_vector.hpp>
-
-#include "host/array/handle.h"
+#include "host/values/handle.h"
 
 namespace kh {
 namespace {

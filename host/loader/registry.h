@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "host/array/value.h"
+#include "host/values/value.h"
 #include "runtime/mx_types.h"
 
 namespace kh {

@@ -4,8 +4,8 @@
 #include <nlohmann/json.hpp>
 
 #include "host/context/context.h"
-#include "host/context/errors.h"
 #include "host/context/output.h"
+#include "host/core/errors.h"
 #include "host/graphics/render/export.h"
 #include "host/graphics/tree.h"
 

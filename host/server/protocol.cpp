@@ -7,7 +7,7 @@
 #include <set>
 #include <unordered_set>
 
-#include "host/context/errors.h"
+#include "host/core/errors.h"
 #include "host/graphics/access.h"
 #include "host/graphics/events.h"
 #include "host/graphics/geometry.h"

@@ -10,8 +10,8 @@
 #include <string>
 #include <string_view>
 
-#include "host/array/value.h"
 #include "host/graphics/journal.h"
+#include "host/values/value.h"
 
 namespace kh::server {
 

@@ -11,13 +11,14 @@
 
 #include "host/context/context.h"
 #include "host/context/output.h"
+#include "host/core/text.h"
 #include "host/graphics/events.h"
-#include "host/shell/continuation.h"
-#include "host/shell/error_trace.h"
-#include "host/shell/evaluator.h"
-#include "host/shell/parser.h"
+#include "host/language/continuation.h"
+#include "host/language/error_trace.h"
+#include "host/language/evaluator.h"
+#include "host/language/parser.h"
+#include "host/language/workspace.h"
 #include "host/shell/prompt/terminal_prompt.h"
-#include "host/shell/workspace.h"
 
 namespace kh {
 

@@ -6,7 +6,7 @@
 #include <cstdarg>
 #include <vector>
 
-#include "host/array/handle.h"
+#include "host/values/handle.h"
 #include "runtime/runtime.h"
 
 namespace {

@@ -6,8 +6,8 @@
 
 #include <cmath>
 
-#include "host/array/handle.h"
 #include "host/context/context.h"
+#include "host/values/handle.h"
 #include "runtime/runtime.h"
 
 namespace {
@@ -103,7 +103,9 @@ TEST(ShortPaths, ResultsGoOverTemporariesButNeverOverVariables) {
   // Sizes that disagree still fail, and free the temporaries.
   std::string msg;
   EXPECT_FALSE(kh::protect(
-      [&] { mxDestroyArray(mclPlus(mclTimes(x, mlfScalar(1)), temp(Value::row({1, 2})))); },
+      [&] {
+        mxDestroyArray(mclPlus(mclTimes(x, mlfScalar(1)), temp(Value::row({1, 2}))));
+      },
       &msg));
   EXPECT_EQ(kh::valueOf(x).at(0), 1.0);
   mxDestroyArray(x);

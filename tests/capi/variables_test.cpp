@@ -1,8 +1,8 @@
 // nargin counting, varargin cells and warning state.
 #include <gtest/gtest.h>
 
-#include "host/array/handle.h"
 #include "host/context/warnings.h"
+#include "host/values/handle.h"
 #include "runtime/runtime.h"
 
 namespace {

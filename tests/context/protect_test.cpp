@@ -1,11 +1,11 @@
 // Protected points, warnings, the output sink and the global workspace.
 #include <gtest/gtest.h>
 
-#include "host/array/handle.h"
 #include "host/context/context.h"
 #include "host/context/globals.h"
 #include "host/context/output.h"
 #include "host/context/warnings.h"
+#include "host/values/handle.h"
 
 namespace kh {
 namespace {

@@ -11,13 +11,13 @@
 #include <sstream>
 #include <string>
 
-#include "host/array/handle.h"
 #include "host/context/context.h"
-#include "host/context/errors.h"
 #include "host/context/output.h"
+#include "host/core/errors.h"
 #include "host/datafile/matfile.h"
+#include "host/language/workspace.h"
 #include "host/shell/shell.h"
-#include "host/shell/workspace.h"
+#include "host/values/handle.h"
 #include "runtime/control.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/values.h"

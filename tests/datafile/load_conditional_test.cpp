@@ -5,9 +5,9 @@
 #include <filesystem>
 #include <string>
 
-#include "host/array/handle.h"
 #include "host/context/context.h"
 #include "host/datafile/matfile.h"
+#include "host/values/handle.h"
 #include "runtime/control.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/values.h"

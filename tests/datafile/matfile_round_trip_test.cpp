@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "host/context/errors.h"
+#include "host/core/errors.h"
 #include "host/datafile/matfile.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/values.h"

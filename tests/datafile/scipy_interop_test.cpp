@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "host/context/context.h"
-#include "host/context/errors.h"
+#include "host/core/errors.h"
 #include "host/datafile/matfile.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/values.h"

@@ -9,9 +9,9 @@
 
 #include "framework/frame.h"
 #include "framework/module.h"
-#include "host/array/handle.h"
 #include "host/context/context.h"
 #include "host/context/warnings.h"
+#include "host/values/handle.h"
 
 namespace {
 

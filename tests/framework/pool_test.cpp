@@ -7,8 +7,8 @@
 #include "framework/constant.h"
 #include "framework/function.h"
 #include "framework/module.h"
-#include "host/array/handle.h"
 #include "host/capi/destroy_observer.h"
+#include "host/values/handle.h"
 
 namespace {
 

@@ -6,8 +6,8 @@
 
 #include "framework/frame.h"
 #include "framework/globals.h"
-#include "host/array/handle.h"
 #include "host/context/globals.h"
+#include "host/values/handle.h"
 #include "runtime/runtime.h"
 
 extern "C" mex_information mexLibrary(void);

@@ -5,8 +5,8 @@
 #include <string>
 
 #include "framework/module.h"
-#include "host/array/handle.h"
 #include "host/context/context.h"
+#include "host/values/handle.h"
 #include "runtime/runtime.h"
 
 extern "C" {

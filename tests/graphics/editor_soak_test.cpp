@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "host/array/handle.h"
+#include "host/values/handle.h"
 #include "tests/graphics/editor_fixture.h"
 
 namespace {

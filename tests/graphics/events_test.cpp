@@ -2,8 +2,8 @@
 // and its restoration, failing callbacks, controls and tags.
 #include <gtest/gtest.h>
 
-#include "host/array/handle.h"
 #include "host/graphics/commands.h"
+#include "host/values/handle.h"
 #include "tests/graphics/figure_fixture.h"
 
 namespace {

@@ -5,9 +5,9 @@
 
 #include <cmath>
 
-#include "host/array/handle.h"
 #include "host/graphics/commands.h"
 #include "host/graphics/journal.h"
+#include "host/values/handle.h"
 #include "runtime/graphics.h"
 #include "tests/graphics/figure_fixture.h"
 

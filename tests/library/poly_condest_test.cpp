@@ -6,10 +6,10 @@
 #include <cmath>
 #include <string>
 
-#include "host/array/handle.h"
-#include "host/context/errors.h"
 #include "host/context/output.h"
 #include "host/context/warnings.h"
+#include "host/core/errors.h"
+#include "host/values/handle.h"
 #include "tests/support/library.h"
 
 namespace {

@@ -5,11 +5,11 @@
 
 #include <string>
 
-#include "host/array/handle.h"
 #include "host/context/context.h"
 #include "host/context/globals.h"
 #include "host/loader/library.h"
 #include "host/loader/registry.h"
+#include "host/values/handle.h"
 #include "tests/support/library.h"
 #include "tests/support/temp_dir.h"
 

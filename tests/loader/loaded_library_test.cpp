@@ -5,13 +5,13 @@
 #include <string>
 #include <vector>
 
-#include "host/array/handle.h"
 #include "host/context/context.h"
 #include "host/context/globals.h"
 #include "host/loader/describe.h"
 #include "host/loader/library.h"
 #include "host/loader/registry.h"
 #include "host/loader/symbol_names.h"
+#include "host/values/handle.h"
 #include "tests/support/library.h"
 
 namespace {

@@ -1,13 +1,13 @@
 // The prompt's count of open brackets and blocks: it may say "complete" when
 // the parser would not (the parser then decides), but never "open" for text
 // that is complete, or the prompt would wait for lines that never come.
-#include "host/shell/continuation.h"
+#include "host/language/continuation.h"
 
 #include <gtest/gtest.h>
 
 #include <sstream>
 
-#include "host/shell/parser.h"
+#include "host/language/parser.h"
 #include "tests/shell/shell_fixture.h"
 
 namespace {

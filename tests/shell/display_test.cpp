@@ -1,6 +1,6 @@
 // What unsilenced results and disp show: the default "format short" style,
 // and the others that `format` chooses.
-#include "host/shell/display_format.h"
+#include "host/kernels/display/display_format.h"
 #include "tests/shell/shell_fixture.h"
 
 namespace {

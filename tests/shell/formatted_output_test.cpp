@@ -5,8 +5,8 @@
 #include <fstream>
 #include <sstream>
 
-#include "host/array/handle.h"
-#include "host/context/errors.h"
+#include "host/core/errors.h"
+#include "host/values/handle.h"
 #include "runtime/builtins.h"
 #include "tests/shell/shell_fixture.h"
 #include "tests/support/temp_dir.h"

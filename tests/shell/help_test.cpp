@@ -7,12 +7,12 @@
 #include <set>
 #include <sstream>
 
-#include "host/array/names.h"
+#include "host/builtins/registry.h"
 #include "host/context/globals.h"
+#include "host/language/workspace_commands.h"
 #include "host/loader/registry.h"
-#include "host/ops/builtin_registry.h"
 #include "host/shell/help/help_sources.h"
-#include "host/shell/workspace_commands.h"
+#include "host/values/names.h"
 #include "tests/shell/shell_fixture.h"
 #include "tests/support/library.h"
 #include "tests/support/temp_dir.h"

@@ -6,9 +6,9 @@
 
 #include <string>
 
-#include "host/array/handle.h"
-#include "host/array/value.h"
-#include "host/context/interrupt.h"
+#include "host/core/interrupt.h"
+#include "host/values/handle.h"
+#include "host/values/value.h"
 #include "tests/shell/shell_fixture.h"
 
 namespace {

@@ -1,8 +1,8 @@
 // error and warning with message identifiers through the command window:
 // the identifier is kept apart from the formatted message (catch sees both,
 // lasterr the message), and warnings can be turned off by identifier.
-#include "host/context/errors.h"
 #include "host/context/warnings.h"
+#include "host/core/errors.h"
 #include "tests/shell/shell_fixture.h"
 
 namespace {

@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "host/context/output.h"
+#include "host/language/workspace.h"
 #include "host/shell/shell.h"
-#include "host/shell/workspace.h"
 
 namespace kt {
 

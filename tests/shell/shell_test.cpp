@@ -2,10 +2,10 @@
 // through the command window.
 #include <sstream>
 
-#include "host/array/handle.h"
-#include "host/context/errors.h"
 #include "host/context/globals.h"
+#include "host/core/errors.h"
 #include "host/loader/registry.h"
+#include "host/values/handle.h"
 #include "tests/shell/shell_fixture.h"
 #include "tests/support/temp_dir.h"
 

@@ -5,10 +5,10 @@
 #include <cstdlib>
 #include <memory>
 
-#include "host/array/handle.h"
 #include "host/context/context.h"
 #include "host/loader/library.h"
 #include "host/loader/registry.h"
+#include "host/values/handle.h"
 
 namespace kt {
 namespace {

@@ -6,8 +6,8 @@
 #include <string_view>
 #include <vector>
 
-#include "host/array/value.h"
 #include "host/loader/library.h"
+#include "host/values/value.h"
 
 namespace kt {
 

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "host/array/value.h"
+#include "host/values/value.h"
 
 namespace kt {
 

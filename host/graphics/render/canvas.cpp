@@ -8,7 +8,7 @@
 #include <cmath>
 #include <cstdio>
 
-#include "host/context/errors.h"
+#include "host/core/errors.h"
 
 namespace kh::gfx::render {
 namespace {

@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <span>
 
-#include "host/context/errors.h"
+#include "host/core/errors.h"
 #include "host/graphics/access.h"
 #include "host/graphics/render/draw.h"
 #include "host/graphics/render/text.h"

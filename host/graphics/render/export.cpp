@@ -5,7 +5,7 @@
 #include <cmath>
 #include <cstdio>
 
-#include "host/context/errors.h"
+#include "host/core/errors.h"
 #include "host/graphics/access.h"
 #include "host/graphics/geometry.h"
 #include "host/graphics/render/draw.h"

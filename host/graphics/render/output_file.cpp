@@ -8,7 +8,7 @@
 #include <cstring>
 #include <filesystem>
 
-#include "host/context/errors.h"
+#include "host/core/errors.h"
 
 namespace kh::gfx::render {
 namespace fs = std::filesystem;

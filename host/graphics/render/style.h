@@ -7,8 +7,8 @@
 #include <array>
 #include <string>
 
-#include "host/array/value.h"
 #include "host/graphics/object.h"
+#include "host/values/value.h"
 
 namespace kh::gfx::render {
 

@@ -7,10 +7,10 @@
 #include <string>
 #include <vector>
 
-#include "host/array/value.h"
 #include "host/graphics/object.h"
 #include "host/graphics/render/canvas.h"
 #include "host/graphics/render/style.h"
+#include "host/values/value.h"
 
 namespace kh::gfx::render {
 

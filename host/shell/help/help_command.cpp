@@ -1,15 +1,23 @@
-#include "host/shell/help/help_command.h"
-
+// The command window's help and lookfor commands, over the host's help
+// entries and those of the loaded library.
+//
+//   help            every name with its summary, grouped by area
+//   help NAME       the summary, calling forms and description of NAME
+//   lookfor WORD    the names whose name, summary or description holds WORD
+//
+// With an output (t = help('polyfit')) the text is returned instead of shown.
+// Both are commands of the language, registered here.
 #include <algorithm>
 #include <array>
 #include <cctype>
 #include <map>
 
-#include "host/context/errors.h"
+#include "host/builtins/registry.h"
 #include "host/context/output.h"
+#include "host/core/errors.h"
+#include "host/language/evaluator.h"
+#include "host/language/workspace_commands.h"
 #include "host/loader/registry.h"
-#include "host/ops/builtin_registry.h"
-#include "host/shell/evaluator.h"
 #include "host/shell/help/help_sources.h"
 
 namespace kh {
@@ -195,8 +203,6 @@ bool mentions(const HelpEntry& e, const std::string& word) {
   return text.find(word) != std::string::npos;
 }
 
-}  // namespace
-
 std::vector<Value> helpCommand(Evaluator& ev, int nargout, std::vector<Value>& args) {
   const std::vector<std::string> names = textArgs(args, "help");
   if (names.empty()) return shown(nargout, overview());
@@ -219,4 +225,8 @@ std::vector<Value> lookforCommand(Evaluator&, int nargout, std::vector<Value>& a
   return shown(nargout, "\n" + listing(found) + "\n");
 }
 
+const bool kRegistered =
+    (registerCommand("help", helpCommand), registerCommand("lookfor", lookforCommand), true);
+
+}  // namespace
 }  // namespace kh

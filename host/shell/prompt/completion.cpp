@@ -3,11 +3,11 @@
 #include <algorithm>
 #include <array>
 
-#include "host/array/names.h"
+#include "host/builtins/registry.h"
+#include "host/language/workspace.h"
+#include "host/language/workspace_commands.h"
 #include "host/loader/registry.h"
-#include "host/ops/builtin_registry.h"
-#include "host/shell/workspace.h"
-#include "host/shell/workspace_commands.h"
+#include "host/values/names.h"
 
 namespace kh {
 namespace {

@@ -6,7 +6,7 @@
 
 #include <stdexcept>
 
-#include "host/context/interrupt.h"
+#include "host/core/interrupt.h"
 
 namespace kh {
 namespace {

@@ -7,8 +7,8 @@
 #include <cerrno>
 #include <utility>
 
-#include "host/context/interrupt.h"
 #include "host/context/output.h"
+#include "host/core/interrupt.h"
 #include "host/shell/prompt/completion.h"
 #include "host/shell/prompt/signal_pipe.h"
 #include "host/shell/shell.h"

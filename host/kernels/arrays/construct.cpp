@@ -1,0 +1,165 @@
+#include "host/kernels/arrays/construct.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "host/core/errors.h"
+#include "host/kernels/arrays/convert.h"
+#include "host/kernels/messages.h"
+
+namespace kh {
+namespace {
+
+std::size_t count(double v) {
+  if (std::isnan(v)) raise("Size arguments must not be NaN.");
+  if (v <= 0) return 0;
+  if (v > 4294967295.0) raise(kSizeExceeded);
+  return static_cast<std::size_t>(v);  // positive: truncation is the floor
+}
+
+}  // namespace
+
+Dims sizeFromArgs(Values args, const char* fn) {
+  if (args.empty()) return {1, 1};
+  // The usual forms, n and (m, n) with double scalars, read directly.
+  auto plainScalar = [](const Value& a) { return a.isDouble() && a.numel() == 1; };
+  if (args.size() == 1 && plainScalar(args[0])) {
+    const std::size_t n = count(args[0].re()[0]);
+    return {n, n};
+  }
+  if (args.size() == 2 && plainScalar(args[0]) && plainScalar(args[1]))
+    return {count(args[0].re()[0]), count(args[1].re()[0])};
+  // A trailing class name: only double arrays exist here.
+  if (args.size() > 1 && args.back().isChar()) {
+    if (args.back().utf8() != "double")
+      raise(std::string("Only double arrays can be made by ") + fn + ".");
+    return sizeFromArgs(Values(args.data(), args.size() - 1), fn);
+  }
+  // Text is not a size: zeros('ab') would otherwise be 97-by-98.
+  for (const auto& a : args)
+    if (!isNumericLike(a) || a.isChar())
+      raise(std::string("Size arguments of ") + fn + " must be numeric.");
+  if (args.size() == 1) {
+    const Value v = toNumeric(args[0], fn);
+    if (v.numel() == 1) return {count(v.at(0)), count(v.at(0))};
+    if (v.isEmpty()) return {0, 0};
+    if (!v.isVector()) raise("Size vector must be a row vector with real elements.");
+    Dims d;
+    for (std::size_t i = 0; i < v.numel(); ++i) d.push_back(count(v.at(i)));
+    return normalizeDims(d);
+  }
+  Dims d;
+  for (const auto& a : args) {
+    if (a.numel() != 1) raise("Size arguments must be scalars.");
+    d.push_back(count(toNumeric(a, fn).at(0)));
+  }
+  return normalizeDims(d);
+}
+
+Value zeros(Values args) { return Value::numeric(sizeFromArgs(args, "zeros")); }
+
+Value ones(Values args) {
+  Value r = Value::numericForWrite(sizeFromArgs(args, "ones"));
+  if (r.numel() > 0) std::fill_n(r.mutRe(), r.numel(), 1.0);
+  return r;
+}
+
+Value eye(Values args) {
+  const Dims d = sizeFromArgs(args, "eye");
+  if (d.size() > 2) raise("N-dimensional identity matrices are not supported.");
+  Value r = Value::numeric(d);
+  double* z = r.mutRe();
+  for (std::size_t i = 0; i < std::min(d[0], d[1]); ++i) z[i + i * d[0]] = 1.0;
+  return r;
+}
+
+Value cellArray(Values args) { return Value::cell(sizeFromArgs(args, "cell")); }
+
+Value reshape(const Value& x, Values args) {
+  if (args.empty()) raise(msg::kNotEnoughIn);
+  Dims d;
+  std::size_t inferred = SIZE_MAX;
+  if (args.size() == 1) {
+    const Value v = toNumeric(args[0], "reshape");
+    if (v.numel() < 2) raise("Size vector must have at least two elements.");
+    for (std::size_t i = 0; i < v.numel(); ++i) d.push_back(count(v.at(i)));
+  } else {
+    for (std::size_t i = 0; i < args.size(); ++i) {
+      if (args[i].isEmpty()) {
+        if (inferred != SIZE_MAX) raise("Size can only have one unknown dimension.");
+        inferred = i;
+        d.push_back(1);
+        continue;
+      }
+      if (args[i].numel() != 1) raise("Size arguments must be scalars.");
+      d.push_back(count(toNumeric(args[i], "reshape").at(0)));
+    }
+  }
+  if (inferred != SIZE_MAX) {
+    const std::size_t rest = numelOf(d);
+    if (rest == 0 || x.numel() % rest) raise(msg::kReshapeCount);
+    d[inferred] = x.numel() / rest;
+  }
+  if (numelOf(d) != x.numel()) raise(msg::kReshapeCount);
+  Value r = x;
+  r.reshape(d);
+  return r;
+}
+
+Value diag(const Value& x, double kd) {
+  if (!std::isfinite(kd) || kd != std::floor(kd))
+    raise("K-th diagonal input must be an integer scalar.");
+  if (std::fabs(kd) > static_cast<double>(kMaxElements)) raise(kSizeExceeded);
+  if (x.ndims() > 2) raise("First input must be 2-D.");
+  // |k| is now a whole number below 2^48, exact as a double and as an integer.
+  const std::size_t off = static_cast<std::size_t>(std::fabs(kd));
+  const int k = kd < 0 ? -1 : 1;  // only the sign of k is needed below
+  if (x.isVector() || x.isEmpty()) {
+    if (x.isEmpty() && !(x.rows() == 0 && x.cols() == 0) && !x.isVector()) {
+      // An empty matrix has an empty diagonal.
+      return blankLike(x, {0, 1});
+    }
+    const std::size_t n = x.numel() + off;
+    if (x.isDouble() && !x.isComplex()) {
+      Value r = Value::numeric({n, n});
+      double* z = r.mutRe();
+      const double* v = x.re();
+      for (std::size_t i = 0; i < x.numel(); ++i) {
+        const std::size_t row = k >= 0 ? i : i + off, col = k >= 0 ? i + off : i;
+        z[row + col * n] = v[i];
+      }
+      return r;
+    }
+    Value r = blankLike(x, {n, n});
+    if (r.isDouble()) r.setLogical(false);
+    for (std::size_t i = 0; i < x.numel(); ++i) {
+      const std::size_t row = k >= 0 ? i : i + off, col = k >= 0 ? i + off : i;
+      copyElement(r, row + col * n, x, i);
+    }
+    return r;
+  }
+  const std::size_t m = x.rows(), n = x.cols();
+  if (x.isDouble() && !x.isComplex()) {
+    // Rows off.., columns 0.. below the main diagonal; rows 0.., columns off.. on and above it.
+    const std::size_t r0 = k >= 0 ? 0 : off, c0 = k >= 0 ? off : 0;
+    const std::size_t len = r0 < m && c0 < n ? std::min(m - r0, n - c0) : 0;
+    Value r = Value::numericForWrite({len, 1});
+    r.setLogical(x.isLogical());
+    if (len == 0) return r;
+    double* z = r.mutRe();
+    const double* v = x.re();
+    for (std::size_t i = 0; i < len; ++i) z[i] = v[(r0 + i) + (c0 + i) * m];
+    return r;
+  }
+  std::vector<std::size_t> lin;
+  for (std::size_t i = 0;; ++i) {
+    const std::size_t row = k >= 0 ? i : i + off, col = k >= 0 ? i + off : i;
+    if (row >= m || col >= n) break;
+    lin.push_back(row + col * m);
+  }
+  Value r = blankLike(x, {lin.size(), 1});
+  for (std::size_t i = 0; i < lin.size(); ++i) copyElement(r, i, x, lin[i]);
+  return r;
+}
+
+}  // namespace kh

@@ -1,7 +1,0 @@
-#include "host/ops/lean_paths.h"
-
-namespace kh::detail {
-
-bool leanPathsOn = true;
-
-}  // namespace kh::detail
