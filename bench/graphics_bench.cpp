@@ -28,7 +28,7 @@ Value column(std::size_t n, double phase) {
 struct Scene {
   Scene() {
     kh::gfx::resetGraphics();
-    std::vector<Value> args;
+    kh::ValueList args;
     for (int k = 0; k < 5; ++k) args.push_back(column(5000, k));
     lines = kh::gfx::plot(args);
     ax = kh::gfx::currentAxes(kh::gfx::currentFigure(false), false);
@@ -42,7 +42,7 @@ void BM_SetYData(benchmark::State& state) {
   Scene s;
   const Value h = Value::scalar(s.lines.at(0));
   const Value a = column(5000, 0.5), b = column(5000, 1.5);
-  std::vector<Value> pairs{Value::str(std::string_view("YData")), a};
+  kh::ValueList pairs{Value::str(std::string_view("YData")), a};
   bool flip = false;
   for (auto _ : state) {
     pairs[1] = (flip = !flip) ? b : a;  // shares the data: no copy

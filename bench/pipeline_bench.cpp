@@ -46,7 +46,7 @@ kh::Value record(std::size_t n) {
 }
 
 void callOrSkip(benchmark::State& state, const mexFunctionTableEntry* fn,
-                const std::vector<kh::Value>& args) {
+                const kh::ValueList& args) {
   std::string msg;
   bool ok = true;
   for (auto _ : state) {
@@ -63,7 +63,7 @@ void BM_tpswma(benchmark::State& state) {
   const auto samples = static_cast<std::size_t>(state.range(0));
   const auto taps = static_cast<double>(state.range(1));
   const mexFunctionTableEntry* fn = kh::findLibraryFunction("kestrel/tpswma", true);
-  const std::vector<kh::Value> args = {record(samples), kh::Value::scalar(double(samples)),
+  const kh::ValueList args = {record(samples), kh::Value::scalar(double(samples)),
                                        kh::Value::scalar((taps - 1) / 2), kh::Value::scalar(5),
                                        kh::Value::scalar(2)};
   callOrSkip(state, fn, args);
@@ -85,7 +85,7 @@ BENCHMARK(BM_tpswma)
 // pulse_estimate(seg, Nlarge, Nmedium, Nsmall, T1, T2, T3, Lpoly, pf) on a
 // 5000-sample record with the markers where loading puts them; Lpoly 0 means
 // the fit is off.
-std::vector<kh::Value> pulseArgs(double lpoly) {
+kh::ValueList pulseArgs(double lpoly) {
   return {record(5000),
           kh::Value::scalar(801),
           kh::Value::scalar(201),
@@ -122,7 +122,7 @@ void BM_pulse_estimate_floor(benchmark::State& state) {
   s.lpoly = lpoly > 0 ? lpoly : 100;
   s.fit = lpoly > 0;
   const mexFunctionTableEntry* fn = kh::findLibraryFunction("kestrel/pulse_estimate", true);
-  const std::vector<kh::Value> lib = kh::callFevalForm(fn->function, 1, pulseArgs(lpoly));
+  const kh::ValueList lib = kh::callFevalForm(fn->function, 1, pulseArgs(lpoly));
   const std::vector<double> ours = floorplan::pulseEstimate(seg, s);
   double diff = 0;
   for (std::size_t i = 0; i < ours.size(); ++i)

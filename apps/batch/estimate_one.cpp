@@ -88,7 +88,7 @@ kh::NamedValues RecordEstimator::estimate(const Record& r, const kh::editor::Set
       Value::scalar(s[4]), Value::scalar(s[5]), Value::scalar(s[6]), Value::scalar(s[7])};
   const auto& [T1, T2, T3, Nsmall, Nmedium, Nlarge, Lpoly, pf] = settings;
   // pe = pulse_estimate(seg, Nlarge, Nmedium, Nsmall, T1, T2, T3, Lpoly, pf)
-  std::vector<Value> pe =
+  kh::ValueList pe =
       kh::callFevalForm(pulseEstimate_, 1, {r.seg, Nlarge, Nmedium, Nsmall, T1, T2, T3, Lpoly, pf});
   if (pe.empty() || !pe[0].isDouble())
     kh::raise("kestrel/pulse_estimate returned no numeric estimate.");

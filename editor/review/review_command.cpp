@@ -52,7 +52,7 @@ edit; save saves it again after a save failed.
 
 void registerReviewCommand() {
   addHelpText(kHelp, "review");
-  registerBuiltin("review", [](int nargout, std::vector<Value>& args) -> std::vector<Value> {
+  registerBuiltin("review", [](int nargout, ValueList& args) -> ValueList {
     checkArgCounts(args, nargout, 0, 2, 0);
     if (!promptReview)
       raise("No review is open: start the host with --review FOLDER (or record files).");

@@ -9,7 +9,7 @@
 namespace kh {
 namespace {
 
-using Args = std::vector<Value>;
+using Args = ValueList;
 
 // Each element of x in a cell of its own, the cell array of x's size.
 Args num2cellBuiltin(int nargout, Args& args) {
@@ -71,9 +71,9 @@ Args cell2matBuiltin(int nargout, Args& args) {
   if (c.numel() == 1) return {c.cellAt(0)};
   checkGrid(c);
   const std::size_t m = c.rows(), n = c.cols();
-  std::vector<Value> rows;
+  ValueList rows;
   for (std::size_t i = 0; i < m; ++i) {
-    std::vector<Value> blocks;
+    ValueList blocks;
     for (std::size_t j = 0; j < n; ++j) blocks.push_back(c.cellAt(i + j * m));
     rows.push_back(horzcat(blocks));
   }

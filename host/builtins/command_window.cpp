@@ -36,10 +36,10 @@ std::string textOf(const Value& v, const char* fn) {
   return v.utf8();
 }
 
-const BuiltinRegistrar kDisp("disp", [](int nargout, std::vector<Value>& args) {
+const ListBuiltinRegistrar kDisp("disp", [](int nargout, ValueList& args) {
   checkCounts(nargout, args.size(), 1, 1, 0);
   emit(formatDisp(args[0]));
-  return std::vector<Value>{};
+  return ValueList{};
 });
 
 // Whether text is a message identifier: two or more components joined by
@@ -67,7 +67,7 @@ struct Message {
   std::string identifier;
   std::string text;
 };
-Message messageOf(const std::vector<Value>& args, const char* fn) {
+Message messageOf(const ValueList& args, const char* fn) {
   if (args.size() == 1) return {"", textOf(args[0], fn)};
   std::size_t first = 0;
   Message m;
@@ -83,7 +83,7 @@ Message messageOf(const std::vector<Value>& args, const char* fn) {
 // error(message), error(format, values...), error(identifier, format,
 // values...), and error(s) with a structure of fields message and
 // identifier (as catch gives it). An empty message raises nothing.
-const BuiltinRegistrar kError("error", [](int, std::vector<Value>& args) -> std::vector<Value> {
+const ListBuiltinRegistrar kError("error", [](int, ValueList& args) -> ValueList {
   if (args.empty()) raise("Not enough input arguments.");
   Message m;
   if (args.size() == 1 && args[0].isStruct()) {
@@ -141,16 +141,16 @@ void restoreWarningStates(const Value& s) {
 // identifier ('all' meaning every one) and gives the state before as a
 // structure, which warning(s) puts back. Without arguments it shows the
 // state.
-const BuiltinRegistrar kWarning("warning", [](int nargout, std::vector<Value>& args) {
+const ListBuiltinRegistrar kWarning("warning", [](int nargout, ValueList& args) {
   checkCounts(nargout, args.size(), 0, SIZE_MAX, 1);
   if (args.empty()) {
     emit(std::string("Warnings are ") + (warningsOn() ? "on" : "off") + ".\n");
-    return std::vector<Value>{};
+    return ValueList{};
   }
   if (args.size() == 1 && args[0].isStruct()) {
     if (nargout > 0) raise("Too many output arguments.");
     restoreWarningStates(args[0]);
-    return std::vector<Value>{};
+    return ValueList{};
   }
   const std::string text = textOf(args[0], "warning");
   const bool isState = text == "on" || text == "off";
@@ -161,9 +161,9 @@ const BuiltinRegistrar kWarning("warning", [](int nargout, std::vector<Value>& a
     const std::string identifier = textOf(args[1], "warning");
     const bool wasOn = identifier == "all" ? warningsOn() : warningOn(identifier);
     if (isState) setWarningState(identifier, text == "on");
-    if (nargout > 0) return std::vector<Value>{warningState(identifier, wasOn)};
+    if (nargout > 0) return ValueList{warningState(identifier, wasOn)};
     if (text == "query") emit("Warning '" + identifier + "' is " + (wasOn ? "on" : "off") + ".\n");
-    return std::vector<Value>{};
+    return ValueList{};
   }
   const bool wasOn = warningsOn();
   if (isState) {
@@ -173,29 +173,29 @@ const BuiltinRegistrar kWarning("warning", [](int nargout, std::vector<Value>& a
     const Message m = messageOf(args, "warning");
     warn(m.text, m.identifier);
   }
-  if (nargout > 0) return std::vector<Value>{Value::str(wasOn ? "on" : "off")};
-  return std::vector<Value>{};
+  if (nargout > 0) return ValueList{Value::str(wasOn ? "on" : "off")};
+  return ValueList{};
 });
 
-const BuiltinRegistrar kLasterr("lasterr", [](int nargout, std::vector<Value>& args) {
+const ListBuiltinRegistrar kLasterr("lasterr", [](int nargout, ValueList& args) {
   checkCounts(nargout, args.size(), 0, 1, 1);
   Value last = Value::str(lastError());
   if (!args.empty()) setLastError(textOf(args[0], "lasterr"));
-  return std::vector<Value>{last};
+  return ValueList{last};
 });
 
 // format [short|long|short g|long g|compact|loose]: how results are shown.
-const BuiltinRegistrar kFormat("format", [](int nargout, std::vector<Value>& args) {
+const ListBuiltinRegistrar kFormat("format", [](int nargout, ValueList& args) {
   if (nargout > 0) raise("Too many output arguments.");
   std::vector<std::string> words;
   for (const Value& a : args) words.push_back(textOf(a, "format"));
   setDisplayFormat(words);
-  return std::vector<Value>{};
+  return ValueList{};
 });
 
 // A named constant: c, or an array of c with the size the arguments ask for.
-BuiltinFn constant(const char* name, double re, double im, bool logical) {
-  return [name, re, im, logical](int nargout, std::vector<Value>& args) {
+ListBuiltinFn constant(const char* name, double re, double im, bool logical) {
+  return [name, re, im, logical](int nargout, ValueList& args) {
     if (nargout > 1) raise("Too many output arguments.");
     Value v = args.empty() ? Value::numeric({1, 1}, im != 0)
                            : Value::numeric(sizeFromArgs(args, name), im != 0);
@@ -203,7 +203,7 @@ BuiltinFn constant(const char* name, double re, double im, bool logical) {
     if (im != 0)
       for (std::size_t k = 0; k < v.numel(); ++k) v.mutIm()[k] = im;
     v.setLogical(logical);
-    return std::vector<Value>{v};
+    return ValueList{v};
   };
 }
 

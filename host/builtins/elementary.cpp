@@ -12,7 +12,7 @@
 namespace kh {
 namespace {
 
-using Args = std::vector<Value>;
+using Args = ValueList;
 
 // log2(x): exact at powers of two; a negative or complex element makes the
 // result complex, log2|x| + i*angle(x)/log(2).

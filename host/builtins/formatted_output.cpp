@@ -20,7 +20,7 @@
 namespace kh {
 namespace {
 
-using Args = std::vector<Value>;
+using Args = ValueList;
 
 constexpr const char* kInvalidFid = "Invalid file identifier.";
 constexpr int kFirstFileId = 3;

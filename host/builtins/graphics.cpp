@@ -17,7 +17,7 @@
 namespace kh::gfx {
 namespace {
 
-using List = std::vector<Value>;
+using List = ValueList;
 
 List handleOut(int nargout, Object* o) {
   if (nargout < 1) return {};
@@ -88,7 +88,7 @@ void label(const char* name, const char* which) {
     if (!ax) ax = currentAxes(currentFigure(true), true);
     Object* t = tree().require(raw(ax, which).at(0));
     setProperty(t, "String", args[k]);
-    applyPairs(t, std::span<const Value>(args).subspan(k + 1));
+    applyPairs(t, Values(args).subspan(k + 1));
     return handleOut(nargout, t);
   });
 }
@@ -140,7 +140,7 @@ const bool registered = [] {
   registerBuiltin("set", [](int nargout, List& args) -> List {
     noOutputs(nargout);
     if (args.size() < 3) raise("Not enough input arguments.");
-    set(args[0], std::span<const Value>(args).subspan(1));
+    set(args[0], Values(args).subspan(1));
     return {};
   });
   registerBuiltin("findobj", [](int nargout, List& args) -> List {

@@ -9,7 +9,7 @@
 namespace kh {
 namespace {
 
-using Args = std::vector<Value>;
+using Args = ValueList;
 
 void registerAll() {
   registerBuiltin("conv2", [](int nargout, Args& args) -> Args {

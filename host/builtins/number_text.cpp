@@ -15,7 +15,7 @@
 namespace kh {
 namespace {
 
-using Args = std::vector<Value>;
+using Args = ValueList;
 using cplx = std::complex<double>;
 
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();

@@ -15,7 +15,7 @@
 namespace kh {
 namespace {
 
-using Args = std::vector<Value>;
+using Args = ValueList;
 
 void registerAll() {
   registerBuiltin("qr", [](int nargout, Args& args) -> Args {

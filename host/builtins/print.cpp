@@ -21,7 +21,7 @@
 namespace kh::gfx::render {
 namespace {
 
-using List = std::vector<Value>;
+using List = ValueList;
 
 constexpr double kDefaultDpi = 96;
 

@@ -7,21 +7,44 @@
 
 namespace kh {
 namespace {
-std::map<std::string, BuiltinFn, std::less<>>& table() {
-  static std::map<std::string, BuiltinFn, std::less<>> t;
+std::map<std::string, Builtin, std::less<>>& table() {
+  static std::map<std::string, Builtin, std::less<>> t;
   return t;
 }
 }  // namespace
 
-void registerBuiltin(const std::string& name, BuiltinFn fn) { table()[name] = std::move(fn); }
+void Call::counts(std::size_t minIn, std::size_t maxIn, int maxOut) const {
+  if (in_.size() < minIn) raise(msg::kNotEnoughIn);
+  if (in_.size() > maxIn) raise(msg::kTooManyIn);
+  if (nargout_ > maxOut) raise(msg::kTooManyOut);
+}
 
-const BuiltinFn* findBuiltin(std::string_view name) {
+void registerBuiltin(const std::string& name, BuiltinFn fn) {
+  Builtin& b = table()[name];
+  b.name = name;
+  b.fn = std::move(fn);
+}
+
+void registerBuiltin(const std::string& name, ListBuiltinFn fn) {
+  registerBuiltin(name, BuiltinFn([fn = std::move(fn)](Call& c) {
+                    for (Value& v : fn(c.nargout(), c.args())) c.give(std::move(v));
+                  }));
+}
+
+const Builtin* findBuiltin(std::string_view name) {
   auto it = table().find(name);
   return it == table().end() ? nullptr : &it->second;
 }
 
-void checkArgCounts(const std::vector<Value>& args, int nargout, std::size_t minIn,
-                    std::size_t maxIn, int maxOut) {
+ValueList callBuiltin(const Builtin& b, int nargout, ValueList& args) {
+  ValueList out;
+  Call call(args, nargout, out);
+  b.fn(call);
+  return out;
+}
+
+void checkArgCounts(const ValueList& args, int nargout, std::size_t minIn, std::size_t maxIn,
+                    int maxOut) {
   if (args.size() < minIn) raise(msg::kNotEnoughIn);
   if (args.size() > maxIn) raise(msg::kTooManyIn);
   if (nargout > maxOut) raise(msg::kTooManyOut);

@@ -1,5 +1,8 @@
-// Host built-in functions callable by name (from the command window, feval
-// and function handles). Each built-in registers itself at load time.
+// The host's built-in functions by name: what the command window, feval and
+// function handles reach. Each built-in registers itself at load time; the
+// table does not change after start-up except by a later registration
+// under a name already taken, which replaces the function in place, so a
+// Builtin found once stays valid.
 #pragma once
 
 #include <functional>
@@ -7,25 +10,42 @@
 #include <string_view>
 #include <vector>
 
+#include "host/builtins/call.h"
 #include "host/values/value.h"
 
 namespace kh {
 
-// A built-in receives the number of outputs asked for (0 when the result is
-// only displayed or discarded) and its arguments; it returns its outputs.
-using BuiltinFn = std::function<std::vector<Value>(int nargout, std::vector<Value>& args)>;
+using BuiltinFn = std::function<void(Call& call)>;
+
+struct Builtin {
+  std::string name;
+  BuiltinFn fn;
+};
 
 void registerBuiltin(const std::string& name, BuiltinFn fn);
-const BuiltinFn* findBuiltin(std::string_view name);
+const Builtin* findBuiltin(std::string_view name);
 std::vector<std::string> builtinNames();
 
-// Raises the host's argument-count errors when a built-in gets fewer than
-// minIn or more than maxIn inputs, or is asked for more than maxOut outputs.
-void checkArgCounts(const std::vector<Value>& args, int nargout, std::size_t minIn,
-                    std::size_t maxIn, int maxOut = 1);
+// A call by name: the built-in reads args (which it may take from) and
+// nargout; the outputs it gave are returned.
+ValueList callBuiltin(const Builtin& b, int nargout, ValueList& args);
 
 struct BuiltinRegistrar {
   BuiltinRegistrar(const std::string& name, BuiltinFn fn) { registerBuiltin(name, std::move(fn)); }
 };
+
+// Built-ins not yet written as readers of a Call: they take nargout and the
+// list and return their outputs.
+using ListBuiltinFn = std::function<ValueList(int nargout, ValueList& args)>;
+void registerBuiltin(const std::string& name, ListBuiltinFn fn);
+struct ListBuiltinRegistrar {
+  ListBuiltinRegistrar(const std::string& name, ListBuiltinFn fn) {
+    registerBuiltin(name, std::move(fn));
+  }
+};
+// Raises the host's argument-count errors when a built-in gets fewer than
+// minIn or more than maxIn inputs, or is asked for more than maxOut outputs.
+void checkArgCounts(const ValueList& args, int nargout, std::size_t minIn, std::size_t maxIn,
+                    int maxOut = 1);
 
 }  // namespace kh

@@ -13,7 +13,7 @@
 namespace kh {
 namespace {
 
-using Args = std::vector<Value>;
+using Args = ValueList;
 
 // n points from a to b, a row; the first is a and the last b exactly. The
 // points of the first half are stepped from a, those of the second from b,

@@ -39,15 +39,15 @@ std::string wordArg(const Value& v, const char* fn) {
   return v.utf8();
 }
 
-const BuiltinRegistrar kTic("tic", [](int nargout, std::vector<Value>& args) {
+const ListBuiltinRegistrar kTic("tic", [](int nargout, ValueList& args) {
   checkArgCounts(args, nargout, 0, 0);
   const double t = nowMicros();
-  if (nargout > 0) return std::vector<Value>{Value::scalar(t)};
+  if (nargout > 0) return ValueList{Value::scalar(t)};
   lastTic = t;
-  return std::vector<Value>{};
+  return ValueList{};
 });
 
-const BuiltinRegistrar kToc("toc", [](int nargout, std::vector<Value>& args) {
+const ListBuiltinRegistrar kToc("toc", [](int nargout, ValueList& args) {
   checkArgCounts(args, nargout, 0, 1);
   double start = lastTic;
   if (!args.empty()) {
@@ -58,23 +58,23 @@ const BuiltinRegistrar kToc("toc", [](int nargout, std::vector<Value>& args) {
     raise("toc needs a stopwatch started by tic.");
   }
   const double seconds = (nowMicros() - start) / 1e6;
-  if (nargout > 0) return std::vector<Value>{Value::scalar(seconds)};
+  if (nargout > 0) return ValueList{Value::scalar(seconds)};
   char line[64];
   std::snprintf(line, sizeof line, "Elapsed time is %.6f seconds.\n", seconds);
   emit(line);
-  return std::vector<Value>{};
+  return ValueList{};
 });
 
-const BuiltinRegistrar kPwd("pwd", [](int nargout, std::vector<Value>& args) {
+const ListBuiltinRegistrar kPwd("pwd", [](int nargout, ValueList& args) {
   checkArgCounts(args, nargout, 0, 0);
   std::error_code ec;
   const fs::path here = fs::current_path(ec);
   if (ec) raise("The current folder cannot be read: " + ec.message() + ".");
-  return std::vector<Value>{Value::str(here.string())};
+  return ValueList{Value::str(here.string())};
 });
 
 // cd: shows the current folder; cd DIR goes there (~ is the home folder).
-const BuiltinRegistrar kCd("cd", [](int nargout, std::vector<Value>& args) {
+const ListBuiltinRegistrar kCd("cd", [](int nargout, ValueList& args) {
   checkArgCounts(args, nargout, 0, 1);
   std::error_code ec;
   if (!args.empty()) {
@@ -86,7 +86,7 @@ const BuiltinRegistrar kCd("cd", [](int nargout, std::vector<Value>& args) {
     }
     fs::current_path(dir, ec);
     if (ec) raise("Cannot change to the folder '" + printable(dir) + "': " + ec.message() + ".");
-    if (nargout == 0) return std::vector<Value>{};
+    if (nargout == 0) return ValueList{};
   }
   const fs::path here = fs::current_path(ec);
   if (ec) raise("The current folder cannot be read: " + ec.message() + ".");
@@ -95,9 +95,9 @@ const BuiltinRegistrar kCd("cd", [](int nargout, std::vector<Value>& args) {
     shown.insert(0, 1, '\n');
     shown.append("\n\n");
     emit(shown);
-    return std::vector<Value>{};
+    return ValueList{};
   }
-  return std::vector<Value>{Value::str(here.string())};
+  return ValueList{Value::str(here.string())};
 });
 
 struct Entry {
@@ -151,20 +151,20 @@ void showNames(const std::vector<Entry>& entries) {
   emit(out + "\n");
 }
 
-BuiltinFn lister(const char* fn, bool structs) {
-  return [fn, structs](int nargout, std::vector<Value>& args) {
+ListBuiltinFn lister(const char* fn, bool structs) {
+  return [fn, structs](int nargout, ValueList& args) {
     checkArgCounts(args, nargout, 0, 1);
     std::string folder;
     const std::vector<Entry> entries = listing(args.empty() ? "" : wordArg(args[0], fn), &folder);
     if (nargout == 0) {
       showNames(entries);
-      return std::vector<Value>{};
+      return ValueList{};
     }
     if (!structs) {
       // ls with an output: the names as a column cell.
       Value c = Value::cell({entries.size(), 1});
       for (std::size_t i = 0; i < entries.size(); ++i) c.mutCellAt(i) = Value::str(entries[i].name);
-      return std::vector<Value>{c};
+      return ValueList{c};
     }
     Value s = Value::structArray({entries.size(), 1}, {"name", "folder", "bytes", "isdir"});
     for (std::size_t i = 0; i < entries.size(); ++i) {
@@ -175,19 +175,19 @@ BuiltinFn lister(const char* fn, bool structs) {
       d.setLogical(true);
       s.mutFieldAt(i, 3) = d;
     }
-    return std::vector<Value>{s};
+    return ValueList{s};
   };
 }
 
-const BuiltinRegistrar kLs("ls", lister("ls", false));
-const BuiltinRegistrar kDir("dir", lister("dir", true));
+const ListBuiltinRegistrar kLs("ls", lister("ls", false));
+const ListBuiltinRegistrar kDir("dir", lister("dir", true));
 
-const BuiltinRegistrar kIsvarname("isvarname", [](int nargout, std::vector<Value>& args) {
+const ListBuiltinRegistrar kIsvarname("isvarname", [](int nargout, ValueList& args) {
   checkArgCounts(args, nargout, 1, 1);
   const bool ok = args[0].isChar() && args[0].rows() == 1 && isValidName(args[0].utf8());
   Value r = Value::scalar(ok ? 1 : 0);
   r.setLogical(true);
-  return std::vector<Value>{r};
+  return ValueList{r};
 });
 
 }  // namespace

@@ -134,9 +134,7 @@ mxArray* mlfFeval(mlfVarargoutList* sink, mxArray* f, ...) {
   if (fv.isFunction() && fv.functionRef().callable) {
     // An anonymous function or a function of a file, made in the command window.
     const std::shared_ptr<const kh::Callable> callee = fv.functionRef().callable;
-    std::vector<kh::Value> callArgs(std::make_move_iterator(args.begin()),
-                                    std::make_move_iterator(args.end()));
-    return s.deliver(callee->call(s.count(), callArgs));
+    return s.deliver(callee->call(s.count(), args));
   }
   if (fv.isFunction()) {
     fn = fv.functionRef().fn;
@@ -154,11 +152,9 @@ mxArray* mlfFeval(mlfVarargoutList* sink, mxArray* f, ...) {
     }
   }
   if (fn) return s.deliver(kh::callFevalForm(fn, s.count(), args.data(), args.size()));
-  const kh::BuiltinFn* b = kh::findBuiltin(name);
+  const kh::Builtin* b = kh::findBuiltin(name);
   if (!b) kh::raise("Undefined function '" + name + "'.");
-  std::vector<kh::Value> builtinArgs(std::make_move_iterator(args.begin()),
-                                     std::make_move_iterator(args.end()));
-  return s.deliver((*b)(s.count(), builtinArgs));
+  return s.deliver(kh::callBuiltin(*b, s.count(), args));
 }
 
 mxArray* mclCreateSimpleFunctionHandle(mxFunctionPtr fn, const char* name) {

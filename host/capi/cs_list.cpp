@@ -2,7 +2,7 @@
 
 namespace kh {
 
-mxArray* newListTemp(std::vector<Value> values) {
+mxArray* newListTemp(ValueList values) {
   Value c = Value::cell({1, values.size()});
   for (std::size_t i = 0; i < values.size(); ++i) c.mutCellAt(i) = std::move(values[i]);
   mxArray* h = newTemp(std::move(c));

@@ -11,7 +11,7 @@
 namespace kh {
 
 // A new temporary list handle holding the values.
-mxArray* newListTemp(std::vector<Value> values);
+mxArray* newListTemp(ValueList values);
 // A new temporary list handle holding the elements of a cell, in column
 // order (the cell's storage is shared, not copied).
 mxArray* newListTemp(const Value& cell);

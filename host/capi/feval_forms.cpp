@@ -2,22 +2,19 @@
 // function values. Each one runs the built-in of the same name.
 #include <string>
 
+#include "host/builtins/arrays/reductions.h"
 #include "host/builtins/registry.h"
+#include "host/capi/door.h"
 #include "host/core/errors.h"
-#include "host/values/handle.h"
 #include "runtime/calls.h"
 
 namespace {
 
-void callBuiltin(const char* name, int nlhs, mxArray* plhs[], int nrhs, mxArray* prhs[]) {
-  const kh::BuiltinFn* fn = kh::findBuiltin(name);
-  if (!fn) kh::raise(std::string("The built-in '") + name + "' is not built yet.");
-  std::vector<kh::Value> args;
-  for (int k = 0; k < nrhs; ++k) args.push_back(kh::valueOf(prhs[k]));
-  std::vector<kh::Value> out = (*fn)(nlhs, args);
-  if (static_cast<int>(out.size()) < nlhs) kh::raise("Too many output arguments.");
-  const int n = nlhs > 0 ? nlhs : (out.empty() ? 0 : 1);
-  for (int k = 0; k < n; ++k) plhs[k] = kh::newHandle(std::move(out[k]), false);
+// A built-in found by name, for those without a reader of their own here.
+void byName(const char* name, kh::Call& c) {
+  const kh::Builtin* b = kh::findBuiltin(name);
+  if (!b) kh::raise(std::string("The built-in '") + name + "' is not built yet.");
+  b->fn(c);
 }
 
 }  // namespace
@@ -25,28 +22,28 @@ void callBuiltin(const char* name, int nlhs, mxArray* plhs[], int nrhs, mxArray*
 extern "C" {
 
 void mlxLower(int nlhs, mxArray* plhs[], int nrhs, mxArray* prhs[]) {
-  callBuiltin("lower", nlhs, plhs, nrhs, prhs);
+  kh::fevalDoor([](kh::Call& c) { byName("lower", c); }, nlhs, plhs, nrhs, prhs);
 }
 void mlxIsempty(int nlhs, mxArray* plhs[], int nrhs, mxArray* prhs[]) {
-  callBuiltin("isempty", nlhs, plhs, nrhs, prhs);
+  kh::fevalDoor([](kh::Call& c) { byName("isempty", c); }, nlhs, plhs, nrhs, prhs);
 }
 void mlxDiff(int nlhs, mxArray* plhs[], int nrhs, mxArray* prhs[]) {
-  callBuiltin("diff", nlhs, plhs, nrhs, prhs);
+  kh::fevalDoor(kh::builtin::diff, nlhs, plhs, nrhs, prhs);
 }
 void mlxIshandle(int nlhs, mxArray* plhs[], int nrhs, mxArray* prhs[]) {
-  callBuiltin("ishandle", nlhs, plhs, nrhs, prhs);
+  kh::fevalDoor([](kh::Call& c) { byName("ishandle", c); }, nlhs, plhs, nrhs, prhs);
 }
 void mlxMax(int nlhs, mxArray* plhs[], int nrhs, mxArray* prhs[]) {
-  callBuiltin("max", nlhs, plhs, nrhs, prhs);
+  kh::fevalDoor(kh::builtin::max, nlhs, plhs, nrhs, prhs);
 }
 void mlxPlus(int nlhs, mxArray* plhs[], int nrhs, mxArray* prhs[]) {
-  callBuiltin("plus", nlhs, plhs, nrhs, prhs);
+  kh::fevalDoor([](kh::Call& c) { byName("plus", c); }, nlhs, plhs, nrhs, prhs);
 }
 void mlxMin(int nlhs, mxArray* plhs[], int nrhs, mxArray* prhs[]) {
-  callBuiltin("min", nlhs, plhs, nrhs, prhs);
+  kh::fevalDoor(kh::builtin::min, nlhs, plhs, nrhs, prhs);
 }
 void mlxSize(int nlhs, mxArray* plhs[], int nrhs, mxArray* prhs[]) {
-  callBuiltin("size", nlhs, plhs, nrhs, prhs);
+  kh::fevalDoor([](kh::Call& c) { byName("size", c); }, nlhs, plhs, nrhs, prhs);
 }
 
 }  // extern "C"

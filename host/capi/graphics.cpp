@@ -56,7 +56,7 @@ mxArray* mlfNSet(int nargout, mxArray* handle, ...) {
   kh::ValueList pairs = rest(in, handle, ap);
   va_end(ap);
   if (!handle || pairs.size() < 2) kh::raise("Not enough input arguments.");
-  kh::gfx::set(kh::valueOf(handle), std::span<const kh::Value>(pairs.data(), pairs.size()));
+  kh::gfx::set(kh::valueOf(handle), kh::Values(pairs.data(), pairs.size()));
   if (nargout < 1) return nullptr;
   return kh::newTemp(kh::Value::empty());
 }
@@ -67,7 +67,7 @@ mxArray* mlfFindobj(mxArray* first, ...) {
   va_start(ap, first);
   kh::ValueList args = first ? rest(in, first, ap, first) : kh::ValueList{};
   va_end(ap);
-  return kh::newTemp(kh::gfx::findobj(std::span<const kh::Value>(args.data(), args.size())));
+  return kh::newTemp(kh::gfx::findobj(kh::Values(args.data(), args.size())));
 }
 
 mxArray* mlfNFigure(int nargout, ...) {
@@ -76,7 +76,7 @@ mxArray* mlfNFigure(int nargout, ...) {
   va_start(ap, nargout);
   kh::ValueList args = rest(in, nargout, ap);
   va_end(ap);
-  kh::gfx::Object* f = kh::gfx::figureCommand(std::span<const kh::Value>(args.data(), args.size()));
+  kh::gfx::Object* f = kh::gfx::figureCommand(kh::Values(args.data(), args.size()));
   return handleResult(nargout, f->handle);
 }
 
@@ -86,7 +86,7 @@ mxArray* mlfNAxes(int nargout, ...) {
   va_start(ap, nargout);
   kh::ValueList args = rest(in, nargout, ap);
   va_end(ap);
-  kh::gfx::Object* a = kh::gfx::axesCommand(std::span<const kh::Value>(args.data(), args.size()));
+  kh::gfx::Object* a = kh::gfx::axesCommand(kh::Values(args.data(), args.size()));
   return handleResult(nargout, a->handle);
 }
 
@@ -96,7 +96,7 @@ mxArray* mlfNPlot(int nargout, ...) {
   va_start(ap, nargout);
   kh::ValueList args = rest(in, nargout, ap);
   va_end(ap);
-  kh::Value h = kh::gfx::plot(std::span<const kh::Value>(args.data(), args.size()));
+  kh::Value h = kh::gfx::plot(kh::Values(args.data(), args.size()));
   if (nargout < 1) return nullptr;
   return kh::newTemp(std::move(h));
 }

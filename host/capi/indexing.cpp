@@ -79,7 +79,7 @@ void takeSubscripts(std::vector<IndexPart>& parts, va_list ap, CallInputs& in) {
 
 // A single value from a reference that may yield a list: a value context
 // takes the first one.
-Value single(std::vector<Value> list) {
+Value single(ValueList list) {
   if (list.empty()) raise(msg::kIndexExceeds);
   return std::move(list.front());
 }
@@ -292,7 +292,7 @@ mxArray* mlfIndexRef(mxArray* a, const char* index_string, ...) {
   // The last step may yield several values (c{:}, s.name of an array): a list.
   const kh::IndexPart& last = parts.back();
   if (last.kind == kh::IndexPart::Paren) return kh::newTemp(kh::indexRef(v, last.subs));
-  std::vector<kh::Value> list =
+  kh::ValueList list =
       last.kind == kh::IndexPart::Brace ? kh::braceRef(v, last.subs) : kh::fieldRef(v, last.name);
   if (list.size() == 1) return kh::newTemp(std::move(list.front()));
   return kh::newListTemp(std::move(list));

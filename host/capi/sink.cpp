@@ -44,7 +44,7 @@ void discardSink(mlfVarargoutList* sink) {
   g_spareSinks = sink;
 }
 
-mxArray* deliver(mlfVarargoutList* sink, std::vector<Value> results) {
+mxArray* deliver(mlfVarargoutList* sink, ValueList results) {
   if (!sink || sink->valueOnly) {
     discardSink(sink);
     return newTemp(results.empty() ? Value() : std::move(results[0]));

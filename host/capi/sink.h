@@ -32,7 +32,7 @@ int sinkCount(const mlfVarargoutList* sink);
 // for a list of variables each result is assigned to its variable (as
 // mlfAssign does) and null is returned. Surplus results are dropped; a target
 // without a result is left untouched.
-mxArray* deliver(mlfVarargoutList* sink, std::vector<Value> results);
+mxArray* deliver(mlfVarargoutList* sink, ValueList results);
 
 // Releases a sink without delivering (used when the call fails).
 void discardSink(mlfVarargoutList* sink);
@@ -45,7 +45,7 @@ class SinkGuard {
   SinkGuard(const SinkGuard&) = delete;
   SinkGuard& operator=(const SinkGuard&) = delete;
   int count() const { return sinkCount(s_); }
-  mxArray* deliver(std::vector<Value> results) {
+  mxArray* deliver(ValueList results) {
     mlfVarargoutList* s = s_;
     s_ = nullptr;
     return kh::deliver(s, std::move(results));
@@ -57,7 +57,7 @@ class SinkGuard {
       s_ = nullptr;
       return newTemp(std::move(result));
     }
-    std::vector<Value> results;
+    ValueList results;
     results.push_back(std::move(result));
     return deliver(std::move(results));
   }

@@ -32,7 +32,7 @@ mxArray* cellOf(const HandleList& items) {
     kh::Value c = a->temporary ? std::move(a->v) : a->v;
     return kh::newTemp(std::move(c));
   }
-  std::vector<kh::Value> values;
+  kh::ValueList values;
   values.reserve(items.size());
   for (mxArray* a : items) kh::appendArgument(a, values);
   kh::Value c = kh::Value::cell({values.empty() ? 0u : 1u, values.size()});

@@ -257,7 +257,7 @@ void setProperty(Object* o, std::string_view name, const Value& v) {
   setProperty(o, propIndex(o->type, name), v, name);
 }
 
-void set(const Value& handles, std::span<const Value> pairs) {
+void set(const Value& handles, Values pairs) {
   const std::vector<Object*> objs = objectsOf(handles);
   if (pairs.size() % 2) raise("Invalid parameter/value pair arguments.");
   for (std::size_t k = 0; k < pairs.size(); k += 2)
@@ -268,7 +268,7 @@ void set(const Value& handles, std::span<const Value> pairs) {
   }
 }
 
-void applyPairs(Object* o, std::span<const Value> pairs) {
+void applyPairs(Object* o, Values pairs) {
   if (pairs.size() % 2) raise("Invalid parameter/value pair arguments.");
   for (std::size_t k = 0; k < pairs.size(); k += 2) {
     if (!pairs[k].isChar()) raise("Invalid parameter/value pair arguments.");

@@ -34,13 +34,13 @@ Value getAll(Object* o);
 Value get(const Value& handles, const Value* names);
 
 // set(h, name, value, ...).
-void set(const Value& handles, std::span<const Value> pairs);
+void set(const Value& handles, Values pairs);
 void setProperty(Object* o, std::string_view name, const Value& v);
 void setProperty(Object* o, int prop, const Value& v, std::string_view spelling);
 
 // Applies name/value pairs given at creation (odd count or a name that is
 // not text are errors).
-void applyPairs(Object* o, std::span<const Value> pairs);
+void applyPairs(Object* o, Values pairs);
 
 // Helpers for the host's own reads of stored values.
 const Value& raw(Object* o, std::string_view name);

@@ -38,7 +38,7 @@ void makeCurrentFigure(Object* f) {
 }
 
 // Splits off a "Parent" pair: its object, and the other pairs.
-Object* takeParent(Args pairs, std::vector<Value>& rest) {
+Object* takeParent(Values pairs, ValueList& rest) {
   Object* parent = nullptr;
   for (std::size_t k = 0; k < pairs.size(); ++k) {
     if (k % 2 == 0 && k + 1 < pairs.size() && isParentName(pairs[k])) {
@@ -109,7 +109,7 @@ Object* currentAxes(Object* fig, bool create) {
   return ax;
 }
 
-Object* createWith(Type t, Object* parent, Args pairs) {
+Object* createWith(Type t, Object* parent, Values pairs) {
   Object* o = tree().create(t, parent);
   try {
     applyPairs(o, pairs);
@@ -120,7 +120,7 @@ Object* createWith(Type t, Object* parent, Args pairs) {
   return o;
 }
 
-Object* figureCommand(Args args) {
+Object* figureCommand(Values args) {
   if (!args.empty() && !args[0].isChar()) {
     if (!needsNumber(args[0])) raise("The figure number must be one handle.");
     const double h = args[0].at(0);
@@ -147,7 +147,7 @@ Object* figureCommand(Args args) {
   return f;
 }
 
-Object* axesCommand(Args args) {
+Object* axesCommand(Values args) {
   if (args.size() == 1 && !args[0].isChar()) {
     if (!needsNumber(args[0])) raise("The axes must be one handle.");
     Object* ax = tree().require(args[0].at(0));
@@ -156,7 +156,7 @@ Object* axesCommand(Args args) {
     makeCurrentFigure(ax->parent);
     return ax;
   }
-  std::vector<Value> rest;
+  ValueList rest;
   Object* parent = takeParent(args, rest);
   if (!parent) parent = currentFigure(true);
   if (parent->type != Type::Figure) raise("The parent of axes must be a figure.");
@@ -165,11 +165,11 @@ Object* axesCommand(Args args) {
   return ax;
 }
 
-Object* createCommand(Type t, Args args) {
+Object* createCommand(Type t, Values args) {
   // Leading data arguments of the short forms.
   std::size_t lead = 0;
   while (lead < args.size() && args[lead].isDouble()) ++lead;
-  std::vector<Value> pairs;
+  ValueList pairs;
   auto lowForm = [&](std::initializer_list<const char*> names) {
     std::size_t k = 0;
     for (const char* n : names) {
@@ -254,7 +254,7 @@ Object* createCommand(Type t, Args args) {
   }
   for (std::size_t k = from; k < args.size(); ++k) pairs.push_back(args[k]);
 
-  std::vector<Value> rest;
+  ValueList rest;
   Object* parent = takeParent(pairs, rest);
   bool picture = false;
   if (t == Type::Uicontrol) {
@@ -359,7 +359,7 @@ void deleteCommand(const Value& handles) {
   }
 }
 
-void closeCommand(Args args) {
+void closeCommand(Values args) {
   if (args.empty()) {
     if (Object* f = currentFigure(false)) tree().destroy(f);
     return;
@@ -378,7 +378,7 @@ void closeCommand(Args args) {
     if (tree().find(o->handle) == o) tree().destroy(o);
 }
 
-Value findobj(Args args) {
+Value findobj(Values args) {
   std::vector<Object*> starts;
   std::size_t k = 0;
   if (!args.empty() && !args[0].isChar()) {

@@ -10,7 +10,7 @@
 
 namespace kh::gfx {
 
-using Args = std::span<const Value>;
+
 
 // The current figure and the current axes of a figure, created when there
 // are none and `create` is true (null otherwise).
@@ -18,16 +18,16 @@ Object* currentFigure(bool create);
 Object* currentAxes(Object* fig, bool create);
 
 // figure, figure(h), figure(name, value, ...), figure(h, name, value, ...).
-Object* figureCommand(Args args);
+Object* figureCommand(Values args);
 // axes, axes(h) (makes h current), axes(name, value, ...).
-Object* axesCommand(Args args);
+Object* axesCommand(Values args);
 // line, text, image, patch, surface, uicontrol in their low-level forms:
 // leading data arguments, then name/value pairs ("Parent" among them picks
 // the parent; otherwise the current axes, or figure for a control).
-Object* createCommand(Type t, Args args);
+Object* createCommand(Type t, Values args);
 // An object of type t under parent with the name/value pairs applied; an
 // error in a pair deletes the object again, so nothing half-made remains.
-Object* createWith(Type t, Object* parent, Args pairs);
+Object* createWith(Type t, Object* parent, Values pairs);
 
 // The axes the next plot draws into, cleared as the figure's and the axes'
 // NextPlot say.
@@ -39,10 +39,10 @@ void clearAxes(Object* ax, bool reset);
 
 void deleteCommand(const Value& handles);
 // close, close(h), close('all').
-void closeCommand(Args args);
+void closeCommand(Values args);
 // findobj(h, name, value, ...): h and its descendants whose properties all
 // match, as a column of handles.
-Value findobj(Args args);
+Value findobj(Values args);
 // Deletes every figure and puts the root's properties back to their
 // defaults (a fresh graphics system, for a new session or a test).
 void resetGraphics();

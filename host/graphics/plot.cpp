@@ -138,7 +138,7 @@ bool parseLineSpec(std::string_view s, LineSpec* out) {
   return true;
 }
 
-Value plot(std::span<const Value> args) {
+Value plot(Values args) {
   struct Group {
     std::vector<Series> series;
     LineSpec spec;
@@ -158,7 +158,7 @@ Value plot(std::span<const Value> args) {
     groups.push_back(std::move(g));
   }
   if (groups.empty()) raise("Not enough input arguments.");
-  const std::span<const Value> pairs = args.subspan(k);
+  const Values pairs = args.subspan(k);
   if (pairs.size() % 2) raise("Invalid parameter/value pair arguments.");
   for (std::size_t p = 0; p < pairs.size(); p += 2)
     if (!pairs[p].isChar()) raise("Invalid parameter/value pair arguments.");
@@ -170,7 +170,7 @@ Value plot(std::span<const Value> args) {
   std::vector<double> handles;
   for (const Group& g : groups) {
     for (const Series& s : g.series) {
-      std::vector<Value> props{Value::str(std::string_view("XData")), s.x,
+      ValueList props{Value::str(std::string_view("XData")), s.x,
                                Value::str(std::string_view("YData")), s.y};
       Value colour;
       if (g.hasSpec && g.spec.hasColor) {

@@ -13,7 +13,7 @@
 namespace kh::gfx {
 
 // The handles of the new lines, as a column.
-Value plot(std::span<const Value> args);
+Value plot(Values args);
 
 // A line style text such as "r--o": colour, line style and marker, each
 // optional. False when s is not one.

@@ -36,7 +36,7 @@ class AnonymousFunction final : public Callable {
         captured_(std::move(captured)),
         file_(std::move(file)) {}
 
-  std::vector<Value> call(int nargout, std::vector<Value>& args) const override {
+  ValueList call(int nargout, ValueList& args) const override {
     CallDepthGuard depth;
     const bool varargin = !params_.empty() && params_.back() == "varargin";
     const std::size_t named = params_.size() - (varargin ? 1 : 0);

@@ -41,25 +41,25 @@ void run(Evaluator& ev, const std::string& text) {
 
 }  // namespace
 
-std::vector<Value> evalCommand(Evaluator& ev, int nargout, std::vector<Value>& args) {
+ValueList evalCommand(Evaluator& ev, int nargout, ValueList& args) {
   if (args.empty()) raise(msg::kNotEnoughIn);
   if (args.size() > 2) raise(msg::kTooManyIn);
   if (nargout > 1) raise(msg::kTooManyOut);
   const std::string text = textArgument(args[0], "eval");
-  auto attempt = [&](const std::string& t) -> std::vector<Value> {
+  auto attempt = [&](const std::string& t) -> ValueList {
     if (nargout > 0) return {valueOf(ev, t)};
     run(ev, t);
     return {};
   };
   if (args.size() == 1) return attempt(text);
   const std::string fallback = textArgument(args[1], "eval");
-  std::vector<Value> out;
+  ValueList out;
   std::string message;
   if (protect([&] { out = attempt(text); }, &message)) return out;
   return attempt(fallback);
 }
 
-std::vector<Value> str2numCommand(Evaluator& ev, int nargout, std::vector<Value>& args) {
+ValueList str2numCommand(Evaluator& ev, int nargout, ValueList& args) {
   if (args.empty()) raise(msg::kNotEnoughIn);
   if (args.size() > 1) raise(msg::kTooManyIn);
   if (nargout > 2) raise(msg::kTooManyOut);
@@ -82,7 +82,7 @@ std::vector<Value> str2numCommand(Evaluator& ev, int nargout, std::vector<Value>
   return {result, flag};
 }
 
-std::vector<Value> inputCommand(Evaluator& ev, int nargout, std::vector<Value>& args) {
+ValueList inputCommand(Evaluator& ev, int nargout, ValueList& args) {
   if (args.size() > 2) raise(msg::kTooManyIn);
   if (nargout > 1) raise(msg::kTooManyOut);
   const std::string prompt = args.empty() ? "" : textArgument(args[0], "input");

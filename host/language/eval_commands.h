@@ -13,12 +13,12 @@ class Evaluator;
 // eval(text) runs text as statements in the workspace; eval(text, fallback)
 // runs fallback when text fails. A single expression with an output gives
 // its value: x = eval('1 + 2').
-std::vector<Value> evalCommand(Evaluator& ev, int nargout, std::vector<Value>& args);
+ValueList evalCommand(Evaluator& ev, int nargout, ValueList& args);
 // [x, ok] = str2num(text): the numbers a text writes as a matrix ("1 2; 3
 // 4", "[1e3 -Inf]", "pi/2"); [] and false when it is not one.
-std::vector<Value> str2numCommand(Evaluator& ev, int nargout, std::vector<Value>& args);
+ValueList str2numCommand(Evaluator& ev, int nargout, ValueList& args);
 // input(prompt) shows the prompt and evaluates the line typed; input(prompt,
 // 's') gives the line as text.
-std::vector<Value> inputCommand(Evaluator& ev, int nargout, std::vector<Value>& args);
+ValueList inputCommand(Evaluator& ev, int nargout, ValueList& args);
 
 }  // namespace kh

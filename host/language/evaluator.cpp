@@ -30,13 +30,13 @@ namespace {
   raise("Undefined function or variable '" + name + "'.");
 }
 
-Value single(std::vector<Value>&& vs, const char* what) {
+Value single(ValueList&& vs, const char* what) {
   if (vs.empty()) raise(std::string(what));
   return std::move(vs.front());
 }
 
-std::vector<Value> callHandle(Evaluator& ev, const FunctionRef& ref, int nargout,
-                              std::vector<Value>& args) {
+ValueList callHandle(Evaluator& ev, const FunctionRef& ref, int nargout,
+                              ValueList& args) {
   if (ref.callable) return ref.callable->call(nargout, args);
   if (ref.fn) return callFevalForm(ref.fn, nargout, args);
   return ev.call(ref.name, nargout, args);
@@ -55,9 +55,9 @@ bool& Evaluator::exitFromCall() {
 
 // ---------------------------------------------------------------- calls
 
-std::vector<Value> Evaluator::call(const std::string& name, int nargout, std::vector<Value>& args) {
+ValueList Evaluator::call(const std::string& name, int nargout, ValueList& args) {
   CallDepthGuard depth;
-  std::vector<Value> results;
+  ValueList results;
   // Inside a function of a file: its counts, then the file's own functions.
   if (frame_.nargin >= 0 && (name == "nargin" || name == "nargout")) {
     if (!args.empty()) raise("Too many input arguments.");
@@ -69,7 +69,7 @@ std::vector<Value> Evaluator::call(const std::string& name, int nargout, std::ve
   if (workspaceCommand(*this, name, nargout, args, results)) return results;
   if (const mexFunctionTableEntry* f = findLibraryFunction(name, false))
     return callFevalForm(f->function, nargout, args);
-  if (const BuiltinFn* b = findBuiltin(name)) return (*b)(nargout, args);
+  if (const Builtin* b = findBuiltin(name)) return callBuiltin(*b, nargout, args);
   if (std::shared_ptr<const FunctionFile> file = functionFileNamed(name))
     return callFunction(file, *file->functions.front(), nargout, args);
   if (runScriptNamed(*this, name, nargout, args)) return {};
@@ -82,8 +82,8 @@ bool Evaluator::isFunctionCall(const Expr& e) const {
   return false;
 }
 
-std::vector<Value> Evaluator::arguments(const ExprList& args) {
-  std::vector<Value> out;
+ValueList Evaluator::arguments(const ExprList& args) {
+  ValueList out;
   for (const ExprPtr& a : args) {
     if (a->kind == ExprKind::Colon) {
       out.push_back(Value::str(":"));
@@ -94,12 +94,12 @@ std::vector<Value> Evaluator::arguments(const ExprList& args) {
   return out;
 }
 
-std::vector<Value> Evaluator::callExpr(const Expr& e, int nargout) {
+ValueList Evaluator::callExpr(const Expr& e, int nargout) {
   if (e.kind == ExprKind::Name) {
-    std::vector<Value> none;
+    ValueList none;
     return call(e.text, nargout, none);
   }
-  std::vector<Value> args = arguments(e.args);
+  ValueList args = arguments(e.args);
   return call(e.a->text, nargout, args);
 }
 
@@ -123,11 +123,11 @@ Subscripts Evaluator::subscripts(const ExprList& args, const Value& of) {
 
 // Applies the indexing of e (a Call, CellIndex, Field or DynField whose base
 // value is `base`) and appends the results.
-void Evaluator::indexInto(const Value& base, const Expr& e, std::vector<Value>& out) {
+void Evaluator::indexInto(const Value& base, const Expr& e, ValueList& out) {
   switch (e.kind) {
     case ExprKind::Call:
       if (base.isFunction()) {
-        std::vector<Value> args = arguments(e.args);
+        ValueList args = arguments(e.args);
         out.push_back(single(callHandle(*this, base.functionRef(), 1, args),
                              "The function did not return a value."));
         return;
@@ -135,19 +135,19 @@ void Evaluator::indexInto(const Value& base, const Expr& e, std::vector<Value>& 
       out.push_back(indexRef(base, subscripts(e.args, base)));
       return;
     case ExprKind::CellIndex: {
-      std::vector<Value> vs = braceRef(base, subscripts(e.args, base));
+      ValueList vs = braceRef(base, subscripts(e.args, base));
       for (Value& v : vs) out.push_back(std::move(v));
       return;
     }
     case ExprKind::Field: {
-      std::vector<Value> vs = fieldRef(base, e.text);
+      ValueList vs = fieldRef(base, e.text);
       for (Value& v : vs) out.push_back(std::move(v));
       return;
     }
     case ExprKind::DynField: {
       const Value name = eval(*e.b);
       if (!name.isChar()) raise("Dynamic field names must be texts.");
-      std::vector<Value> vs = fieldRef(base, name.utf8());
+      ValueList vs = fieldRef(base, name.utf8());
       for (Value& v : vs) out.push_back(std::move(v));
       return;
     }
@@ -159,7 +159,7 @@ void Evaluator::indexInto(const Value& base, const Expr& e, std::vector<Value>& 
 // ---------------------------------------------------------------- expressions
 
 Value Evaluator::eval(const Expr& e) {
-  std::vector<Value> vs;
+  ValueList vs;
   evalList(e, vs);
   if (vs.size() != 1) {
     if (vs.empty()) raise("Indexing yields no value here.");
@@ -191,11 +191,11 @@ Value Evaluator::binaryOp(const std::string& op, const Value& a, const Value& b)
 }
 
 Value Evaluator::matrixLiteral(const Expr& e, bool cell) {
-  std::vector<Value> rows;
+  ValueList rows;
   for (const ExprList& row : e.rows) {
-    std::vector<Value> parts;
+    ValueList parts;
     for (const ExprPtr& x : row) {
-      std::vector<Value> vs;
+      ValueList vs;
       evalList(*x, vs);
       for (Value& v : vs) {
         if (cell) {
@@ -214,7 +214,7 @@ Value Evaluator::matrixLiteral(const Expr& e, bool cell) {
   return rows.size() == 1 ? std::move(rows.front()) : vertcat(rows);
 }
 
-void Evaluator::evalList(const Expr& e, std::vector<Value>& out) {
+void Evaluator::evalList(const Expr& e, ValueList& out) {
   checkStackRoom("Expressions are");
   switch (e.kind) {
     case ExprKind::Number:
@@ -346,19 +346,19 @@ void Evaluator::evalList(const Expr& e, std::vector<Value>& out) {
   }
 }
 
-std::vector<Value> Evaluator::evalOutputs(const Expr& e, int nargout) {
-  std::vector<Value> vs;
+ValueList Evaluator::evalOutputs(const Expr& e, int nargout) {
+  ValueList vs;
   if (isFunctionCall(e)) return callExpr(e, nargout);
   if (callHandleVariable(e, nargout, vs)) return vs;
   evalList(e, vs);
   return vs;
 }
 
-bool Evaluator::callHandleVariable(const Expr& e, int nargout, std::vector<Value>& out) {
+bool Evaluator::callHandleVariable(const Expr& e, int nargout, ValueList& out) {
   if (e.kind != ExprKind::Call || e.a->kind != ExprKind::Name) return false;
   std::optional<Value> f = ws_.get(e.a->text);
   if (!f || !f->isFunction()) return false;
-  std::vector<Value> args = arguments(e.args);
+  ValueList args = arguments(e.args);
   out = callHandle(*this, f->functionRef(), nargout, args);
   return true;
 }
@@ -397,7 +397,7 @@ void Evaluator::assignSteps(Value& base, const std::vector<LStep>& steps, std::s
       Value part;
       if (base.isCell()) {
         try {
-          std::vector<Value> got = braceRef(base, subs);
+          ValueList got = braceRef(base, subs);
           if (got.size() == 1) part = std::move(got.front());
         } catch (const MError&) {
           // Beyond the end: the cell is created.
@@ -452,7 +452,7 @@ void Evaluator::execExpr(const Stmt& s) {
     show(e.text, *ws_.get(e.text), s.print);
     return;
   }
-  std::vector<Value> vs;
+  ValueList vs;
   if (isFunctionCall(e)) {
     // A call made as a statement asks for no output; a value that comes
     // back anyway becomes ans.
@@ -472,7 +472,7 @@ void Evaluator::execExpr(const Stmt& s) {
 
 void Evaluator::execAssign(const Stmt& s) {
   const std::size_t n = s.targets.size();
-  std::vector<Value> vs;
+  ValueList vs;
   if (n > 1 && isFunctionCall(*s.expr)) {
     vs = callExpr(*s.expr, static_cast<int>(n));
   } else if (n > 1) {
@@ -494,9 +494,9 @@ void Evaluator::execAssign(const Stmt& s) {
 }
 
 void Evaluator::execCommand(const Stmt& s) {
-  std::vector<Value> args;
+  ValueList args;
   for (const std::string& w : s.words) args.push_back(Value::str(w));
-  std::vector<Value> vs = call(s.name, 0, args);
+  ValueList vs = call(s.name, 0, args);
   if (!vs.empty() && !vs.front().isPlaceholder()) {
     ws_.set("ans", vs.front());
     show("ans", vs.front(), s.print);

@@ -38,10 +38,10 @@ class Evaluator {
   Value eval(const Expr& e);
   // The values of an expression that may stand for a list (c{:}, s.f of a
   // structure array), appended to out.
-  void evalList(const Expr& e, std::vector<Value>& out);
+  void evalList(const Expr& e, ValueList& out);
   // The values of an expression asked for nargout of them: a call passes
   // nargout on (and may give fewer when nargout is 0).
-  std::vector<Value> evalOutputs(const Expr& e, int nargout);
+  ValueList evalOutputs(const Expr& e, int nargout);
 
   // The line of the statement being run (of its file, when it has one).
   std::size_t currentLine() const { return line_; }
@@ -51,7 +51,7 @@ class Evaluator {
   // Calls a function by name: the workspace commands of the command window,
   // then the library's registered functions, then host built-ins. Raises
   // "Undefined function or variable" when the name is unknown.
-  std::vector<Value> call(const std::string& name, int nargout, std::vector<Value>& args);
+  ValueList call(const std::string& name, int nargout, ValueList& args);
 
   // Set by exit/quit. An exit inside a function call stops every
   // evaluator on the way out, up to the prompt's.
@@ -78,15 +78,15 @@ class Evaluator {
   Flow execStatement(const Stmt& s);
   // x(args) where x is a variable holding a function handle: the handle
   // called for nargout values; false when e is not such a call.
-  bool callHandleVariable(const Expr& e, int nargout, std::vector<Value>& out);
+  bool callHandleVariable(const Expr& e, int nargout, ValueList& out);
   void show(const std::string& name, const Value& v, bool print);
 
   // Whether e names a function call (not a variable): f, f(args).
   bool isFunctionCall(const Expr& e) const;
-  std::vector<Value> callExpr(const Expr& e, int nargout);
+  ValueList callExpr(const Expr& e, int nargout);
   Subscripts subscripts(const ExprList& args, const Value& of);
-  std::vector<Value> arguments(const ExprList& args);
-  void indexInto(const Value& base, const Expr& e, std::vector<Value>& out);
+  ValueList arguments(const ExprList& args);
+  void indexInto(const Value& base, const Expr& e, ValueList& out);
   Value binaryOp(const std::string& op, const Value& a, const Value& b);
   Value matrixLiteral(const Expr& e, bool cell);
   void assignTo(const LValue& lv, Value rhs);

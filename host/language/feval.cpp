@@ -13,7 +13,7 @@
 namespace kh {
 namespace {
 
-const BuiltinRegistrar kFeval("feval", [](int nargout, std::vector<Value>& args) {
+const ListBuiltinRegistrar kFeval("feval", [](int nargout, ValueList& args) {
   if (args.empty()) raise("Not enough input arguments.");
   CallDepthGuard depth;
   // The call's own list becomes the callee's: the function goes out of it
@@ -34,8 +34,8 @@ const BuiltinRegistrar kFeval("feval", [](int nargout, std::vector<Value>& args)
   // Registered functions, and "module/local" names of local functions.
   if (const mexFunctionTableEntry* e = findLibraryFunction(name, true))
     return callFevalForm(e->function, nargout, args);
-  if (const BuiltinFn* b = findBuiltin(name)) return (*b)(nargout, args);
-  std::vector<Value> out;
+  if (const Builtin* b = findBuiltin(name)) return callBuiltin(*b, nargout, args);
+  ValueList out;
   if (callFunctionFileNamed(name, nargout, args, out)) return out;
   raise("Undefined function '" + name + "'.");
 });

@@ -74,7 +74,7 @@ class FileFunction final : public Callable {
  public:
   FileFunction(std::shared_ptr<const FunctionFile> file, const FunctionDef& f)
       : file_(std::move(file)), f_(f) {}
-  std::vector<Value> call(int nargout, std::vector<Value>& args) const override {
+  ValueList call(int nargout, ValueList& args) const override {
     CallDepthGuard depth;
     return callFunction(file_, f_, nargout, args);
   }
@@ -91,9 +91,9 @@ class FileFunction final : public Callable {
 class NamedFileFunction final : public Callable {
  public:
   explicit NamedFileFunction(std::string name) : name_(std::move(name)) {}
-  std::vector<Value> call(int nargout, std::vector<Value>& args) const override {
+  ValueList call(int nargout, ValueList& args) const override {
     CallDepthGuard depth;
-    std::vector<Value> out;
+    ValueList out;
     if (!callFunctionFileNamed(name_, nargout, args, out))
       raise("Undefined function '" + name_ + "'.");
     return out;
@@ -164,8 +164,8 @@ std::shared_ptr<const FunctionFile> functionFileNamed(const std::string& name) {
   return file;
 }
 
-std::vector<Value> callFunction(const std::shared_ptr<const FunctionFile>& file,
-                                const FunctionDef& f, int nargout, std::vector<Value>& args) {
+ValueList callFunction(const std::shared_ptr<const FunctionFile>& file,
+                                const FunctionDef& f, int nargout, ValueList& args) {
   const bool varargin = !f.params.empty() && f.params.back() == "varargin";
   const std::size_t named = f.params.size() - (varargin ? 1 : 0);
   if (!varargin && args.size() > f.params.size()) raise("Too many input arguments.");
@@ -195,7 +195,7 @@ std::vector<Value> callFunction(const std::shared_ptr<const FunctionFile>& file,
 
   // nargout 0 still hands back the first output when it is set (ans).
   const std::size_t want = nargout > 0 ? static_cast<std::size_t>(nargout) : 1;
-  std::vector<Value> out;
+  ValueList out;
   for (std::size_t k = 0; k < namedOut && k < want; ++k) {
     std::optional<Value> v = ws.get(f.outputs[k]);
     if (!v || v->isPlaceholder()) {
@@ -219,8 +219,8 @@ std::vector<Value> callFunction(const std::shared_ptr<const FunctionFile>& file,
   return out;
 }
 
-bool callFunctionFileNamed(const std::string& name, int nargout, std::vector<Value>& args,
-                           std::vector<Value>& out) {
+bool callFunctionFileNamed(const std::string& name, int nargout, ValueList& args,
+                           ValueList& out) {
   std::shared_ptr<const FunctionFile> file = functionFileNamed(name);
   if (!file) return false;
   out = callFunction(file, *file->functions.front(), nargout, args);

@@ -14,7 +14,7 @@
 namespace kh {
 
 bool runScriptNamed(Evaluator& ev, const std::string& name, int nargout,
-                    const std::vector<Value>& args) {
+                    const ValueList& args) {
   if (!isValidName(name)) return false;
   const std::string file = findOnDataPath(name + ".m");
   if (!onDataPath(name + ".m")) return false;

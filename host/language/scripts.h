@@ -14,6 +14,6 @@ class Evaluator;
 
 // Runs the script of that name when there is one; false when there is none.
 bool runScriptNamed(Evaluator& ev, const std::string& name, int nargout,
-                    const std::vector<Value>& args);
+                    const ValueList& args);
 
 }  // namespace kh

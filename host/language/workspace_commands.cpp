@@ -26,7 +26,7 @@ std::string textArg(const Value& v, const char* cmd) {
   return v.utf8();
 }
 
-std::vector<std::string> textArgs(const std::vector<Value>& args, const char* cmd) {
+std::vector<std::string> textArgs(const ValueList& args, const char* cmd) {
   std::vector<std::string> out;
   for (const Value& a : args) out.push_back(textArg(a, cmd));
   return out;
@@ -57,7 +57,7 @@ bool matchesAny(const std::string& name, const std::vector<std::string>& pattern
 }
 
 // The workspace's names that the command's words ask for (all without words).
-std::vector<std::string> namesAskedFor(Evaluator& ev, const std::vector<Value>& args,
+std::vector<std::string> namesAskedFor(Evaluator& ev, const ValueList& args,
                                        const char* cmd) {
   std::vector<std::string> names = ev.workspace().names();
   if (!args.empty()) {
@@ -67,7 +67,7 @@ std::vector<std::string> namesAskedFor(Evaluator& ev, const std::vector<Value>& 
   return names;
 }
 
-std::vector<Value> who(Evaluator& ev, int nargout, std::vector<Value>& args) {
+ValueList who(Evaluator& ev, int nargout, ValueList& args) {
   std::vector<std::string> names = namesAskedFor(ev, args, "who");
   if (nargout > 0) {
     Value c = Value::cell({names.size(), 1});
@@ -111,7 +111,7 @@ std::size_t bytesOf(const Value& top) {
   return b;
 }
 
-std::vector<Value> whos(Evaluator& ev, int nargout, std::vector<Value>& args) {
+ValueList whos(Evaluator& ev, int nargout, ValueList& args) {
   noOutputs(nargout);
   std::vector<std::string> names = namesAskedFor(ev, args, "whos");
   if (names.empty()) return {};
@@ -137,7 +137,7 @@ std::vector<Value> whos(Evaluator& ev, int nargout, std::vector<Value>& args) {
   return {};
 }
 
-std::vector<Value> clear(Evaluator& ev, int nargout, std::vector<Value>& args) {
+ValueList clear(Evaluator& ev, int nargout, ValueList& args) {
   noOutputs(nargout);
   std::vector<std::string> words = textArgs(args, "clear");
   Workspace& ws = ev.workspace();
@@ -174,7 +174,7 @@ std::vector<Value> clear(Evaluator& ev, int nargout, std::vector<Value>& args) {
   return {};
 }
 
-std::vector<Value> load(Evaluator& ev, int nargout, std::vector<Value>& args) {
+ValueList load(Evaluator& ev, int nargout, ValueList& args) {
   std::vector<std::string> words = textArgs(args, "load");
   if (words.empty()) words.push_back("matlab");
   const std::string file = resolveMatFileName(words[0]);
@@ -196,7 +196,7 @@ std::vector<Value> load(Evaluator& ev, int nargout, std::vector<Value>& args) {
   return {};
 }
 
-std::vector<Value> save(Evaluator& ev, int nargout, std::vector<Value>& args) {
+ValueList save(Evaluator& ev, int nargout, ValueList& args) {
   noOutputs(nargout);
   std::vector<std::string> words = textArgs(args, "save");
   if (words.empty()) words.push_back("matlab");
@@ -213,7 +213,7 @@ std::vector<Value> save(Evaluator& ev, int nargout, std::vector<Value>& args) {
   return {};
 }
 
-std::vector<Value> exist(Evaluator& ev, int, std::vector<Value>& args) {
+ValueList exist(Evaluator& ev, int, ValueList& args) {
   if (args.empty()) raise("Not enough input arguments.");
   const std::string n = textArg(args[0], "exist");
   double code = 0;
@@ -226,7 +226,7 @@ std::vector<Value> exist(Evaluator& ev, int, std::vector<Value>& args) {
   return {Value::scalar(code)};
 }
 
-std::vector<Value> exitCommand(Evaluator& ev, int nargout, std::vector<Value>&) {
+ValueList exitCommand(Evaluator& ev, int nargout, ValueList&) {
   noOutputs(nargout);
   ev.requestExit();
   return {};
@@ -253,8 +253,8 @@ std::map<std::string, Command>& commands() {
 
 void registerCommand(const std::string& name, Command fn) { commands()[name] = std::move(fn); }
 
-bool workspaceCommand(Evaluator& ev, const std::string& name, int nargout, std::vector<Value>& args,
-                      std::vector<Value>& results) {
+bool workspaceCommand(Evaluator& ev, const std::string& name, int nargout, ValueList& args,
+                      ValueList& results) {
   const auto& table = commands();
   auto it = table.find(name);
   if (it == table.end()) return false;

@@ -14,14 +14,14 @@ namespace kh {
 class Evaluator;
 
 using Command =
-    std::function<std::vector<Value>(Evaluator&, int nargout, std::vector<Value>& args)>;
+    std::function<ValueList(Evaluator&, int nargout, ValueList& args)>;
 
 // Adds a command, or replaces one of the same name.
 void registerCommand(const std::string& name, Command fn);
 
 // Runs the command `name` when it is one of these; returns false otherwise.
-bool workspaceCommand(Evaluator& ev, const std::string& name, int nargout, std::vector<Value>& args,
-                      std::vector<Value>& results);
+bool workspaceCommand(Evaluator& ev, const std::string& name, int nargout, ValueList& args,
+                      ValueList& results);
 // The names of these commands.
 std::vector<std::string> workspaceCommandNames();
 

@@ -52,7 +52,7 @@ const mexFunctionTableEntry* findLibraryFunction(std::string_view name, bool all
   return nullptr;
 }
 
-std::vector<Value> callFevalForm(mxFunctionPtr fn, int nargout, const Value* args, std::size_t n) {
+ValueList callFevalForm(mxFunctionPtr fn, int nargout, const Value* args, std::size_t n) {
   // Calls pass a few arguments and ask for a few results: the handles are
   // kept inline.
   struct Handles {
@@ -65,7 +65,7 @@ std::vector<Value> callFevalForm(mxFunctionPtr fn, int nargout, const Value* arg
   for (std::size_t k = 0; k < n; ++k) h.in.push_back(newHandle(args[k], false));
   h.out.assign(static_cast<std::size_t>(nargout > 0 ? nargout : 1), nullptr);
   fn(nargout, h.out.data(), static_cast<int>(h.in.size()), h.in.data());
-  std::vector<Value> results;
+  ValueList results;
   results.reserve(h.out.size());
   for (mxArray* o : h.out) {
     if (!o) break;

@@ -26,9 +26,9 @@ const mexFunctionTableEntry* findLibraryFunction(std::string_view name, bool all
 // nargout outputs are asked for. Returns the outputs the function handed over:
 // the first one also when nargout is 0 (when it has any), then outputs 2 to
 // nargout. Every handle is released, also when the call raises an error.
-std::vector<Value> callFevalForm(mxFunctionPtr fn, int nargout, const Value* args, std::size_t n);
-inline std::vector<Value> callFevalForm(mxFunctionPtr fn, int nargout,
-                                        const std::vector<Value>& args) {
+ValueList callFevalForm(mxFunctionPtr fn, int nargout, const Value* args, std::size_t n);
+inline ValueList callFevalForm(mxFunctionPtr fn, int nargout,
+                                        const ValueList& args) {
   return callFevalForm(fn, nargout, args.data(), args.size());
 }
 

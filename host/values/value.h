@@ -65,6 +65,10 @@ inline Dims normalizeDims(Dims d) {
 }
 
 class Value;
+// The one list of values: the arguments and results of a call, the
+// subscripts of an index, the parts of a concatenation. Almost always few,
+// so kept inline, without an allocation.
+using ValueList = boost::container::small_vector<Value, 4>;
 
 // The code behind a handle that is more than a name (an anonymous function
 // with the values it captured, a function of a file); the command window
@@ -72,7 +76,7 @@ class Value;
 class Callable {
  public:
   virtual ~Callable() = default;
-  virtual std::vector<Value> call(int nargout, std::vector<Value>& args) const = 0;
+  virtual ValueList call(int nargout, ValueList& args) const = 0;
   // The handle as shown, after its '@': "(x) x .^ 2 + c".
   virtual std::string text() const = 0;
 };
@@ -378,17 +382,14 @@ inline const char16_t* Value::chr() const {
   return form_ == kInlineScalar ? &c_ : nullptr;
 }
 
-// A short list of values kept inline: the arguments or subscripts of one
-// call, which are almost always few and must not cost an allocation.
-using ValueList = boost::container::small_vector<Value, 4>;
 // A read-only run of values, as an operation takes its arguments: a view of
 // a vector, an inline list, an array or a braced list. A view of a braced
 // list is good for the call it is an argument of.
 class Values : public std::span<const Value> {
  public:
   using std::span<const Value>::span;
-  Values(const std::vector<Value>& v) : span(v.data(), v.size()) {}
   Values(const ValueList& v) : span(v.data(), v.size()) {}
+  Values(std::span<const Value> s) : span(s) {}
 #if defined(__clang__)
   Values(std::initializer_list<Value> l) : span(l.begin(), l.size()) {}
 #else

@@ -155,7 +155,7 @@ TEST(Concat, BlocksOfEveryPart) {
 
 struct SizeCase {
   const char* name;
-  std::vector<Value> args;
+  ValueList args;
   Dims dims;
 };
 
@@ -185,7 +185,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(Construct, SizesThatAreNotSizesAreRefused) {
   // Text is not a size (zeros('ab') is not 97-by-98), and only double
   // arrays are made.
-  for (const std::vector<Value>& args : {std::vector<Value>{Value::str("ab")},
+  for (const ValueList& args : {ValueList{Value::str("ab")},
                                          {S(2), Value::str("ab"), S(1)},
                                          {S(2), Value::str("single")},
                                          {Value::str("double"), S(2)},

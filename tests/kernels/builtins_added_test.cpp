@@ -22,16 +22,16 @@ using test::S;
 using test::T;
 using test::Z;
 
-std::vector<Value> call(const char* name, int nargout, std::vector<Value> args) {
-  const BuiltinFn* fn = findBuiltin(name);
+ValueList call(const char* name, int nargout, ValueList args) {
+  const Builtin* fn = findBuiltin(name);
   if (!fn) throw std::runtime_error(std::string("no built-in ") + name);
-  return (*fn)(nargout, args);
+  return callBuiltin(*fn, nargout, args);
 }
 
 struct CountCase {
   const char* name;  // the built-in's name, up to the first underscore
   int nargout;
-  std::vector<Value> args;
+  ValueList args;
   const char* message;
 };
 

@@ -14,10 +14,10 @@ using test::R;
 using test::S;
 using test::T;
 
-std::vector<Value> call(const char* name, int nargout, std::vector<Value> args) {
-  const BuiltinFn* fn = findBuiltin(name);
+ValueList call(const char* name, int nargout, ValueList args) {
+  const Builtin* fn = findBuiltin(name);
   if (!fn) throw std::runtime_error(std::string("no built-in ") + name);
-  return (*fn)(nargout, args);
+  return callBuiltin(*fn, nargout, args);
 }
 
 TEST(Builtins, AllNamesRegistered) {
@@ -35,7 +35,7 @@ TEST(Builtins, AllNamesRegistered) {
 struct CountCase {
   const char* name;
   int nargout;
-  std::vector<Value> args;
+  ValueList args;
   const char* message;
 };
 

@@ -27,7 +27,7 @@ TEST(ArgumentCounts, FevalFormsRejectTooManyArguments) {
        "more than the declared number of inputs (2)."},
   };
   for (const Case& c : cases) {
-    std::vector<kh::Value> args(static_cast<std::size_t>(c.nargin), kh::Value::scalar(1));
+    kh::ValueList args(static_cast<std::size_t>(c.nargin), kh::Value::scalar(1));
     EXPECT_EQ(kt::callError(c.name, c.nargout, args), c.error) << c.name;
   }
 }

@@ -127,7 +127,7 @@ TEST(Filter2, TextDataIsFilteredAsNumbers) {
 TEST(Filter2, Failures) {
   struct Case {
     const char* what;
-    std::vector<Value> args;
+    kh::ValueList args;
     const char* error;
   };
   const Value one = Value::scalar(1);

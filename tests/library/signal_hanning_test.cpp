@@ -21,7 +21,7 @@ std::vector<double> hann(int n) {
 TEST(Hanning, Windows) {
   struct Case {
     const char* what;
-    std::vector<Value> args;
+    kh::ValueList args;
     std::vector<double> want;
   };
   const double a = 0.5 * (1 - std::cos(2 * M_PI / 5)), b = 0.5 * (1 - std::cos(4 * M_PI / 5));
@@ -77,7 +77,7 @@ TEST(Hanning, NonIntegerLengthWarnsAndRounds) {
 TEST(Hanning, Failures) {
   struct Case {
     const char* what;
-    std::vector<Value> args;
+    kh::ValueList args;
     const char* error;
   };
   const char* flag = "Sampling flag must be either 'symmetric' or 'periodic'.";

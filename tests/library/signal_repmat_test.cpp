@@ -16,7 +16,7 @@ Value mat(std::size_t r, std::size_t c, std::vector<double> colMajor) {
 TEST(Repmat, Tiles) {
   struct Case {
     const char* what;
-    std::vector<Value> args;
+    kh::ValueList args;
     kh::Dims dims;
     std::vector<double> want;
   };

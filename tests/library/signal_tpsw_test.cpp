@@ -40,7 +40,7 @@ void expectClose(const Value& got, const std::vector<double>& want, const std::s
   }
 }
 
-Value tpswma(std::vector<Value> args) {
+Value tpswma(kh::ValueList args) {
   auto out = kt::call("kestrel/tpswma", 1, std::move(args));
   return out.empty() ? Value() : out[0];
 }

@@ -60,7 +60,7 @@ NamedValues record(const std::vector<double>& s, double cl) { return record(s, V
 // Everything a person could see change: every object of every figure with
 // all its property values, the editor's globals and both exports.
 struct Session {
-  std::vector<std::pair<double, std::vector<Value>>> objects;
+  std::vector<std::pair<double, std::vector<kh::Value>>> objects;
   std::vector<std::pair<std::string, Value>> globals;
   NamedValues mat;
   std::string matName, csv, csvName, figureName;

@@ -68,8 +68,8 @@ namespace {
 
 // Runs the call; false with the message when it raised an error. A name the
 // library does not register fails the test (and counts as no error).
-bool tryCall(std::string_view name, int nargout, const std::vector<kh::Value>& args,
-             std::vector<kh::Value>* out, std::string* msg) {
+bool tryCall(std::string_view name, int nargout, const kh::ValueList& args,
+             kh::ValueList* out, std::string* msg) {
   ensureLibraryLoaded();
   const mexFunctionTableEntry* row = kh::findLibraryFunction(name, true);
   if (!row) {
@@ -81,16 +81,16 @@ bool tryCall(std::string_view name, int nargout, const std::vector<kh::Value>& a
 
 }  // namespace
 
-std::vector<kh::Value> call(std::string_view name, int nargout, std::vector<kh::Value> args) {
-  std::vector<kh::Value> out;
+kh::ValueList call(std::string_view name, int nargout, kh::ValueList args) {
+  kh::ValueList out;
   std::string msg;
   if (!tryCall(name, nargout, args, &out, &msg))
     ADD_FAILURE() << "call of " << name << " raised: " << msg;
   return out;
 }
 
-std::string callError(std::string_view name, int nargout, std::vector<kh::Value> args) {
-  std::vector<kh::Value> out;
+std::string callError(std::string_view name, int nargout, kh::ValueList args) {
+  kh::ValueList out;
   std::string msg;
   if (tryCall(name, nargout, args, &out, &msg)) return "";
   return msg;

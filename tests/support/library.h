@@ -20,9 +20,9 @@ kh::LoadedLibrary* library();
 
 // Calls a registered function, or "module/local", by name through its feval
 // form at a protected point. The test fails when the call raises an error.
-std::vector<kh::Value> call(std::string_view name, int nargout, std::vector<kh::Value> args);
+kh::ValueList call(std::string_view name, int nargout, kh::ValueList args);
 // The same call, expected to fail: returns the error message ("" if none).
-std::string callError(std::string_view name, int nargout, std::vector<kh::Value> args);
+std::string callError(std::string_view name, int nargout, kh::ValueList args);
 
 // Number of live arrays right now, with the library loaded (for leak checks
 // around a block of calls).

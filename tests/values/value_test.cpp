@@ -25,7 +25,7 @@ TEST(Value, SharingCountsFollowCopiesMovesAndReusedStorage) {
   // Storage freed by one value is reused by the next: the new value must
   // start from its own data, and sharing must be counted afresh.
   for (int round = 0; round < 3; ++round) {
-    std::vector<Value> keep;
+    ValueList keep;
     for (int i = 0; i < 50; ++i) {
       Value a = Value::row({double(i), 2, 3});
       Value b = a;
@@ -49,7 +49,7 @@ TEST(Value, ReusedElementBlocksHoldOnlyTheirOwnData) {
   // Lengths in one size class and across classes, made, copied, written,
   // moved and dropped in turn: every array reads back what was written to it.
   for (int round = 0; round < 4; ++round) {
-    std::vector<Value> keep;
+    ValueList keep;
     for (std::size_t n : {17u, 100u, 128u, 129u, 5000u, 70000u}) {
       Value a = Value::numericForWrite({n, 1});
       for (std::size_t i = 0; i < n; ++i) a.mutRe()[i] = double(i) + 0.5 * round;

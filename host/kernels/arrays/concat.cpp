@@ -45,7 +45,7 @@ bool isNull(const Value& v) {
 }  // namespace
 
 Value concat(Values all, std::size_t dim) {
-  std::vector<Value> parts;
+  ValueList parts;
   for (const auto& p : all)
     if (!isNull(p)) parts.push_back(p);
   if (parts.empty()) {
@@ -64,7 +64,7 @@ Value concat(Values all, std::size_t dim) {
   bool anyFull = false;
   for (const auto& p : parts) anyFull |= !p.isEmpty();
   if (anyFull) {
-    std::vector<Value> full;
+    ValueList full;
     for (const auto& p : parts)
       if (!p.isEmpty()) full.push_back(p);
     Dims ref = full[0].dims();
@@ -100,7 +100,7 @@ Value concat(Values all, std::size_t dim) {
     out[dim] += d[dim];
     allLogical &= p.isLogical();
   }
-  std::vector<Value> conv;
+  ValueList conv;
   for (const auto& p : parts) conv.push_back(convertTo(p, cls));
   Value r = blankLike(conv[0], out);
   // Elements are laid out as [inner block][dim][outer]; copy block by block.

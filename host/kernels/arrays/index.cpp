@@ -672,10 +672,10 @@ void indexDelete(Value& a, const Subscripts& subs) {
   a = gather(a, positions(keepL, fd), nd);
 }
 
-std::vector<Value> braceRef(const Value& a, const Subscripts& subs) {
+ValueList braceRef(const Value& a, const Subscripts& subs) {
   if (!a.isCell()) raise(msg::kCellRefNonCell);
   const Value sel = indexRef(a, subs);
-  std::vector<Value> out;
+  ValueList out;
   out.reserve(sel.numel());
   for (std::size_t i = 0; i < sel.numel(); ++i) out.push_back(sel.cellAt(i));
   return out;
@@ -694,11 +694,11 @@ void braceAssign(Value& a, const Subscripts& subs, const Value& rhs) {
   a = std::move(t);
 }
 
-std::vector<Value> fieldRef(const Value& a, const std::string& name) {
+ValueList fieldRef(const Value& a, const std::string& name) {
   if (!a.isStruct()) raise(msg::kFieldOfNonStruct);
   const int f = a.fieldIndex(name);
   if (f < 0) raise("Reference to non-existent field '" + name + "'.");
-  std::vector<Value> out;
+  ValueList out;
   for (std::size_t e = 0; e < a.numel(); ++e)
     out.push_back(a.fieldAt(e, static_cast<std::size_t>(f)));
   return out;

@@ -29,12 +29,12 @@ void indexAssign(Value& a, const Subscripts& subs, const Value& rhs);
 void indexDelete(Value& a, const Subscripts& subs);
 
 // a{subs...}: the contents of the selected cells, in column order.
-std::vector<Value> braceRef(const Value& a, const Subscripts& subs);
+ValueList braceRef(const Value& a, const Subscripts& subs);
 // a{subs...} = rhs; creates or grows a cell array as needed.
 void braceAssign(Value& a, const Subscripts& subs, const Value& rhs);
 
 // a.name: one value per element of the structure array.
-std::vector<Value> fieldRef(const Value& a, const std::string& name);
+ValueList fieldRef(const Value& a, const std::string& name);
 // a.name = rhs; a placeholder or empty `a` becomes a 1-by-1 structure.
 void fieldAssign(Value& a, const std::string& name, const Value& rhs);
 

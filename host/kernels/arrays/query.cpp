@@ -20,8 +20,8 @@ Value sizeVector(const Value& x) {
 
 std::size_t sizeAlong(const Value& x, std::size_t dim) { return x.dim(dim); }
 
-std::vector<Value> sizeOutputs(const Value& x, std::size_t n) {
-  std::vector<Value> out;
+ValueList sizeOutputs(const Value& x, std::size_t n) {
+  ValueList out;
   for (std::size_t k = 0; k < n; ++k) {
     double v = static_cast<double>(x.dim(k));
     if (k + 1 == n)

@@ -12,7 +12,7 @@ Value sizeVector(const Value& x);
 // The length along a 0-based dimension: 1 beyond the last one.
 std::size_t sizeAlong(const Value& x, std::size_t dim);
 // n outputs [d1, ..., dn]: the last one absorbs the product of the rest.
-std::vector<Value> sizeOutputs(const Value& x, std::size_t n);
+ValueList sizeOutputs(const Value& x, std::size_t n);
 
 // Sizes and values equal; double and character compare by code ('a' equals
 // 97); NaN is never equal; cells and structures compare element by element.

@@ -178,7 +178,7 @@ std::string helpOn(Evaluator& ev, const std::string& name) {
   return "No help for '" + name + "'.\n";
 }
 
-std::vector<std::string> textArgs(const std::vector<Value>& args, const char* cmd) {
+std::vector<std::string> textArgs(const ValueList& args, const char* cmd) {
   std::vector<std::string> out;
   for (const Value& a : args) {
     if (!a.isChar() || a.rows() > 1) raise(std::string("Arguments to ") + cmd + " must be texts.");
@@ -187,7 +187,7 @@ std::vector<std::string> textArgs(const std::vector<Value>& args, const char* cm
   return out;
 }
 
-std::vector<Value> shown(int nargout, const std::string& text) {
+ValueList shown(int nargout, const std::string& text) {
   if (nargout > 1) raise("Too many output arguments.");
   if (nargout == 1) return {Value::str(text)};
   emit(text);
@@ -203,7 +203,7 @@ bool mentions(const HelpEntry& e, const std::string& word) {
   return text.find(word) != std::string::npos;
 }
 
-std::vector<Value> helpCommand(Evaluator& ev, int nargout, std::vector<Value>& args) {
+ValueList helpCommand(Evaluator& ev, int nargout, ValueList& args) {
   const std::vector<std::string> names = textArgs(args, "help");
   if (names.empty()) return shown(nargout, overview());
   std::string text;
@@ -211,7 +211,7 @@ std::vector<Value> helpCommand(Evaluator& ev, int nargout, std::vector<Value>& a
   return shown(nargout, text);
 }
 
-std::vector<Value> lookforCommand(Evaluator&, int nargout, std::vector<Value>& args) {
+ValueList lookforCommand(Evaluator&, int nargout, ValueList& args) {
   const std::vector<std::string> words = textArgs(args, "lookfor");
   std::string phrase;
   for (const std::string& w : words) phrase += (phrase.empty() ? "" : " ") + w;
