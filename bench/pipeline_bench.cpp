@@ -64,8 +64,8 @@ void BM_tpswma(benchmark::State& state) {
   const auto taps = static_cast<double>(state.range(1));
   const mexFunctionTableEntry* fn = kh::findLibraryFunction("kestrel/tpswma", true);
   const kh::ValueList args = {record(samples), kh::Value::scalar(double(samples)),
-                                       kh::Value::scalar((taps - 1) / 2), kh::Value::scalar(5),
-                                       kh::Value::scalar(2)};
+                              kh::Value::scalar((taps - 1) / 2), kh::Value::scalar(5),
+                              kh::Value::scalar(2)};
   callOrSkip(state, fn, args);
   state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations() * samples));
 }

@@ -14,46 +14,82 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 
+#include "host/values/handle.h"
 #include "host/values/value.h"
 
 namespace kh {
 
+// What an absent input reads as.
+inline const Value kAbsentInput = Value::empty();
+
 class Call {
  public:
-  Call(ValueList& in, int nargout, ValueList& out, std::uint32_t absent = 0)
-      : in_(in), out_(out), nargout_(nargout), absent_(absent) {}
+  // The call's nargin inputs at `in` (its own: a built-in may move them
+  // out), the outputs asked for, and room for `room` outputs at `out`
+  // (at least one). Bit k of `absent` marks input k as not given.
+  Call(Value* in, std::size_t nargin, int nargout, Value* out, std::size_t room,
+       std::uint32_t absent = 0)
+      : values_(in), out_(out), nargin_(nargin), room_(room), nargout_(nargout), absent_(absent) {}
+  // The inputs as the handles a C entry point was given, read in place: a
+  // null one is absent.
+  Call(const mxArray* const* in, std::size_t nargin, int nargout, Value* out, std::size_t room)
+      : handles_(in), out_(out), nargin_(nargin), room_(room), nargout_(nargout) {}
   Call(const Call&) = delete;
   Call& operator=(const Call&) = delete;
 
-  std::size_t nargin() const { return in_.size(); }
+  std::size_t nargin() const { return nargin_; }
   // The outputs asked for: 0 when the result is only shown or dropped (a
   // built-in may still give one, which becomes ans).
   int nargout() const { return nargout_; }
   // Whether input k (0-based) was given.
   bool has(std::size_t k) const {
-    return k < in_.size() && (k >= 32 || !((absent_ >> k) & 1));
+    if (k >= nargin_) return false;
+    if (handles_) return handles_[k] != nullptr;
+    return k >= 32 || !((absent_ >> k) & 1);
   }
   // Input k, which must be within nargin (absent: the empty matrix).
-  const Value& arg(std::size_t k) const { return in_[k]; }
-  // Input k to keep: moved out of the call's list.
-  Value take(std::size_t k) { return std::move(in_[k]); }
-  // All inputs, for a built-in that passes them on as a list.
-  ValueList& args() { return in_; }
+  const Value& arg(std::size_t k) const {
+    if (!handles_) return values_[k];
+    return handles_[k] ? handles_[k]->v : kAbsentInput;
+  }
+  // Input k to keep: moved out of the call when the call owns it.
+  Value take(std::size_t k) { return handles_ ? Value(arg(k)) : std::move(values_[k]); }
+  // The inputs from k on, for a built-in that passes them on as a list.
+  Values args(std::size_t k = 0) {
+    if (handles_) valuesFromHandles();
+    return Values(values_ + k, nargin_ - k);
+  }
 
   // The host's argument-count errors: fewer than minIn or more than maxIn
   // inputs, or more than maxOut outputs asked for.
-  void counts(std::size_t minIn, std::size_t maxIn, int maxOut = 1) const;
+  void counts(std::size_t minIn, std::size_t maxIn, int maxOut = 1) const {
+    if (nargin_ < minIn || nargin_ > maxIn || nargout_ > maxOut) countError(nargin_, minIn, maxIn);
+  }
 
-  // Gives the next output (the first, then the second...).
-  void give(Value v) { out_.push_back(std::move(v)); }
-  std::size_t given() const { return out_.size(); }
+  // Gives the next output (the first, then the second...). Outputs past
+  // the room the caller made are not wanted and are dropped.
+  void give(Value&& v) {
+    if (given_ < room_) out_[given_++] = std::move(v);
+  }
+  void give(const Value& v) { give(Value(v)); }
+  std::size_t given() const { return given_; }
 
  private:
-  ValueList& in_;
-  ValueList& out_;
+  // Out of line, and told only numbers, so that a call read inline can
+  // live in registers.
+  [[noreturn]] static void countError(std::size_t nargin, std::size_t minIn, std::size_t maxIn);
+  void valuesFromHandles();
+
+  const mxArray* const* handles_ = nullptr;
+  Value* values_ = nullptr;
+  Value* out_;
+  std::size_t nargin_, room_, given_ = 0;
   int nargout_;
-  std::uint32_t absent_;
+  std::uint32_t absent_ = 0;
+  // The inputs read from handles, when a list of them is asked for.
+  std::unique_ptr<ValueList> copies_;
 };
 
 }  // namespace kh

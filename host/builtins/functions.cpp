@@ -29,7 +29,6 @@ void unaryBuiltin(const char* name, UnaryFn fn) {
   });
 }
 
-
 void registerAll() {
   unaryBuiltin("abs", UnaryFn::Abs);
   unaryBuiltin("sqrt", UnaryFn::Sqrt);

@@ -13,10 +13,10 @@ std::map<std::string, Builtin, std::less<>>& table() {
 }
 }  // namespace
 
-void Call::counts(std::size_t minIn, std::size_t maxIn, int maxOut) const {
-  if (in_.size() < minIn) raise(msg::kNotEnoughIn);
-  if (in_.size() > maxIn) raise(msg::kTooManyIn);
-  if (nargout_ > maxOut) raise(msg::kTooManyOut);
+void Call::countError(std::size_t nargin, std::size_t minIn, std::size_t maxIn) {
+  if (nargin < minIn) raise(msg::kNotEnoughIn);
+  if (nargin > maxIn) raise(msg::kTooManyIn);
+  raise(msg::kTooManyOut);
 }
 
 void registerBuiltin(const std::string& name, BuiltinFn fn) {
@@ -27,7 +27,8 @@ void registerBuiltin(const std::string& name, BuiltinFn fn) {
 
 void registerBuiltin(const std::string& name, ListBuiltinFn fn) {
   registerBuiltin(name, BuiltinFn([fn = std::move(fn)](Call& c) {
-                    for (Value& v : fn(c.nargout(), c.args())) c.give(std::move(v));
+                    ValueList args(c.args().begin(), c.args().end());
+                    for (Value& v : fn(c.nargout(), args)) c.give(std::move(v));
                   }));
 }
 
@@ -36,10 +37,21 @@ const Builtin* findBuiltin(std::string_view name) {
   return it == table().end() ? nullptr : &it->second;
 }
 
+void Call::valuesFromHandles() {
+  copies_ = std::make_unique<ValueList>();
+  for (std::size_t k = 0; k < nargin_; ++k) {
+    copies_->push_back(arg(k));
+    if (!handles_[k] && k < 32) absent_ |= std::uint32_t{1} << k;
+  }
+  values_ = copies_->data();
+  handles_ = nullptr;
+}
+
 ValueList callBuiltin(const Builtin& b, int nargout, ValueList& args) {
-  ValueList out;
-  Call call(args, nargout, out);
+  ValueList out(static_cast<std::size_t>(nargout > 1 ? nargout : 1));
+  Call call(args.data(), args.size(), nargout, out.data(), out.size());
   b.fn(call);
+  out.resize(call.given());
   return out;
 }
 

@@ -1,7 +1,6 @@
 // C entry points of the predicates and queries.
 #include "host/builtins/arrays/queries.h"
 #include "host/capi/door.h"
-#include "host/capi/sink.h"
 #include "runtime/builtins.h"
 
 extern "C" {
@@ -13,13 +12,20 @@ mxArray* mlfIsa(mxArray* x, mxArray* class_name) {
 mxArray* mlfIsempty(mxArray* x) { return kh::Door(x).run(kh::builtin::isempty, 1).result(); }
 
 mxArray* mlfIsequal(mxArray* a, mxArray* b, ...) {
-  kh::Door d(a);
-  if (a) {
-    va_list ap;
-    va_start(ap, b);
-    d.addList(b, ap);
+  va_list ap;
+  va_start(ap, b);
+  mxArray* c = b ? va_arg(ap, mxArray*) : nullptr;
+  if (a && !c) {
     va_end(ap);
+    // Two values, nearly always.
+    return kh::Door(a, b).run(kh::builtin::isequal, 1).result();
   }
+  kh::ListDoor d;
+  if (a) d.add(a);
+  if (b) d.add(b);
+  if (c) d.addList(c, ap);
+  va_end(ap);
+  if (!a) kh::raise("Not enough input arguments.");
   return d.run(kh::builtin::isequal, 1).result();
 }
 
@@ -30,10 +36,7 @@ mxArray* mlfIsstr(mxArray* x) { return kh::Door(x).run(kh::builtin::ischar, 1).r
 mxArray* mlfNdims(mxArray* x) { return kh::Door(x).run(kh::builtin::ndims, 1).result(); }
 
 mxArray* mlfSize(mlfVarargoutList* sink, mxArray* x, mxArray* dim) {
-  kh::SinkGuard out(sink);
-  kh::Door d(x, dim);
-  d.run(kh::builtin::size, out.count());
-  return out.deliver(std::move(d.outputs()));
+  return kh::Door(x, dim).deliverTo(kh::builtin::size, sink);
 }
 
 mxArray* mlfStrcmp(mxArray* a, mxArray* b) {

@@ -19,12 +19,12 @@ mxArray* mlfAny(mxArray* x, mxArray* dim) {
 }
 
 mxArray* mlfMax(mxArray** index, mxArray* x, mxArray* y, mxArray* dim) {
-  kh::Door d(x, y, dim);
+  kh::Door<3, 2> d(x, y, dim);
   d.run(kh::builtin::max, index ? 2 : 1).output(1, index);
   return d.result();
 }
 mxArray* mlfMin(mxArray** index, mxArray* x, mxArray* y, mxArray* dim) {
-  kh::Door d(x, y, dim);
+  kh::Door<3, 2> d(x, y, dim);
   d.run(kh::builtin::min, index ? 2 : 1).output(1, index);
   return d.result();
 }
@@ -34,7 +34,7 @@ mxArray* mlfDiff(mxArray* x, mxArray* n, mxArray* dim) {
 }
 
 mxArray* mlfFind(mxArray** cols, mxArray** values, mxArray* x) {
-  kh::Door d(x);
+  kh::Door<1, 3> d(x);
   d.run(kh::builtin::find, values ? 3 : cols ? 2 : 1);
   d.output(1, cols);
   d.output(2, values);
@@ -42,7 +42,7 @@ mxArray* mlfFind(mxArray** cols, mxArray** values, mxArray* x) {
 }
 
 mxArray* mlfSort(mxArray** index, mxArray* x, mxArray* dim) {
-  kh::Door d(x, dim);
+  kh::Door<2, 2> d(x, dim);
   d.run(kh::builtin::sort, index ? 2 : 1).output(1, index);
   return d.result();
 }

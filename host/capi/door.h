@@ -1,8 +1,9 @@
-// The C door of a built-in: a C entry point hands the handles it was given
+// The C doors of a built-in: a C entry point hands the handles it was given
 // to the built-in's reader as one Call, exactly as the command window does
 // with the values of a call by name, and hands the outputs back through
-// its result and out-pointers. A null handle before one that follows is an
-// absent input; nulls at the end are not part of the call.
+// its result and out-pointers. The library makes hundreds of these calls
+// for every block of the fitted estimate, so a door keeps its inputs and
+// outputs in arrays of its own on the stack and every step is inline.
 #pragma once
 
 #include <cstdarg>
@@ -10,65 +11,101 @@
 
 #include "host/builtins/call.h"
 #include "host/capi/cs_list.h"
+#include "host/capi/sink.h"
 #include "host/capi/wrap.h"
 #include "host/core/errors.h"
 
 namespace kh {
 
+// A door with N fixed inputs (a null handle before one that follows is an
+// absent input; nulls at the end are not part of the call) and room for
+// Room outputs.
+template <std::size_t N, std::size_t Room = 1>
 class Door {
  public:
   template <typename... H>
-  explicit Door(H*... in) {
-    (add(in), ...);
+  explicit Door(H*... in) : guard_(in...), in_{in...} {
+    static_assert(sizeof...(H) == N);
+    while (n_ > 0 && !in_[n_ - 1]) --n_;
   }
   Door(const Door&) = delete;
   Door& operator=(const Door&) = delete;
 
-  // Adds one input; null leaves a gap (filled only if an input follows).
-  void add(mxArray* h) {
-    guard_.add(h);
-    if (!h) {
-      ++gap_;
-      return;
-    }
-    for (; gap_ > 0; --gap_) {
-      if (in_.size() < 32) absent_ |= std::uint32_t{1} << in_.size();
-      in_.push_back(Value::empty());
-    }
-    in_.push_back(valueOf(h));
-  }
-  // Adds the inputs of a list ending with a null handle: first, then what
-  // ap holds. A list handle stands for its elements.
-  void addList(mxArray* first, va_list ap) {
-    for (mxArray* a = first; a; a = va_arg(ap, mxArray*)) {
-      guard_.add(a);
-      appendArgument(a, in_);
-    }
-  }
-
   // Runs the built-in asking for nargout outputs.
   template <typename Read>
   Door& run(Read&& read, int nargout) {
-    Call call(in_, nargout, out_, absent_);
+    Call call(in_, n_, nargout, out_, Room);
     read(call);
     return *this;
   }
-
+  // Runs the built-in for a result sink (mlfSize): it asks for as many
+  // outputs as the sink names, which get them.
+  template <typename Read>
+  mxArray* deliverTo(Read&& read, mlfVarargoutList* sink) {
+    SinkGuard s(sink);
+    if (!sink || sink->valueOnly) return s.deliverOne(std::move(run(read, 1).out_[0]));
+    ValueList out(static_cast<std::size_t>(s.count() > 1 ? s.count() : 1));
+    Call call(in_, n_, s.count(), out.data(), out.size());
+    read(call);
+    out.resize(call.given());
+    return s.deliver(std::move(out));
+  }
   // Output k (0-based) into *slot when the caller wants it (slot not null).
   Door& output(std::size_t k, mxArray** slot) {
-    if (slot) setOutput(slot, k < out_.size() ? std::move(out_[k]) : Value());
+    if (slot) setOutput(slot, std::move(out_[k]));
     return *this;
   }
   // The first output as the call's temporary result (one of the inputs'
   // handles when one is a temporary), a placeholder when there is none.
-  mxArray* result() { return guard_.result(out_.empty() ? Value() : std::move(out_[0])); }
-  ValueList& outputs() { return out_; }
+  mxArray* result() { return guard_.result(std::move(out_[0])); }
 
  private:
   CallInputs guard_;
-  ValueList in_, out_;
-  std::uint32_t absent_ = 0;
-  unsigned gap_ = 0;
+  const mxArray* in_[N];
+  Value out_[Room];
+  std::size_t n_ = N;
+};
+
+template <typename... H>
+Door(H*...) -> Door<sizeof...(H)>;
+
+// A door whose inputs are a list ending with a null handle (a list handle
+// stands for its elements), after any fixed ones.
+class ListDoor {
+ public:
+  ListDoor() = default;
+  ListDoor(const ListDoor&) = delete;
+  ListDoor& operator=(const ListDoor&) = delete;
+  // One input (not null).
+  void add(mxArray* h) {
+    guard_.add(h);
+    handles_.push_back(h);
+    lists_ = lists_ || isListHandle(h);
+  }
+  // first, then what ap holds, up to a null handle.
+  void addList(mxArray* first, va_list ap) {
+    for (mxArray* a = first; a; a = va_arg(ap, mxArray*)) add(a);
+  }
+  template <typename Read>
+  ListDoor& run(Read&& read, int nargout) {
+    if (!lists_) {
+      Call call(handles_.data(), handles_.size(), nargout, &out_, 1);
+      read(call);
+      return *this;
+    }
+    ValueList in;
+    for (mxArray* h : handles_) appendArgument(h, in);
+    Call call(in.data(), in.size(), nargout, &out_, 1);
+    read(call);
+    return *this;
+  }
+  mxArray* result() { return guard_.result(std::move(out_)); }
+
+ private:
+  CallInputs guard_;
+  HandleList handles_;
+  bool lists_ = false;
+  Value out_;
 };
 
 // A feval form (nlhs, plhs, nrhs, prhs) of a built-in: its inputs are the
@@ -76,13 +113,13 @@ class Door {
 // first also when nlhs is 0, when there is one).
 template <typename Read>
 void fevalDoor(Read&& read, int nlhs, mxArray* plhs[], int nrhs, mxArray* prhs[]) {
-  ValueList in, out;
-  for (int k = 0; k < nrhs; ++k) in.push_back(valueOf(prhs[k]));
-  Call call(in, nlhs, out);
+  for (int k = 0; k < nrhs; ++k) valueOf(prhs[k]);  // a null handle is an internal error
+  ValueList out(static_cast<std::size_t>(nlhs > 1 ? nlhs : 1));
+  Call call(prhs, static_cast<std::size_t>(nrhs), nlhs, out.data(), out.size());
   read(call);
-  if (static_cast<int>(out.size()) < nlhs) raise("Too many output arguments.");
-  const int n = nlhs > 0 ? nlhs : (out.empty() ? 0 : 1);
-  for (int k = 0; k < n; ++k) plhs[k] = newHandle(std::move(out[k]), false);
+  if (static_cast<int>(call.given()) < nlhs) raise("Too many output arguments.");
+  const std::size_t n = nlhs > 0 ? static_cast<std::size_t>(nlhs) : call.given();
+  for (std::size_t k = 0; k < n; ++k) plhs[k] = newHandle(std::move(out[k]), false);
 }
 
 }  // namespace kh

@@ -10,8 +10,6 @@
 
 namespace kh::gfx {
 
-
-
 // The current figure and the current axes of a figure, created when there
 // are none and `create` is true (null otherwise).
 Object* currentFigure(bool create);

@@ -171,7 +171,7 @@ Value plot(Values args) {
   for (const Group& g : groups) {
     for (const Series& s : g.series) {
       ValueList props{Value::str(std::string_view("XData")), s.x,
-                               Value::str(std::string_view("YData")), s.y};
+                      Value::str(std::string_view("YData")), s.y};
       Value colour;
       if (g.hasSpec && g.spec.hasColor) {
         colour = Value::row({g.spec.rgb[0], g.spec.rgb[1], g.spec.rgb[2]});

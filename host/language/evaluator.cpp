@@ -35,8 +35,7 @@ Value single(ValueList&& vs, const char* what) {
   return std::move(vs.front());
 }
 
-ValueList callHandle(Evaluator& ev, const FunctionRef& ref, int nargout,
-                              ValueList& args) {
+ValueList callHandle(Evaluator& ev, const FunctionRef& ref, int nargout, ValueList& args) {
   if (ref.callable) return ref.callable->call(nargout, args);
   if (ref.fn) return callFevalForm(ref.fn, nargout, args);
   return ev.call(ref.name, nargout, args);

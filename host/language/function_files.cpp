@@ -164,8 +164,8 @@ std::shared_ptr<const FunctionFile> functionFileNamed(const std::string& name) {
   return file;
 }
 
-ValueList callFunction(const std::shared_ptr<const FunctionFile>& file,
-                                const FunctionDef& f, int nargout, ValueList& args) {
+ValueList callFunction(const std::shared_ptr<const FunctionFile>& file, const FunctionDef& f,
+                       int nargout, ValueList& args) {
   const bool varargin = !f.params.empty() && f.params.back() == "varargin";
   const std::size_t named = f.params.size() - (varargin ? 1 : 0);
   if (!varargin && args.size() > f.params.size()) raise("Too many input arguments.");
@@ -219,8 +219,7 @@ ValueList callFunction(const std::shared_ptr<const FunctionFile>& file,
   return out;
 }
 
-bool callFunctionFileNamed(const std::string& name, int nargout, ValueList& args,
-                           ValueList& out) {
+bool callFunctionFileNamed(const std::string& name, int nargout, ValueList& args, ValueList& out) {
   std::shared_ptr<const FunctionFile> file = functionFileNamed(name);
   if (!file) return false;
   out = callFunction(file, *file->functions.front(), nargout, args);

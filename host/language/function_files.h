@@ -37,12 +37,11 @@ std::shared_ptr<const FunctionFile> functionFileNamed(const std::string& name);
 
 // Calls function f of file for nargout values (nargout 0 gives the first
 // output when it is set, nothing otherwise).
-ValueList callFunction(const std::shared_ptr<const FunctionFile>& file,
-                                const FunctionDef& f, int nargout, ValueList& args);
+ValueList callFunction(const std::shared_ptr<const FunctionFile>& file, const FunctionDef& f,
+                       int nargout, ValueList& args);
 
 // Calls the function file NAME.m; false when there is none.
-bool callFunctionFileNamed(const std::string& name, int nargout, ValueList& args,
-                           ValueList& out);
+bool callFunctionFileNamed(const std::string& name, int nargout, ValueList& args, ValueList& out);
 
 // A handle to function f of file, which calls it from anywhere.
 Value fileFunctionHandle(const std::shared_ptr<const FunctionFile>& file, const FunctionDef& f);

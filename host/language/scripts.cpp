@@ -13,8 +13,7 @@
 
 namespace kh {
 
-bool runScriptNamed(Evaluator& ev, const std::string& name, int nargout,
-                    const ValueList& args) {
+bool runScriptNamed(Evaluator& ev, const std::string& name, int nargout, const ValueList& args) {
   if (!isValidName(name)) return false;
   const std::string file = findOnDataPath(name + ".m");
   if (!onDataPath(name + ".m")) return false;

@@ -13,7 +13,6 @@ namespace kh {
 class Evaluator;
 
 // Runs the script of that name when there is one; false when there is none.
-bool runScriptNamed(Evaluator& ev, const std::string& name, int nargout,
-                    const ValueList& args);
+bool runScriptNamed(Evaluator& ev, const std::string& name, int nargout, const ValueList& args);
 
 }  // namespace kh

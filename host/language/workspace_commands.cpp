@@ -57,8 +57,7 @@ bool matchesAny(const std::string& name, const std::vector<std::string>& pattern
 }
 
 // The workspace's names that the command's words ask for (all without words).
-std::vector<std::string> namesAskedFor(Evaluator& ev, const ValueList& args,
-                                       const char* cmd) {
+std::vector<std::string> namesAskedFor(Evaluator& ev, const ValueList& args, const char* cmd) {
   std::vector<std::string> names = ev.workspace().names();
   if (!args.empty()) {
     const std::vector<std::string> wanted = textArgs(args, cmd);

@@ -13,8 +13,7 @@ namespace kh {
 
 class Evaluator;
 
-using Command =
-    std::function<ValueList(Evaluator&, int nargout, ValueList& args)>;
+using Command = std::function<ValueList(Evaluator&, int nargout, ValueList& args)>;
 
 // Adds a command, or replaces one of the same name.
 void registerCommand(const std::string& name, Command fn);

@@ -27,8 +27,7 @@ const mexFunctionTableEntry* findLibraryFunction(std::string_view name, bool all
 // the first one also when nargout is 0 (when it has any), then outputs 2 to
 // nargout. Every handle is released, also when the call raises an error.
 ValueList callFevalForm(mxFunctionPtr fn, int nargout, const Value* args, std::size_t n);
-inline ValueList callFevalForm(mxFunctionPtr fn, int nargout,
-                                        const ValueList& args) {
+inline ValueList callFevalForm(mxFunctionPtr fn, int nargout, const ValueList& args) {
   return callFevalForm(fn, nargout, args.data(), args.size());
 }
 

@@ -186,11 +186,11 @@ TEST(Construct, SizesThatAreNotSizesAreRefused) {
   // Text is not a size (zeros('ab') is not 97-by-98), and only double
   // arrays are made.
   for (const ValueList& args : {ValueList{Value::str("ab")},
-                                         {S(2), Value::str("ab"), S(1)},
-                                         {S(2), Value::str("single")},
-                                         {Value::str("double"), S(2)},
-                                         {S(NAN)},
-                                         {M({{1, 2}, {3, 4}})}})
+                                {S(2), Value::str("ab"), S(1)},
+                                {S(2), Value::str("single")},
+                                {Value::str("double"), S(2)},
+                                {S(NAN)},
+                                {M({{1, 2}, {3, 4}})}})
     EXPECT_THROW(zeros(args), MError);
 }
 

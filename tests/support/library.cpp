@@ -68,8 +68,8 @@ namespace {
 
 // Runs the call; false with the message when it raised an error. A name the
 // library does not register fails the test (and counts as no error).
-bool tryCall(std::string_view name, int nargout, const kh::ValueList& args,
-             kh::ValueList* out, std::string* msg) {
+bool tryCall(std::string_view name, int nargout, const kh::ValueList& args, kh::ValueList* out,
+             std::string* msg) {
   ensureLibraryLoaded();
   const mexFunctionTableEntry* row = kh::findLibraryFunction(name, true);
   if (!row) {

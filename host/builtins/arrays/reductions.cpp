@@ -8,10 +8,10 @@
 #include "host/builtins/arguments.h"
 #include "host/builtins/registry.h"
 #include "host/core/errors.h"
+#include "host/kernels/arith/elementwise.h"
 #include "host/kernels/arrays/convert.h"
 #include "host/kernels/arrays/reduce.h"
 #include "host/kernels/arrays/sort.h"
-#include "host/kernels/arith/elementwise.h"
 
 namespace kh::builtin {
 namespace {
