@@ -18,7 +18,6 @@
 #include "host/kernels/display/display.h"
 #include "host/kernels/display/display_format.h"
 #include "host/kernels/text/text_format.h"
-#include "host/loader/registry.h"
 #include "host/values/handle.h"
 #include "runtime/builtins.h"
 
