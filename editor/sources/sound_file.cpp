@@ -169,7 +169,6 @@ SoundFile::SoundFile(const std::string& file, int channel) : file_(file), channe
   next_ = static_cast<std::size_t>(info.frames);
   frames_ = static_cast<double>(info.frames);
   channels_ = info.channels;
-  sampleRate_ = info.samplerate;
 }
 
 SoundFile::~SoundFile() {

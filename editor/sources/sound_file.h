@@ -26,7 +26,6 @@ class SoundFile {
 
   double frames() const { return frames_; }  // samples per channel
   int channels() const { return channels_; }
-  int sampleRate() const { return sampleRate_; }
 
   // The channel's samples first+1 .. first+count into out. Raises, naming
   // the file, when they are not all there.
@@ -37,7 +36,6 @@ class SoundFile {
   sf_private_tag* sf_ = nullptr;
   double frames_ = 0;
   int channels_ = 0;
-  int sampleRate_ = 0;
   int channel_ = 1;
   std::size_t next_ = 0;             // the frame libsndfile reads next
   std::vector<double> interleaved_;  // frames of all channels, as libsndfile reads them

@@ -4,7 +4,6 @@
 #pragma once
 
 #include <array>
-#include <string_view>
 #include <vector>
 
 #include "host/values/value.h"
@@ -16,8 +15,6 @@ inline constexpr int kTypeCount = 9;
 
 // The name the "type" property gives ("root", "figure", ...).
 const char* typeName(Type t);
-// The type of a name, matched without regard to case; false when none.
-bool typeFromName(std::string_view name, Type* out);
 
 // What an axes object derives from its children and keeps until the next
 // change under it (see geometry.h). Cleared by every journal entry that

@@ -345,16 +345,6 @@ const char* typeName(Type t) {
   return names[static_cast<int>(t)];
 }
 
-bool typeFromName(std::string_view name, Type* out) {
-  const std::string n = lowered(name);
-  for (int i = 0; i < kTypeCount; ++i)
-    if (n == typeName(static_cast<Type>(i))) {
-      *out = static_cast<Type>(i);
-      return true;
-    }
-  return false;
-}
-
 int TypeTable::find(std::string_view name) const {
   // Compared in place, without regard to case: every get and set comes here.
   auto lowerChar = [](char c) {

@@ -221,8 +221,6 @@ class Value {
   bool isCell() const { return cls_ == mxCELL_CLASS; }
   bool isStruct() const { return cls_ == mxSTRUCT_CLASS; }
   bool isFunction() const { return cls_ == mxFUNCTION_CLASS; }
-  // Numeric in the host's sense: double (logical results included).
-  bool isNumeric() const { return cls_ == mxDOUBLE_CLASS; }
   bool isLogical() const { return logical_; }
   void setLogical(bool b) { logical_ = b && cls_ == mxDOUBLE_CLASS; }
   bool isComplex() const;
