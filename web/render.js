@@ -181,10 +181,10 @@ function drawPatch(ctx, f, patch) {
   const x = nums(patch.props.XData), y = nums(patch.props.YData);
   const rows = patch.props.XData?.dims?.[0] ?? x.length;
   const faces = rows ? Math.floor(x.length / rows) : 0;
+  ctx.save();
   ctx.lineWidth = Math.max(1, sizeOf(patch, 'LineWidth') * PT);
   const dash = dashOf(patch.props.LineStyle, ctx.lineWidth);
   const face = rgb(patch.props.FaceColor), edge = dash && rgb(patch.props.EdgeColor);
-  ctx.save();
   ctx.lineJoin = JOIN.line;
   if (edge) ctx.setLineDash(dash);
   for (let k = 0; k < faces; ++k) {

@@ -140,20 +140,14 @@ std::string styleTableModule() {
   for (const r::MarkerShape& m : r::markerShapes()) {
     json parts = json::array();
     for (const r::MarkerPart& part : m.parts) {
-      switch (part.kind) {
-        case r::MarkerPart::Kind::Circle:
-          parts.push_back({{"circle", part.radius}});
-          break;
-        case r::MarkerPart::Kind::Rectangle:
-          parts.push_back({{"rect", part.points}});
-          break;
-        case r::MarkerPart::Kind::Polygon:
-          parts.push_back({{"polygon", part.points}});
-          break;
-        case r::MarkerPart::Kind::Strokes:
-          parts.push_back({{"strokes", part.points}});
-          break;
-      }
+      using Kind = r::MarkerPart::Kind;
+      if (part.kind == Kind::Circle)
+        parts.push_back({{"circle", part.radius}});
+      else
+        parts.push_back({{part.kind == Kind::Rectangle ? "rect"
+                          : part.kind == Kind::Polygon ? "polygon"
+                                                       : "strokes",
+                          part.points}});
     }
     markers[m.name] = {{"paint", r::paintName(m.paint)}, {"parts", parts}};
   }
