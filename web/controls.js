@@ -4,8 +4,8 @@
 // moment; what the person does goes back as "value" and "click" events.
 import { nums, lines } from './tree.js';
 import { rgb } from './render.js';
+import { PT, sizeOf } from './styles.js';
 
-const PT = 96 / 72;
 const THUMB = 8; // half the width of a range input's thumb, in CSS pixels
 
 // A press on a slider's track beside the thumb moves it by the big step of
@@ -94,7 +94,7 @@ function update(el, o, figHeight) {
   el.style.display = p.Visible === 'off' ? 'none' : '';
   el.dataset.tag = p.Tag ?? '';
   el.title = p.TooltipString ?? '';
-  el.style.fontSize = `${(nums(p.FontSize)[0] ?? 8) * PT}px`;
+  el.style.fontSize = `${sizeOf(o, 'FontSize') * PT}px`;
   const fg = rgb(p.ForegroundColor), bg = rgb(p.BackgroundColor);
   if (fg) el.style.color = fg;
   const style = p.Style;

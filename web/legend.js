@@ -4,9 +4,7 @@
 // figure; it takes no pointer input, so the plot under it stays usable.
 import { nums, lines } from './tree.js';
 import { rgb } from './render.js';
-
-const DASHES = { '-': '', '--': '6 4', ':': '1.5 3', '-.': '6 3 1.5 3' };
-const PT = 96 / 72;
+import { PT, sizeOf, dashOf } from './styles.js';
 
 function entriesOf(store, ax) {
   const out = [];
@@ -15,10 +13,14 @@ function entriesOf(store, ax) {
     if (!o || o.type !== 'line' || o.props.Visible === 'off') continue;
     const name = lines(o.props.DisplayName).join(' ').trim();
     if (!name) continue;
+    // The sample is at most 4 pixels wide; its dashes are those of a line
+    // of the sample's width.
+    const width = Math.min(4, Math.max(1, sizeOf(o, 'LineWidth') * PT));
+    const dash = dashOf(o.props.LineStyle, width);
     out.push({
       h: o.h, name, color: rgb(o.props.Color, '#000'),
-      dash: o.props.LineStyle === 'none' ? null : DASHES[o.props.LineStyle] ?? '',
-      width: Math.min(4, Math.max(1, (nums(o.props.LineWidth)[0] ?? 0.5) * PT)),
+      dash: dash && dash.map((d) => Number(d.toFixed(3))).join(' '),
+      width,
     });
   }
   return out;

@@ -4,16 +4,13 @@
 // drawing is in figure pixels, scaled as a whole to the size the page
 // shows the figure at, in device pixels so that it stays sharp.
 import { nums, lines } from './tree.js';
-
-const PT = 96 / 72;
+import { PT, JOIN, sizeOf, dashOf, markerShape, addMarker } from './styles.js';
 
 export function rgb(c, fallback = null) {
   const v = nums(c);
   if (v.length === 3) return `rgb(${v[0] * 255},${v[1] * 255},${v[2] * 255})`;
   return fallback;
 }
-
-const DASHES = { '-': [], '--': [6, 4], ':': [1.5, 3], '-.': [6, 3, 1.5, 3] };
 
 // The map between an axes' data and canvas pixels (y down from the top).
 export function frameOf(ax, figHeight) {
@@ -35,10 +32,10 @@ export function frameOf(ax, figHeight) {
   };
 }
 
-function font(o, size) {
+function font(o) {
   const weight = o.props.FontWeight === 'bold' ? 'bold ' : '';
   const angle = o.props.FontAngle === 'italic' ? 'italic ' : '';
-  return `${angle}${weight}${(size ?? nums(o.props.FontSize)[0] ?? 10) * PT}px "DejaVu Sans", system-ui, sans-serif`;
+  return `${angle}${weight}${sizeOf(o, 'FontSize') * PT}px "DejaVu Sans", system-ui, sans-serif`;
 }
 
 function xyOf(line) {
@@ -75,51 +72,47 @@ function strokeLine(ctx, f, x, y) {
   ctx.stroke();
 }
 
-function marker(ctx, kind, px, py, size) {
-  const r = size / 2;
+// The markers of a line, one path filled and stroked as the host's
+// renderer does; 'auto' colours are the line's.
+function drawMarkers(ctx, f, line, x, y, color, width) {
+  const p = line.props;
+  const shape = markerShape(p.Marker);
+  if (!shape) return;
+  let edge = p.MarkerEdgeColor === 'none' ? null : rgb(p.MarkerEdgeColor, color);
+  let face = shape.paint === 'open' ? null : p.MarkerFaceColor === 'auto' ? color : rgb(p.MarkerFaceColor);
+  if (shape.paint === 'dot') { face = edge ?? face; edge = null; }
+  if (!edge && !face) return;
+  const size = sizeOf(line, 'MarkerSize') * PT;
   ctx.beginPath();
-  switch (kind) {
-    case '.': ctx.arc(px, py, Math.max(1, r / 3), 0, 2 * Math.PI); break;
-    case 'o': ctx.arc(px, py, r, 0, 2 * Math.PI); break;
-    case 'x': ctx.moveTo(px - r, py - r); ctx.lineTo(px + r, py + r); ctx.moveTo(px + r, py - r); ctx.lineTo(px - r, py + r); break;
-    case '+': ctx.moveTo(px - r, py); ctx.lineTo(px + r, py); ctx.moveTo(px, py - r); ctx.lineTo(px, py + r); break;
-    case '*': for (let k = 0; k < 3; ++k) { const a = (k * Math.PI) / 3; ctx.moveTo(px - r * Math.cos(a), py - r * Math.sin(a)); ctx.lineTo(px + r * Math.cos(a), py + r * Math.sin(a)); } break;
-    case 's': case 'square': ctx.rect(px - r, py - r, 2 * r, 2 * r); break;
-    case 'd': case 'diamond': ctx.moveTo(px, py - r); ctx.lineTo(px + r, py); ctx.lineTo(px, py + r); ctx.lineTo(px - r, py); ctx.closePath(); break;
-    case '^': ctx.moveTo(px, py - r); ctx.lineTo(px + r, py + r); ctx.lineTo(px - r, py + r); ctx.closePath(); break;
-    case 'v': ctx.moveTo(px, py + r); ctx.lineTo(px + r, py - r); ctx.lineTo(px - r, py - r); ctx.closePath(); break;
-    case '>': ctx.moveTo(px + r, py); ctx.lineTo(px - r, py - r); ctx.lineTo(px - r, py + r); ctx.closePath(); break;
-    case '<': ctx.moveTo(px - r, py); ctx.lineTo(px + r, py - r); ctx.lineTo(px + r, py + r); ctx.closePath(); break;
-    default: for (let k = 0; k < 10; ++k) { const a = -Math.PI / 2 + (k * Math.PI) / 5; const rr = k % 2 ? r / 2.2 : r; ctx[k ? 'lineTo' : 'moveTo'](px + rr * Math.cos(a), py + rr * Math.sin(a)); } ctx.closePath();
+  for (let i = 0; i < Math.min(x.length, y.length); ++i) {
+    if (Number.isFinite(x[i]) && Number.isFinite(y[i])) addMarker(ctx, shape, f.px(x[i]), f.py(y[i]), size);
   }
+  ctx.lineWidth = width;
+  ctx.lineJoin = JOIN.marker;
+  if (face) { ctx.fillStyle = face; ctx.fill(); }
+  if (edge) { ctx.strokeStyle = edge; ctx.stroke(); }
 }
 
 function drawLine(ctx, f, line, highlight) {
   const p = line.props;
   const color = rgb(p.Color, '#000');
   const [x, y] = xyOf(line);
-  const width = Math.max(1 / (f.density ?? 1), (nums(p.LineWidth)[0] ?? 0.5) * PT);
-  if (p.LineStyle !== 'none') {
+  const width = Math.max(1 / (f.density ?? 1), sizeOf(line, 'LineWidth') * PT);
+  ctx.save();
+  const stroke = highlight ? width + 3 : width;
+  const dash = dashOf(p.LineStyle, stroke);
+  if (dash) {
     ctx.strokeStyle = color;
-    ctx.lineWidth = highlight ? width + 3 : width;
-    ctx.setLineDash(DASHES[p.LineStyle] ?? []);
+    ctx.lineWidth = stroke;
+    ctx.lineJoin = JOIN.line;
+    ctx.setLineDash(dash);
     if (highlight) { ctx.shadowColor = color; ctx.shadowBlur = 6; }
     strokeLine(ctx, f, x, y);
-    ctx.shadowBlur = 0;
-    ctx.setLineDash([]);
   }
-  if (p.Marker && p.Marker !== 'none') {
-    const size = (nums(p.MarkerSize)[0] ?? 6) * PT;
-    const edge = p.MarkerEdgeColor === 'none' ? null : rgb(p.MarkerEdgeColor, color);
-    const face = p.MarkerFaceColor === 'none' ? null : rgb(p.MarkerFaceColor, p.MarkerFaceColor === 'auto' ? null : color);
-    ctx.lineWidth = width;
-    for (let i = 0; i < Math.min(x.length, y.length); ++i) {
-      if (!Number.isFinite(x[i]) || !Number.isFinite(y[i])) continue;
-      marker(ctx, p.Marker, f.px(x[i]), f.py(y[i]), size);
-      if (face || p.Marker === '.') { ctx.fillStyle = face ?? edge; ctx.fill(); }
-      if (edge) { ctx.strokeStyle = edge; ctx.stroke(); }
-    }
-  }
+  ctx.restore();
+  ctx.save();
+  drawMarkers(ctx, f, line, x, y, color, width);
+  ctx.restore();
 }
 
 function drawText(ctx, f, t, store) {
@@ -140,7 +133,7 @@ function drawText(ctx, f, t, store) {
   ctx.font = font(t);
   ctx.fillStyle = rgb(p.Color, '#000');
   ctx.textAlign = p.HorizontalAlignment === 'center' ? 'center' : p.HorizontalAlignment === 'right' ? 'right' : 'left';
-  const size = (nums(p.FontSize)[0] ?? 10) * PT * 1.2;
+  const size = sizeOf(t, 'FontSize') * PT * 1.2;
   const va = p.VerticalAlignment ?? 'middle';
   const lift = va === 'top' || va === 'cap' ? 0 : va === 'bottom' || va === 'baseline' ? -size * texts.length : -size * texts.length / 2;
   ctx.textBaseline = 'top';
@@ -188,8 +181,12 @@ function drawPatch(ctx, f, patch) {
   const x = nums(patch.props.XData), y = nums(patch.props.YData);
   const rows = patch.props.XData?.dims?.[0] ?? x.length;
   const faces = rows ? Math.floor(x.length / rows) : 0;
-  const face = rgb(patch.props.FaceColor), edge = rgb(patch.props.EdgeColor);
-  ctx.lineWidth = Math.max(1, (nums(patch.props.LineWidth)[0] ?? 0.5) * PT);
+  ctx.save();
+  ctx.lineWidth = Math.max(1, sizeOf(patch, 'LineWidth') * PT);
+  const dash = dashOf(patch.props.LineStyle, ctx.lineWidth);
+  const face = rgb(patch.props.FaceColor), edge = dash && rgb(patch.props.EdgeColor);
+  ctx.lineJoin = JOIN.line;
+  if (edge) ctx.setLineDash(dash);
   for (let k = 0; k < faces; ++k) {
     ctx.beginPath();
     for (let i = 0; i < rows; ++i) ctx[i ? 'lineTo' : 'moveTo'](f.px(x[k * rows + i]), f.py(y[k * rows + i]));
@@ -197,6 +194,7 @@ function drawPatch(ctx, f, patch) {
     if (face) { ctx.fillStyle = face; ctx.fill(); }
     if (edge) { ctx.strokeStyle = edge; ctx.stroke(); }
   }
+  ctx.restore();
 }
 
 // The numbers of ticks as texts that tell them apart: as few digits as
@@ -241,21 +239,24 @@ function note(kind, axes, text, x0, y0, x1, y1) {
 
 function drawAxesFrame(ctx, f, ax, store) {
   const p = ax.props;
-  const fontPx = (nums(p.FontSize)[0] ?? 10) * PT;
+  const fontPx = sizeOf(ax, 'FontSize') * PT;
   const tickLen = Math.max(3, (nums(p.TickLength)[0] ?? 0.01) * Math.max(f.width, f.height));
   const out = p.TickDir === 'out' ? -1 : 1;
   const xc = rgb(p.XColor, '#262626'), yc = rgb(p.YColor, '#262626');
   const L = f.left, T = f.top, R = f.left + f.width, B = f.top + f.height;
-  ctx.lineWidth = Math.max(1, (nums(p.LineWidth)[0] ?? 0.5) * PT);
+  ctx.lineWidth = Math.max(1, sizeOf(ax, 'LineWidth') * PT);
   ctx.font = font(ax);
   const xt = nums(p.XTick).filter((t) => t >= Math.min(...f.xlim) && t <= Math.max(...f.xlim));
   const yt = nums(p.YTick).filter((t) => t >= Math.min(...f.ylim) && t <= Math.max(...f.ylim));
   // grid
-  ctx.setLineDash(DASHES[p.GridLineStyle] ?? [1.5, 3]);
-  ctx.strokeStyle = 'rgba(0,0,0,0.15)';
-  if (p.XGrid === 'on') for (const t of xt) { ctx.beginPath(); ctx.moveTo(f.px(t), T); ctx.lineTo(f.px(t), B); ctx.stroke(); }
-  if (p.YGrid === 'on') for (const t of yt) { ctx.beginPath(); ctx.moveTo(L, f.py(t)); ctx.lineTo(R, f.py(t)); ctx.stroke(); }
-  ctx.setLineDash([]);
+  const grid = dashOf(p.GridLineStyle, ctx.lineWidth);
+  if (grid) {
+    ctx.setLineDash(grid);
+    ctx.strokeStyle = 'rgba(0,0,0,0.15)';
+    if (p.XGrid === 'on') for (const t of xt) { ctx.beginPath(); ctx.moveTo(f.px(t), T); ctx.lineTo(f.px(t), B); ctx.stroke(); }
+    if (p.YGrid === 'on') for (const t of yt) { ctx.beginPath(); ctx.moveTo(L, f.py(t)); ctx.lineTo(R, f.py(t)); ctx.stroke(); }
+    ctx.setLineDash([]);
+  }
   const box = p.Box === 'on';
   ctx.strokeStyle = xc;
   ctx.beginPath(); ctx.moveTo(L, B); ctx.lineTo(R, B); if (box) { ctx.moveTo(L, T); ctx.lineTo(R, T); } ctx.stroke();
@@ -296,9 +297,9 @@ function drawAxesFrame(ctx, f, ax, store) {
     if (!s.length) return;
     ctx.save();
     ctx.translate(x, y); ctx.rotate(rot);
-    ctx.font = font(t, nums(t.props.FontSize)[0] ?? 10);
+    ctx.font = font(t);
     ctx.fillStyle = rgb(t.props.Color, '#000'); ctx.textAlign = 'center'; ctx.textBaseline = baseline;
-    const lh = (nums(t.props.FontSize)[0] ?? 10) * PT * 1.2;
+    const lh = sizeOf(t, 'FontSize') * PT * 1.2;
     s.forEach((line, i) => ctx.fillText(line, 0, baseline === 'bottom' ? (i - s.length + 1) * lh : i * lh));
     const w = Math.max(...s.map((line) => ctx.measureText(line).width)) / 2, h0 = baseline === 'bottom' ? -s.length * lh : 0;
     ctx.restore();

@@ -13,6 +13,7 @@
 #include "host/graphics/geometry.h"
 #include "host/graphics/hit_test.h"
 #include "host/graphics/properties.h"
+#include "host/graphics/render/style_table.h"
 #include "host/graphics/tree.h"
 
 namespace kh::server {
@@ -129,6 +130,48 @@ std::string snapshotMessage() {
   gfx::tree().walk(
       gfx::tree().root(), [&](Object* o) { objects.push_back(objectJson(o)); }, true);
   return json{{"type", "tree"}, {"seq", gfx::journal().lastSeq()}, {"objects", objects}}.dump();
+}
+
+std::string styleTableModule() {
+  namespace r = gfx::render;
+  json dashes = json::object();
+  for (const r::DashStyle& d : r::dashStyles()) dashes[d.name] = d.lengths;
+  json markers = json::object();
+  for (const r::MarkerShape& m : r::markerShapes()) {
+    json parts = json::array();
+    for (const r::MarkerPart& part : m.parts) {
+      using Kind = r::MarkerPart::Kind;
+      if (part.kind == Kind::Circle)
+        parts.push_back({{"circle", part.radius}});
+      else
+        parts.push_back({{part.kind == Kind::Rectangle ? "rect"
+                          : part.kind == Kind::Polygon ? "polygon"
+                                                       : "strokes",
+                          part.points}});
+    }
+    markers[m.name] = {{"paint", r::paintName(m.paint)}, {"parts", parts}};
+  }
+  json sizes = json::object();
+  for (int t = 0; t < gfx::kTypeCount; ++t) {
+    json own = json::object();
+    for (const gfx::PropSpec& p : gfx::table(static_cast<gfx::Type>(t)).props) {
+      const std::string_view name = p.name;
+      if (name == "LineWidth" || name == "MarkerSize" || name == "FontSize")
+        own[p.name] = p.def.at(0);
+    }
+    if (!own.empty()) sizes[gfx::typeName(static_cast<gfx::Type>(t))] = own;
+  }
+  const json table = {
+      {"pixelsPerPoint", r::kPixelsPerInch / r::kPointsPerInch},
+      {"dashes", dashes},
+      {"minDashUnit", r::kMinDashUnit},
+      {"join", {{"line", r::joinName(r::kLineJoin)}, {"marker", r::joinName(r::kMarkerJoin)}}},
+      {"markerUnit", r::kMarkerUnit},
+      {"markers", markers},
+      {"sizes", sizes},
+  };
+  return "// Made by the figure server from the renderer's style table.\nexport default " +
+         table.dump() + ";\n";
 }
 
 ChangeEncoder::ChangeEncoder() : reader_(gfx::journal()) {}

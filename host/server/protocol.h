@@ -27,6 +27,12 @@ nlohmann::json encodeValue(const Value& v);
 // "_plotbox", the part of it the plot box fills.
 std::string snapshotMessage();
 
+// The page's module style_table.js: the renderer's style table (the size
+// of a point, dash patterns, joins, marker shapes) and the default sizes
+// (LineWidth, MarkerSize, FontSize) of each object type that has them, as
+// "export default {...};".
+std::string styleTableModule();
+
 // Turns the journal into messages for one page.
 class ChangeEncoder {
  public:

@@ -104,6 +104,9 @@ struct WebServer::Impl {
 
   ServerConfig config;
   Inbox& inbox;
+  // The page's module of line styles and markers, made from the host's
+  // tables once, on the host's thread.
+  const std::string styleTable = styleTableModule();
   const std::shared_ptr<ReplyGate> gate = std::make_shared<ReplyGate>();
   // What the connections' destructors touch comes before the io_context:
   // the handlers it still holds when it goes own connections.
@@ -329,6 +332,8 @@ struct WebServer::Impl {
       }
       if (req.method() != http::verb::get)
         return reply({405, "text/plain; charset=utf-8", "Method not allowed.\n", {}}, true);
+      if (path == "/style_table.js")
+        return reply({200, contentTypeOf(path), server.styleTable, {}}, true);
       const std::optional<std::string> body = pageFile(server.config.webDir, path);
       if (!body) return reply({404, "text/plain; charset=utf-8", "Not found.\n", {}}, true);
       HttpReply r{200, contentTypeOf(path == "/" ? "index.html" : path), *body, {}};

@@ -3,7 +3,8 @@
 // sizes (with tabs, with the Messages panel open, on a dense screen), two
 // windows of different sizes on one figure, the limits of zooming, the keys
 // after a control was used, a press on a slider's track, the legend and the
-// marker swatches following the lines' colours, the help panel, and a host
+// marker swatches following the lines' colours, line styles and markers
+// drawn as the exported picture draws them, the help panel, and a host
 // that stops. Every step waits for the host's acknowledgements or for what
 // the host prints, never for a time.
 'use strict';
@@ -116,6 +117,112 @@ async function checkLayout(page, label) {
     await page.evaluate(() => document.getElementById('figure-area').scrollTo(0, 0));
   }
   return L;
+}
+
+// A figure of every line style at two widths (with a dotted grid and a
+// legend) and of every marker, twice: a line's dash pattern on the page's
+// canvas, in its legend and in the SVG the host exports, against the
+// style table the server gives the page; each marker's ink on the canvas
+// against the PNG the host exports.
+const MARKERS = ['+', 'o', '*', '.', 'x', 'square', 'diamond', 'v', '^', '>', '<', 'pentagram', 'hexagram'];
+const STYLES = ['-', '--', ':', '-.'];
+// Points: wider than a pixel on the canvas at the scale it is shown at
+// here and in the export (a thinner line is one device pixel wide in each).
+const WIDTHS = [1, 3];
+
+function stylesFigure() {
+  let cmd = "kestrel_styles_ = figure('Name', 'styles', 'Position', [60 60 900 560]);"
+    + "axes('Position', [0.06 0.56 0.9 0.4], 'XLim', [0 10], 'YLim', [0 9], 'XGrid', 'on', 'Tag', 'dashes');";
+  STYLES.forEach((s, i) => WIDTHS.forEach((w, j) => {
+    const k = 2 * i + j + 1;
+    cmd += `line([1 7], [${k} ${k}], 'LineStyle', '${s}', 'LineWidth', ${w}, 'Color', [${0.2 * (i + 1)} ${0.2 * j} 0], `
+      + `'DisplayName', '${s} ${w}', 'Tag', 'dash${k}');`;
+  }));
+  cmd += "axes('Position', [0.06 0.06 0.9 0.4], 'XLim', [0 14], 'YLim', [0 3], 'Tag', 'markers');";
+  MARKERS.forEach((m, i) => {
+    cmd += `line(${i + 1}, 2, 'Marker', '${m}', 'MarkerSize', 16, 'LineWidth', 1, 'MarkerEdgeColor', [0 0 1], `
+      + `'MarkerFaceColor', [1 0 0], 'Tag', 'big${m}');`;
+    cmd += `line(${i + 1}, 1, 'Marker', '${m}', 'MarkerSize', 10, 'LineWidth', 1, 'MarkerFaceColor', 'auto', 'Color', [0 0.5 0], 'Tag', 'small${m}');`;
+  });
+  return cmd;
+}
+
+// Every stroke the page's canvases make, with the state it is made in.
+function recordStrokes() {
+  window.strokes = [];
+  const stroke = CanvasRenderingContext2D.prototype.stroke;
+  CanvasRenderingContext2D.prototype.stroke = function (...args) {
+    window.strokes.push({ color: this.strokeStyle, width: this.lineWidth, dash: this.getLineDash(), join: this.lineJoin });
+    return stroke.apply(this, args);
+  };
+}
+
+// In the page: what the canvas, the legend and the exported SVG draw for
+// each dashed line, the table, and each marker's ink on the canvas and in
+// the exported PNG (in figure pixels squared).
+async function drawnStyles(markerNames) {
+  const table = (await import('/style_table.js')).default;
+  const k = window.kestrel;
+  const objs = Object.values(k.objects());
+  const fig = k.shownFigure;
+  const byTag = (t) => objs.find((o) => o.props.Tag === t);
+  const hex = (c) => { const x = document.createElement('canvas').getContext('2d'); x.strokeStyle = `rgb(${c.map((v) => Math.round(v * 255)).join(',')})`; return x.strokeStyle; };
+  const svgText = await (await fetch(`/export/figure.svg?figure=${fig}`)).text();
+  const svg = new DOMParser().parseFromString(svgText, 'image/svg+xml');
+  const svgPaths = [...svg.querySelectorAll('path')].map((p) => {
+    const st = p.getAttribute('style') || '';
+    const c = /stroke:rgb\(([\d.]+)%,([\d.]+)%,([\d.]+)%\)/.exec(st);
+    const w = /stroke-width:([\d.]+)/.exec(st), d = /stroke-dasharray:([^;]+)/.exec(st), j = /stroke-linejoin:(\w+)/.exec(st);
+    return c && w && { color: [c[1], c[2], c[3]].map((v) => Number(v) / 100), width: Number(w[1]), dash: d ? d[1].split(',').map(Number) : [], join: j && j[1] };
+  }).filter(Boolean);
+  const dashes = [];
+  for (let n = 1; n <= 8; ++n) {
+    const line = byTag(`dash${n}`);
+    const color = Array.from(line.props.Color);
+    const legend = document.querySelector(`.legend-entry[data-line="${line.h}"] line`);
+    dashes.push({
+      style: line.props.LineStyle, points: line.props.LineWidth,
+      canvas: window.strokes.filter((s) => s.color === hex(color)),
+      svg: svgPaths.filter((p) => p.color.every((v, i) => Math.abs(v - color[i]) < 1e-3)),
+      legend: legend && { width: Number(legend.getAttribute('stroke-width')), dash: legend.getAttribute('stroke-dasharray') },
+    });
+  }
+  const grid = window.strokes.filter((s) => /rgba\(0, 0, 0, 0\.15\)/.test(s.color));
+  // Ink: how much of a box about a point is not white, in figure pixels.
+  const inkOf = (data, width, scale, cx, cy, half) => {
+    let ink = 0;
+    for (let y = Math.round((cy - half) * scale); y < Math.round((cy + half) * scale); ++y) {
+      for (let x = Math.round((cx - half) * scale); x < Math.round((cx + half) * scale); ++x) {
+        const i = 4 * (y * width + x);
+        ink += (255 - Math.min(data[i], data[i + 1], data[i + 2])) / 255;
+      }
+    }
+    return ink / (scale * scale);
+  };
+  const canvas = document.getElementById('figure-canvas');
+  const shown = canvas.getContext('2d').getImageData(0, 0, canvas.width, canvas.height);
+  const png = await (await fetch(`/export/figure.png?figure=${fig}`)).blob();
+  const bmp = await createImageBitmap(png);
+  const off = new OffscreenCanvas(bmp.width, bmp.height).getContext('2d');
+  off.drawImage(bmp, 0, 0);
+  const exported = off.getImageData(0, 0, bmp.width, bmp.height);
+  const H = objs.find((o) => o.h === fig).props._rect[3];
+  const ax = byTag('markers');
+  const [bx, by, bw, bh] = ax.props._plotbox;
+  const [x0, x1] = ax.props.XLim, [y0, y1] = ax.props.YLim;
+  const markers = [];
+  for (const size of ['big', 'small']) for (const m of markerNames) {
+    const line = byTag(size + m);
+    const cx = bx + ((line.props.XData - x0) / (x1 - x0)) * bw, cy = H - by - ((line.props.YData - y0) / (y1 - y0)) * bh;
+    const half = line.props.MarkerSize * table.pixelsPerPoint * 0.75 + 2;
+    markers.push({
+      marker: size + m,
+      page: inkOf(shown.data, shown.width, canvas.width / k.objects()[fig].props._rect[2], cx, cy, half),
+      export: inkOf(exported.data, exported.width, bmp.width / k.objects()[fig].props._rect[2], cx, cy, half),
+    });
+  }
+  const pngData = await new Promise((resolve) => { const r = new FileReader(); r.onload = () => resolve(r.result); r.readAsDataURL(png); });
+  return { table, dashes, grid, markers, png: pngData.slice(pngData.indexOf(',') + 1) };
 }
 
 (async () => {
@@ -399,6 +506,60 @@ async function checkLayout(page, label) {
       assert.ok(await page.isVisible('#help'));
       await page.click('#help-button');
       assert.ok(!(await page.isVisible('#help')));
+    });
+
+    await check('lines and markers look alike on the page and in the exported picture, from one style table', async () => {
+      const styled = await browser.newPage({ viewport: { width: 1366, height: 900 } });
+      styled.on('pageerror', (e) => problems.push(`styles: ${e.message}`));
+      await styled.addInitScript(recordStrokes);
+      await styled.goto(host.url);
+      await styled.waitForFunction(() => window.kestrel && window.kestrel.connected && window.kestrel.seq > 0);
+      host.type(stylesFigure());
+      await styled.waitForFunction(() => Object.values(window.kestrel.objects()).some((o) => o.props.Tag === 'smallhexagram'));
+      await styled.click('#tabs .tab:has-text("styles")');
+      await idle(styled);
+      // One frame's strokes alone.
+      await styled.evaluate(() => { window.strokes.length = 0; });
+      await styled.click('#tabs .tab:has-text("styles")');
+      await idle(styled);
+      const d = await styled.evaluate(drawnStyles, MARKERS);
+      const T = d.table;
+      const unit = (w) => Math.max(w, T.minDashUnit);
+      const near = (a, b, what) => {
+        assert.equal(a.length, b.length, `${what}: [${a}] against [${b}]`);
+        a.forEach((v, i) => assert.ok(Math.abs(v - b[i]) < 1e-3, `${what}: [${a}] against [${b}]`));
+      };
+      for (const l of d.dashes) {
+        const what = `'${l.style}' at ${l.points} pt`;
+        assert.equal(l.canvas.length, 1, `${what}: one stroke on the canvas`);
+        assert.equal(l.svg.length, 1, `${what}: one path in the SVG`);
+        const [c] = l.canvas, [v] = l.svg;
+        // (A canvas keeps its widths and dashes in single precision.)
+        assert.ok(Math.abs(c.width - l.points * T.pixelsPerPoint) < 1e-5, `${what}: ${c.width} pixels wide on the canvas`);
+        assert.ok(Math.abs(v.width - c.width) < 1e-4, `${what}: ${v.width} pixels wide in the SVG`);
+        near(c.dash, T.dashes[l.style].map((x) => x * unit(c.width)), `${what}: the canvas's dashes and the table's`);
+        near(c.dash, v.dash, `${what}: the canvas's dashes and the SVG's`);
+        assert.deepEqual([c.join, v.join], [T.join.line, T.join.line], `${what}: joins`);
+        // The legend's sample is as wide as the line (between 1 and 4 pixels).
+        assert.ok(Math.abs(l.legend.width - c.width) < 1e-5, `${what}: legend ${l.legend.width} pixels wide`);
+        near(l.legend.dash ? l.legend.dash.split(' ').map(Number) : [], v.dash, `${what}: the legend's dashes and the SVG's`);
+      }
+      assert.ok(d.grid.length > 0, 'the grid is drawn');
+      for (const g of d.grid) near(g.dash, T.dashes[':'].map((x) => x * unit(g.width)), 'the dotted grid');
+      const ratios = d.markers.map((m) => `${m.marker} ${(m.page / m.export).toFixed(3)}`);
+      console.log(`  ink of each marker, page over export: ${ratios.join(', ')}`);
+      for (const m of d.markers) {
+        assert.ok(m.export > 5, `${m.marker}: ${m.export} exported`);
+        assert.ok(Math.abs(m.page / m.export - 1) < 0.1, `${m.marker}: ink ${m.page.toFixed(1)} on the page, ${m.export.toFixed(1)} exported`);
+      }
+      fs.writeFileSync(path.join(outDir, 'styles-export.png'), Buffer.from(d.png, 'base64'));
+      console.log(`  exported: ${path.join(outDir, 'styles-export.png')}`);
+      await shot(styled, 'styles-page');
+      host.type('close(kestrel_styles_)');
+      await styled.waitForFunction(() => !Object.values(window.kestrel.objects()).some((o) => o.props.Tag === 'smallhexagram'));
+      await styled.close();
+      await page.click('#tabs .tab:has-text("kestrel pulse editor")');
+      await idle(page);
     });
 
     await check('a host that stops is shown as gone; the page keeps its picture and takes no input', async () => {

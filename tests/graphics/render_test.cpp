@@ -19,6 +19,7 @@
 #include "host/graphics/access.h"
 #include "host/graphics/commands.h"
 #include "host/graphics/geometry.h"
+#include "host/graphics/render/style_table.h"
 #include "host/graphics/tree.h"
 #include "tests/graphics/figure_fixture.h"
 #include "tests/support/temp_dir.h"
@@ -56,9 +57,10 @@ std::pair<std::uint32_t, std::uint32_t> pngSize(const std::string& file) {
 }
 
 // An SVG as Python's XML parser reads it, one line per item: "size W H",
-// "stroke rgb(...)" and "dashes rgb(...) N" (the number of lengths in its
-// dash pattern) for every stroked path, and for every text of the
-// searchable layer "text CONTENT" and "at CONTENT<tab>TRANSFORM<tab>X<tab>Y".
+// "stroke rgb(...)", "dashes rgb(...) N" (the number of lengths in its
+// dash pattern) and "pattern rgb(...) WIDTH L1,L2,..." (its width and dash
+// lengths) for every stroked path, and for every text of the searchable
+// layer "text CONTENT" and "at CONTENT<tab>TRANSFORM<tab>X<tab>Y".
 std::string readSvg(const std::string& svg) {
   const std::string script = svg + ".py";
   std::ofstream(script) << R"(import sys, re, xml.etree.ElementTree as ET
@@ -69,6 +71,8 @@ for p in root.iter('{http://www.w3.org/2000/svg}path'):
     if m: print('stroke', m.group(1))
     d = re.search(r'stroke-dasharray:([^;]*)', p.get('style') or '')
     if m: print('dashes', m.group(1), len(d.group(1).split(',')) if d else 0)
+    w = re.search(r'stroke-width:([^;]*)', p.get('style') or '')
+    if m and w: print('pattern', m.group(1), w.group(1), d.group(1) if d else '')
 for t in root.iter('{http://www.w3.org/2000/svg}text'):
     print('text', t.text)
     print('at', '\t'.join([t.text, t.get('transform'), t.get('x'), t.get('y')]))
@@ -369,6 +373,57 @@ TEST_F(Render, EveryMarkerAndLineStyleIsDrawn) {
   EXPECT_EQ(lineCount(out, "dashes rgb(100%,100%,0%) 4"), 1u) << out;
   EXPECT_EQ(lineCount(out, "stroke rgb(100%,0%,100%)"), 0u) << out;
   EXPECT_EQ(lineCount(out, "dashes rgb(0%,0%,0%) 2"), 1u) << out;  // the grid, one path
+}
+
+// Each line style's dashes in an export, on a thin and a thick line: the
+// style table's lengths in units of the line's width (a pixel at least),
+// so a dotted line shows dots as long as the line is wide.
+TEST_F(Render, DashesGrowWithTheLineWidthAsTheStyleTableSays) {
+  namespace r = kh::gfx::render;
+  struct Case {
+    const r::DashStyle* style;
+    double points;
+    std::string color;  // as the SVG writes it
+  };
+  std::vector<Case> cases;
+  std::string text = "figure; axes('XLim', [0 10], 'YLim', [0 10]);";
+  for (const r::DashStyle& style : r::dashStyles())
+    for (double points : {0.5, 3.0}) {
+      const int k = static_cast<int>(cases.size()) + 1;
+      cases.push_back({&style, points, "rgb(" + std::to_string(10 * k) + "%,0%,0%)"});
+      text += "line([1 9], [" + std::to_string(k) + " " + std::to_string(k) + "], 'LineStyle', '" +
+              style.name + "', 'LineWidth', " + std::to_string(points) + ", 'Color', [" +
+              std::to_string(k / 10.0) + " 0 0]);";
+    }
+  ASSERT_EQ(cases.size(), 8u);  // four styles
+  const std::string svg = dir.file("dashes.svg");
+  ok(text + "print -dsvg " + svg);
+  const std::string out = readSvg(svg);
+  for (const Case& c : cases) {
+    const std::string what = std::string(c.style->name) + " at " + std::to_string(c.points) + " pt";
+    std::istringstream in(out);
+    std::string l, width, lengths;
+    std::size_t seen = 0;
+    while (std::getline(in, l))
+      if (l.rfind("pattern " + c.color + " ", 0) == 0) {
+        ++seen;
+        std::istringstream f(l.substr(9 + c.color.size()));
+        f >> width >> lengths;
+      }
+    ASSERT_EQ(seen, 1u) << what << "\n" << out;
+    const double w = std::stod(width);
+    EXPECT_NEAR(w, c.points * 96 / 72, 1e-5) << what;
+    std::vector<double> got;
+    std::istringstream f(lengths);
+    for (std::string v; std::getline(f, v, ',');) got.push_back(std::stod(v));
+    ASSERT_EQ(got.size(), c.style->lengths.size()) << what << ": " << lengths;
+    for (std::size_t i = 0; i < got.size(); ++i)
+      EXPECT_NEAR(got[i], c.style->lengths[i] * std::max(w, 1.0), 1e-4) << what << ": " << lengths;
+    // A dot of a line wider than a pixel is as long as the line is wide.
+    if (std::string(c.style->name) == ":" && w >= 1) {
+      EXPECT_NEAR(got[0], w, 1e-4) << what;
+    }
+  }
 }
 
 TEST_F(Render, ControlsShowTheirState) {

@@ -112,7 +112,7 @@ void drawLine(Canvas& cv, const Frame& f, Object* o) {
   cairo_save(cr);
   const double width = cv.visibleWidth(pointsToPixels(rawScalar(o, "LineWidth")));
   cairo_set_line_width(cr, width);
-  cairo_set_line_join(cr, CAIRO_LINE_JOIN_ROUND);
+  setLineJoin(cr, kLineJoin);
   cairo_set_line_cap(cr, CAIRO_LINE_CAP_BUTT);
   if (setLineStyle(cr, rawText(o, "LineStyle"), width)) {
     const Guard g(cv);
@@ -262,7 +262,7 @@ void drawFaces(Canvas& cv, Object* o, std::vector<Face>& faces, bool sortByDepth
   cairo_save(cr);
   const double width = cv.visibleWidth(pointsToPixels(rawScalar(o, "LineWidth")));
   cairo_set_line_width(cr, width);
-  cairo_set_line_join(cr, CAIRO_LINE_JOIN_ROUND);
+  setLineJoin(cr, kLineJoin);
   const bool lines = setLineStyle(cr, rawText(o, "LineStyle"), width);
   auto outline = [&](const Face& fc) {
     cairo_move_to(cr, fc.pts[0].x, fc.pts[0].y);

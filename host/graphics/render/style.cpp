@@ -47,22 +47,15 @@ Rgb ColorMap::scaled(double c, const std::array<double, 2>& clim) const {
 }
 
 bool setLineStyle(cairo_t* cr, const std::string& style, double widthPx) {
-  const double u = std::max(widthPx, 1.0);
-  if (style == "-") {
-    cairo_set_dash(cr, nullptr, 0, 0);
-  } else if (style == "--") {
-    const double d[] = {6 * u, 4 * u};
-    cairo_set_dash(cr, d, 2, 0);
-  } else if (style == ":") {
-    const double d[] = {1 * u, 2.5 * u};
-    cairo_set_dash(cr, d, 2, 0);
-  } else if (style == "-.") {
-    const double d[] = {6 * u, 3 * u, 1 * u, 3 * u};
-    cairo_set_dash(cr, d, 4, 0);
-  } else {
-    return false;
-  }
+  const DashStyle* s = dashStyle(style);
+  if (!s) return false;
+  const std::vector<double> d = dashLengths(*s, widthPx);
+  cairo_set_dash(cr, d.data(), static_cast<int>(d.size()), 0);
   return true;
+}
+
+void setLineJoin(cairo_t* cr, Join join) {
+  cairo_set_line_join(cr, join == Join::Round ? CAIRO_LINE_JOIN_ROUND : CAIRO_LINE_JOIN_MITER);
 }
 
 }  // namespace kh::gfx::render

@@ -8,15 +8,15 @@
 #include <string>
 
 #include "host/graphics/object.h"
+#include "host/graphics/render/style_table.h"
 #include "host/values/value.h"
 
 namespace kh::gfx::render {
 
 using Rgb = std::array<double, 3>;
 
-// Points are 1/72 inch, pixels 1/96: a width or font size in points, in
-// pixels.
-inline double pointsToPixels(double pt) { return pt * 96.0 / 72.0; }
+// A width or font size in points, in pixels.
+inline double pointsToPixels(double pt) { return pt * kPixelsPerInch / kPointsPerInch; }
 
 // The colour a stored colour value holds; false for a word ("none",
 // "auto", "flat", "interp").
@@ -43,7 +43,10 @@ class ColorMap {
 };
 
 // Dashes of a LineStyle ("-", "--", ":", "-.") for a line of the given
-// width in pixels; false for "none".
+// width in pixels, from the style table; false for "none".
 bool setLineStyle(cairo_t* cr, const std::string& style, double widthPx);
+
+// A join of the style table.
+void setLineJoin(cairo_t* cr, Join join);
 
 }  // namespace kh::gfx::render
