@@ -255,7 +255,11 @@ whole() {  # every result in the folder reads back with its 5000-sample estimate
 for sig in TERM KILL; do
   "$HOST" --library "$LIB" --estimate "$tmp/many"/*.mat --out "$tmp/stop$sig" --jobs 2 2>"$tmp/stderr" &
   pid=$!
-  sleep 0.3
+  # Stop it once it has written a result, however slow this build starts.
+  for _ in $(seq 600); do
+    ls "$tmp/stop$sig" 2>/dev/null | grep -q '\.mat$' && break
+    sleep 0.05
+  done
   kill -$sig $pid
   { wait $pid; } 2>/dev/null
   rc=$?
