@@ -1,11 +1,36 @@
 // Syntax tree of the command-window language.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "host/language/operators.h"
+#include "host/values/value.h"
+
 namespace kh {
+
+struct Builtin;
+struct CommandEntry;
+
+// What a function name at one place of a text was found to be. It is kept
+// with the syntax tree, so that a text run many times (a callback, a loop
+// body, a function file) looks its names up once, and again only when the
+// tables it was found in have changed (the generation says when). Only
+// what the command window's tables name is kept: a function file or a
+// script is looked up at each call, since files change under the session.
+struct Callee {
+  enum class Kind : std::uint8_t { Unresolved, Command, Library, Builtin };
+  Kind kind = Kind::Unresolved;
+  std::uint64_t generation = 0;
+  union {
+    const CommandEntry* command;
+    const void* library;  // a row of the library's function table
+    const Builtin* builtin;
+  };
+  Callee() : command(nullptr) {}
+};
 
 struct Expr;
 using ExprPtr = std::unique_ptr<Expr>;
@@ -17,11 +42,11 @@ enum class ExprKind {
   Name,        // variable or function: name
   Colon,       // ':' as a whole subscript
   End,         // 'end' inside a subscript
-  Unary,       // op ("-", "+", "~") applied to a
-  Postfix,     // op ("'", ".'") applied to a
-  Binary,      // a op b
-  AndAnd,      // a && b (short-circuit)
-  OrOr,        // a || b (short-circuit)
+  Unary,       // op (Negate, UnaryPlus, Not) applied to a
+  Postfix,     // op (CTranspose, Transpose) applied to a
+  Binary,      // a op b, an element-wise or matrix operator
+  AndAnd,      // a && b (short-circuit), op AndAnd
+  OrOr,        // a || b (short-circuit), op OrOr
   Range,       // a : b, or a : step : b when step is set
   Call,        // a(args) — indexing or a call, decided at run time
   CellIndex,   // a{args}
@@ -36,7 +61,8 @@ enum class ExprKind {
 struct Expr {
   ExprKind kind;
   double re = 0, im = 0;
-  std::string text;  // String text, Name / Field / FuncHandle name, operator
+  Op op = Op::None;  // Unary, Postfix, Binary, AndAnd, OrOr
+  std::string text;  // String text, Name / Field / FuncHandle name
   ExprPtr a, b, step;
   ExprList args;
   std::vector<ExprList> rows;
@@ -45,6 +71,9 @@ struct Expr {
   // with the handles made from it, which outlive the statement.
   std::vector<std::string> params;
   std::shared_ptr<const Expr> body;
+  // Name, and Call whose base is a Name: the function it names when it is
+  // not a variable.
+  mutable Callee callee;
   explicit Expr(ExprKind k) : kind(k) {}
   Expr(const Expr&) = delete;
   Expr& operator=(const Expr&) = delete;
@@ -100,6 +129,8 @@ struct Stmt {
   std::vector<LValue> targets;
   std::string name;                // command name, for variable, catch identifier
   std::vector<std::string> words;  // command words, global names
+  ValueList wordValues;            // the command words as the command's inputs
+  mutable Callee callee;           // the command's function
   std::vector<ExprPtr> conds;      // if/elseif conditions, case values
   std::vector<Block> blocks;       // if/elseif blocks, case blocks
   Block body;                      // for / while / try body

@@ -55,8 +55,31 @@ bool& Evaluator::exitFromCall() {
 // ---------------------------------------------------------------- calls
 
 ValueList Evaluator::call(const std::string& name, int nargout, ValueList& args) {
+  Callee fresh;
+  return call(fresh, name, nargout, args);
+}
+
+namespace {
+// What the command window's tables say `name` is: its commands, then the
+// library's registered functions, then host built-ins. A name none of them
+// has is left unresolved, to be looked for afresh at each call.
+void resolve(Callee& c, const std::string& name, std::uint64_t generation) {
+  c = Callee();
+  if ((c.command = findCommand(name))) {
+    c.kind = Callee::Kind::Command;
+  } else if ((c.library = findLibraryFunction(name, false))) {
+    c.kind = Callee::Kind::Library;
+  } else if ((c.builtin = findBuiltin(name))) {
+    c.kind = Callee::Kind::Builtin;
+  } else {
+    return;
+  }
+  c.generation = generation;
+}
+}  // namespace
+
+ValueList Evaluator::call(Callee& callee, const std::string& name, int nargout, ValueList& args) {
   CallDepthGuard depth;
-  ValueList results;
   // Inside a function of a file: its counts, then the file's own functions.
   if (frame_.nargin >= 0 && (name == "nargin" || name == "nargout")) {
     if (!args.empty()) raise("Too many input arguments.");
@@ -65,10 +88,19 @@ ValueList Evaluator::call(const std::string& name, int nargout, ValueList& args)
   if (frame_.file)
     if (const FunctionDef* f = frame_.file->find(name))
       return callFunction(frame_.file, *f, nargout, args);
-  if (workspaceCommand(*this, name, nargout, args, results)) return results;
-  if (const mexFunctionTableEntry* f = findLibraryFunction(name, false))
-    return callFevalForm(f->function, nargout, args);
-  if (const Builtin* b = findBuiltin(name)) return callBuiltin(*b, nargout, args);
+  const std::uint64_t now = libraryTableGeneration() + commandGeneration();
+  if (callee.generation != now) resolve(callee, name, now);
+  switch (callee.kind) {
+    case Callee::Kind::Command:
+      return callee.command->fn(*this, nargout, args);
+    case Callee::Kind::Library:
+      return callFevalForm(static_cast<const mexFunctionTableEntry*>(callee.library)->function,
+                           nargout, args);
+    case Callee::Kind::Builtin:
+      return callBuiltin(*callee.builtin, nargout, args);
+    case Callee::Kind::Unresolved:
+      break;
+  }
   if (std::shared_ptr<const FunctionFile> file = functionFileNamed(name))
     return callFunction(file, *file->functions.front(), nargout, args);
   if (runScriptNamed(*this, name, nargout, args)) return {};
@@ -96,10 +128,10 @@ ValueList Evaluator::arguments(const ExprList& args) {
 ValueList Evaluator::callExpr(const Expr& e, int nargout) {
   if (e.kind == ExprKind::Name) {
     ValueList none;
-    return call(e.text, nargout, none);
+    return call(e.callee, e.text, nargout, none);
   }
   ValueList args = arguments(e.args);
-  return call(e.a->text, nargout, args);
+  return call(e.a->callee, e.a->text, nargout, args);
 }
 
 Subscripts Evaluator::subscripts(const ExprList& args, const Value& of) {
@@ -167,26 +199,47 @@ Value Evaluator::eval(const Expr& e) {
   return std::move(vs.front());
 }
 
-Value Evaluator::binaryOp(const std::string& op, const Value& a, const Value& b) {
-  if (op == "+") return binary(BinOp::Plus, a, b);
-  if (op == "-") return binary(BinOp::Minus, a, b);
-  if (op == ".*") return binary(BinOp::Times, a, b);
-  if (op == "./") return binary(BinOp::Rdivide, a, b);
-  if (op == ".\\") return binary(BinOp::Ldivide, a, b);
-  if (op == ".^") return binary(BinOp::Power, a, b);
-  if (op == "*") return mtimes(a, b);
-  if (op == "/") return mrdivide(a, b);
-  if (op == "\\") return mldivide(a, b);
-  if (op == "^") return mpower(a, b);
-  if (op == "==") return compare(CmpOp::Eq, a, b);
-  if (op == "~=") return compare(CmpOp::Ne, a, b);
-  if (op == "<") return compare(CmpOp::Lt, a, b);
-  if (op == "<=") return compare(CmpOp::Le, a, b);
-  if (op == ">") return compare(CmpOp::Gt, a, b);
-  if (op == ">=") return compare(CmpOp::Ge, a, b);
-  if (op == "&") return logicalAnd(a, b);
-  if (op == "|") return logicalOr(a, b);
-  raise("Internal error: unknown operator " + op + ".");
+Value Evaluator::binaryOp(Op op, const Value& a, const Value& b) {
+  switch (op) {
+    case Op::Plus:
+      return binary(BinOp::Plus, a, b);
+    case Op::Minus:
+      return binary(BinOp::Minus, a, b);
+    case Op::Times:
+      return binary(BinOp::Times, a, b);
+    case Op::Rdivide:
+      return binary(BinOp::Rdivide, a, b);
+    case Op::Ldivide:
+      return binary(BinOp::Ldivide, a, b);
+    case Op::Power:
+      return binary(BinOp::Power, a, b);
+    case Op::Mtimes:
+      return mtimes(a, b);
+    case Op::Mrdivide:
+      return mrdivide(a, b);
+    case Op::Mldivide:
+      return mldivide(a, b);
+    case Op::Mpower:
+      return mpower(a, b);
+    case Op::Eq:
+      return compare(CmpOp::Eq, a, b);
+    case Op::Ne:
+      return compare(CmpOp::Ne, a, b);
+    case Op::Lt:
+      return compare(CmpOp::Lt, a, b);
+    case Op::Le:
+      return compare(CmpOp::Le, a, b);
+    case Op::Gt:
+      return compare(CmpOp::Gt, a, b);
+    case Op::Ge:
+      return compare(CmpOp::Ge, a, b);
+    case Op::And:
+      return logicalAnd(a, b);
+    case Op::Or:
+      return logicalOr(a, b);
+    default:
+      raise("Internal error: " + std::string(operatorInfo(op).text) + " is not a binary operator.");
+  }
 }
 
 Value Evaluator::matrixLiteral(const Expr& e, bool cell) {
@@ -243,9 +296,9 @@ void Evaluator::evalList(const Expr& e, ValueList& out) {
     }
     case ExprKind::Unary: {
       const Value a = eval(*e.a);
-      if (e.text == "-") {
+      if (e.op == Op::Negate) {
         out.push_back(uminus(a));
-      } else if (e.text == "~") {
+      } else if (e.op == Op::Not) {
         out.push_back(logicalNot(a));
       } else {
         Value v = toNumeric(a, "+");
@@ -256,7 +309,7 @@ void Evaluator::evalList(const Expr& e, ValueList& out) {
     }
     case ExprKind::Postfix: {
       const Value a = eval(*e.a);
-      out.push_back(e.text == "'" ? ctranspose(a) : transpose(a));
+      out.push_back(e.op == Op::CTranspose ? ctranspose(a) : transpose(a));
       return;
     }
     case ExprKind::Binary: {
@@ -269,7 +322,7 @@ void Evaluator::evalList(const Expr& e, ValueList& out) {
       Value acc = eval(*p);
       for (auto it = chain.rbegin(); it != chain.rend(); ++it) {
         const Value b = eval(*(*it)->b);
-        acc = binaryOp((*it)->text, acc, b);
+        acc = binaryOp((*it)->op, acc, b);
       }
       out.push_back(std::move(acc));
       return;
@@ -493,9 +546,8 @@ void Evaluator::execAssign(const Stmt& s) {
 }
 
 void Evaluator::execCommand(const Stmt& s) {
-  ValueList args;
-  for (const std::string& w : s.words) args.push_back(Value::str(w));
-  ValueList vs = call(s.name, 0, args);
+  ValueList args = s.wordValues;
+  ValueList vs = call(s.callee, s.name, 0, args);
   if (!vs.empty() && !vs.front().isPlaceholder()) {
     ws_.set("ans", vs.front());
     show("ans", vs.front(), s.print);

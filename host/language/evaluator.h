@@ -52,6 +52,9 @@ class Evaluator {
   // then the library's registered functions, then host built-ins. Raises
   // "Undefined function or variable" when the name is unknown.
   ValueList call(const std::string& name, int nargout, ValueList& args);
+  // The same, for a name at a place of a text, which keeps what the name
+  // was found to be in `callee` for the next call from there.
+  ValueList call(Callee& callee, const std::string& name, int nargout, ValueList& args);
 
   // Set by exit/quit. An exit inside a function call stops every
   // evaluator on the way out, up to the prompt's.
@@ -87,7 +90,7 @@ class Evaluator {
   Subscripts subscripts(const ExprList& args, const Value& of);
   ValueList arguments(const ExprList& args);
   void indexInto(const Value& base, const Expr& e, ValueList& out);
-  Value binaryOp(const std::string& op, const Value& a, const Value& b);
+  Value binaryOp(Op op, const Value& a, const Value& b);
   Value matrixLiteral(const Expr& e, bool cell);
   void assignTo(const LValue& lv, Value rhs);
   void assignSteps(Value& base, const std::vector<LStep>& steps, std::size_t i, Value rhs);

@@ -7,50 +7,21 @@
 namespace kh {
 namespace {
 
-// Binding strength, weakest first, as the parser's levels go.
-enum Prec {
-  kOrOr = 1,
-  kAndAnd,
-  kOr,
-  kAnd,
-  kCompare,
-  kRange,
-  kAdd,
-  kMul,
-  kUnary,
-  kPower,
-  kPostfix,
-  kAtom
-};
-
-int binaryPrec(const std::string& op) {
-  if (op == "|") return kOr;
-  if (op == "&") return kAnd;
-  if (op == "==" || op == "~=" || op == "<" || op == "<=" || op == ">" || op == ">=")
-    return kCompare;
-  if (op == "+" || op == "-") return kAdd;
-  if (op == "^" || op == ".^") return kPower;
-  return kMul;
-}
-
-int precOf(const Expr& e) {
+Prec precOf(const Expr& e) {
   switch (e.kind) {
     case ExprKind::OrOr:
-      return kOrOr;
     case ExprKind::AndAnd:
-      return kAndAnd;
     case ExprKind::Binary:
-      return binaryPrec(e.text);
-    case ExprKind::Range:
-      return kRange;
     case ExprKind::Unary:
-      return kUnary;
+      return operatorInfo(e.op).prec;
+    case ExprKind::Range:
+      return Prec::Range;
     case ExprKind::Lambda:
-      return 0;  // its body runs to the end: bracketed inside anything
+      return Prec::Lambda;
     case ExprKind::Number:
-      return e.re < 0 ? kUnary : kAtom;
+      return e.re < 0 ? Prec::Unary : Prec::Atom;
     default:
-      return kAtom;
+      return Prec::Atom;
   }
 }
 
@@ -70,7 +41,7 @@ std::string numberText(double v) {
 void put(std::string& out, const Expr& e);
 
 // e, bracketed when it binds more weakly than `least`.
-void operand(std::string& out, const Expr& e, int least) {
+void operand(std::string& out, const Expr& e, Prec least) {
   if (precOf(e) < least) {
     out += '(';
     put(out, e);
@@ -114,19 +85,19 @@ void put(std::string& out, const Expr& e) {
       out += "end";
       return;
     case ExprKind::Unary:
-      out += e.text;
-      operand(out, *e.a, kUnary);
+      out += operatorInfo(e.op).text;
+      operand(out, *e.a, Prec::Unary);
       return;
     case ExprKind::Postfix:
-      operand(out, *e.a, kPostfix);
-      out += e.text;
+      operand(out, *e.a, Prec::Postfix);
+      out += operatorInfo(e.op).text;
       return;
     case ExprKind::Binary:
     case ExprKind::AndAnd:
     case ExprKind::OrOr: {
       // a + b + c + ... nests through the left operands: the links of one
       // strength are written in a loop, so a long chain does not recurse.
-      const int p = precOf(e);
+      const Prec p = precOf(e);
       std::vector<const Expr*> chain;
       const Expr* left = &e;
       for (; (left->kind == ExprKind::Binary || left->kind == ExprKind::AndAnd ||
@@ -137,36 +108,39 @@ void put(std::string& out, const Expr& e) {
       operand(out, *left, p);
       for (auto it = chain.rbegin(); it != chain.rend(); ++it) {
         const Expr& link = **it;
-        out += ' ' + link.text + ' ';
+        out += ' ';
+        out += operatorInfo(link.op).text;
+        out += ' ';
         // The right operand of a power may carry its own sign (2 ^ -1).
-        operand(out, *link.b, p == kPower && link.b->kind == ExprKind::Unary ? kUnary : p + 1);
+        operand(out, *link.b,
+                p == Prec::Power && link.b->kind == ExprKind::Unary ? Prec::Unary : stronger(p));
       }
       return;
     }
     case ExprKind::Range:
-      operand(out, *e.a, kAdd);
+      operand(out, *e.a, Prec::Add);
       out += ':';
       if (e.step) {
-        operand(out, *e.step, kAdd);
+        operand(out, *e.step, Prec::Add);
         out += ':';
       }
-      operand(out, *e.b, kAdd);
+      operand(out, *e.b, Prec::Add);
       return;
     case ExprKind::Call:
     case ExprKind::CellIndex: {
       const bool brace = e.kind == ExprKind::CellIndex;
-      operand(out, *e.a, kPostfix);
+      operand(out, *e.a, Prec::Postfix);
       out += brace ? '{' : '(';
       list(out, e.args);
       out += brace ? '}' : ')';
       return;
     }
     case ExprKind::Field:
-      operand(out, *e.a, kPostfix);
+      operand(out, *e.a, Prec::Postfix);
       out += '.' + e.text;
       return;
     case ExprKind::DynField:
-      operand(out, *e.a, kPostfix);
+      operand(out, *e.a, Prec::Postfix);
       out += ".(";
       put(out, *e.b);
       out += ')';

@@ -13,8 +13,8 @@ bool isIdentStart(char c) { return std::isalpha(static_cast<unsigned char>(c)) |
 bool isIdentChar(char c) { return std::isalnum(static_cast<unsigned char>(c)) || c == '_'; }
 bool isDigit(char c) { return std::isdigit(static_cast<unsigned char>(c)) != 0; }
 
-// Longest operators first.
-constexpr std::array<std::string_view, 31> kOperators = {
+// The spellings of operators and punctuation, longest first.
+constexpr std::array<std::string_view, 31> kSpellings = {
     "...", ".*", "./", ".\\", ".^", ".'", "==", "~=", "<=", ">=", "&&", "||", "+", "-", "*", "/",
     "\\",  "^",  "'",  "<",   ">",  "&",  "|",  "~",  "(",  ")",  "[",  "]",  "{", "}", "="};
 
@@ -144,7 +144,7 @@ Token Lexer::scan() {
              src_[pos_] == '@') {
     // ".*" and friends are matched below; a lone '.' is field access.
     bool matched = false;
-    for (std::string_view op : kOperators) {
+    for (std::string_view op : kSpellings) {
       if (op.size() > 1 && src_.substr(pos_, op.size()) == op) {
         t.kind = Tok::Op;
         t.text = std::string(op);
@@ -160,7 +160,7 @@ Token Lexer::scan() {
     }
   } else {
     bool matched = false;
-    for (std::string_view op : kOperators) {
+    for (std::string_view op : kSpellings) {
       if (src_.substr(pos_, op.size()) == op) {
         t.kind = Tok::Op;
         t.text = std::string(op);
@@ -174,6 +174,9 @@ Token Lexer::scan() {
   t.pos = start;
   t.spaceBefore = sawSpace;
   if (t.kind == Tok::Op) {
+    t.infix = operatorOf(t.text, Fix::Infix);
+    t.prefix = operatorOf(t.text, Fix::Prefix);
+    t.postfix = operatorOf(t.text, Fix::Postfix);
     const char c = t.text[0];
     if (t.text.size() == 1 && (c == '(' || c == '[' || c == '{')) brackets_.push_back(c);
     if (t.text.size() == 1 && (c == ')' || c == ']' || c == '}') && !brackets_.empty())

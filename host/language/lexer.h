@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "host/language/operators.h"
 #include "host/values/names.h"
 
 namespace kh {
@@ -28,11 +29,16 @@ struct Token {
   bool imag = false;         // 2i, 3j
   bool spaceBefore = false;  // whitespace separated it from the previous token
   std::size_t pos = 0;       // offset in the text
+  // The operators an Op token spells, as an infix, a prefix or a postfix
+  // operator (Op::None where it spells none), found once when it is read.
+  Op infix = Op::None, prefix = Op::None, postfix = Op::None;
 };
 
 class Lexer {
  public:
-  explicit Lexer(std::string_view text) : src_(text) {}
+  // Reads text from offset `start` on (a statement's start: outside any
+  // bracket, after a separator).
+  explicit Lexer(std::string_view text, std::size_t start = 0) : src_(text), pos_(start) {}
 
   // The next token (consumed) and a look at the token k places ahead. A
   // reference from peek stays good while later tokens are looked at, until
@@ -46,6 +52,8 @@ class Lexer {
   std::vector<std::string> commandWords();
   // The raw text from the start of the next token on (nothing consumed).
   std::string_view restFrom(std::size_t pos) const { return src_.substr(pos); }
+  // Where the text not yet consumed starts.
+  std::size_t offset() const { return ahead_.empty() ? pos_ : ahead_.front().pos; }
 
  private:
   Token scan();

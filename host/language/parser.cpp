@@ -15,25 +15,39 @@ ExprPtr make(ExprKind k, std::size_t pos) {
   return e;
 }
 
-ExprPtr binary(ExprKind k, std::string op, ExprPtr a, ExprPtr b, std::size_t pos) {
-  auto e = make(k, pos);
-  e->text = std::move(op);
+ExprPtr binary(Op op, ExprPtr a, ExprPtr b, std::size_t pos) {
+  auto e = make(op == Op::OrOr     ? ExprKind::OrOr
+                : op == Op::AndAnd ? ExprKind::AndAnd
+                                   : ExprKind::Binary,
+                pos);
+  e->op = op;
   e->a = std::move(a);
   e->b = std::move(b);
   return e;
 }
 
-bool isBinaryOpText(std::string_view t) {
-  static constexpr std::string_view kOps[] = {"+",  "-",   "*",  "/",  "\\", "^",  ".*",
-                                              "./", ".\\", ".^", "==", "~=", "<",  "<=",
-                                              ">",  ">=",  "&",  "|",  "&&", "||", ":"};
-  return std::find(std::begin(kOps), std::end(kOps), t) != std::end(kOps);
+// The operator a token spells in the given position; Op::None for any
+// other token.
+Op operatorAt(const Token& t, Fix fix) {
+  switch (fix) {
+    case Fix::Infix:
+      return t.infix;
+    case Fix::Prefix:
+      return t.prefix;
+    case Fix::Postfix:
+      return t.postfix;
+  }
+  return Op::None;
 }
 
 }  // namespace
 
 Parser::Parser(std::string_view text, std::function<bool(const std::string&)> isVariable)
-    : text_(text), lex_(text), isVariable_(std::move(isVariable)) {
+    : Parser(text, 0, std::move(isVariable)) {}
+
+Parser::Parser(std::string_view text, std::size_t start,
+               std::function<bool(const std::string&)> isVariable)
+    : text_(text), lex_(text, start), isVariable_(std::move(isVariable)) {
   lineStarts_.push_back(0);
   for (std::size_t i = 0; i < text.size(); ++i)
     if (text[i] == '\n') lineStarts_.push_back(i + 1);
@@ -156,7 +170,7 @@ bool Parser::isCommandSyntax() {
       break;
   }
   if (t.text == "(" || t.text == "=" || t.text == "," || t.text == ";") return false;
-  if (isBinaryOpText(t.text)) {
+  if (t.text == ":" || t.infix != Op::None) {
     // "a - b" is an expression, "hold -on" a command.
     const std::string_view after = lex_.restFrom(t.pos + t.text.size());
     return !(after.empty() || after[0] == ' ' || after[0] == '\t' || after[0] == '\n' ||
@@ -206,6 +220,7 @@ StmtPtr Parser::statement() {
     s = std::make_unique<Stmt>(StmtKind::Command);
     s->name = lex_.next().text;
     s->words = lex_.commandWords();
+    for (const std::string& w : s->words) s->wordValues.push_back(Value::str(w));
   } else {
     ExprPtr e = expression();
     if (isOp("=")) {
@@ -368,22 +383,29 @@ StmtPtr Parser::ifStatement() {
   lex_.next();  // if
   s->conds.push_back(expression());
   s->blocks.push_back(block({"elseif", "else", "end"}));
+  arms(*s, "elseif", "else", "if");
+  return s;
+}
+
+// The arms of an if or a switch up to its end: each `arm` word (elseif,
+// case) with its condition and block, and an `other` word (else,
+// otherwise) with its block.
+void Parser::arms(Stmt& s, std::string_view arm, std::string_view other, const char* what) {
   for (;;) {
     const std::string kw = lex_.peek().text;
-    if (kw == "elseif") {
+    if (kw == arm) {
       lex_.next();
-      s->conds.push_back(expression());
-      s->blocks.push_back(block({"elseif", "else", "end"}));
-    } else if (kw == "else") {
+      s.conds.push_back(expression());
+      s.blocks.push_back(block({arm, other, "end"}));
+    } else if (kw == other) {
       lex_.next();
-      s->hasElse = true;
-      s->elseBlock = block({"end"});
+      s.hasElse = true;
+      s.elseBlock = block({"end"});
     } else {
       break;
     }
   }
-  expectEnd("if");
-  return s;
+  expectEnd(what);
 }
 
 StmtPtr Parser::forStatement() {
@@ -425,21 +447,7 @@ StmtPtr Parser::switchStatement() {
     }
     break;
   }
-  for (;;) {
-    const std::string kw = lex_.peek().text;
-    if (kw == "case") {
-      lex_.next();
-      s->conds.push_back(expression());
-      s->blocks.push_back(block({"case", "otherwise", "end"}));
-    } else if (kw == "otherwise") {
-      lex_.next();
-      s->hasElse = true;
-      s->elseBlock = block({"end"});
-    } else {
-      break;
-    }
-  }
-  expectEnd("switch");
+  arms(*s, "case", "otherwise", "switch");
   return s;
 }
 
@@ -533,122 +541,69 @@ bool Parser::endsMatrixElement(const Token& op) {
 
 ExprPtr Parser::expression() {
   const Nest nest(*this);
-  return orOr();
+  return operators(Prec::OrOr);
 }
 
-ExprPtr Parser::orOr() {
-  ExprPtr a = andAnd();
-  while (isOp("||")) {
-    const Token op = lex_.next();
-    a = binary(ExprKind::OrOr, op.text, std::move(a), andAnd(), op.pos);
+// The operators from binding strength `level` up, by the precedence of the
+// operator table: each level is a left-associative chain of operands of
+// the next stronger level. Ranges and prefix operators have rules of
+// their own.
+ExprPtr Parser::operators(Prec level) {
+  switch (level) {
+    case Prec::Range:
+      return range();
+    case Prec::Unary:
+      return unary();
+    case Prec::Postfix:
+      return postfix();
+    default:
+      break;
   }
-  return a;
-}
-
-ExprPtr Parser::andAnd() {
-  ExprPtr a = elementOr();
-  while (isOp("&&")) {
-    const Token op = lex_.next();
-    a = binary(ExprKind::AndAnd, op.text, std::move(a), elementOr(), op.pos);
-  }
-  return a;
-}
-
-ExprPtr Parser::elementOr() {
-  ExprPtr a = elementAnd();
-  while (isOp("|")) {
-    const Token op = lex_.next();
-    a = binary(ExprKind::Binary, op.text, std::move(a), elementAnd(), op.pos);
-  }
-  return a;
-}
-
-ExprPtr Parser::elementAnd() {
-  ExprPtr a = comparison();
-  while (isOp("&")) {
-    const Token op = lex_.next();
-    a = binary(ExprKind::Binary, op.text, std::move(a), comparison(), op.pos);
-  }
-  return a;
-}
-
-ExprPtr Parser::comparison() {
-  ExprPtr a = range();
-  while (isOp("==") || isOp("~=") || isOp("<") || isOp("<=") || isOp(">") || isOp(">=")) {
-    const Token op = lex_.next();
-    a = binary(ExprKind::Binary, op.text, std::move(a), range(), op.pos);
+  ExprPtr a = operators(stronger(level));
+  for (;;) {
+    const Token& t = lex_.peek();
+    const Op op = operatorAt(t, Fix::Infix);
+    if (op == Op::None || operatorInfo(op).prec != level) break;
+    // Inside [ ]: "1 -2" are two elements.
+    if (level == Prec::Add && endsMatrixElement(t)) break;
+    const std::size_t pos = lex_.next().pos;
+    // The exponent of a power may carry a sign of its own (2^-1).
+    ExprPtr b = level == Prec::Power ? prefixed(Prec::Postfix) : operators(stronger(level));
+    a = binary(op, std::move(a), std::move(b), pos);
   }
   return a;
 }
 
 ExprPtr Parser::range() {
-  ExprPtr a = additive();
+  ExprPtr a = operators(Prec::Add);
   if (!isOp(":")) return a;
   // A lone ':' subscript is handled by arguments(); here ':' joins a range.
   const Token op = lex_.next();
-  ExprPtr b = additive();
+  ExprPtr b = operators(Prec::Add);
   auto r = make(ExprKind::Range, op.pos);
   r->a = std::move(a);
   if (isOp(":")) {
     lex_.next();
     r->step = std::move(b);
-    r->b = additive();
+    r->b = operators(Prec::Add);
   } else {
     r->b = std::move(b);
   }
   return r;
 }
 
-ExprPtr Parser::additive() {
-  ExprPtr a = multiplicative();
-  while ((isOp("+") || isOp("-")) && !endsMatrixElement(lex_.peek())) {
-    const Token op = lex_.next();
-    a = binary(ExprKind::Binary, op.text, std::move(a), multiplicative(), op.pos);
-  }
-  return a;
-}
+// Prefix operators bind more weakly than a power (-2^2 is -(2^2)).
+ExprPtr Parser::unary() { return prefixed(Prec::Power); }
 
-ExprPtr Parser::multiplicative() {
-  ExprPtr a = unary();
-  while (isOp("*") || isOp("/") || isOp("\\") || isOp(".*") || isOp("./") || isOp(".\\")) {
-    const Token op = lex_.next();
-    a = binary(ExprKind::Binary, op.text, std::move(a), unary(), op.pos);
-  }
-  return a;
-}
-
-ExprPtr Parser::unary() {
-  if (isOp("-") || isOp("+") || isOp("~")) {
-    const Nest nest(*this);
-    const Token op = lex_.next();
-    auto e = make(ExprKind::Unary, op.pos);
-    e->text = op.text;
-    e->a = unary();
-    return e;
-  }
-  return power();
-}
-
-ExprPtr Parser::power() {
-  ExprPtr a = postfix();
-  while (isOp("^") || isOp(".^")) {
-    const Token op = lex_.next();
-    a = binary(ExprKind::Binary, op.text, std::move(a), powerOperand(), op.pos);
-  }
-  return a;
-}
-
-ExprPtr Parser::powerOperand() {
-  // 2^-1: the exponent may carry a sign of its own.
-  if (isOp("-") || isOp("+") || isOp("~")) {
-    const Nest nest(*this);
-    const Token op = lex_.next();
-    auto e = make(ExprKind::Unary, op.pos);
-    e->text = op.text;
-    e->a = powerOperand();
-    return e;
-  }
-  return postfix();
+// Any number of prefix operators, then the operators from `level` up.
+ExprPtr Parser::prefixed(Prec level) {
+  const Op op = operatorAt(lex_.peek(), Fix::Prefix);
+  if (op == Op::None) return operators(level);
+  const Nest nest(*this);
+  auto e = make(ExprKind::Unary, lex_.next().pos);
+  e->op = op;
+  e->a = prefixed(level);
+  return e;
 }
 
 ExprPtr Parser::postfix() {
@@ -690,10 +645,9 @@ ExprPtr Parser::postfix() {
         e->text = name.text;
         a = std::move(e);
       }
-    } else if (t.text == "'" || t.text == ".'") {
-      const Token op = lex_.next();
-      auto e = make(ExprKind::Postfix, op.pos);
-      e->text = op.text;
+    } else if (const Op op = t.postfix; op != Op::None) {
+      auto e = make(ExprKind::Postfix, lex_.next().pos);
+      e->op = op;
       e->a = std::move(a);
       a = std::move(e);
     } else {

@@ -28,6 +28,10 @@ class Parser {
   // isVariable tells whether a name is a variable now; a variable is never
   // taken as a command (`x -1` subtracts).
   Parser(std::string_view text, std::function<bool(const std::string&)> isVariable);
+  // Reads the text from offset `start` on, which is where an earlier
+  // parser's next() stopped (its offset()).
+  Parser(std::string_view text, std::size_t start,
+         std::function<bool(const std::string&)> isVariable);
 
   // The next top-level statement; null at the end of the text.
   StmtPtr next();
@@ -38,6 +42,10 @@ class Parser {
   // variables (never as commands) once a function sets them, as the
   // parameters and outputs are from the start.
   std::vector<std::unique_ptr<FunctionDef>> functionFile();
+
+  // Where the text not yet read starts: after the last statement next()
+  // gave and the separator that ended it.
+  std::size_t offset() const { return lex_.offset(); }
 
   // The line of the statement being read when an error was raised.
   std::size_t errorLine() const { return errorLine_; }
@@ -54,6 +62,7 @@ class Parser {
   StmtPtr switchStatement();
   StmtPtr tryStatement();
   void expectEnd(const char* what);
+  void arms(Stmt& s, std::string_view arm, std::string_view other, const char* what);
   std::unique_ptr<FunctionDef> functionHeader();
   // A function's statements up to its end; true when `end` closed it.
   bool functionBody(Block& body);
@@ -61,17 +70,10 @@ class Parser {
   bool knownVariable(const std::string& name) { return isVariable_(name) || known_.count(name); }
 
   ExprPtr expression();
-  ExprPtr orOr();
-  ExprPtr andAnd();
-  ExprPtr elementOr();
-  ExprPtr elementAnd();
-  ExprPtr comparison();
+  ExprPtr operators(Prec level);
   ExprPtr range();
-  ExprPtr additive();
-  ExprPtr multiplicative();
   ExprPtr unary();
-  ExprPtr power();
-  ExprPtr powerOperand();
+  ExprPtr prefixed(Prec level);
   ExprPtr postfix();
   ExprPtr primary();
   ExprPtr lambda(std::size_t pos);

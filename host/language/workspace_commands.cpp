@@ -231,34 +231,40 @@ ValueList exitCommand(Evaluator& ev, int nargout, ValueList&) {
   return {};
 }
 
-std::map<std::string, Command>& commands() {
-  static std::map<std::string, Command> table = {
-      {"who", who},
-      {"whos", whos},
-      {"clear", clear},
-      {"load", load},
-      {"save", save},
-      {"exist", exist},
-      {"exit", exitCommand},
-      {"quit", exitCommand},
-      {"eval", evalCommand},
-      {"str2num", str2numCommand},
-      {"input", inputCommand},
+std::map<std::string, CommandEntry, std::less<>>& commands() {
+  static std::map<std::string, CommandEntry, std::less<>> table = {
+      {"who", {who}},
+      {"whos", {whos}},
+      {"clear", {clear}},
+      {"load", {load}},
+      {"save", {save}},
+      {"exist", {exist}},
+      {"exit", {exitCommand}},
+      {"quit", {exitCommand}},
+      {"eval", {evalCommand}},
+      {"str2num", {str2numCommand}},
+      {"input", {inputCommand}},
   };
   return table;
 }
 
+std::uint64_t g_generation = 1;
+
 }  // namespace
 
-void registerCommand(const std::string& name, Command fn) { commands()[name] = std::move(fn); }
+// A command replaced keeps its entry, so a name resolved to it stays
+// good; a new one may shadow what a name was resolved to before.
+void registerCommand(const std::string& name, Command fn) {
+  commands()[name].fn = std::move(fn);
+  ++g_generation;
+}
 
-bool workspaceCommand(Evaluator& ev, const std::string& name, int nargout, ValueList& args,
-                      ValueList& results) {
+std::uint64_t commandGeneration() { return g_generation; }
+
+const CommandEntry* findCommand(std::string_view name) {
   const auto& table = commands();
   auto it = table.find(name);
-  if (it == table.end()) return false;
-  results = it->second(ev, nargout, args);
-  return true;
+  return it == table.end() ? nullptr : &it->second;
 }
 
 std::vector<std::string> workspaceCommandNames() {

@@ -3,8 +3,10 @@
 // str2num and input, and those a layer above adds (help, lookfor).
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "host/values/value.h"
@@ -15,12 +17,17 @@ class Evaluator;
 
 using Command = std::function<ValueList(Evaluator&, int nargout, ValueList& args)>;
 
+struct CommandEntry {
+  Command fn;
+};
+
 // Adds a command, or replaces one of the same name.
 void registerCommand(const std::string& name, Command fn);
 
-// Runs the command `name` when it is one of these; returns false otherwise.
-bool workspaceCommand(Evaluator& ev, const std::string& name, int nargout, ValueList& args,
-                      ValueList& results);
+// The command `name`; null when it is not one of these.
+const CommandEntry* findCommand(std::string_view name);
+// Changes whenever a command is registered.
+std::uint64_t commandGeneration();
 // The names of these commands.
 std::vector<std::string> workspaceCommandNames();
 

@@ -9,6 +9,7 @@ namespace kh {
 namespace {
 const mexFunctionTableEntry* g_rows = nullptr;
 int g_n = 0;
+std::uint64_t g_generation = 1;
 
 std::string moduleNameOf(const char* rowName) {
   std::string m(rowName);
@@ -21,12 +22,16 @@ std::string moduleNameOf(const char* rowName) {
 void setLibraryFunctionTable(const mexFunctionTableEntry* rows, int n) {
   g_rows = rows;
   g_n = n;
+  ++g_generation;
 }
 
 void clearLibraryFunctionTable() {
   g_rows = nullptr;
   g_n = 0;
+  ++g_generation;
 }
+
+std::uint64_t libraryTableGeneration() { return g_generation; }
 
 const mexFunctionTableEntry* libraryFunctionTable(int* n) {
   if (n) *n = g_n;

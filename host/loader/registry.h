@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string_view>
 #include <vector>
 
@@ -15,6 +16,8 @@ namespace kh {
 void setLibraryFunctionTable(const mexFunctionTableEntry* rows, int n);
 void clearLibraryFunctionTable();
 const mexFunctionTableEntry* libraryFunctionTable(int* n);
+// Changes whenever the table is set or cleared.
+std::uint64_t libraryTableGeneration();
 
 // A registered function by name. With allowLocal, "module/local" also finds
 // the local function `local` through the local function table of the row

@@ -6,6 +6,8 @@
 #include <fstream>
 #include <iostream>
 #include <sstream>
+#include <string_view>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -16,11 +18,19 @@
 #include "host/language/continuation.h"
 #include "host/language/error_trace.h"
 #include "host/language/evaluator.h"
+#include "host/language/parsed_text.h"
 #include "host/language/parser.h"
 #include "host/language/workspace.h"
 #include "host/shell/prompt/terminal_prompt.h"
 
 namespace kh {
+
+namespace {
+struct TextHash {
+  using is_transparent = void;
+  std::size_t operator()(std::string_view s) const { return std::hash<std::string_view>()(s); }
+};
+}  // namespace
 
 struct Shell::Impl {
   Workspace ws;
@@ -28,6 +38,19 @@ struct Shell::Impl {
   std::string pending;  // prompt lines of a block still open
   ContinuationTracker open;
   std::string fileName;  // set by runFile for the run it makes: errors name its lines
+  // The texts run so far (callbacks run the same few again and again),
+  // parsed. Bounded: when full, it starts again.
+  std::unordered_map<std::string, std::shared_ptr<ParsedText>, TextHash, std::equal_to<>> texts;
+  static constexpr std::size_t kMaxTexts = 256;
+
+  std::shared_ptr<ParsedText> parsed(std::string_view text) {
+    if (text.size() > kMaxKeptText) return std::make_shared<ParsedText>(std::string(text), false);
+    if (auto it = texts.find(text); it != texts.end()) return it->second;
+    if (texts.size() >= kMaxTexts) texts.clear();
+    auto p = std::make_shared<ParsedText>(std::string(text), true);
+    texts.emplace(p->text(), p);
+    return p;
+  }
 };
 
 namespace {
@@ -61,11 +84,14 @@ bool Shell::run(std::string_view text) {
   // Only the run that runFile makes is of its file, not a callback run inside it.
   const std::string fileName = std::exchange(impl_->fileName, {});
   ev.resetExit();
-  Parser parser(text, [&ws](const std::string& n) { return ws.has(n); });
-  // Statements are parsed one at a time, so that a name assigned by one
+  // A file's text is run once; any other is kept parsed for the next run.
+  const std::shared_ptr<ParsedText> parsed =
+      fileName.empty() ? impl_->parsed(text)
+                       : std::make_shared<ParsedText>(std::string(text), false);
+  // Statements are read one at a time, so that a name assigned by one
   // statement is a variable for the next (`x = 1; x -1`).
-  for (;;) {
-    StmtPtr stmt;
+  for (std::size_t k = 0;; ++k) {
+    std::shared_ptr<const Stmt> stmt;
     std::string msg;
     // Where in script and function files the error happened, innermost first.
     std::vector<std::string> places;
@@ -73,12 +99,12 @@ bool Shell::run(std::string_view text) {
     const bool ok = protect(
         [&] {
           try {
-            stmt = parser.next();
+            stmt = parsed->statement(k, ws);
             if (stmt) ev.exec(*stmt);
           } catch (const MError& e) {
             places = takeErrorTrace(e);
             if (!fileName.empty()) {
-              const std::size_t line = stmt ? ev.currentLine() : parser.errorLine();
+              const std::size_t line = stmt ? ev.currentLine() : parsed->errorLine();
               places.push_back("Error in ==> " + fileName + " at line " +
                                std::to_string(line ? line : 1));
             }
