@@ -60,9 +60,9 @@ std::string numericPage(const Value& v, std::size_t offset, std::size_t rows, st
 
 std::string sizeWord(const Value& v, const char* cls) { return dimsText(v.dims()) + " " + cls; }
 
-// A value as it appears inside a cell display.
-std::string cellItem(const Value& e, bool& rightAlign) {
-  rightAlign = false;
+// A text, a cell or a structure as it appears inside a cell display or as
+// a field of a structure display; empty for any other value.
+std::string nestedItem(const Value& e) {
   if (e.isChar()) {
     if (e.isEmpty()) return "''";
     if (e.rows() == 1 && e.ndims() == 2) return "'" + e.utf8() + "'";
@@ -70,6 +70,13 @@ std::string cellItem(const Value& e, bool& rightAlign) {
   }
   if (e.isCell()) return "{" + sizeWord(e, "cell") + "}";
   if (e.isStruct()) return "[" + sizeWord(e, "struct") + "]";
+  return {};
+}
+
+// A value as it appears inside a cell display.
+std::string cellItem(const Value& e, bool& rightAlign) {
+  rightAlign = false;
+  if (std::string t = nestedItem(e); !t.empty()) return t;
   if (e.isFunction()) return "[1x1 function_handle]";
   if (e.isPlaceholder() || e.isEmpty()) {
     if (e.dims() == Dims{0, 0} || e.isPlaceholder()) return "[]";
@@ -121,13 +128,7 @@ std::string cellBody(const Value& v) {
 
 // A field value as it appears in a structure display.
 std::string fieldItem(const Value& e) {
-  if (e.isChar()) {
-    if (e.isEmpty()) return "''";
-    if (e.rows() == 1 && e.ndims() == 2) return "'" + e.utf8() + "'";
-    return "[" + sizeWord(e, "char") + "]";
-  }
-  if (e.isCell()) return "{" + sizeWord(e, "cell") + "}";
-  if (e.isStruct()) return "[" + sizeWord(e, "struct") + "]";
+  if (std::string t = nestedItem(e); !t.empty()) return t;
   if (e.isFunction()) return handleText(e);
   if (e.isPlaceholder() || (e.isEmpty() && e.dims() == Dims{0, 0})) return "[]";
   if (e.isScalar()) return compactNumber(e.re()[0], e.im() ? e.im()[0] : 0, e.im() != nullptr);
