@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <optional>
+#include <string>
 
 #include "host/builtins/call.h"
 
@@ -10,5 +11,22 @@ namespace kh::builtin {
 
 // The working dimension given as input k, or none when it was not given.
 std::optional<std::size_t> optionalDim(const Call& c, std::size_t k);
+
+// The inputs from k on as a list of their own (sharing their data), read in
+// place whichever door made the call: a few inputs take no allocation.
+inline ValueList inputsFrom(const Call& c, std::size_t k = 0) {
+  ValueList v;
+  for (std::size_t j = k; j < c.nargin(); ++j) v.push_back(c.arg(j));
+  return v;
+}
+
+// The text of input k, which must be a character array ("The argument of fn
+// must be a text." otherwise).
+std::string textArg(const Call& c, std::size_t k, const char* fn);
+
+// Gives each of out as the call's next output.
+inline void giveAll(Call& c, ValueList out) {
+  for (Value& v : out) c.give(std::move(v));
+}
 
 }  // namespace kh::builtin

@@ -1,0 +1,19 @@
+// Dense linear algebra: svd, norm, qr, lu and the divisions, read once for
+// every door.
+#pragma once
+
+#include "host/builtins/call.h"
+
+namespace kh::builtin {
+
+// s = svd(a); [u, s, v] = svd(a), svd(a, 0) economy size
+void svd(Call& c);
+void norm(Call& c);  // norm(x), norm(x, p)
+// r = qr(a); [q, r] = qr(a), qr(a, 0) economy size
+void qr(Call& c);
+// [l, u] = lu(a), [l, u, p] = lu(a); lu(a, thresh) with the threshold 1
+void lu(Call& c);
+void mldivide(Call& c);  // mldivide(a, b): a \ b
+void mrdivide(Call& c);  // mrdivide(a, b): a / b
+
+}  // namespace kh::builtin
