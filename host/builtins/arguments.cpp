@@ -1,13 +1,63 @@
 #include "host/builtins/arguments.h"
 
+#include <cmath>
+
 #include "host/core/errors.h"
 #include "host/kernels/arrays/convert.h"
+#include "host/kernels/messages.h"
 
 namespace kh::builtin {
 
 std::optional<std::size_t> optionalDim(const Call& c, std::size_t k) {
   if (!c.has(k)) return std::nullopt;
   return dimArg(c.arg(k));
+}
+
+std::size_t sizeCount(double v) {
+  if (std::isnan(v)) raise("Size arguments must not be NaN.");
+  if (v <= 0) return 0;
+  if (v > 4294967295.0) raise(kSizeExceeded);
+  return static_cast<std::size_t>(v);  // positive: truncation is the floor
+}
+
+Dims sizeArgs(const Call& c, std::size_t k, const char* fn) {
+  const std::size_t n = c.nargin() > k ? c.nargin() - k : 0;
+  if (n == 0) return {1, 1};
+  // The usual forms, n and (m, n) with double scalars, read directly.
+  auto plainScalar = [](const Value& a) { return a.isDouble() && a.numel() == 1; };
+  const Value& a0 = c.arg(k);
+  if (n == 1 && plainScalar(a0)) {
+    const std::size_t m = sizeCount(a0.re()[0]);
+    return {m, m};
+  }
+  if (n == 2 && plainScalar(a0) && plainScalar(c.arg(k + 1)))
+    return {sizeCount(a0.re()[0]), sizeCount(c.arg(k + 1).re()[0])};
+  std::size_t end = k + n;
+  // A trailing class name: only double arrays exist here.
+  while (end - k > 1 && c.arg(end - 1).isChar()) {
+    if (c.arg(end - 1).utf8() != "double")
+      raise(std::string("Only double arrays can be made by ") + fn + ".");
+    --end;
+  }
+  // Text is not a size: zeros('ab') would otherwise be 97-by-98.
+  for (std::size_t j = k; j < end; ++j)
+    if (!isNumericLike(c.arg(j)) || c.arg(j).isChar())
+      raise(std::string("Size arguments of ") + fn + " must be numeric.");
+  if (end - k == 1) {
+    const Value v = toNumeric(c.arg(k), fn);
+    if (v.numel() == 1) return {sizeCount(v.at(0)), sizeCount(v.at(0))};
+    if (v.isEmpty()) return {0, 0};
+    if (!v.isVector()) raise("Size vector must be a row vector with real elements.");
+    Dims d;
+    for (std::size_t i = 0; i < v.numel(); ++i) d.push_back(sizeCount(v.at(i)));
+    return normalizeDims(d);
+  }
+  Dims d;
+  for (std::size_t j = k; j < end; ++j) {
+    if (c.arg(j).numel() != 1) raise("Size arguments must be scalars.");
+    d.push_back(sizeCount(toNumeric(c.arg(j), fn).at(0)));
+  }
+  return normalizeDims(d);
 }
 
 std::string textArg(const Call& c, std::size_t k, const char* fn) {

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "host/builtins/call.h"
+#include "host/values/value.h"
 
 namespace kh::builtin {
 
@@ -19,6 +20,17 @@ inline ValueList inputsFrom(const Call& c, std::size_t k = 0) {
   for (std::size_t j = k; j < c.nargin(); ++j) v.push_back(c.arg(j));
   return v;
 }
+
+// A count given as a size: 0 for a negative one, the whole part of a
+// positive one; NaN and counts past the size limit are refused.
+std::size_t sizeCount(double v);
+
+// The size asked for by the inputs from k on of zeros, ones, eye, cell,
+// rand and the like: none gives 1-by-1, one scalar n gives n-by-n, one
+// vector gives that size, several scalars give those dimensions, and a
+// trailing 'double' names the only class there is. Negative counts count
+// as 0.
+Dims sizeArgs(const Call& c, std::size_t k, const char* fn);
 
 // The text of input k, which must be a character array ("The argument of fn
 // must be a text." otherwise).

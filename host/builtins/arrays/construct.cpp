@@ -1,9 +1,11 @@
 #include "host/builtins/arrays/construct.h"
 
 #include <cstdint>
+#include <optional>
 
 #include "host/builtins/arguments.h"
 #include "host/builtins/registry.h"
+#include "host/core/errors.h"
 #include "host/kernels/arrays/concat.h"
 #include "host/kernels/arrays/construct.h"
 #include "host/kernels/arrays/convert.h"
@@ -12,24 +14,43 @@ namespace kh::builtin {
 
 void zeros(Call& c) {
   c.counts(0, SIZE_MAX);
-  c.give(kh::zeros(inputsFrom(c)));
+  c.give(kh::zeros(sizeArgs(c, 0, "zeros")));
 }
 void ones(Call& c) {
   c.counts(0, SIZE_MAX);
-  c.give(kh::ones(inputsFrom(c)));
+  c.give(kh::ones(sizeArgs(c, 0, "ones")));
 }
 void eye(Call& c) {
   c.counts(0, SIZE_MAX);
-  c.give(kh::eye(inputsFrom(c)));
+  c.give(kh::eye(sizeArgs(c, 0, "eye")));
 }
 void cell(Call& c) {
   c.counts(0, SIZE_MAX);
-  c.give(kh::cellArray(inputsFrom(c)));
+  c.give(kh::cellArray(sizeArgs(c, 0, "cell")));
 }
 
 void reshape(Call& c) {
   c.counts(2, SIZE_MAX);
-  c.give(kh::reshape(c.arg(0), inputsFrom(c, 1)));
+  Dims d;
+  std::optional<std::size_t> inferred;
+  if (c.nargin() == 2) {
+    const Value v = toNumeric(c.arg(1), "reshape");
+    if (v.numel() < 2) raise("Size vector must have at least two elements.");
+    for (std::size_t i = 0; i < v.numel(); ++i) d.push_back(sizeCount(v.at(i)));
+  } else {
+    for (std::size_t k = 1; k < c.nargin(); ++k) {
+      const Value& a = c.arg(k);
+      if (a.isEmpty()) {
+        if (inferred) raise("Size can only have one unknown dimension.");
+        inferred = k - 1;
+        d.push_back(1);
+        continue;
+      }
+      if (a.numel() != 1) raise("Size arguments must be scalars.");
+      d.push_back(sizeCount(toNumeric(a, "reshape").at(0)));
+    }
+  }
+  c.give(kh::reshape(c.arg(0), std::move(d), inferred));
 }
 
 void diag(Call& c) {

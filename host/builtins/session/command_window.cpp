@@ -225,7 +225,7 @@ BuiltinFn constant(const char* name, double re, double im, bool logical) {
   return [name, re, im, logical](Call& call) {
     if (call.nargout() > 1) raise("Too many output arguments.");
     Value v = call.nargin() == 0 ? Value::numeric({1, 1}, im != 0)
-                                 : Value::numeric(sizeFromArgs(inputsFrom(call), name), im != 0);
+                                 : Value::numeric(sizeArgs(call, 0, name), im != 0);
     for (std::size_t k = 0; k < v.numel(); ++k) v.mutRe()[k] = re;
     if (im != 0)
       for (std::size_t k = 0; k < v.numel(); ++k) v.mutIm()[k] = im;
