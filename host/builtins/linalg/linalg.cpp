@@ -18,11 +18,6 @@ void svd(Call& c) {
   c.give(std::move(r.v));
 }
 
-void norm(Call& c) {
-  c.counts(1, 2);
-  c.give(kh::norm(c.arg(0), c.nargin() > 1 ? &c.arg(1) : nullptr));
-}
-
 void qr(Call& c) {
   c.counts(1, 2, 2);
   if (c.nargin() > 1) {

@@ -137,15 +137,12 @@ void restoreWarningStates(const Value& s) {
   }
 }
 
-// The state of all warnings as warning(...) gives it: 'on' or 'off'. Every
-// saved state shares the data of one of two texts.
-Value allState(bool on) {
-  static const Value kOn = Value::str(std::string_view("on"));
-  static const Value kOff = Value::str(std::string_view("off"));
-  return on ? kOn : kOff;
-}
+const Value& allState(bool on) { return on ? detail::kWarningsOn : detail::kWarningsOff; }
 
 }  // namespace
+
+const Value detail::kWarningsOn = Value::str(std::string_view("on"));
+const Value detail::kWarningsOff = Value::str(std::string_view("off"));
 
 // warning(message), warning(format, values...) and warning(identifier,
 // format, values...) issue a warning. warning('on'|'off') turns the
@@ -155,7 +152,7 @@ Value allState(bool on) {
 // identifier ('all' meaning every one) and gives the state before as a
 // structure, which warning(s) puts back. Without arguments it shows the
 // state, or with an output gives it as 'on' or 'off'.
-void warning(Call& call) {
+void detail::warningForms(Call& call) {
   call.counts(0, SIZE_MAX, 1);
   const bool wasOn = warningsOn();
   if (call.nargin() == 0) {
@@ -165,8 +162,6 @@ void warning(Call& call) {
   }
   const Value& first = call.arg(0);
   if (call.nargin() == 1 && first.isChar()) {
-    // The state words are told apart without building a text: a body
-    // turns warnings off and on around its steps at a high rate.
     const std::u16string_view chars(first.numel() ? first.chr() : u"", first.numel());
     if (chars == u"on" || chars == u"off") {
       setWarningsOn(chars == u"on");
