@@ -61,7 +61,7 @@ class Call {
     if (!handles_) return std::move(values_[k]);
     const mxArray* h = handles_[k];
     if (!h) return Value(kAbsentInput);
-    if (h->temporary && !h->list && !h->borrows && once(k))
+    if (h->temporary && !h->list && !h->borrows && (nargin_ == 1 || once(k)))
       return std::move(const_cast<mxArray*>(h)->v);
     return Value(h->v);
   }

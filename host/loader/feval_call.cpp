@@ -2,12 +2,6 @@
 
 namespace kh {
 
-FevalCall::~FevalCall() {
-  for (mxArray* h : in_) destroyHandle(h);
-  for (mxArray* h : out_) destroyHandle(h);
-  for (mxArray* h : extra_) destroyHandle(h);
-}
-
 ValueList FevalCall::results() {
   ValueList r;
   r.reserve(out_.size());

@@ -18,7 +18,11 @@ class FevalCall {
   explicit FevalCall(int nargout) : nargout_(nargout) {
     out_.assign(static_cast<std::size_t>(nargout > 0 ? nargout : 1), nullptr);
   }
-  ~FevalCall();
+  ~FevalCall() {
+    for (mxArray* h : in_) destroyHandle(h);
+    for (mxArray* h : out_) destroyHandle(h);
+    for (mxArray* h : extra_) destroyHandle(h);
+  }
   FevalCall(const FevalCall&) = delete;
   FevalCall& operator=(const FevalCall&) = delete;
 

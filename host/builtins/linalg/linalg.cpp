@@ -18,31 +18,6 @@ void svd(Call& c) {
   c.give(std::move(r.v));
 }
 
-void qr(Call& c) {
-  c.counts(1, 2, 2);
-  if (c.nargin() > 1) {
-    const Value& z = c.arg(1);
-    if (!(z.isDouble() && z.numel() == 1 && z.re()[0] == 0))
-      raise("Use qr(X,0) for economy size decomposition.");
-  }
-  QrResult f = kh::qr(c.arg(0), c.nargin() > 1);
-  if (c.nargout() <= 1) return c.give(std::move(f.r));
-  c.give(std::move(f.q));
-  c.give(std::move(f.r));
-}
-
-void lu(Call& c) {
-  c.counts(1, 2, 3);
-  // Only plain partial pivoting is done: a threshold other than 1 would
-  // ask for another choice of pivots.
-  if (c.nargin() > 1 && scalarArg(c.arg(1), "The pivoting threshold") != 1.0)
-    raise("Pivoting thresholds other than 1 are not supported.");
-  LuResult f = kh::lu(c.arg(0), c.nargout() > 2);
-  c.give(std::move(f.l));
-  c.give(std::move(f.u));
-  if (c.nargout() > 2) c.give(std::move(f.p));
-}
-
 void mldivide(Call& c) {
   c.counts(2, 2);
   c.give(kh::mldivide(c.arg(0), c.arg(1)));
