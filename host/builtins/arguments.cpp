@@ -13,25 +13,13 @@ std::optional<std::size_t> optionalDim(const Call& c, std::size_t k) {
   return dimArg(c.arg(k));
 }
 
-std::size_t sizeCount(double v) {
+void detail::sizeCountError(double v) {
   if (std::isnan(v)) raise("Size arguments must not be NaN.");
-  if (v <= 0) return 0;
-  if (v > 4294967295.0) raise(kSizeExceeded);
-  return static_cast<std::size_t>(v);  // positive: truncation is the floor
+  raise(kSizeExceeded);
 }
 
-Dims sizeArgs(const Call& c, std::size_t k, const char* fn) {
-  const std::size_t n = c.nargin() > k ? c.nargin() - k : 0;
-  if (n == 0) return {1, 1};
-  // The usual forms, n and (m, n) with double scalars, read directly.
-  auto plainScalar = [](const Value& a) { return a.isDouble() && a.numel() == 1; };
-  const Value& a0 = c.arg(k);
-  if (n == 1 && plainScalar(a0)) {
-    const std::size_t m = sizeCount(a0.re()[0]);
-    return {m, m};
-  }
-  if (n == 2 && plainScalar(a0) && plainScalar(c.arg(k + 1)))
-    return {sizeCount(a0.re()[0]), sizeCount(c.arg(k + 1).re()[0])};
+Dims detail::sizeArgsSlow(const Call& c, std::size_t k, const char* fn) {
+  const std::size_t n = c.nargin() - k;
   std::size_t end = k + n;
   // A trailing class name: only double arrays exist here.
   while (end - k > 1 && c.arg(end - 1).isChar()) {

@@ -12,23 +12,6 @@
 
 namespace kh::builtin {
 
-void zeros(Call& c) {
-  c.counts(0, SIZE_MAX);
-  c.give(kh::zeros(sizeArgs(c, 0, "zeros")));
-}
-void ones(Call& c) {
-  c.counts(0, SIZE_MAX);
-  c.give(kh::ones(sizeArgs(c, 0, "ones")));
-}
-void eye(Call& c) {
-  c.counts(0, SIZE_MAX);
-  c.give(kh::eye(sizeArgs(c, 0, "eye")));
-}
-void cell(Call& c) {
-  c.counts(0, SIZE_MAX);
-  c.give(kh::cellArray(sizeArgs(c, 0, "cell")));
-}
-
 void reshape(Call& c) {
   c.counts(2, SIZE_MAX);
   Dims d;
