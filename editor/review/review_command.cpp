@@ -52,28 +52,28 @@ edit; save saves it again after a save failed.
 
 void registerReviewCommand() {
   addHelpText(kHelp, "review");
-  registerBuiltin("review", [](int nargout, ValueList& args) -> ValueList {
-    checkArgCounts(args, nargout, 0, 2, 0);
+  registerBuiltin("review", [](Call& c) {
+    c.counts(0, 2, 0);
     if (!promptReview)
       raise("No review is open: start the host with --review FOLDER (or record files).");
     Review& r = *promptReview;
-    const std::string what = args.empty() ? "" : word(args[0]);
-    if (args.size() == 2 && what != "open") raise("Only 'review open' takes a record.");
+    const std::string what = c.nargin() == 0 ? "" : word(c.arg(0));
+    if (c.nargin() == 2 && what != "open") raise("Only 'review open' takes a record.");
     if (what.empty()) {
       emit(r.status());
-      return {};
+      return;
     }
     if (what == "list") {
       emit(r.listing());
-      return {};
+      return;
     }
     if (what == "next")
       r.next();
     else if (what == "previous" || what == "prev")
       r.previous();
     else if (what == "open") {
-      if (args.size() != 2) raise("review open needs a record: its number or its name.");
-      r.open(r.find(word(args[1])));
+      if (c.nargin() != 2) raise("review open needs a record: its number or its name.");
+      r.open(r.find(word(c.arg(1))));
     } else if (what == "undo")
       r.undo();
     else if (what == "redo")
@@ -86,7 +86,7 @@ void registerReviewCommand() {
       raise("Unknown review command '" + what.substr(0, 40) +
             "': use list, next, previous, open N, undo, redo, reset or save.");
     emit(r.status());
-    return {};
+    return;
   });
 }
 

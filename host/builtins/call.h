@@ -54,8 +54,17 @@ class Call {
     if (!handles_) return values_[k];
     return handles_[k] ? handles_[k]->v : kAbsentInput;
   }
-  // Input k to keep: moved out of the call when the call owns it.
-  Value take(std::size_t k) { return handles_ ? Value(arg(k)) : std::move(values_[k]); }
+  // Input k to keep: moved out of the call when the call owns it, or out
+  // of a temporary handle that the call is about to free and that stands
+  // for no other input (so a result can be written over its data).
+  Value take(std::size_t k) {
+    if (!handles_) return std::move(values_[k]);
+    const mxArray* h = handles_[k];
+    if (!h) return Value(kAbsentInput);
+    if (h->temporary && !h->list && !h->borrows && (nargin_ == 1 || once(k)))
+      return std::move(const_cast<mxArray*>(h)->v);
+    return Value(h->v);
+  }
   // The inputs from k on, for a built-in that passes them on as a list.
   Values args(std::size_t k = 0) {
     if (handles_) valuesFromHandles();
@@ -81,6 +90,12 @@ class Call {
   // live in registers.
   [[noreturn]] static void countError(std::size_t nargin, std::size_t minIn, std::size_t maxIn);
   void valuesFromHandles();
+  // Whether handle k is given for no other input.
+  bool once(std::size_t k) const {
+    for (std::size_t j = 0; j < nargin_; ++j)
+      if (j != k && handles_[j] == handles_[k]) return false;
+    return true;
+  }
 
   const mxArray* const* handles_ = nullptr;
   Value* values_ = nullptr;

@@ -25,13 +25,6 @@ void registerBuiltin(const std::string& name, BuiltinFn fn) {
   b.fn = std::move(fn);
 }
 
-void registerBuiltin(const std::string& name, ListBuiltinFn fn) {
-  registerBuiltin(name, BuiltinFn([fn = std::move(fn)](Call& c) {
-                    ValueList args(c.args().begin(), c.args().end());
-                    for (Value& v : fn(c.nargout(), args)) c.give(std::move(v));
-                  }));
-}
-
 const Builtin* findBuiltin(std::string_view name) {
   auto it = table().find(name);
   return it == table().end() ? nullptr : &it->second;
@@ -53,13 +46,6 @@ ValueList callBuiltin(const Builtin& b, int nargout, ValueList& args) {
   b.fn(call);
   out.resize(call.given());
   return out;
-}
-
-void checkArgCounts(const ValueList& args, int nargout, std::size_t minIn, std::size_t maxIn,
-                    int maxOut) {
-  if (args.size() < minIn) raise(msg::kNotEnoughIn);
-  if (args.size() > maxIn) raise(msg::kTooManyIn);
-  if (nargout > maxOut) raise(msg::kTooManyOut);
 }
 
 std::vector<std::string> builtinNames() {

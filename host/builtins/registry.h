@@ -34,18 +34,4 @@ struct BuiltinRegistrar {
   BuiltinRegistrar(const std::string& name, BuiltinFn fn) { registerBuiltin(name, std::move(fn)); }
 };
 
-// Built-ins not yet written as readers of a Call: they take nargout and the
-// list and return their outputs.
-using ListBuiltinFn = std::function<ValueList(int nargout, ValueList& args)>;
-void registerBuiltin(const std::string& name, ListBuiltinFn fn);
-struct ListBuiltinRegistrar {
-  ListBuiltinRegistrar(const std::string& name, ListBuiltinFn fn) {
-    registerBuiltin(name, std::move(fn));
-  }
-};
-// Raises the host's argument-count errors when a built-in gets fewer than
-// minIn or more than maxIn inputs, or is asked for more than maxOut outputs.
-void checkArgCounts(const ValueList& args, int nargout, std::size_t minIn, std::size_t maxIn,
-                    int maxOut = 1);
-
 }  // namespace kh

@@ -1,42 +1,47 @@
 // C entry points of the built-ins that build arrays.
-#include "host/capi/wrap.h"
-#include "host/core/errors.h"
-#include "host/kernels/arrays/concat.h"
-#include "host/kernels/arrays/construct.h"
-#include "host/kernels/arrays/convert.h"
+#include "host/builtins/arrays/construct.h"
+#include "host/capi/door.h"
 #include "runtime/builtins.h"
 
-#define KH_LIST_CALL(first, fn)                     \
-  kh::CallInputs in;                                \
-  va_list ap;                                       \
-  va_start(ap, first);                              \
-  const auto handles = kh::readList(first, ap, in); \
-  va_end(ap);                                       \
-  return kh::newTemp(fn(kh::valuesOf(handles)))
+namespace {
+
+template <typename Read>
+mxArray* listCall(Read read, mxArray* first, va_list ap) {
+  kh::ListDoor d;
+  d.addList(first, ap);
+  return d.run(read, 1).result();
+}
+
+}  // namespace
+
+#define KH_LIST_DOOR(first, read)         \
+  va_list ap;                             \
+  va_start(ap, first);                    \
+  mxArray* r = listCall(read, first, ap); \
+  va_end(ap);                             \
+  return r
 
 extern "C" {
 
-mxArray* mlfZeros(mxArray* first, ...) { KH_LIST_CALL(first, kh::zeros); }
-mxArray* mlfOnes(mxArray* first, ...) { KH_LIST_CALL(first, kh::ones); }
-mxArray* mlfEye(mxArray* first, ...) { KH_LIST_CALL(first, kh::eye); }
-mxArray* mlfCell(mxArray* first, ...) { KH_LIST_CALL(first, kh::cellArray); }
-mxArray* mlfHorzcat(mxArray* first, ...) { KH_LIST_CALL(first, kh::horzcat); }
-mxArray* mlfVertcat(mxArray* first, ...) { KH_LIST_CALL(first, kh::vertcat); }
+mxArray* mlfZeros(mxArray* first, ...) { KH_LIST_DOOR(first, kh::builtin::zeros); }
+mxArray* mlfOnes(mxArray* first, ...) { KH_LIST_DOOR(first, kh::builtin::ones); }
+mxArray* mlfEye(mxArray* first, ...) { KH_LIST_DOOR(first, kh::builtin::eye); }
+mxArray* mlfCell(mxArray* first, ...) { KH_LIST_DOOR(first, kh::builtin::cell); }
+mxArray* mlfHorzcat(mxArray* first, ...) { KH_LIST_DOOR(first, kh::builtin::horzcat); }
+mxArray* mlfVertcat(mxArray* first, ...) { KH_LIST_DOOR(first, kh::builtin::vertcat); }
 
 mxArray* mlfReshape(mxArray* x, ...) {
-  kh::CallInputs in(x);
+  kh::ListDoor d;
+  if (x) d.add(x);
   va_list ap;
   va_start(ap, x);
-  const auto handles = kh::readList(va_arg(ap, mxArray*), ap, in);
+  if (x) d.addList(va_arg(ap, mxArray*), ap);
   va_end(ap);
-  return in.result(kh::reshape(kh::valueOf(x), kh::valuesOf(handles)));
+  return d.run(kh::builtin::reshape, 1).result();
 }
 
 mxArray* mlfDiag(mxArray* x, mxArray* k) {
-  kh::CallInputs in(x, k);
-  double off = 0;
-  if (k) off = kh::scalarArg(kh::valueOf(k), "Diagonal offset");
-  return in.result(kh::diag(kh::valueOf(x), off));
+  return kh::Door(x, k).run(kh::builtin::diag, 1).result();
 }
 
 }  // extern "C"

@@ -1,41 +1,57 @@
-// C entry points of convolution, singular value decomposition and norms.
-#include "host/capi/wrap.h"
-#include "host/core/errors.h"
-#include "host/kernels/linalg/linalg.h"
-#include "host/kernels/signal/convolution.h"
+// C entry points of convolution, the decompositions, norms, random numbers
+// and the filter.
+#include "host/builtins/arith/random.h"
+#include "host/builtins/linalg/linalg.h"
+#include "host/builtins/signal/signal.h"
+#include "host/capi/door.h"
 #include "runtime/builtins.h"
 
 extern "C" {
 
-// conv2(a, k), conv2(a, k, shape), conv2(hcol, hrow, a) and
-// conv2(hcol, hrow, a, shape): a text third argument is the shape of the
-// plain form; a numeric one makes the separable form.
 mxArray* mlfConv2(mxArray* a, mxArray* b, mxArray* c, mxArray* shape) {
-  kh::CallInputs in(a, b, c, shape);
-  if (!a || !b) kh::raise("Not enough input arguments.");
-  if (!c || kh::valueOf(c).isChar()) {
-    if (c && shape) kh::raise("Too many input arguments.");
-    const kh::ConvShape s = c ? kh::convShapeFromText(kh::valueOf(c)) : kh::ConvShape::Full;
-    return in.result(kh::conv2(kh::valueOf(a), kh::valueOf(b), s));
-  }
-  const kh::ConvShape s = shape ? kh::convShapeFromText(kh::valueOf(shape)) : kh::ConvShape::Full;
-  return in.result(kh::conv2Separable(kh::valueOf(a), kh::valueOf(b), kh::valueOf(c), s));
+  return kh::Door(a, b, c, shape).run(kh::builtin::conv2, 1).result();
 }
 
 // s = svd(a); [u, s, v] = svd(a) with s and v through out-pointers, u as the
 // result; a non-null econ asks for the economy-size factors.
 mxArray* mlfSvd(mxArray** s, mxArray** v, mxArray* a, mxArray* econ) {
-  kh::CallInputs in(a, econ);
-  if (!s && !v) return in.result(kh::singularValues(kh::valueOf(a)));
-  kh::SvdResult r = kh::svd(kh::valueOf(a), econ != nullptr);
-  kh::setOutput(s, std::move(r.s));
-  kh::setOutput(v, std::move(r.v));
-  return in.result(std::move(r.u));
+  kh::Door<2, 3> d(a, econ);
+  d.run(kh::builtin::svd, s || v ? 3 : 1).output(1, s).output(2, v);
+  return d.result();
 }
 
 mxArray* mlfNorm(mxArray* x, mxArray* p) {
-  kh::CallInputs in(x, p);
-  return in.result(kh::norm(kh::valueOf(x), p ? &kh::valueOf(p) : nullptr));
+  return kh::Door(x, p).run(kh::builtin::norm, 1).result();
+}
+
+// [q, r] = qr(a) and qr(a, 0): q is the result, r goes through its
+// out-pointer; with one output the result is the R factor.
+mxArray* mlfQr(mxArray** r, mxArray** e, mxArray* a, mxArray* econ) {
+  kh::Door<2, 3> d(a, econ);
+  d.run(kh::builtin::qr, e ? 3 : r ? 2 : 1).output(1, r);
+  return d.result();
+}
+
+// [l, u] = lu(a) and [l, u, p] = lu(a).
+mxArray* mlfLu(mxArray** u, mxArray** p, mxArray* a, mxArray* thresh) {
+  kh::Door<2, 3> d(a, thresh);
+  d.run(kh::builtin::lu, p ? 3 : 2).output(1, u).output(2, p);
+  return d.result();
+}
+
+mxArray* mlfNRand(int nargout, ...) {
+  kh::ListDoor d;
+  va_list ap;
+  va_start(ap, nargout);
+  d.addList(va_arg(ap, mxArray*), ap);
+  va_end(ap);
+  return d.run(kh::builtin::rand, nargout).result();
+}
+
+mxArray* mlfFilter(mxArray** zf, mxArray* b, mxArray* a, mxArray* x, mxArray* zi, mxArray* dim) {
+  kh::Door<5, 2> d(b, a, x, zi, dim);
+  d.run(kh::builtin::filter, zf ? 2 : 1).output(1, zf);
+  return d.result();
 }
 
 }  // extern "C"

@@ -11,6 +11,7 @@
 #include "host/capi/sink.h"
 #include "host/context/context.h"
 #include "host/core/errors.h"
+#include "host/loader/feval_call.h"
 #include "host/loader/registry.h"
 #include "host/values/handle.h"
 
@@ -63,39 +64,22 @@ mxFunctionPtr fevalFormOf(mlfVarargoutList* sink, const mxArray* f, const Handle
 // The callee gets handles of its own without the values passing through a
 // list twice, and its first output is handed on as the call's value.
 mxArray* fevalFormForValue(mlfVarargoutList* sink, mxFunctionPtr fn, const HandleList& in) {
-  struct Owned {
-    kh::HandleList in;
-    kh::HandleList lists;  // temporary lists the arguments came from
-    mxArray* out[1] = {nullptr};
-    ~Owned() {
-      for (mxArray* h : in) kh::destroyHandle(h);
-      for (mxArray* h : lists) kh::destroyHandle(h);
-      kh::destroyHandle(out[0]);
-    }
-  } own;
+  kh::FevalCall call(1);
   for (mxArray* a : in) {
     if (kh::isListHandle(a)) {
-      // A list stands for its elements; a temporary one is freed below.
-      for (std::size_t k = 0; k < a->v.numel(); ++k)
-        own.in.push_back(kh::newHandle(a->v.cellAt(k), false));
-      if (a->temporary) {
-        a->temporary = false;
-        own.lists.push_back(a);
-      }
+      // A list stands for its elements; a temporary one is freed with the
+      // call (it may stand later in the list again).
+      for (std::size_t k = 0; k < a->v.numel(); ++k) call.add(a->v.cellAt(k));
+      if (a->temporary) call.freeAtEnd(a);
     } else if (a->temporary) {
-      a->temporary = false;  // ours now; freed with the others below
-      own.in.push_back(a);
+      call.adopt(a);  // ours now; freed with the call
     } else {
-      own.in.push_back(kh::newHandle(a->v, false));
+      call.add(a->v);
     }
   }
   kh::discardSink(sink);
-  fn(1, own.out, static_cast<int>(own.in.size()), own.in.data());
-  mxArray* r = own.out[0];
-  own.out[0] = nullptr;
-  if (!r) r = kh::newHandle(kh::Value(), false);
-  r->temporary = true;
-  return r;
+  call.run(fn);
+  return call.firstAsTemp();
 }
 
 }  // namespace

@@ -3,10 +3,9 @@
 
 #include <cmath>
 #include <cstdarg>
-#include <string_view>
-#include <vector>
 
-#include "host/context/warnings.h"
+#include "host/builtins/session/command_window.h"
+#include "host/capi/door.h"
 #include "host/core/errors.h"
 #include "host/kernels/arrays/query.h"
 #include "host/values/handle.h"
@@ -61,52 +60,34 @@ mxArray* mclInitialize(mxArray* a) {
   return kh::newHandle(kh::valueOf(a), false);
 }
 
-void mlfError(mxArray* msg) {
-  std::string text;
-  {
-    kh::TempGuard g(msg);
-    const kh::Value& v = kh::valueOf(msg);
-    if (v.isEmpty()) return;
-    text = v.isChar() ? v.utf8() : "Error.";
-  }
-  kh::raise(text);
-}
+void mlfError(mxArray* msg) { kh::Door(msg).run(kh::builtin::error, 0); }
 
-// The state is the text "on" or "off"; warning(state) puts it back exactly.
 mxArray* mlfNWarning(int nargout, mxArray* arg, ...) {
-  kh::HandleList extra;
+  if (!arg) {
+    // No input: the state of all warnings.
+    kh::Door<1> d(arg);
+    d.run(kh::builtin::warning, nargout);
+    return nargout < 1 ? nullptr : d.result();
+  }
   va_list ap;
   va_start(ap, arg);
-  if (arg)
-    while (mxArray* a = va_arg(ap, mxArray*)) extra.push_back(a);
-  va_end(ap);
-  kh::TempGuard g(arg);
-  for (mxArray* a : extra) g.add(a);
-
-  const bool wasOn = kh::warningsOn();
-  if (arg) {
-    const kh::Value& v = kh::valueOf(arg);
-    // The state words are told apart without building a text: a body turns
-    // warnings off and on around its steps at a high rate.
-    const std::u16string_view chars =
-        v.isChar() ? std::u16string_view(v.chr(), v.numel()) : std::u16string_view();
-    if (chars == u"on" || chars == u"off") {
-      kh::setWarningsOn(chars == u"on");
-    } else if (!v.isEmpty()) {
-      kh::warn(v.isChar() ? v.utf8() : "");
-    }
+  mxArray* second = va_arg(ap, mxArray*);
+  if (!second) {
+    va_end(ap);
+    // One input, nearly always 'on' or 'off'.
+    kh::Door<1> d(arg);
+    d.run(kh::builtin::warning, nargout);
+    return nargout < 1 ? nullptr : d.result();
   }
-  if (nargout < 1) return nullptr;
-  // Every saved state shares the data of one of these.
-  static const kh::Value on = kh::Value::str(std::string_view("on"));
-  static const kh::Value off = kh::Value::str(std::string_view("off"));
-  return kh::newTemp(wasOn ? on : off);
+  kh::ListDoor d;
+  d.add(arg);
+  d.addList(second, ap);
+  va_end(ap);
+  d.run(kh::builtin::warning, nargout);
+  return nargout < 1 ? nullptr : d.result();
 }
 
-mxArray* mlfLasterr(mxArray* unused) {
-  kh::TempGuard g(unused);
-  return kh::newTemp(kh::Value::str(std::string_view(kh::lastError())));
-}
+mxArray* mlfLasterr(mxArray* text) { return kh::Door(text).run(kh::builtin::lasterr, 1).result(); }
 
 jmp_buf* mclGetSetjmpData(void) {
   static jmp_buf buffer;

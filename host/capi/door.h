@@ -86,26 +86,32 @@ class ListDoor {
   void addList(mxArray* first, va_list ap) {
     for (mxArray* a = first; a; a = va_arg(ap, mxArray*)) add(a);
   }
+  // Runs the built-in asking for nargout outputs; room is made for two.
   template <typename Read>
   ListDoor& run(Read&& read, int nargout) {
     if (!lists_) {
-      Call call(handles_.data(), handles_.size(), nargout, &out_, 1);
+      Call call(handles_.data(), handles_.size(), nargout, out_, 2);
       read(call);
       return *this;
     }
     ValueList in;
     for (mxArray* h : handles_) appendArgument(h, in);
-    Call call(in.data(), in.size(), nargout, &out_, 1);
+    Call call(in.data(), in.size(), nargout, out_, 2);
     read(call);
     return *this;
   }
-  mxArray* result() { return guard_.result(std::move(out_)); }
+  // Output k (0 or 1) into *slot when the caller wants it (slot not null).
+  ListDoor& output(std::size_t k, mxArray** slot) {
+    if (slot) setOutput(slot, std::move(out_[k]));
+    return *this;
+  }
+  mxArray* result() { return guard_.result(std::move(out_[0])); }
 
  private:
   CallInputs guard_;
   HandleList handles_;
   bool lists_ = false;
-  Value out_;
+  Value out_[2];
 };
 
 // A feval form (nlhs, plhs, nrhs, prhs) of a built-in: its inputs are the

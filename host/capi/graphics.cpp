@@ -1,110 +1,66 @@
-// C entry points of the graphics system: thin doors onto the same code as
-// the command window's get, set, findobj, figure, axes, plot and ishandle.
+// C entry points of the graphics system: doors onto the same readers as the
+// command window's get, set, findobj, figure, axes, plot and ishandle.
 #include "runtime/graphics.h"
 
-#include <vector>
-
-#include "host/capi/wrap.h"
-#include "host/core/errors.h"
-#include "host/graphics/access.h"
-#include "host/graphics/commands.h"
-#include "host/graphics/plot.h"
+#include "host/builtins/graphics/graphics.h"
+#include "host/capi/door.h"
 
 namespace {
 
-// The values of a null-terminated list that starts after `last`.
-template <typename T>
-kh::ValueList rest(kh::CallInputs& in, T last, va_list ap, mxArray* first = nullptr) {
-  (void)last;
-  kh::HandleList hs;
-  if (first) {
-    in.add(first);
-    hs.push_back(first);
-  }
-  for (mxArray* a = va_arg(ap, mxArray*); a; a = va_arg(ap, mxArray*)) {
-    in.add(a);
-    hs.push_back(a);
-  }
-  return kh::valuesOf(hs);
-}
-
-mxArray* handleResult(int nargout, double h) {
-  if (nargout < 1) return nullptr;
-  return kh::newTemp(kh::Value::scalar(h));
+// A call of read with the input first and then what ap holds up to a null
+// handle (a null first ends the list there), or with only what ap holds
+// when there is no fixed first input; null when no output is asked for.
+template <typename Read>
+mxArray* listCall(Read read, int nargout, bool fixedFirst, mxArray* first, va_list ap) {
+  kh::ListDoor d;
+  if (first) d.add(first);
+  if (first || !fixedFirst) d.addList(va_arg(ap, mxArray*), ap);
+  d.run(read, nargout);
+  return nargout < 1 ? nullptr : d.result();
 }
 
 }  // namespace
 
+#define KH_GRAPHICS_DOOR(last, fixed, first, read, nargout) \
+  va_list ap;                                               \
+  va_start(ap, last);                                       \
+  mxArray* r = listCall(read, nargout, fixed, first, ap);   \
+  va_end(ap);                                               \
+  return r
+
 extern "C" {
 
 mxArray* mlfNGet(int nargout, mxArray* handle, ...) {
-  (void)nargout;
-  kh::CallInputs in(handle);
-  va_list ap;
-  va_start(ap, handle);
-  kh::ValueList names = rest(in, handle, ap);
-  va_end(ap);
-  if (!handle) kh::raise("Not enough input arguments.");
-  if (names.size() > 1) kh::raise("Too many input arguments.");
-  return kh::newTemp(kh::gfx::get(kh::valueOf(handle), names.empty() ? nullptr : &names[0]));
+  KH_GRAPHICS_DOOR(handle, true, handle, kh::builtin::get, nargout < 1 ? 1 : nargout);
 }
 
 mxArray* mlfNSet(int nargout, mxArray* handle, ...) {
-  kh::CallInputs in(handle);
-  va_list ap;
-  va_start(ap, handle);
-  kh::ValueList pairs = rest(in, handle, ap);
-  va_end(ap);
-  if (!handle || pairs.size() < 2) kh::raise("Not enough input arguments.");
-  kh::gfx::set(kh::valueOf(handle), kh::Values(pairs.data(), pairs.size()));
-  if (nargout < 1) return nullptr;
-  return kh::newTemp(kh::Value::empty());
+  KH_GRAPHICS_DOOR(handle, true, handle, kh::builtin::set, nargout);
 }
 
 mxArray* mlfFindobj(mxArray* first, ...) {
-  kh::CallInputs in;
+  kh::ListDoor d;
   va_list ap;
   va_start(ap, first);
-  kh::ValueList args = first ? rest(in, first, ap, first) : kh::ValueList{};
+  d.addList(first, ap);
   va_end(ap);
-  return kh::newTemp(kh::gfx::findobj(kh::Values(args.data(), args.size())));
+  return d.run(kh::builtin::findobj, 1).result();
 }
 
 mxArray* mlfNFigure(int nargout, ...) {
-  kh::CallInputs in;
-  va_list ap;
-  va_start(ap, nargout);
-  kh::ValueList args = rest(in, nargout, ap);
-  va_end(ap);
-  kh::gfx::Object* f = kh::gfx::figureCommand(kh::Values(args.data(), args.size()));
-  return handleResult(nargout, f->handle);
+  KH_GRAPHICS_DOOR(nargout, false, nullptr, kh::builtin::figure, nargout);
 }
 
 mxArray* mlfNAxes(int nargout, ...) {
-  kh::CallInputs in;
-  va_list ap;
-  va_start(ap, nargout);
-  kh::ValueList args = rest(in, nargout, ap);
-  va_end(ap);
-  kh::gfx::Object* a = kh::gfx::axesCommand(kh::Values(args.data(), args.size()));
-  return handleResult(nargout, a->handle);
+  KH_GRAPHICS_DOOR(nargout, false, nullptr, kh::builtin::axes, nargout);
 }
 
 mxArray* mlfNPlot(int nargout, ...) {
-  kh::CallInputs in;
-  va_list ap;
-  va_start(ap, nargout);
-  kh::ValueList args = rest(in, nargout, ap);
-  va_end(ap);
-  kh::Value h = kh::gfx::plot(kh::Values(args.data(), args.size()));
-  if (nargout < 1) return nullptr;
-  return kh::newTemp(std::move(h));
+  KH_GRAPHICS_DOOR(nargout, false, nullptr, kh::builtin::plot, nargout);
 }
 
 mxArray* mlfIshandle(mxArray* handles, ...) {
-  kh::CallInputs in(handles);
-  if (!handles) kh::raise("Not enough input arguments.");
-  return kh::newTemp(kh::gfx::ishandle(kh::valueOf(handles)));
+  KH_GRAPHICS_DOOR(handles, true, handles, kh::builtin::ishandle, 1);
 }
 
 }  // extern "C"

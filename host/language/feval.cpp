@@ -13,14 +13,7 @@
 namespace kh {
 namespace {
 
-const ListBuiltinRegistrar kFeval("feval", [](int nargout, ValueList& args) {
-  if (args.empty()) raise("Not enough input arguments.");
-  CallDepthGuard depth;
-  // The call's own list becomes the callee's: the function goes out of it
-  // in place, so a chain of fevals shares one list instead of copying the
-  // remaining arguments at every step.
-  const Value f = std::move(args.front());
-  args.erase(args.begin());
+ValueList fevalOf(const Value& f, int nargout, ValueList& args) {
   std::string name;
   if (f.isFunction()) {
     const FunctionRef& ref = f.functionRef();
@@ -38,7 +31,21 @@ const ListBuiltinRegistrar kFeval("feval", [](int nargout, ValueList& args) {
   ValueList out;
   if (callFunctionFileNamed(name, nargout, args, out)) return out;
   raise("Undefined function '" + name + "'.");
-});
+}
+
+void feval(Call& c) {
+  if (c.nargin() == 0) raise("Not enough input arguments.");
+  CallDepthGuard depth;
+  // The inputs after the function move on to the callee, so that a chain
+  // of fevals passes its arguments along instead of copying them at every
+  // step.
+  const Value f = c.take(0);
+  ValueList args;
+  for (std::size_t k = 1; k < c.nargin(); ++k) args.push_back(c.take(k));
+  for (Value& v : fevalOf(f, c.nargout(), args)) c.give(std::move(v));
+}
+
+const BuiltinRegistrar kFeval("feval", feval);
 
 }  // namespace
 }  // namespace kh

@@ -3,6 +3,7 @@
 #include <boost/container/small_vector.hpp>
 #include <string>
 
+#include "host/loader/feval_call.h"
 #include "host/values/handle.h"
 
 namespace kh {
@@ -58,25 +59,10 @@ const mexFunctionTableEntry* findLibraryFunction(std::string_view name, bool all
 }
 
 ValueList callFevalForm(mxFunctionPtr fn, int nargout, const Value* args, std::size_t n) {
-  // Calls pass a few arguments and ask for a few results: the handles are
-  // kept inline.
-  struct Handles {
-    boost::container::small_vector<mxArray*, 8> in, out;
-    ~Handles() {
-      for (mxArray* h : in) destroyHandle(h);
-      for (mxArray* h : out) destroyHandle(h);
-    }
-  } h;
-  for (std::size_t k = 0; k < n; ++k) h.in.push_back(newHandle(args[k], false));
-  h.out.assign(static_cast<std::size_t>(nargout > 0 ? nargout : 1), nullptr);
-  fn(nargout, h.out.data(), static_cast<int>(h.in.size()), h.in.data());
-  ValueList results;
-  results.reserve(h.out.size());
-  for (mxArray* o : h.out) {
-    if (!o) break;
-    results.push_back(std::move(o->v));  // the handle is freed just below
-  }
-  return results;
+  FevalCall call(nargout);
+  for (std::size_t k = 0; k < n; ++k) call.add(args[k]);
+  call.run(fn);
+  return call.results();
 }
 
 }  // namespace kh

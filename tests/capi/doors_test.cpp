@@ -10,6 +10,7 @@
 
 #include "host/builtins/registry.h"
 #include "host/context/context.h"
+#include "host/context/warnings.h"
 #include "host/values/handle.h"
 #include "runtime/runtime.h"
 #include "tests/support/values.h"
@@ -185,6 +186,189 @@ TEST(Doors, ByNameAndThroughTheCEntryPointAlike) {
          mlfSize(mlfVarargout(&a, &b, &c, nullptr), h[0], nullptr);
          return ValueList{take(a), take(b), take(c)};
        }},
+      // Where the by-name reader and the C entry point once answered
+      // differently, one answer is kept for both.
+      {"char() is the 0-by-0 text",
+       "char",
+       1,
+       {},
+       [](std::vector<mxArray*>&, int) { return one(mlfChar(nullptr)); }},
+      {"char of a number and a text",
+       "char",
+       1,
+       {Value::scalar(65), str("bc")},
+       [](std::vector<mxArray*>& h, int) { return one(mlfChar(h[0], h[1], nullptr)); }},
+      {"error([]) raises nothing",
+       "error",
+       0,
+       {empty},
+       [](std::vector<mxArray*>& h, int) {
+         mlfError(h[0]);
+         return ValueList{};
+       }},
+      {"error('') raises nothing",
+       "error",
+       0,
+       {str("")},
+       [](std::vector<mxArray*>& h, int) {
+         mlfError(h[0]);
+         return ValueList{};
+       }},
+      {"error of a number",
+       "error",
+       0,
+       {Value::scalar(3)},
+       [](std::vector<mxArray*>& h, int) {
+         mlfError(h[0]);
+         return ValueList{};
+       }},
+      {"error of a text",
+       "error",
+       0,
+       {str("Bad %d")},
+       [](std::vector<mxArray*>& h, int) {
+         mlfError(h[0]);
+         return ValueList{};
+       }},
+      {"warning's state with no input",
+       "warning",
+       1,
+       {},
+       [](std::vector<mxArray*>&, int) { return one(mlfNWarning(1, nullptr)); }},
+      {"warning with a format",
+       "warning",
+       1,
+       {str("w %d"), Value::scalar(4)},
+       [](std::vector<mxArray*>& h, int) { return one(mlfNWarning(1, h[0], h[1], nullptr)); }},
+      {"sprintf needs a text for its format",
+       "sprintf",
+       1,
+       {empty},
+       [](std::vector<mxArray*>& h, int) { return one(mlfSprintf(nullptr, h[0], nullptr)); }},
+      {"sprintf with the message output",
+       "sprintf",
+       2,
+       {str("%d-%d"), Value::scalar(1), Value::scalar(2)},
+       [](std::vector<mxArray*>& h, int) {
+         mxArray* msg = nullptr;
+         ValueList out = one(mlfSprintf(&msg, h[0], h[1], h[2], nullptr));
+         out.push_back(take(msg));
+         return out;
+       }},
+      {"sscanf needs a text",
+       "sscanf",
+       1,
+       {empty, str("%d")},
+       [](std::vector<mxArray*>& h, int) {
+         return one(mlfSscanf(nullptr, nullptr, nullptr, h[0], h[1], nullptr));
+       }},
+      {"sscanf with an empty size",
+       "sscanf",
+       2,
+       {str("1 2 3"), str("%d"), empty},
+       [](std::vector<mxArray*>& h, int) {
+         mxArray* count = nullptr;
+         ValueList out = one(mlfSscanf(&count, nullptr, nullptr, h[0], h[1], h[2]));
+         out.push_back(take(count));
+         return out;
+       }},
+      {"qr with three outputs is refused",
+       "qr",
+       3,
+       {m},
+       [](std::vector<mxArray*>& h, int) {
+         mxArray *r = nullptr, *e = nullptr;
+         ValueList out = one(mlfQr(&r, &e, h[0], nullptr));
+         out.push_back(take(r));
+         out.push_back(take(e));
+         return out;
+       }},
+      {"lu with the threshold 1",
+       "lu",
+       2,
+       {m, Value::scalar(1)},
+       [](std::vector<mxArray*>& h, int) {
+         mxArray* u = nullptr;
+         ValueList out = one(mlfLu(&u, nullptr, h[0], h[1]));
+         out.push_back(take(u));
+         return out;
+       }},
+      {"lu with another threshold",
+       "lu",
+       2,
+       {m, Value::scalar(0.5)},
+       [](std::vector<mxArray*>& h, int) {
+         mxArray* u = nullptr;
+         ValueList out = one(mlfLu(&u, nullptr, h[0], h[1]));
+         out.push_back(take(u));
+         return out;
+       }},
+      {"diag with a matrix for k",
+       "diag",
+       1,
+       {row, m},
+       [](std::vector<mxArray*>& h, int) { return one(mlfDiag(h[0], h[1])); }},
+      {"ismember with a flag that is not a text",
+       "ismember",
+       1,
+       {row, row, Value::scalar(1)},
+       [](std::vector<mxArray*>& h, int) { return one(mlfIsmember(h[0], h[1], h[2])); }},
+      {"ishandle with two inputs is refused",
+       "ishandle",
+       1,
+       {Value::scalar(0), Value::scalar(0)},
+       [](std::vector<mxArray*>& h, int) { return one(mlfIshandle(h[0], h[1], nullptr)); }},
+      {"set with an output is refused",
+       "set",
+       1,
+       {Value::scalar(0), str("Units"), str("pixels")},
+       [](std::vector<mxArray*>& h, int) { return one(mlfNSet(1, h[0], h[1], h[2], nullptr)); }},
+      {"filter with the final state",
+       "filter",
+       2,
+       {Value::scalar(1), Value::row({1, -0.5}), row},
+       [](std::vector<mxArray*>& h, int) {
+         mxArray* zf = nullptr;
+         ValueList out = one(mlfFilter(&zf, h[0], h[1], h[2], nullptr, nullptr));
+         out.push_back(take(zf));
+         return out;
+       }},
+      {"svd with all three factors",
+       "svd",
+       3,
+       {m},
+       [](std::vector<mxArray*>& h, int) {
+         mxArray *s = nullptr, *v = nullptr;
+         ValueList out = one(mlfSvd(&s, &v, h[0], nullptr));
+         out.push_back(take(s));
+         out.push_back(take(v));
+         return out;
+       }},
+      {"conv2 with a shape",
+       "conv2",
+       1,
+       {m, Value::row({1, 1}), str("same")},
+       [](std::vector<mxArray*>& h, int) { return one(mlfConv2(h[0], h[1], h[2], nullptr)); }},
+      {"zeros with a class name",
+       "zeros",
+       1,
+       {Value::scalar(2), str("single")},
+       [](std::vector<mxArray*>& h, int) { return one(mlfZeros(h[0], h[1], nullptr)); }},
+      {"reshape with an inferred count",
+       "reshape",
+       1,
+       {m, empty, Value::scalar(2)},
+       [](std::vector<mxArray*>& h, int) { return one(mlfReshape(h[0], h[1], h[2], nullptr)); }},
+      {"abs of a temporary",
+       "abs",
+       1,
+       {Value::row({-1, 2, -3})},
+       [](std::vector<mxArray*>& h, int) { return one(mlfAbs(h[0])); }},
+      {"strmatch with a bad flag",
+       "strmatch",
+       1,
+       {str("a"), str("ab"), str("first")},
+       [](std::vector<mxArray*>& h, int) { return one(mlfStrmatch(h[0], h[1], h[2])); }},
   };
   for (const Case& k : cases) {
     SCOPED_TRACE(k.what);
@@ -205,6 +389,45 @@ TEST(Doors, ByNameAndThroughTheCEntryPointAlike) {
       EXPECT_EQ(kt::valueDifference(byName.values[i], throughC.values[i]), "") << "output " << i;
     EXPECT_EQ(kh::liveHandles(), live) << "the C door released every input";
   }
+}
+
+// lasterr(text) makes text the last error's message, by name and through
+// the C entry point alike, and gives the message before.
+TEST(Doors, LasterrSetsTheLastError) {
+  auto str = [](const char* s) { return Value::str(std::string_view(s)); };
+  ValueList args{str("first")};
+  kh::callBuiltin(*kh::findBuiltin("lasterr"), 1, args);
+  EXPECT_EQ(take(mlfLasterr(kh::newTemp(str("second")))).utf8(), "first");
+  EXPECT_EQ(take(mlfLasterr(nullptr)).utf8(), "second");
+}
+
+// warning('off') and warning('on') turn the warnings off and on as a whole:
+// an identifier turned off stays off, whichever door turns them back on.
+TEST(Doors, WarningOnLeavesIdentifiersOff) {
+  auto str = [](const char* s) { return Value::str(std::string_view(s)); };
+  auto byName = [](ValueList args, int nargout) {
+    return kh::callBuiltin(*kh::findBuiltin("warning"), nargout, args);
+  };
+  const bool was = kh::warningsOn();
+  for (bool throughC : {false, true}) {
+    SCOPED_TRACE(throughC ? "through the C door" : "by name");
+    byName({str("off"), str("doors:test:quiet")}, 0);
+    ValueList before;
+    if (throughC) {
+      before.push_back(take(mlfNWarning(1, kh::newTemp(str("off")), nullptr)));
+      mxDestroyArray(mlfNWarning(1, kh::newTemp(str("on")), nullptr));
+    } else {
+      before = byName({str("off")}, 1);
+      byName({str("on")}, 0);
+    }
+    ASSERT_EQ(before.size(), 1u);
+    EXPECT_EQ(before[0].utf8(), "on");
+    EXPECT_TRUE(kh::warningsOn());
+    EXPECT_FALSE(kh::warningOn("doors:test:quiet"));
+    byName({str("on"), str("doors:test:quiet")}, 0);
+    EXPECT_TRUE(kh::warningOn("doors:test:quiet"));
+  }
+  kh::setWarningsOn(was);
 }
 
 }  // namespace

@@ -263,8 +263,8 @@ Value mpower(const Value& a, const Value& b) {
     raise("Matrix power with a non-integer exponent is not supported.");
   // Repeated squaring; a negative power inverts first.
   Value base = toNumeric(a, "mpower");
-  if (e < 0) base = leftDivide(base, eye({Value::scalar(static_cast<double>(a.rows()))}));
-  Value result = eye({Value::scalar(static_cast<double>(a.rows()))});
+  if (e < 0) base = leftDivide(base, eye({a.rows(), a.rows()}));
+  Value result = eye({a.rows(), a.rows()});
   for (auto k = static_cast<unsigned long long>(std::abs(e)); k > 0; k >>= 1) {
     if (k & 1) result = mtimes(result, base);
     if (k > 1) base = mtimes(base, base);

@@ -5,8 +5,6 @@
 #include <random>
 
 #include "host/core/errors.h"
-#include "host/kernels/arrays/construct.h"
-#include "host/kernels/arrays/convert.h"
 
 namespace kh {
 namespace {
@@ -25,26 +23,9 @@ std::optional<double>& spareNormal() {
   return spare;
 }
 
-// rand('seed', s), rand('state', s), rand('twister', s), and the same for
-// randn: true when args are such a call (the generator is then reseeded).
-bool reseedCall(Values args, const char* fn) {
-  if (args.empty() || !args[0].isChar()) return false;
-  const std::string what = args[0].utf8();
-  if (what != "seed" && what != "state" && what != "twister")
-    raise(std::string("Unknown ") + fn + " option '" + what + "'.");
-  if (args.size() < 2) raise("Not enough input arguments.");
-  if (args.size() > 2) raise("Too many input arguments.");
-  const double s = scalarArg(args[1], "The seed");
-  // (A seed of 2^64 or more has no unsigned 64-bit value to convert to.)
-  if (!(s >= 0) || !(s < 0x1p64))
-    raise("The seed must be a non-negative finite number below 2^64.");
-  seedRandom(static_cast<std::uint64_t>(s));
-  return true;
-}
-
 template <typename Draw>
-Value filled(Values args, const char* fn, Draw draw) {
-  Value r = Value::numeric(sizeFromArgs(args, fn));
+Value filled(const Dims& d, Draw draw) {
+  Value r = Value::numeric(d);
   double* x = r.numel() ? r.mutRe() : nullptr;
   for (std::size_t i = 0; i < r.numel(); ++i) x[i] = draw();
   return r;
@@ -82,14 +63,8 @@ void seedRandom(std::uint64_t seed) {
   spareNormal().reset();
 }
 
-Value rand(Values args) {
-  if (reseedCall(args, "rand")) return Value::empty();
-  return filled(args, "rand", uniformRandom);
-}
+Value rand(const Dims& d) { return filled(d, uniformRandom); }
 
-Value randn(Values args) {
-  if (reseedCall(args, "randn")) return Value::empty();
-  return filled(args, "randn", normalRandom);
-}
+Value randn(const Dims& d) { return filled(d, normalRandom); }
 
 }  // namespace kh

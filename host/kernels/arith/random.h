@@ -16,9 +16,8 @@ double normalRandom();
 // Restarts the generator from a seed (rand('seed', s), rand('state', s)):
 // the numbers drawn after it repeat exactly after the same seed.
 void seedRandom(std::uint64_t seed);
-// rand(args...): sizes as zeros takes them; rand('seed', s) and
-// rand('state', s) reseed and return an empty value. randn likewise.
-Value rand(Values args);
-Value randn(Values args);
+// Arrays of size d of uniform numbers, and of normally distributed ones.
+Value rand(const Dims& d);
+Value randn(const Dims& d);
 
 }  // namespace kh

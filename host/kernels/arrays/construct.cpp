@@ -8,64 +8,15 @@
 #include "host/kernels/messages.h"
 
 namespace kh {
-namespace {
+Value zeros(const Dims& d) { return Value::numeric(d); }
 
-std::size_t count(double v) {
-  if (std::isnan(v)) raise("Size arguments must not be NaN.");
-  if (v <= 0) return 0;
-  if (v > 4294967295.0) raise(kSizeExceeded);
-  return static_cast<std::size_t>(v);  // positive: truncation is the floor
-}
-
-}  // namespace
-
-Dims sizeFromArgs(Values args, const char* fn) {
-  if (args.empty()) return {1, 1};
-  // The usual forms, n and (m, n) with double scalars, read directly.
-  auto plainScalar = [](const Value& a) { return a.isDouble() && a.numel() == 1; };
-  if (args.size() == 1 && plainScalar(args[0])) {
-    const std::size_t n = count(args[0].re()[0]);
-    return {n, n};
-  }
-  if (args.size() == 2 && plainScalar(args[0]) && plainScalar(args[1]))
-    return {count(args[0].re()[0]), count(args[1].re()[0])};
-  // A trailing class name: only double arrays exist here.
-  if (args.size() > 1 && args.back().isChar()) {
-    if (args.back().utf8() != "double")
-      raise(std::string("Only double arrays can be made by ") + fn + ".");
-    return sizeFromArgs(Values(args.data(), args.size() - 1), fn);
-  }
-  // Text is not a size: zeros('ab') would otherwise be 97-by-98.
-  for (const auto& a : args)
-    if (!isNumericLike(a) || a.isChar())
-      raise(std::string("Size arguments of ") + fn + " must be numeric.");
-  if (args.size() == 1) {
-    const Value v = toNumeric(args[0], fn);
-    if (v.numel() == 1) return {count(v.at(0)), count(v.at(0))};
-    if (v.isEmpty()) return {0, 0};
-    if (!v.isVector()) raise("Size vector must be a row vector with real elements.");
-    Dims d;
-    for (std::size_t i = 0; i < v.numel(); ++i) d.push_back(count(v.at(i)));
-    return normalizeDims(d);
-  }
-  Dims d;
-  for (const auto& a : args) {
-    if (a.numel() != 1) raise("Size arguments must be scalars.");
-    d.push_back(count(toNumeric(a, fn).at(0)));
-  }
-  return normalizeDims(d);
-}
-
-Value zeros(Values args) { return Value::numeric(sizeFromArgs(args, "zeros")); }
-
-Value ones(Values args) {
-  Value r = Value::numericForWrite(sizeFromArgs(args, "ones"));
+Value ones(const Dims& d) {
+  Value r = Value::numericForWrite(d);
   if (r.numel() > 0) std::fill_n(r.mutRe(), r.numel(), 1.0);
   return r;
 }
 
-Value eye(Values args) {
-  const Dims d = sizeFromArgs(args, "eye");
+Value eye(const Dims& d) {
   if (d.size() > 2) raise("N-dimensional identity matrices are not supported.");
   Value r = Value::numeric(d);
   double* z = r.mutRe();
@@ -73,32 +24,13 @@ Value eye(Values args) {
   return r;
 }
 
-Value cellArray(Values args) { return Value::cell(sizeFromArgs(args, "cell")); }
+Value cellArray(const Dims& d) { return Value::cell(d); }
 
-Value reshape(const Value& x, Values args) {
-  if (args.empty()) raise(msg::kNotEnoughIn);
-  Dims d;
-  std::size_t inferred = SIZE_MAX;
-  if (args.size() == 1) {
-    const Value v = toNumeric(args[0], "reshape");
-    if (v.numel() < 2) raise("Size vector must have at least two elements.");
-    for (std::size_t i = 0; i < v.numel(); ++i) d.push_back(count(v.at(i)));
-  } else {
-    for (std::size_t i = 0; i < args.size(); ++i) {
-      if (args[i].isEmpty()) {
-        if (inferred != SIZE_MAX) raise("Size can only have one unknown dimension.");
-        inferred = i;
-        d.push_back(1);
-        continue;
-      }
-      if (args[i].numel() != 1) raise("Size arguments must be scalars.");
-      d.push_back(count(toNumeric(args[i], "reshape").at(0)));
-    }
-  }
-  if (inferred != SIZE_MAX) {
+Value reshape(const Value& x, Dims d, std::optional<std::size_t> inferred) {
+  if (inferred) {
     const std::size_t rest = numelOf(d);
     if (rest == 0 || x.numel() % rest) raise(msg::kReshapeCount);
-    d[inferred] = x.numel() / rest;
+    d[*inferred] = x.numel() / rest;
   }
   if (numelOf(d) != x.numel()) raise(msg::kReshapeCount);
   Value r = x;

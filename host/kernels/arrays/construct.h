@@ -1,23 +1,22 @@
 // Building arrays: zeros, ones, eye, cell, reshape and diag.
 #pragma once
 
-#include <vector>
+#include <cstddef>
+#include <optional>
 
 #include "host/values/value.h"
 
 namespace kh {
 
-// The size asked for by the arguments of zeros/ones/eye/cell: none gives
-// 1-by-1, one scalar n gives n-by-n, one vector gives that size, several
-// scalars give those dimensions. Negative counts count as 0.
-Dims sizeFromArgs(Values args, const char* fn);
-
-Value zeros(Values args);
-Value ones(Values args);
-Value eye(Values args);
-Value cellArray(Values args);
-// reshape(x, m, n, ...) or reshape(x, sizevec); one [] count is inferred.
-Value reshape(const Value& x, Values args);
+// Arrays of size d: of zeros, of ones, the identity (two dimensions
+// only), and a cell of empty matrices.
+Value zeros(const Dims& d);
+Value ones(const Dims& d);
+Value eye(const Dims& d);
+Value cellArray(const Dims& d);
+// x with the size d, which holds as many elements; with `inferred`, that
+// dimension (1 in d) takes what the others leave.
+Value reshape(const Value& x, Dims d, std::optional<std::size_t> inferred = std::nullopt);
 // diag(v, k) puts a vector on the k-th diagonal of a square matrix;
 // diag(A, k) takes the k-th diagonal of a matrix as a column.
 // k must be a whole number; it is checked before anything is sized by it.

@@ -6,11 +6,23 @@
 
 #include <string_view>
 
-namespace kh {
+#include "host/builtins/call.h"
+
+namespace kh::builtin {
 
 // Writes text where identifier fid sends it. Raises "Invalid file
 // identifier." for an identifier that names nothing open, and an error
 // naming the file when the system refuses the write.
 void writeToFile(double fid, std::string_view text);
 
-}  // namespace kh
+// s = sprintf(format, values...), [s, errmsg] = sprintf(...)
+void sprintf(Call& c);
+// fprintf(format, values...), fprintf(fid, format, values...); with an
+// output, the count of bytes written
+void fprintf(Call& c);
+// fid = fopen(name, permission, machinefmt), [fid, msg] = fopen(...),
+// fopen('all'), [name, permission, machinefmt] = fopen(fid)
+void fopen(Call& c);
+void fclose(Call& c);  // fclose(fid), fclose('all')
+
+}  // namespace kh::builtin

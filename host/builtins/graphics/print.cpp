@@ -12,16 +12,19 @@
 #include <string>
 #include <vector>
 
+#include "host/builtins/arguments.h"
+#include "host/builtins/graphics/graphics.h"
 #include "host/builtins/registry.h"
 #include "host/core/errors.h"
 #include "host/graphics/commands.h"
 #include "host/graphics/render/export.h"
 #include "host/graphics/tree.h"
 
-namespace kh::gfx::render {
+namespace kh::builtin {
 namespace {
 
-using List = ValueList;
+using namespace gfx;
+using namespace gfx::render;
 
 constexpr double kDefaultDpi = 96;
 
@@ -84,7 +87,7 @@ Object* currentOrError() {
   return fig;
 }
 
-void print(List& args) {
+void printFigure(Values args) {
   Object* fig = nullptr;
   std::string file;
   bool haveFormat = false;
@@ -135,7 +138,7 @@ void print(List& args) {
   exportFigure(fig, file, fmt, dpi);
 }
 
-void saveas(List& args) {
+void saveFigure(Values args) {
   Object* fig = figureArg(args[0], "saveas");
   std::string file = textArg(args[1], "saveas");
   if (file.empty()) raise("saveas needs a file name.");
@@ -151,19 +154,24 @@ void saveas(List& args) {
   exportFigure(fig, file, fmt, kDefaultDpi);
 }
 
-const bool registered = [] {
-  registerBuiltin("print", [](int nargout, List& args) -> List {
-    checkArgCounts(args, nargout, 0, 64, 0);
-    print(args);
-    return {};
-  });
-  registerBuiltin("saveas", [](int nargout, List& args) -> List {
-    checkArgCounts(args, nargout, 2, 3, 0);
-    saveas(args);
-    return {};
-  });
+}  // namespace
+
+void print(Call& c) {
+  c.counts(0, 64, 0);
+  printFigure(inputsFrom(c));
+}
+
+void saveas(Call& c) {
+  c.counts(2, 3, 0);
+  saveFigure(inputsFrom(c));
+}
+
+namespace {
+const bool kRegistered = [] {
+  registerBuiltin("print", print);
+  registerBuiltin("saveas", saveas);
   return true;
 }();
-
 }  // namespace
-}  // namespace kh::gfx::render
+
+}  // namespace kh::builtin

@@ -1,25 +1,29 @@
 // Cells to and from arrays as host built-ins: num2cell and cell2mat.
+#include "host/builtins/arrays/cells.h"
+
 #include <string>
 
+#include "host/builtins/arguments.h"
 #include "host/builtins/registry.h"
 #include "host/core/errors.h"
 #include "host/kernels/arrays/concat.h"
 #include "host/kernels/arrays/convert.h"
 
-namespace kh {
-namespace {
-
-using Args = ValueList;
+namespace kh::builtin {
+namespace {}  // namespace
 
 // Each element of x in a cell of its own, the cell array of x's size.
-Args num2cellBuiltin(int nargout, Args& args) {
-  checkArgCounts(args, nargout, 1, 1);
+void num2cell(Call& call) {
+  const Values args = call.args();
+  call.counts(1, 1);
   const Value& x = args[0];
   if (x.isPlaceholder()) raise("Undefined value used in num2cell.");
   Value r = Value::cell(x.dims());
   for (std::size_t k = 0; k < x.numel(); ++k) r.mutCellAt(k) = elementAt(x, k);
-  return {r};
+  return giveAll(call, {r});
 }
+
+namespace {
 
 // The numbers of rows and columns of the blocks must make a grid: every
 // non-empty block of a row of the cell has that row's height, and every
@@ -47,13 +51,16 @@ void checkGrid(const Value& c) {
   check(n, m, false);
 }
 
+}  // namespace
+
 // The blocks of a two-dimensional cell of numbers, or of texts, joined into
 // one array: each row of blocks side by side, the rows stacked.
-Args cell2matBuiltin(int nargout, Args& args) {
-  checkArgCounts(args, nargout, 1, 1);
+void cell2mat(Call& call) {
+  const Values args = call.args();
+  call.counts(1, 1);
   const Value& c = args[0];
   if (!c.isCell()) raise("The argument of cell2mat must be a cell.");
-  if (c.isEmpty()) return {Value::empty()};
+  if (c.isEmpty()) return giveAll(call, {Value::empty()});
   if (c.ndims() > 2) raise("cell2mat joins the blocks of two-dimensional cells only.");
   bool numbers = false, texts = false;
   for (std::size_t k = 0; k < c.numel(); ++k) {
@@ -68,7 +75,7 @@ Args cell2matBuiltin(int nargout, Args& args) {
     }
   }
   if (numbers && texts) raise("cell2mat joins cells that all hold numbers or all hold texts.");
-  if (c.numel() == 1) return {c.cellAt(0)};
+  if (c.numel() == 1) return giveAll(call, {c.cellAt(0)});
   checkGrid(c);
   const std::size_t m = c.rows(), n = c.cols();
   ValueList rows;
@@ -77,14 +84,16 @@ Args cell2matBuiltin(int nargout, Args& args) {
     for (std::size_t j = 0; j < n; ++j) blocks.push_back(c.cellAt(i + j * m));
     rows.push_back(horzcat(blocks));
   }
-  return {vertcat(rows)};
+  return giveAll(call, {vertcat(rows)});
 }
 
+namespace {
+
 const bool kRegistered = [] {
-  registerBuiltin("num2cell", num2cellBuiltin);
-  registerBuiltin("cell2mat", cell2matBuiltin);
+  registerBuiltin("num2cell", num2cell);
+  registerBuiltin("cell2mat", cell2mat);
   return true;
 }();
 
 }  // namespace
-}  // namespace kh
+}  // namespace kh::builtin

@@ -2,14 +2,14 @@
 #include <string>
 #include <vector>
 
+#include "host/builtins/arguments.h"
 #include "host/builtins/registry.h"
+#include "host/builtins/text/text.h"
 #include "host/core/errors.h"
 #include "host/kernels/messages.h"
 
-namespace kh {
+namespace kh::builtin {
 namespace {
-
-using Args = ValueList;
 
 bool whitespace(char16_t c) {
   return c == u' ' || c == u'\t' || c == u'\n' || c == u'\v' || c == u'\f' || c == u'\r';
@@ -62,7 +62,7 @@ std::size_t whiteColumns(const std::vector<std::u16string>& rows, std::size_t wi
 // strcat of texts: each argument loses its trailing white space (the
 // columns white in all its rows); the arguments are joined side by side,
 // a one-row argument repeated against one of more rows.
-Value joinTexts(const Args& args) {
+Value joinTexts(Values args) {
   std::vector<std::vector<std::u16string>> parts;
   std::size_t height = 1;
   for (const Value& a : args) {
@@ -90,7 +90,7 @@ Value joinTexts(const Args& args) {
 
 // strcat with a cell among the arguments: element by element, a text or a
 // cell of one element standing for every element; nothing is trimmed.
-Value joinCells(const Args& args) {
+Value joinCells(Values args) {
   const Value* shape = nullptr;
   for (const Value& a : args) {
     if (!a.isCell() || a.numel() == 1) continue;
@@ -113,8 +113,11 @@ Value joinCells(const Args& args) {
   return r;
 }
 
-Args strcatBuiltin(int nargout, Args& args) {
-  checkArgCounts(args, nargout, 1, SIZE_MAX);
+}  // namespace
+
+void strcat(Call& call) {
+  const Values args = call.args();
+  call.counts(1, SIZE_MAX);
   bool cells = false;
   for (const Value& a : args) {
     if (a.isCell())
@@ -123,8 +126,10 @@ Args strcatBuiltin(int nargout, Args& args) {
       raise("strcat joins texts and cells of texts; an argument is of class '" + className(a) +
             "'.");
   }
-  return {cells ? joinCells(args) : joinTexts(args)};
+  return giveAll(call, {cells ? joinCells(args) : joinTexts(args)});
 }
+
+namespace {
 
 // Every occurrence of `from` replaced by `to`, occurrences that overlap
 // included: each one where it starts gives a copy of `to`, and characters
@@ -145,18 +150,23 @@ std::u16string replaceAll(const std::u16string& s, const std::u16string& from,
   return out;
 }
 
-Args strrepBuiltin(int nargout, Args& args) {
-  checkArgCounts(args, nargout, 3, 3);
+}  // namespace
+
+void strrep(Call& call) {
+  const Values args = call.args();
+  call.counts(3, 3);
   const std::u16string from = rowText(args[1], "The text to replace");
   const std::u16string to = rowText(args[2], "The replacement");
   auto one = [&](const Value& s) {
     return Value::str(std::u16string_view(replaceAll(rowText(s, "The text of strrep"), from, to)));
   };
-  if (!args[0].isCell()) return {one(args[0])};
+  if (!args[0].isCell()) return giveAll(call, {one(args[0])});
   Value r = Value::cell(args[0].dims());
   for (std::size_t k = 0; k < r.numel(); ++k) r.mutCellAt(k) = one(args[0].cellAt(k));
-  return {r};
+  return giveAll(call, {r});
 }
+
+namespace {
 
 // A delimiter as written: \t, \n and the other escapes stand for their
 // characters.
@@ -180,12 +190,15 @@ std::u16string unescape(const std::u16string& d) {
   return out;
 }
 
+}  // namespace
+
 // [parts, matches] = strsplit(s, delimiters, 'CollapseDelimiters', tf):
 // the pieces of s between delimiters (a text or a cell of texts, white space
 // by default), a row cell; where several delimiters could match, the
 // longest does. Runs of delimiters count as one unless collapsing is off.
-Args strsplitBuiltin(int nargout, Args& args) {
-  checkArgCounts(args, nargout, 1, 4, 2);
+void strsplit(Call& call) {
+  const Values args = call.args();
+  call.counts(1, 4, 2);
   const std::u16string s = rowText(args[0], "The text of strsplit");
   std::vector<std::u16string> delims;
   std::size_t next = 1;
@@ -238,8 +251,10 @@ Args strsplitBuiltin(int nargout, Args& args) {
       c.mutCellAt(k) = Value::str(std::u16string_view(texts[k]));
     return c;
   };
-  return {rowCell(pieces), rowCell(matches)};
+  return giveAll(call, {rowCell(pieces), rowCell(matches)});
 }
+
+namespace {
 
 // White space (and null characters) removed from both ends of a text; of
 // a character matrix, the columns white in every row.
@@ -255,21 +270,26 @@ Value trimmed(const Value& v) {
   return columns(rows, lead, width - trail);
 }
 
-Args strtrimBuiltin(int nargout, Args& args) {
-  checkArgCounts(args, nargout, 1, 1);
-  if (!args[0].isCell()) return {trimmed(args[0])};
+}  // namespace
+
+void strtrim(Call& call) {
+  const Values args = call.args();
+  call.counts(1, 1);
+  if (!args[0].isCell()) return giveAll(call, {trimmed(args[0])});
   Value r = Value::cell(args[0].dims());
   for (std::size_t k = 0; k < r.numel(); ++k) r.mutCellAt(k) = trimmed(args[0].cellAt(k));
-  return {r};
+  return giveAll(call, {r});
 }
 
+namespace {
+
 const bool kRegistered = [] {
-  registerBuiltin("strcat", strcatBuiltin);
-  registerBuiltin("strrep", strrepBuiltin);
-  registerBuiltin("strsplit", strsplitBuiltin);
-  registerBuiltin("strtrim", strtrimBuiltin);
+  registerBuiltin("strcat", strcat);
+  registerBuiltin("strrep", strrep);
+  registerBuiltin("strsplit", strsplit);
+  registerBuiltin("strtrim", strtrim);
   return true;
 }();
 
 }  // namespace
-}  // namespace kh
+}  // namespace kh::builtin

@@ -1,6 +1,8 @@
 // Host built-ins that belong to the command window: disp, error, warning,
 // lasterr, format, and the named constants (pi, Inf, NaN, eps, i, j,
 // true, false).
+#include "host/builtins/session/command_window.h"
+
 #include <cctype>
 #include <cmath>
 #include <cstdint>
@@ -9,6 +11,7 @@
 #include <utility>
 #include <vector>
 
+#include "host/builtins/arguments.h"
 #include "host/builtins/registry.h"
 #include "host/context/depth.h"
 #include "host/context/output.h"
@@ -21,25 +24,13 @@
 #include "host/values/handle.h"
 #include "runtime/builtins.h"
 
-namespace kh {
+namespace kh::builtin {
 namespace {
-
-void checkCounts(int nargout, std::size_t nargs, std::size_t minIn, std::size_t maxIn, int maxOut) {
-  if (nargs < minIn) raise("Not enough input arguments.");
-  if (nargs > maxIn) raise("Too many input arguments.");
-  if (nargout > maxOut) raise("Too many output arguments.");
-}
 
 std::string textOf(const Value& v, const char* fn) {
   if (!v.isChar()) raise(std::string("The argument of ") + fn + " must be a text.");
   return v.utf8();
 }
-
-const ListBuiltinRegistrar kDisp("disp", [](int nargout, ValueList& args) {
-  checkCounts(nargout, args.size(), 1, 1, 0);
-  emit(formatDisp(args[0]));
-  return ValueList{};
-});
 
 // Whether text is a message identifier: two or more components joined by
 // colons, each a letter followed by letters, digits, underscores or hyphens
@@ -66,7 +57,7 @@ struct Message {
   std::string identifier;
   std::string text;
 };
-Message messageOf(const ValueList& args, const char* fn) {
+Message messageOf(Values args, const char* fn) {
   if (args.size() == 1) return {"", textOf(args[0], fn)};
   std::size_t first = 0;
   Message m;
@@ -79,11 +70,20 @@ Message messageOf(const ValueList& args, const char* fn) {
   return m;
 }
 
+}  // namespace
+
+void disp(Call& call) {
+  call.counts(1, 1, 0);
+  emit(formatDisp(call.arg(0)));
+}
+
 // error(message), error(format, values...), error(identifier, format,
 // values...), and error(s) with a structure of fields message and
-// identifier (as catch gives it). An empty message raises nothing.
-const ListBuiltinRegistrar kError("error", [](int, ValueList& args) -> ValueList {
-  if (args.empty()) raise("Not enough input arguments.");
+// identifier (as catch gives it). An empty message raises nothing, and
+// neither does error([]).
+void error(Call& call) {
+  if (call.nargin() == 0) raise("Not enough input arguments.");
+  const Values args = call.args();
   Message m;
   if (args.size() == 1 && args[0].isStruct()) {
     const Value& s = args[0];
@@ -92,12 +92,16 @@ const ListBuiltinRegistrar kError("error", [](int, ValueList& args) -> ValueList
       raise("The argument of error must be a text or a structure with a field 'message'.");
     m.text = textOf(s.fieldAt(0, static_cast<std::size_t>(text)), "error");
     if (id >= 0) m.identifier = textOf(s.fieldAt(0, static_cast<std::size_t>(id)), "error");
+  } else if (args.size() == 1 && args[0].isEmpty()) {
+    return;
   } else {
     m = messageOf(args, "error");
   }
-  if (m.text.empty()) return {};
+  if (m.text.empty()) return;
   raiseWithId(m.identifier, m.text);
-});
+}
+
+namespace {
 
 // Turns the warnings with an identifier on or off ("all": every one).
 void setWarningState(const std::string& identifier, bool on) {
@@ -133,82 +137,106 @@ void restoreWarningStates(const Value& s) {
   }
 }
 
+const Value& allState(bool on) { return on ? detail::kWarningsOn : detail::kWarningsOff; }
+
+}  // namespace
+
+const Value detail::kWarningsOn = Value::str(std::string_view("on"));
+const Value detail::kWarningsOff = Value::str(std::string_view("off"));
+
 // warning(message), warning(format, values...) and warning(identifier,
-// format, values...) issue a warning. warning('on'|'off') turns all of them
-// on or off and gives the state before as 'on' or 'off';
+// format, values...) issue a warning. warning('on'|'off') turns the
+// warnings on or off as a whole (an identifier turned off stays off) and
+// gives the state before as 'on' or 'off', which warning(state) puts back;
 // warning('on'|'off'|'query', identifier) does so for the warnings with one
 // identifier ('all' meaning every one) and gives the state before as a
 // structure, which warning(s) puts back. Without arguments it shows the
-// state.
-const ListBuiltinRegistrar kWarning("warning", [](int nargout, ValueList& args) {
-  checkCounts(nargout, args.size(), 0, SIZE_MAX, 1);
-  if (args.empty()) {
-    emit(std::string("Warnings are ") + (warningsOn() ? "on" : "off") + ".\n");
-    return ValueList{};
+// state, or with an output gives it as 'on' or 'off'.
+void detail::warningForms(Call& call) {
+  call.counts(0, SIZE_MAX, 1);
+  const bool wasOn = warningsOn();
+  if (call.nargin() == 0) {
+    if (call.nargout() > 0) return call.give(allState(wasOn));
+    emit(std::string("Warnings are ") + (wasOn ? "on" : "off") + ".\n");
+    return;
   }
-  if (args.size() == 1 && args[0].isStruct()) {
-    if (nargout > 0) raise("Too many output arguments.");
-    restoreWarningStates(args[0]);
-    return ValueList{};
+  const Value& first = call.arg(0);
+  if (call.nargin() == 1 && first.isChar()) {
+    const std::u16string_view chars(first.numel() ? first.chr() : u"", first.numel());
+    if (chars == u"on" || chars == u"off") {
+      setWarningsOn(chars == u"on");
+      if (call.nargout() > 0) call.give(allState(wasOn));
+      return;
+    }
   }
-  const std::string text = textOf(args[0], "warning");
-  const bool isState = text == "on" || text == "off";
+  if (call.nargin() == 1 && first.isStruct()) {
+    if (call.nargout() > 0) raise("Too many output arguments.");
+    restoreWarningStates(first);
+    return;
+  }
+  const std::string text = textOf(first, "warning");
   const bool isQuery =
       text == "query" || text == "backtrace" || text == "debug" || text == "verbose";
-  if ((isState || isQuery) && args.size() > 1) {
-    if (args.size() > 2) raise("Too many input arguments.");
-    const std::string identifier = textOf(args[1], "warning");
-    const bool wasOn = identifier == "all" ? warningsOn() : warningOn(identifier);
+  const bool isState = text == "on" || text == "off";
+  if ((isState || isQuery) && call.nargin() > 1) {
+    if (call.nargin() > 2) raise("Too many input arguments.");
+    const std::string identifier = textOf(call.arg(1), "warning");
+    const bool idWasOn = identifier == "all" ? wasOn : warningOn(identifier);
     if (isState) setWarningState(identifier, text == "on");
-    if (nargout > 0) return ValueList{warningState(identifier, wasOn)};
-    if (text == "query") emit("Warning '" + identifier + "' is " + (wasOn ? "on" : "off") + ".\n");
-    return ValueList{};
+    if (call.nargout() > 0) return call.give(warningState(identifier, idWasOn));
+    if (text == "query")
+      emit("Warning '" + identifier + "' is " + (idWasOn ? "on" : "off") + ".\n");
+    return;
   }
-  const bool wasOn = warningsOn();
-  if (isState) {
-    setWarningState("all", text == "on");
-  } else if (!isQuery) {
+  if (!isQuery) {
     // (backtrace, debug and a bare query have nothing to set.)
-    const Message m = messageOf(args, "warning");
+    const Message m = messageOf(call.args(), "warning");
     warn(m.text, m.identifier);
   }
-  if (nargout > 0) return ValueList{Value::str(wasOn ? "on" : "off")};
-  return ValueList{};
-});
+  if (call.nargout() > 0) call.give(allState(wasOn));
+}
 
-const ListBuiltinRegistrar kLasterr("lasterr", [](int nargout, ValueList& args) {
-  checkCounts(nargout, args.size(), 0, 1, 1);
+// lasterr gives the last error's message; lasterr(text) also makes text
+// the last error's message.
+void lasterr(Call& call) {
+  call.counts(0, 1, 1);
   Value last = Value::str(lastError());
-  if (!args.empty()) setLastError(textOf(args[0], "lasterr"));
-  return ValueList{last};
-});
+  if (call.nargin() > 0) setLastError(textOf(call.arg(0), "lasterr"));
+  call.give(std::move(last));
+}
 
 // format [short|long|short g|long g|compact|loose]: how results are shown.
-const ListBuiltinRegistrar kFormat("format", [](int nargout, ValueList& args) {
-  if (nargout > 0) raise("Too many output arguments.");
+void format(Call& call) {
+  if (call.nargout() > 0) raise("Too many output arguments.");
   std::vector<std::string> words;
-  for (const Value& a : args) words.push_back(textOf(a, "format"));
+  for (std::size_t k = 0; k < call.nargin(); ++k) words.push_back(textOf(call.arg(k), "format"));
   setDisplayFormat(words);
-  return ValueList{};
-});
+}
+
+namespace {
 
 // A named constant: c, or an array of c with the size the arguments ask for.
-ListBuiltinFn constant(const char* name, double re, double im, bool logical) {
-  return [name, re, im, logical](int nargout, ValueList& args) {
-    if (nargout > 1) raise("Too many output arguments.");
-    Value v = args.empty() ? Value::numeric({1, 1}, im != 0)
-                           : Value::numeric(sizeFromArgs(args, name), im != 0);
+BuiltinFn constant(const char* name, double re, double im, bool logical) {
+  return [name, re, im, logical](Call& call) {
+    if (call.nargout() > 1) raise("Too many output arguments.");
+    Value v = call.nargin() == 0 ? Value::numeric({1, 1}, im != 0)
+                                 : Value::numeric(sizeArgs(call, 0, name), im != 0);
     for (std::size_t k = 0; k < v.numel(); ++k) v.mutRe()[k] = re;
     if (im != 0)
       for (std::size_t k = 0; k < v.numel(); ++k) v.mutIm()[k] = im;
     v.setLogical(logical);
-    return ValueList{v};
+    call.give(std::move(v));
   };
 }
 
 const bool kConstants = [] {
   const double inf = std::numeric_limits<double>::infinity();
   const double nan = std::numeric_limits<double>::quiet_NaN();
+  registerBuiltin("disp", disp);
+  registerBuiltin("error", error);
+  registerBuiltin("warning", warning);
+  registerBuiltin("lasterr", lasterr);
+  registerBuiltin("format", format);
   for (const char* n : {"Inf", "inf"}) registerBuiltin(n, constant(n, inf, 0, false));
   for (const char* n : {"NaN", "nan"}) registerBuiltin(n, constant(n, nan, 0, false));
   registerBuiltin("pi", constant("pi", M_PI, 0, false));
@@ -222,4 +250,4 @@ const bool kConstants = [] {
 }();
 
 }  // namespace
-}  // namespace kh
+}  // namespace kh::builtin

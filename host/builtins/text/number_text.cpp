@@ -8,14 +8,15 @@
 #include <optional>
 #include <string>
 
+#include "host/builtins/arguments.h"
 #include "host/builtins/registry.h"
+#include "host/builtins/text/text.h"
 #include "host/core/errors.h"
 #include "host/kernels/arrays/convert.h"
 
-namespace kh {
+namespace kh::builtin {
 namespace {
 
-using Args = ValueList;
 using cplx = std::complex<double>;
 
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
@@ -128,12 +129,15 @@ cplx numberOf(const std::u16string& text) {
   return NumberReader(std::move(s)).read().value_or(cplx(kNaN, 0.0));
 }
 
+}  // namespace
+
 // str2double(s): the number a text holds, NaN when it holds anything else;
 // of a cell, an array of the cell's size (NaN for elements that are not
 // texts); of a character matrix, a column with a number per row; of any
 // other value, NaN.
-Args str2doubleBuiltin(int nargout, Args& args) {
-  checkArgCounts(args, nargout, 1, 1);
+void str2double(Call& call) {
+  const Values args = call.args();
+  call.counts(1, 1);
   const Value& x = args[0];
   std::vector<cplx> numbers;
   Dims dims{1, 1};
@@ -156,8 +160,10 @@ Args str2doubleBuiltin(int nargout, Args& args) {
     r.mutRe()[k] = numbers[k].real();
     if (complex) r.mutIm()[k] = numbers[k].imag();
   }
-  return {r};
+  return giveAll(call, {r});
 }
+
+namespace {
 
 std::string realText(double v, int digits) {
   if (std::isnan(v)) return "NaN";
@@ -183,12 +189,15 @@ std::string quoted(const std::string& row) {
   return q + "'";
 }
 
+}  // namespace
+
 // mat2str(x, n): the text that, evaluated, gives x back: numbers with up to
 // n significant digits (15 by default), logical values as true and false,
 // a text in quotes; rows separated by ';', brackets around all but a single
 // element.
-Args mat2strBuiltin(int nargout, Args& args) {
-  checkArgCounts(args, nargout, 1, 2);
+void mat2str(Call& call) {
+  const Values args = call.args();
+  call.counts(1, 2);
   const Value& x = args[0];
   if (!x.isDouble() && !x.isChar())
     raise("mat2str writes numbers, logical values and texts; the argument is of class '" +
@@ -203,20 +212,21 @@ Args mat2strBuiltin(int nargout, Args& args) {
   }
   const std::size_t m = x.rows(), n = x.cols();
   if (x.isChar()) {
-    if (m <= 1) return {Value::str(std::string_view(quoted(x.utf8())))};
+    if (m <= 1) return giveAll(call, {Value::str(std::string_view(quoted(x.utf8())))});
     std::string out = "[";
     for (std::size_t i = 0; i < m; ++i) {
       if (i) out += ';';
       out += quoted(x.rowUtf8(i));
     }
-    return {Value::str(std::string_view(out + "]"))};
+    return giveAll(call, {Value::str(std::string_view(out + "]"))});
   }
   if (x.isEmpty()) {
-    if (m == 0 && n == 0) return {Value::str("[]")};
-    return {
-        Value::str(std::string_view("zeros(" + std::to_string(m) + "," + std::to_string(n) + ")"))};
+    if (m == 0 && n == 0) return giveAll(call, {Value::str("[]")});
+    return giveAll(call, {Value::str(std::string_view("zeros(" + std::to_string(m) + "," +
+                                                      std::to_string(n) + ")"))});
   }
-  if (x.numel() == 1) return {Value::str(std::string_view(elementText(x, 0, digits)))};
+  if (x.numel() == 1)
+    return giveAll(call, {Value::str(std::string_view(elementText(x, 0, digits)))});
   std::string out = "[";
   for (std::size_t i = 0; i < m; ++i) {
     if (i) out += ';';
@@ -225,14 +235,16 @@ Args mat2strBuiltin(int nargout, Args& args) {
       out += elementText(x, i + j * m, digits);
     }
   }
-  return {Value::str(std::string_view(out + "]"))};
+  return giveAll(call, {Value::str(std::string_view(out + "]"))});
 }
 
+namespace {
+
 const bool kRegistered = [] {
-  registerBuiltin("str2double", str2doubleBuiltin);
-  registerBuiltin("mat2str", mat2strBuiltin);
+  registerBuiltin("str2double", str2double);
+  registerBuiltin("mat2str", mat2str);
   return true;
 }();
 
 }  // namespace
-}  // namespace kh
+}  // namespace kh::builtin

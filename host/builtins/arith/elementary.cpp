@@ -4,15 +4,13 @@
 #include <complex>
 #include <numbers>
 
-#include "host/builtins/registry.h"
+#include "host/builtins/arith/elementwise.h"
 #include "host/core/errors.h"
 #include "host/kernels/arith/elementwise.h"
 #include "host/kernels/arrays/convert.h"
 
-namespace kh {
+namespace kh::builtin {
 namespace {
-
-using Args = ValueList;
 
 // log2(x): exact at powers of two; a negative or complex element makes the
 // result complex, log2|x| + i*angle(x)/log(2).
@@ -40,7 +38,7 @@ Value log2Of(const Value& x0) {
 
 // [f, e] = log2(x): x = f .* 2.^e with 0.5 <= |f| < 1 (f and e 0 for 0, and
 // f = x, e = 0 for Inf and NaN). Of a complex x, its real part.
-Args mantissaExponent(const Value& x0) {
+void mantissaExponent(Call& c, const Value& x0) {
   const Value x = toNumeric(x0, "log2");
   Value f = Value::numeric(x.dims()), e = Value::numeric(x.dims());
   for (std::size_t k = 0; k < x.numel(); ++k) {
@@ -50,34 +48,30 @@ Args mantissaExponent(const Value& x0) {
     f.mutRe()[k] = m;
     e.mutRe()[k] = exponent;
   }
-  return {f, e};
+  c.give(std::move(f));
+  c.give(std::move(e));
 }
 
-Args log2Builtin(int nargout, Args& args) {
-  checkArgCounts(args, nargout, 1, 1, 2);
-  if (nargout > 1) return mantissaExponent(args[0]);
-  return {log2Of(args[0])};
+}  // namespace
+
+void log2(Call& c) {
+  c.counts(1, 1, 2);
+  if (c.nargout() > 1) return mantissaExponent(c, c.arg(0));
+  c.give(log2Of(c.arg(0)));
 }
 
 // atan2(y, x): the angle of the point (x, y), in [-pi, pi], element by
 // element with a scalar expanded.
-Args atan2Builtin(int nargout, Args& args) {
-  checkArgCounts(args, nargout, 2, 2);
-  const Value y = toNumeric(args[0], "atan2"), x = toNumeric(args[1], "atan2");
+void atan2(Call& c) {
+  c.counts(2, 2);
+  const Value y = toNumeric(c.arg(0), "atan2"), x = toNumeric(c.arg(1), "atan2");
   if (y.isComplex() || x.isComplex()) raise("The arguments of atan2 must be real.");
   const Dims d = broadcastDims(y, x);
   Value r = Value::numeric(d);
   const bool sy = y.numel() == 1, sx = x.numel() == 1;
   for (std::size_t k = 0; k < r.numel(); ++k)
     r.mutRe()[k] = std::atan2(y.re()[sy ? 0 : k], x.re()[sx ? 0 : k]);
-  return {r};
+  c.give(std::move(r));
 }
 
-const bool kRegistered = [] {
-  registerBuiltin("log2", log2Builtin);
-  registerBuiltin("atan2", atan2Builtin);
-  return true;
-}();
-
-}  // namespace
-}  // namespace kh
+}  // namespace kh::builtin

@@ -1,14 +1,15 @@
 // Structures as host built-ins: struct, fieldnames, isfield and rmfield.
+#include "host/builtins/arrays/structs.h"
+
 #include <cctype>
 #include <string>
 
+#include "host/builtins/arguments.h"
 #include "host/builtins/registry.h"
 #include "host/core/errors.h"
 
-namespace kh {
+namespace kh::builtin {
 namespace {
-
-using Args = ValueList;
 
 bool validFieldName(const std::string& s) {
   if (s.empty() || s.size() > 63 || !std::isalpha(static_cast<unsigned char>(s[0]))) return false;
@@ -17,14 +18,17 @@ bool validFieldName(const std::string& s) {
   return true;
 }
 
+}  // namespace
+
 // struct(), struct(s), and struct(name, value, ...): a cell value gives
 // each element of the structure array its own element of the cell (a cell
 // of one element gives its content to every element); any other value is
 // every element's. The cells that are not of one element must all be of
 // one size, the array's; without such a cell the array is 1-by-1.
-Args structBuiltin(int nargout, Args& args) {
-  checkArgCounts(args, nargout, 0, SIZE_MAX);
-  if (args.size() == 1 && args[0].isStruct()) return {args[0]};
+void structure(Call& call) {
+  const Values args = call.args();
+  call.counts(0, SIZE_MAX);
+  if (args.size() == 1 && args[0].isStruct()) return giveAll(call, {args[0]});
   if (args.size() % 2) raise("Field and value input arguments must come in pairs.");
   std::vector<std::string> names;
   const Value* shapeOf = nullptr;
@@ -53,45 +57,52 @@ Args structBuiltin(int nargout, Args& args) {
         s.mutFieldAt(e, f) = v.cellAt(v.numel() == 1 ? 0 : e);
     }
   }
-  return {s};
+  return giveAll(call, {s});
 }
 
-const Value& structArg(const Args& args, const char* fn) {
+namespace {
+
+const Value& structArg(Values args, const char* fn) {
   if (!args[0].isStruct())
     raise(std::string(fn) + " works on structures; the argument is of class '" +
           className(args[0]) + "'.");
   return args[0];
 }
 
+}  // namespace
+
 // The field names as a column cell of texts.
-Args fieldnamesBuiltin(int nargout, Args& args) {
-  checkArgCounts(args, nargout, 1, 1);
+void fieldnames(Call& call) {
+  const Values args = call.args();
+  call.counts(1, 1);
   const std::vector<std::string>& names = structArg(args, "fieldnames").fieldNames();
   Value r = Value::cell({names.size(), 1});
   for (std::size_t k = 0; k < names.size(); ++k)
     r.mutCellAt(k) = Value::str(std::string_view(names[k]));
-  return {r};
+  return giveAll(call, {r});
 }
 
 // isfield(s, name) for one name, or a logical array of the size of a cell
 // of names; false for anything that is not a structure or not a text.
-Args isfieldBuiltin(int nargout, Args& args) {
-  checkArgCounts(args, nargout, 2, 2);
+void isfield(Call& call) {
+  const Values args = call.args();
+  call.counts(2, 2);
   const Value& s = args[0];
   auto has = [&](const Value& name) {
     return s.isStruct() && name.isChar() && s.fieldIndex(name.utf8()) >= 0;
   };
-  if (!args[1].isCell()) return {Value::logicalScalar(has(args[1]))};
+  if (!args[1].isCell()) return giveAll(call, {Value::logicalScalar(has(args[1]))});
   Value r = Value::numeric(args[1].dims());
   for (std::size_t k = 0; k < r.numel(); ++k) r.mutRe()[k] = has(args[1].cellAt(k)) ? 1 : 0;
   r.setLogical(true);
-  return {r};
+  return giveAll(call, {r});
 }
 
 // rmfield(s, name) and rmfield(s, names): the structure without those
 // fields; every name must be one of its fields.
-Args rmfieldBuiltin(int nargout, Args& args) {
-  checkArgCounts(args, nargout, 2, 2);
+void rmfield(Call& call) {
+  const Values args = call.args();
+  call.counts(2, 2);
   const Value& s = structArg(args, "rmfield");
   std::vector<std::string> drop;
   auto take = [&](const Value& name) {
@@ -118,16 +129,18 @@ Args rmfieldBuiltin(int nargout, Args& args) {
   Value r = Value::structArray(s.dims(), keep);
   for (std::size_t e = 0; e < s.numel(); ++e)
     for (std::size_t f = 0; f < from.size(); ++f) r.mutFieldAt(e, f) = s.fieldAt(e, from[f]);
-  return {r};
+  return giveAll(call, {r});
 }
 
+namespace {
+
 const bool kRegistered = [] {
-  registerBuiltin("struct", structBuiltin);
-  registerBuiltin("fieldnames", fieldnamesBuiltin);
-  registerBuiltin("isfield", isfieldBuiltin);
-  registerBuiltin("rmfield", rmfieldBuiltin);
+  registerBuiltin("struct", structure);
+  registerBuiltin("fieldnames", fieldnames);
+  registerBuiltin("isfield", isfield);
+  registerBuiltin("rmfield", rmfield);
   return true;
 }();
 
 }  // namespace
-}  // namespace kh
+}  // namespace kh::builtin

@@ -1,19 +1,21 @@
 // Sequences and their running totals as host built-ins: linspace, cumsum,
 // cumprod, fliplr and unique.
+#include "host/builtins/arrays/sequences.h"
+
 #include <cmath>
 #include <optional>
 #include <string>
 
+#include "host/builtins/arguments.h"
 #include "host/builtins/registry.h"
 #include "host/core/errors.h"
 #include "host/kernels/arith/cumulative.h"
 #include "host/kernels/arrays/convert.h"
+#include "host/kernels/arrays/ismember.h"
 #include "host/kernels/arrays/unique.h"
 
-namespace kh {
+namespace kh::builtin {
 namespace {
-
-using Args = ValueList;
 
 // n points from a to b, a row; the first is a and the last b exactly. The
 // points of the first half are stepped from a, those of the second from b,
@@ -42,8 +44,11 @@ void spaced(double a, double b, std::size_t n, double* out) {
   out[n - 1] = b;
 }
 
-Args linspaceBuiltin(int nargout, Args& args) {
-  checkArgCounts(args, nargout, 2, 3);
+}  // namespace
+
+void linspace(Call& call) {
+  const Values args = call.args();
+  call.counts(2, 3);
   for (std::size_t k = 0; k < 2; ++k)
     if (!isNumericLike(args[k]) || args[k].numel() != 1)
       raise("The end points of linspace must be numeric scalars.");
@@ -58,25 +63,31 @@ Args linspaceBuiltin(int nargout, Args& args) {
   const Value a = toNumeric(args[0], "linspace"), b = toNumeric(args[1], "linspace");
   const bool complex = a.isComplex() || b.isComplex();
   Value r = Value::numeric({1, count}, complex);
-  if (count == 0) return {r};
+  if (count == 0) return giveAll(call, {r});
   spaced(a.at(0), b.at(0), count, r.mutRe());
   // A complex line is a line in each part.
   if (complex) spaced(a.cat(0).imag(), b.cat(0).imag(), count, r.mutIm());
   r.dropZeroImag();
-  return {r};
+  return giveAll(call, {r});
 }
 
+namespace {
 template <Value (*Run)(const Value&, std::optional<std::size_t>)>
-Args cumulativeBuiltin(int nargout, Args& args) {
-  checkArgCounts(args, nargout, 1, 2);
+void cumulative(Call& call) {
+  call.counts(1, 2);
   std::optional<std::size_t> dim;
-  if (args.size() > 1) dim = dimArg(args[1]);
-  return {Run(args[0], dim)};
+  if (call.nargin() > 1) dim = dimArg(call.arg(1));
+  call.give(Run(call.arg(0), dim));
 }
+}  // namespace
+
+void cumsum(Call& call) { cumulative<kh::cumsum>(call); }
+void cumprod(Call& call) { cumulative<kh::cumprod>(call); }
 
 // The columns in reverse order (along the second dimension, for any class).
-Args fliplrBuiltin(int nargout, Args& args) {
-  checkArgCounts(args, nargout, 1, 1);
+void fliplr(Call& call) {
+  const Values args = call.args();
+  call.counts(1, 1);
   const Value& x = args[0];
   if (x.isPlaceholder()) raise("Undefined value used in fliplr.");
   const std::size_t rows = x.dim(0), cols = x.dim(1);
@@ -87,13 +98,14 @@ Args fliplrBuiltin(int nargout, Args& args) {
       for (std::size_t i = 0; i < rows; ++i)
         copyElement(r, i + c * rows + p * rows * cols, x,
                     i + (cols - 1 - c) * rows + p * rows * cols);
-  return {r};
+  return giveAll(call, {r});
 }
 
 // [u, i, j] = unique(x, options...), the options 'sorted' (the default) or
 // 'stable', and 'first' (the default) or 'last'.
-Args uniqueBuiltin(int nargout, Args& args) {
-  checkArgCounts(args, nargout, 1, 3, 3);
+void unique(Call& call) {
+  const Values args = call.args();
+  call.counts(1, 3, 3);
   bool stable = false, last = false;
   for (std::size_t k = 1; k < args.size(); ++k) {
     const std::string option = args[k].isChar() ? args[k].utf8() : "";
@@ -107,18 +119,27 @@ Args uniqueBuiltin(int nargout, Args& args) {
       raise("Unknown option of unique; the options are 'sorted', 'stable', 'first' and 'last'.");
     }
   }
-  Unique u = unique(args[0], stable, last);
-  return {u.values, u.first, u.group};
+  Unique u = kh::unique(args[0], stable, last);
+  return giveAll(call, {u.values, u.first, u.group});
 }
 
+void ismember(Call& call) {
+  call.counts(2, 3);
+  if (call.nargin() > 2 && call.arg(2).utf8() != "rows") raise("Unknown flag.");
+  call.give(kh::ismember(call.arg(0), call.arg(1), call.nargin() > 2));
+}
+
+namespace {
+
 const bool kRegistered = [] {
-  registerBuiltin("linspace", linspaceBuiltin);
-  registerBuiltin("cumsum", cumulativeBuiltin<cumsum>);
-  registerBuiltin("cumprod", cumulativeBuiltin<cumprod>);
-  registerBuiltin("fliplr", fliplrBuiltin);
-  registerBuiltin("unique", uniqueBuiltin);
+  registerBuiltin("linspace", linspace);
+  registerBuiltin("cumsum", cumsum);
+  registerBuiltin("cumprod", cumprod);
+  registerBuiltin("fliplr", fliplr);
+  registerBuiltin("unique", unique);
+  registerBuiltin("ismember", ismember);
   return true;
 }();
 
 }  // namespace
-}  // namespace kh
+}  // namespace kh::builtin

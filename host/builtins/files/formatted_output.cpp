@@ -1,6 +1,4 @@
-// sprintf, fprintf, fopen and fclose as host built-ins, and the table of the
-// files fopen opened.
-#include "host/builtins/formatted_output.h"
+#include "host/builtins/files/formatted_output.h"
 
 #include <cerrno>
 #include <cmath>
@@ -11,16 +9,15 @@
 #include <optional>
 #include <string>
 
+#include "host/builtins/arguments.h"
 #include "host/builtins/registry.h"
 #include "host/context/output.h"
 #include "host/core/errors.h"
 #include "host/kernels/messages.h"
 #include "host/kernels/text/text_format.h"
 
-namespace kh {
+namespace kh::builtin {
 namespace {
-
-using Args = ValueList;
 
 constexpr const char* kInvalidFid = "Invalid file identifier.";
 constexpr int kFirstFileId = 3;
@@ -119,39 +116,39 @@ std::string cMode(const std::string& permission) {
   return std::string(1, base) + (plus ? "+" : "") + "b";
 }
 
-Args fopenAll() {
+void fopenAll(Call& call) {
   const std::vector<double> ids = files().ids();
   Value r = Value::numeric({1, ids.size()});
   for (std::size_t k = 0; k < ids.size(); ++k) r.mutRe()[k] = ids[k];
-  return {r};
+  call.give(std::move(r));
 }
 
 // [name, permission, machinefmt] = fopen(fid).
-Args fopenQuery(int nargout, const Value& fidArg) {
-  if (nargout > 3) raise(msg::kTooManyOut);
+void fopenQuery(Call& call, const Value& fidArg) {
+  if (call.nargout() > 3) raise(msg::kTooManyOut);
   const std::optional<int> id = idOf(fidArg);
   const OpenFile* f = id ? files().find(*id) : nullptr;
-  if (!f) return {Value::str(""), Value::str(""), Value::str("")};
-  return {Value::str(std::string_view(f->name)), Value::str(std::string_view(f->permission)),
-          Value::str("ieee-le")};
+  if (!f) return giveAll(call, {Value::str(""), Value::str(""), Value::str("")});
+  giveAll(call, {Value::str(std::string_view(f->name)), Value::str(std::string_view(f->permission)),
+                 Value::str("ieee-le")});
 }
 
-Args fopenFile(int nargout, const Args& args) {
-  checkArgCounts(args, nargout, 1, 3, 2);
-  if (args[0].rows() > 1) raise("The file name must be a text of one row.");
-  const std::string name = textOf(args[0], "fopen");
-  const std::string permission = args.size() > 1 ? textOf(args[1], "fopen") : "r";
+void fopenFile(Call& call) {
+  call.counts(1, 3, 2);
+  if (call.arg(0).rows() > 1) raise("The file name must be a text of one row.");
+  const std::string name = textOf(call.arg(0), "fopen");
+  const std::string permission = call.nargin() > 1 ? textOf(call.arg(1), "fopen") : "r";
   const std::string mode = cMode(permission);
   if (mode.empty()) raise("Invalid permission '" + permission + "'.");
-  if (args.size() > 2) {
+  if (call.nargin() > 2) {
     // Text goes out as bytes, so only this machine's own order can be
     // honoured; any other is refused instead of being ignored.
-    const std::string order = textOf(args[2], "fopen");
+    const std::string order = textOf(call.arg(2), "fopen");
     if (order != "n" && order != "native" && order != "l" && order != "ieee-le")
       raise("Only the machine's own byte order (native, ieee-le) is available.");
   }
-  auto failure = [&](const std::string& why) -> Args {
-    return {Value::scalar(-1), Value::str(std::string_view(why))};
+  auto failure = [&](const std::string& why) {
+    giveAll(call, {Value::scalar(-1), Value::str(std::string_view(why))});
   };
   if (name.empty()) return failure("The file name is empty.");
   if (name.find('\0') != std::string::npos) return failure("The file name holds a null character.");
@@ -168,63 +165,62 @@ Args fopenFile(int nargout, const Args& args) {
   std::FILE* f = std::fopen(name.c_str(), mode.c_str());
   if (!f) return failure(errno ? std::strerror(errno) : "The file could not be opened.");
   const int id = files().add({f, name, permission, mode[0] == 'r' && mode[1] != '+'});
-  return {Value::scalar(id), Value::str("")};
+  giveAll(call, {Value::scalar(id), Value::str("")});
 }
 
-Args fopenBuiltin(int nargout, Args& args) {
-  if (args.size() == 1 && isTextArg(args[0], "all")) {
-    if (nargout > 1) raise(msg::kTooManyOut);
-    return fopenAll();
+}  // namespace
+
+void fopen(Call& call) {
+  if (call.nargin() == 1 && isTextArg(call.arg(0), "all")) {
+    if (call.nargout() > 1) raise(msg::kTooManyOut);
+    return fopenAll(call);
   }
-  if (args.size() == 1 && args[0].isDouble()) return fopenQuery(nargout, args[0]);
-  return fopenFile(nargout, args);
+  if (call.nargin() == 1 && call.arg(0).isDouble()) return fopenQuery(call, call.arg(0));
+  fopenFile(call);
 }
 
-Args fcloseBuiltin(int nargout, Args& args) {
-  checkArgCounts(args, nargout, 1, 1);
-  if (isTextArg(args[0], "all")) return {Value::scalar(files().closeAll() ? 0 : -1)};
-  const std::optional<int> id = idOf(args[0]);
+void fclose(Call& call) {
+  call.counts(1, 1);
+  if (isTextArg(call.arg(0), "all")) return call.give(Value::scalar(files().closeAll() ? 0 : -1));
+  const std::optional<int> id = idOf(call.arg(0));
   if (!id || !files().find(*id)) raise(kInvalidFid);
-  return {Value::scalar(files().close(*id) ? 0 : -1)};
+  call.give(Value::scalar(files().close(*id) ? 0 : -1));
 }
 
-Args sprintfBuiltin(int nargout, Args& args) {
-  if (args.empty()) raise(msg::kNotEnoughIn);
-  if (nargout > 2) raise(msg::kTooManyOut);
-  const std::string fmt = textOf(args[0], "sprintf");
-  Args out{Value::str(formatText(fmt, Values(args.data() + 1, args.size() - 1)))};
-  if (nargout > 1) out.push_back(Value::str(""));
-  return out;
+void sprintf(Call& call) {
+  if (call.nargin() == 0) raise(msg::kNotEnoughIn);
+  if (call.nargout() > 2) raise(msg::kTooManyOut);
+  const std::string fmt = textOf(call.arg(0), "sprintf");
+  call.give(Value::str(formatText(fmt, inputsFrom(call, 1))));
+  if (call.nargout() > 1) call.give(Value::str(""));
 }
 
 // fprintf(format, ...) writes to the command window; fprintf(fid, format,
 // ...) to the file fid names. With an output, the count of bytes written.
-Args fprintfBuiltin(int nargout, Args& args) {
-  if (args.empty()) raise(msg::kNotEnoughIn);
-  if (nargout > 1) raise(msg::kTooManyOut);
+void fprintf(Call& call) {
+  if (call.nargin() == 0) raise(msg::kNotEnoughIn);
+  if (call.nargout() > 1) raise(msg::kTooManyOut);
   std::size_t first = 0;
   double fid = 1;
-  if (args[0].isDouble() && args[0].isScalar()) {
-    fid = args[0].re()[0];
+  if (call.arg(0).isDouble() && call.arg(0).isScalar()) {
+    fid = call.arg(0).re()[0];
     first = 1;
-    if (args.size() < 2) raise(msg::kNotEnoughIn);
+    if (call.nargin() < 2) raise(msg::kNotEnoughIn);
   }
-  const std::string fmt = textOf(args[first], "fprintf");
-  const std::string text =
-      formatText(fmt, Values(args.data() + first + 1, args.size() - first - 1));
+  const std::string fmt = textOf(call.arg(first), "fprintf");
+  const std::string text = formatText(fmt, inputsFrom(call, first + 1));
   writeToFile(fid, text);
-  if (nargout > 0) return {Value::scalar(static_cast<double>(text.size()))};
-  return {};
+  if (call.nargout() > 0) call.give(Value::scalar(static_cast<double>(text.size())));
 }
 
+namespace {
 const bool kRegistered = [] {
-  registerBuiltin("sprintf", sprintfBuiltin);
-  registerBuiltin("fprintf", fprintfBuiltin);
-  registerBuiltin("fopen", fopenBuiltin);
-  registerBuiltin("fclose", fcloseBuiltin);
+  registerBuiltin("sprintf", sprintf);
+  registerBuiltin("fprintf", fprintf);
+  registerBuiltin("fopen", fopen);
+  registerBuiltin("fclose", fclose);
   return true;
 }();
-
 }  // namespace
 
 void writeToFile(double fid, std::string_view text) {
@@ -241,4 +237,4 @@ void writeToFile(double fid, std::string_view text) {
   }
 }
 
-}  // namespace kh
+}  // namespace kh::builtin

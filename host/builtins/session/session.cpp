@@ -1,5 +1,7 @@
 // Built-ins about the session rather than arrays: the stopwatch (tic, toc),
 // the current folder (pwd, cd), folder listings (ls, dir) and isvarname.
+#include "host/builtins/session/session.h"
+
 #include <fnmatch.h>
 
 #include <algorithm>
@@ -11,13 +13,14 @@
 #include <string>
 #include <vector>
 
+#include "host/builtins/arguments.h"
 #include "host/builtins/registry.h"
 #include "host/context/output.h"
 #include "host/core/errors.h"
 #include "host/core/text.h"
 #include "host/values/names.h"
 
-namespace kh {
+namespace kh::builtin {
 namespace {
 
 namespace fs = std::filesystem;
@@ -39,16 +42,19 @@ std::string wordArg(const Value& v, const char* fn) {
   return v.utf8();
 }
 
-const ListBuiltinRegistrar kTic("tic", [](int nargout, ValueList& args) {
-  checkArgCounts(args, nargout, 0, 0);
-  const double t = nowMicros();
-  if (nargout > 0) return ValueList{Value::scalar(t)};
-  lastTic = t;
-  return ValueList{};
-});
+}  // namespace
 
-const ListBuiltinRegistrar kToc("toc", [](int nargout, ValueList& args) {
-  checkArgCounts(args, nargout, 0, 1);
+void tic(Call& call) {
+  call.counts(0, 0);
+  const double t = nowMicros();
+  if (call.nargout() > 0) return giveAll(call, {Value::scalar(t)});
+  lastTic = t;
+  return;
+}
+
+void toc(Call& call) {
+  const Values args = call.args();
+  call.counts(0, 1);
   double start = lastTic;
   if (!args.empty()) {
     if (!args[0].isDouble() || args[0].numel() != 1 || !(args[0].re()[0] >= 0))
@@ -58,24 +64,25 @@ const ListBuiltinRegistrar kToc("toc", [](int nargout, ValueList& args) {
     raise("toc needs a stopwatch started by tic.");
   }
   const double seconds = (nowMicros() - start) / 1e6;
-  if (nargout > 0) return ValueList{Value::scalar(seconds)};
+  if (call.nargout() > 0) return giveAll(call, {Value::scalar(seconds)});
   char line[64];
   std::snprintf(line, sizeof line, "Elapsed time is %.6f seconds.\n", seconds);
   emit(line);
-  return ValueList{};
-});
+  return;
+}
 
-const ListBuiltinRegistrar kPwd("pwd", [](int nargout, ValueList& args) {
-  checkArgCounts(args, nargout, 0, 0);
+void pwd(Call& call) {
+  call.counts(0, 0);
   std::error_code ec;
   const fs::path here = fs::current_path(ec);
   if (ec) raise("The current folder cannot be read: " + ec.message() + ".");
-  return ValueList{Value::str(here.string())};
-});
+  return giveAll(call, {Value::str(here.string())});
+}
 
 // cd: shows the current folder; cd DIR goes there (~ is the home folder).
-const ListBuiltinRegistrar kCd("cd", [](int nargout, ValueList& args) {
-  checkArgCounts(args, nargout, 0, 1);
+void cd(Call& call) {
+  const Values args = call.args();
+  call.counts(0, 1);
   std::error_code ec;
   if (!args.empty()) {
     std::string dir = wordArg(args[0], "cd");
@@ -86,19 +93,21 @@ const ListBuiltinRegistrar kCd("cd", [](int nargout, ValueList& args) {
     }
     fs::current_path(dir, ec);
     if (ec) raise("Cannot change to the folder '" + printable(dir) + "': " + ec.message() + ".");
-    if (nargout == 0) return ValueList{};
+    if (call.nargout() == 0) return;
   }
   const fs::path here = fs::current_path(ec);
   if (ec) raise("The current folder cannot be read: " + ec.message() + ".");
-  if (nargout == 0) {
+  if (call.nargout() == 0) {
     std::string shown = here.string();
     shown.insert(0, 1, '\n');
     shown.append("\n\n");
     emit(shown);
-    return ValueList{};
+    return;
   }
-  return ValueList{Value::str(here.string())};
-});
+  return giveAll(call, {Value::str(here.string())});
+}
+
+namespace {
 
 struct Entry {
   std::string name;
@@ -151,44 +160,58 @@ void showNames(const std::vector<Entry>& entries) {
   emit(out + "\n");
 }
 
-ListBuiltinFn lister(const char* fn, bool structs) {
-  return [fn, structs](int nargout, ValueList& args) {
-    checkArgCounts(args, nargout, 0, 1);
-    std::string folder;
-    const std::vector<Entry> entries = listing(args.empty() ? "" : wordArg(args[0], fn), &folder);
-    if (nargout == 0) {
-      showNames(entries);
-      return ValueList{};
-    }
-    if (!structs) {
-      // ls with an output: the names as a column cell.
-      Value c = Value::cell({entries.size(), 1});
-      for (std::size_t i = 0; i < entries.size(); ++i) c.mutCellAt(i) = Value::str(entries[i].name);
-      return ValueList{c};
-    }
-    Value s = Value::structArray({entries.size(), 1}, {"name", "folder", "bytes", "isdir"});
-    for (std::size_t i = 0; i < entries.size(); ++i) {
-      s.mutFieldAt(i, 0) = Value::str(entries[i].name);
-      s.mutFieldAt(i, 1) = Value::str(folder);
-      s.mutFieldAt(i, 2) = Value::scalar(static_cast<double>(entries[i].bytes));
-      Value d = Value::scalar(entries[i].dir ? 1 : 0);
-      d.setLogical(true);
-      s.mutFieldAt(i, 3) = d;
-    }
-    return ValueList{s};
-  };
+void list(Call& call, const char* fn, bool structs) {
+  const Values args = call.args();
+  call.counts(0, 1);
+  std::string folder;
+  const std::vector<Entry> entries = listing(args.empty() ? "" : wordArg(args[0], fn), &folder);
+  if (call.nargout() == 0) {
+    showNames(entries);
+    return;
+  }
+  if (!structs) {
+    // ls with an output: the names as a column cell.
+    Value c = Value::cell({entries.size(), 1});
+    for (std::size_t i = 0; i < entries.size(); ++i) c.mutCellAt(i) = Value::str(entries[i].name);
+    return giveAll(call, {c});
+  }
+  Value s = Value::structArray({entries.size(), 1}, {"name", "folder", "bytes", "isdir"});
+  for (std::size_t i = 0; i < entries.size(); ++i) {
+    s.mutFieldAt(i, 0) = Value::str(entries[i].name);
+    s.mutFieldAt(i, 1) = Value::str(folder);
+    s.mutFieldAt(i, 2) = Value::scalar(static_cast<double>(entries[i].bytes));
+    Value d = Value::scalar(entries[i].dir ? 1 : 0);
+    d.setLogical(true);
+    s.mutFieldAt(i, 3) = d;
+  }
+  return giveAll(call, {s});
 }
 
-const ListBuiltinRegistrar kLs("ls", lister("ls", false));
-const ListBuiltinRegistrar kDir("dir", lister("dir", true));
+}  // namespace
 
-const ListBuiltinRegistrar kIsvarname("isvarname", [](int nargout, ValueList& args) {
-  checkArgCounts(args, nargout, 1, 1);
+void ls(Call& call) { list(call, "ls", false); }
+void dir(Call& call) { list(call, "dir", true); }
+
+void isvarname(Call& call) {
+  const Values args = call.args();
+  call.counts(1, 1);
   const bool ok = args[0].isChar() && args[0].rows() == 1 && isValidName(args[0].utf8());
   Value r = Value::scalar(ok ? 1 : 0);
   r.setLogical(true);
-  return ValueList{r};
-});
+  return giveAll(call, {r});
+}
 
+namespace {
+const bool kRegistered = [] {
+  registerBuiltin("tic", tic);
+  registerBuiltin("toc", toc);
+  registerBuiltin("pwd", pwd);
+  registerBuiltin("cd", cd);
+  registerBuiltin("ls", ls);
+  registerBuiltin("dir", dir);
+  registerBuiltin("isvarname", isvarname);
+  return true;
+}();
 }  // namespace
-}  // namespace kh
+
+}  // namespace kh::builtin
