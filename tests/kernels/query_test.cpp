@@ -23,11 +23,9 @@ TEST(Size, VectorAndOutputs) {
   EXPECT_EQ(data(sizeVector(Value::empty())), (std::vector<double>{0, 0}));
   EXPECT_EQ(sizeAlong(a, 2), 4u);
   EXPECT_EQ(sizeAlong(a, 5), 1u);
-  auto two = sizeOutputs(a, 2);
-  EXPECT_EQ(two[0].at(0), 2);
-  EXPECT_EQ(two[1].at(0), 12);  // the last output absorbs the rest
-  auto four = sizeOutputs(a, 4);
-  EXPECT_EQ(four[3].at(0), 1);
+  EXPECT_EQ(sizeOutput(a, 0, 2), 2);
+  EXPECT_EQ(sizeOutput(a, 1, 2), 12);  // the last output absorbs the rest
+  EXPECT_EQ(sizeOutput(a, 3, 4), 1);
 }
 
 struct EqualCase {

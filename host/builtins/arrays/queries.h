@@ -45,7 +45,8 @@ inline void size(Call& c) {
     c.give(sizeVector(x));
     return;
   }
-  for (Value& d : sizeOutputs(x, static_cast<std::size_t>(c.nargout()))) c.give(std::move(d));
+  const auto n = static_cast<std::size_t>(c.nargout());
+  for (std::size_t k = 0; k < n; ++k) c.give(Value::scalar(sizeOutput(x, k, n)));
 }
 
 inline void ndims(Call& c) {

@@ -20,15 +20,11 @@ Value sizeVector(const Value& x) {
 
 std::size_t sizeAlong(const Value& x, std::size_t dim) { return x.dim(dim); }
 
-ValueList sizeOutputs(const Value& x, std::size_t n) {
-  ValueList out;
-  for (std::size_t k = 0; k < n; ++k) {
-    double v = static_cast<double>(x.dim(k));
-    if (k + 1 == n)
-      for (std::size_t j = n; j < x.ndims(); ++j) v *= static_cast<double>(x.dims()[j]);
-    out.push_back(Value::scalar(v));
-  }
-  return out;
+double sizeOutput(const Value& x, std::size_t k, std::size_t n) {
+  double v = static_cast<double>(x.dim(k));
+  if (k + 1 == n)
+    for (std::size_t j = n; j < x.ndims(); ++j) v *= static_cast<double>(x.dims()[j]);
+  return v;
 }
 
 namespace {

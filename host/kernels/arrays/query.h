@@ -11,8 +11,9 @@ namespace kh {
 Value sizeVector(const Value& x);
 // The length along a 0-based dimension: 1 beyond the last one.
 std::size_t sizeAlong(const Value& x, std::size_t dim);
-// n outputs [d1, ..., dn]: the last one absorbs the product of the rest.
-ValueList sizeOutputs(const Value& x, std::size_t n);
+// Output k (0-based) of [d1, ..., dn] = size(x): the last one absorbs the
+// product of the rest.
+double sizeOutput(const Value& x, std::size_t k, std::size_t n);
 
 // Sizes and values equal; double and character compare by code ('a' equals
 // 97); NaN is never equal; cells and structures compare element by element.
