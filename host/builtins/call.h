@@ -15,6 +15,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <new>
 
 #include "host/values/handle.h"
 #include "host/values/value.h"
@@ -28,7 +29,7 @@ class Call {
  public:
   // The call's nargin inputs at `in` (its own: a built-in may move them
   // out), the outputs asked for, and room for `room` outputs at `out`
-  // (at least one). Bit k of `absent` marks input k as not given.
+  // (at least one), each a placeholder until it is given. Bit k of `absent` marks input k as not given.
   Call(Value* in, std::size_t nargin, int nargout, Value* out, std::size_t room,
        std::uint32_t absent = 0)
       : values_(in), out_(out), nargin_(nargin), room_(room), nargout_(nargout), absent_(absent) {}
@@ -80,7 +81,9 @@ class Call {
   // Gives the next output (the first, then the second...). Outputs past
   // the room the caller made are not wanted and are dropped.
   void give(Value&& v) {
-    if (given_ < room_) out_[given_++] = std::move(v);
+    // A slot not yet given is a placeholder, which holds nothing to free:
+    // the output is built in its place rather than assigned.
+    if (given_ < room_) new (&out_[given_++]) Value(std::move(v));
   }
   void give(const Value& v) { give(Value(v)); }
   std::size_t given() const { return given_; }

@@ -32,10 +32,9 @@ mxArray* mlfVertcat(mxArray* first, ...) { KH_LIST_DOOR(first, kh::builtin::vert
 
 mxArray* mlfReshape(mxArray* x, ...) {
   kh::ListDoor d;
-  if (x) d.add(x);
   va_list ap;
   va_start(ap, x);
-  if (x) d.addList(va_arg(ap, mxArray*), ap);
+  d.addFixedThenList(x, ap);
   va_end(ap);
   return d.run(kh::builtin::reshape, 1).result();
 }

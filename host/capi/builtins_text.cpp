@@ -15,10 +15,9 @@ mxArray* mlfStrmatch(mxArray* str, mxArray* strs, mxArray* flag) {
 
 mxArray* mlfSprintf(mxArray** errmsg, mxArray* format, ...) {
   kh::ListDoor d;
-  if (format) d.add(format);
   va_list ap;
   va_start(ap, format);
-  if (format) d.addList(va_arg(ap, mxArray*), ap);
+  d.addFixedThenList(format, ap);
   va_end(ap);
   d.run(kh::builtin::sprintf, errmsg ? 2 : 1).output(1, errmsg);
   return d.result();
@@ -28,10 +27,9 @@ mxArray* mlfSprintf(mxArray** errmsg, mxArray* format, ...) {
 // output, the count of bytes.
 mxArray* mlfNFprintf(int nargout, mxArray* format, ...) {
   kh::ListDoor d;
-  if (format) d.add(format);
   va_list ap;
   va_start(ap, format);
-  if (format) d.addList(va_arg(ap, mxArray*), ap);
+  d.addFixedThenList(format, ap);
   va_end(ap);
   d.run(kh::builtin::fprintf, nargout);
   return nargout < 1 ? nullptr : d.result();

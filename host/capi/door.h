@@ -19,14 +19,24 @@ namespace kh {
 
 // A door with N fixed inputs (a null handle before one that follows is an
 // absent input; nulls at the end are not part of the call) and room for
-// Room outputs.
+// Room outputs. The temporaries among the inputs, which the call frees, are
+// a bit mask over its own N inputs rather than a general set: with N known,
+// finding, reusing and freeing them unrolls to a few tests.
 template <std::size_t N, std::size_t Room = 1>
 class Door {
+  static_assert(N <= 32);
+
  public:
   template <typename... H>
-  explicit Door(H*... in) : guard_(in...), in_{in...} {
+  explicit Door(H*... in) : in_{in...} {
     static_assert(sizeof...(H) == N);
     while (n_ > 0 && !in_[n_ - 1]) --n_;
+    for (std::size_t k = 0; k < N; ++k)
+      if (in_[k] && in_[k]->temporary && firstOf(k)) temps_ |= 1u << k;
+  }
+  ~Door() {
+    for (std::size_t k = 0; k < N; ++k)
+      if ((temps_ >> k) & 1) releaseIfTemp(in_[k]);
   }
   Door(const Door&) = delete;
   Door& operator=(const Door&) = delete;
@@ -44,11 +54,18 @@ class Door {
   mxArray* deliverTo(Read&& read, mlfVarargoutList* sink) {
     SinkGuard s(sink);
     if (!sink || sink->valueOnly) return s.deliverOne(std::move(run(read, 1).out_[0]));
-    ValueList out(static_cast<std::size_t>(s.count() > 1 ? s.count() : 1));
-    Call call(in_, n_, s.count(), out.data(), out.size());
+    const int count = s.count();
+    if (count <= kSinkRoom) {
+      // A few names, nearly always ([m, n] = size(x)): outputs on the stack.
+      Value out[kSinkRoom];
+      Call call(in_, n_, count, out, static_cast<std::size_t>(count > 1 ? count : 1));
+      read(call);
+      return s.deliver(out, call.given());
+    }
+    ValueList out(static_cast<std::size_t>(count));
+    Call call(in_, n_, count, out.data(), out.size());
     read(call);
-    out.resize(call.given());
-    return s.deliver(std::move(out));
+    return s.deliver(out.data(), call.given());
   }
   // Output k (0-based) into *slot when the caller wants it (slot not null).
   Door& output(std::size_t k, mxArray** slot) {
@@ -57,13 +74,28 @@ class Door {
   }
   // The first output as the call's temporary result (one of the inputs'
   // handles when one is a temporary), a placeholder when there is none.
-  mxArray* result() { return guard_.result(std::move(out_[0])); }
+  mxArray* result() {
+    for (std::size_t k = 0; k < N; ++k)
+      if (((temps_ >> k) & 1) && reusableTemp(in_[k])) {
+        temps_ &= ~(1u << k);
+        return renewTemp(in_[k], std::move(out_[0]));
+      }
+    return newTemp(std::move(out_[0]));
+  }
 
  private:
-  CallInputs guard_;
-  const mxArray* in_[N];
-  Value out_[Room];
+  static constexpr int kSinkRoom = 4;
+  // Whether input k is not the same handle as an earlier one.
+  bool firstOf(std::size_t k) const {
+    for (std::size_t j = 0; j < k; ++j)
+      if (in_[j] == in_[k]) return false;
+    return true;
+  }
+
+  mxArray* in_[N];
+  std::uint32_t temps_ = 0;
   std::size_t n_ = N;
+  Value out_[Room];
 };
 
 template <typename... H>
@@ -85,6 +117,13 @@ class ListDoor {
   // first, then what ap holds, up to a null handle.
   void addList(mxArray* first, va_list ap) {
     for (mxArray* a = first; a; a = va_arg(ap, mxArray*)) add(a);
+  }
+  // A fixed input, then the list that follows it in ap; a null fixed input
+  // ends the call there (nothing after it is read).
+  void addFixedThenList(mxArray* fixed, va_list ap) {
+    if (!fixed) return;
+    add(fixed);
+    addList(va_arg(ap, mxArray*), ap);
   }
   // Runs the built-in asking for nargout outputs; room is made for two.
   template <typename Read>

@@ -13,8 +13,10 @@ namespace {
 template <typename Read>
 mxArray* listCall(Read read, int nargout, bool fixedFirst, mxArray* first, va_list ap) {
   kh::ListDoor d;
-  if (first) d.add(first);
-  if (first || !fixedFirst) d.addList(va_arg(ap, mxArray*), ap);
+  if (fixedFirst)
+    d.addFixedThenList(first, ap);
+  else
+    d.addList(va_arg(ap, mxArray*), ap);
   d.run(read, nargout);
   return nargout < 1 ? nullptr : d.result();
 }

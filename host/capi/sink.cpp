@@ -44,18 +44,20 @@ void discardSink(mlfVarargoutList* sink) {
   g_spareSinks = sink;
 }
 
-mxArray* deliver(mlfVarargoutList* sink, ValueList results) {
+mxArray* deliver(mlfVarargoutList* sink, Value* results, std::size_t n) {
   if (!sink || sink->valueOnly) {
     discardSink(sink);
-    return newTemp(results.empty() ? Value() : std::move(results[0]));
+    return newTemp(n == 0 ? Value() : std::move(results[0]));
   }
-  const auto targets = std::move(sink->targets);
-  discardSink(sink);
-  for (std::size_t k = 0; k < targets.size() && k < results.size(); ++k) {
+  // Nothing here reaches the sink list, so the targets are read in place
+  // and the sink is given back after.
+  const auto& targets = sink->targets;
+  for (std::size_t k = 0; k < targets.size() && k < n; ++k) {
     if (!targets[k]) continue;
     destroyHandle(*targets[k]);
     *targets[k] = newHandle(std::move(results[k]), false);
   }
+  discardSink(sink);
   return nullptr;
 }
 

@@ -32,7 +32,10 @@ int sinkCount(const mlfVarargoutList* sink);
 // for a list of variables each result is assigned to its variable (as
 // mlfAssign does) and null is returned. Surplus results are dropped; a target
 // without a result is left untouched.
-mxArray* deliver(mlfVarargoutList* sink, ValueList results);
+mxArray* deliver(mlfVarargoutList* sink, Value* results, std::size_t n);
+inline mxArray* deliver(mlfVarargoutList* sink, ValueList results) {
+  return deliver(sink, results.data(), results.size());
+}
 
 // Releases a sink without delivering (used when the call fails).
 void discardSink(mlfVarargoutList* sink);
@@ -50,6 +53,12 @@ class SinkGuard {
     s_ = nullptr;
     return kh::deliver(s, std::move(results));
   }
+  // The same for results the caller holds (moved out of them).
+  mxArray* deliver(Value* results, std::size_t n) {
+    mlfVarargoutList* s = s_;
+    s_ = nullptr;
+    return kh::deliver(s, results, n);
+  }
   // The same for a call with one result.
   mxArray* deliverOne(Value result) {
     if (!s_ || s_->valueOnly) {
@@ -57,9 +66,7 @@ class SinkGuard {
       s_ = nullptr;
       return newTemp(std::move(result));
     }
-    ValueList results;
-    results.push_back(std::move(result));
-    return deliver(std::move(results));
+    return deliver(&result, 1);
   }
 
  private:

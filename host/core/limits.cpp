@@ -26,31 +26,30 @@ constexpr std::uintptr_t kStackMargin = 512u << 10;
 constexpr std::uintptr_t kStackMargin = 512u << 10;
 #endif
 
-// The lowest address the checks let this thread's stack reach; 0 when the
-// stack's extent cannot be learnt (then only the explicit limits apply).
-std::uintptr_t stackFloor() {
-  thread_local std::uintptr_t floor = [] {
-    pthread_attr_t attr;
-    if (pthread_getattr_np(pthread_self(), &attr) != 0) return std::uintptr_t{0};
+}  // namespace
+
+namespace detail {
+
+constinit thread_local std::uintptr_t t_stackFloor [[gnu::tls_model("initial-exec")]] = 1;
+
+std::uintptr_t learnStackFloor() {
+  std::uintptr_t floor = 0;
+  pthread_attr_t attr;
+  if (pthread_getattr_np(pthread_self(), &attr) == 0) {
     void* base = nullptr;
     std::size_t size = 0;
     const int rc = pthread_attr_getstack(&attr, &base, &size);
     pthread_attr_destroy(&attr);
-    if (rc != 0 || !base || size == 0) return std::uintptr_t{0};
     // A small stack (a thread made with one) keeps half of itself free.
-    const std::uintptr_t margin = std::min<std::uintptr_t>(kStackMargin, size / 2);
-    return reinterpret_cast<std::uintptr_t>(base) + margin;
-  }();
+    if (rc == 0 && base && size != 0)
+      floor = reinterpret_cast<std::uintptr_t>(base) + std::min<std::uintptr_t>(kStackMargin, size / 2);
+  }
+  t_stackFloor = floor;
   return floor;
 }
 
-}  // namespace
+void stackTooDeep(const char* what) { raise(std::string(what) + " nested too deeply for the stack."); }
 
-void checkStackRoom(const char* what) {
-  char here;
-  const std::uintptr_t floor = stackFloor();
-  if (floor && reinterpret_cast<std::uintptr_t>(&here) < floor)
-    raise(std::string(what) + " nested too deeply for the stack.");
-}
+}  // namespace detail
 
 }  // namespace kh

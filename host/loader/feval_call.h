@@ -5,6 +5,8 @@
 #pragma once
 
 #include <boost/container/small_vector.hpp>
+#include <cstddef>
+#include <memory>
 
 #include "host/values/handle.h"
 #include "host/values/value.h"
@@ -15,12 +17,16 @@ namespace kh {
 class FevalCall {
  public:
   // Asks for nargout outputs (room is made for one when nargout is 0).
-  explicit FevalCall(int nargout) : nargout_(nargout) {
-    out_.assign(static_cast<std::size_t>(nargout > 0 ? nargout : 1), nullptr);
+  explicit FevalCall(int nargout)
+      : nout_(static_cast<std::size_t>(nargout > 1 ? nargout : 1)), nargout_(nargout) {
+    if (nout_ > kInlineOut) {
+      moreOut_ = std::make_unique<mxArray*[]>(nout_);  // nulls
+      out_ = moreOut_.get();
+    }
   }
   ~FevalCall() {
     for (mxArray* h : in_) destroyHandle(h);
-    for (mxArray* h : out_) destroyHandle(h);
+    for (std::size_t k = 0; k < nout_; ++k) destroyHandle(out_[k]);
     for (mxArray* h : extra_) destroyHandle(h);
   }
   FevalCall(const FevalCall&) = delete;
@@ -42,7 +48,7 @@ class FevalCall {
   }
 
   void run(mxFunctionPtr fn) {
-    fn(nargout_, out_.data(), static_cast<int>(in_.size()), in_.data());
+    fn(nargout_, out_, static_cast<int>(in_.size()), in_.data());
   }
 
   // The outputs the function handed over: the first also when nargout is
@@ -51,10 +57,22 @@ class FevalCall {
   ValueList results();
   // The first output as a temporary handle (a placeholder when there is
   // none), which the call no longer frees.
-  mxArray* firstAsTemp();
+  mxArray* firstAsTemp() {
+    mxArray* r = out_[0];
+    out_[0] = nullptr;
+    if (!r) r = newHandle(Value(), false);
+    r->temporary = true;
+    return r;
+  }
 
  private:
-  boost::container::small_vector<mxArray*, 8> in_, out_, extra_;
+  // Room for the outputs: inline for the few nearly every call asks for.
+  static constexpr std::size_t kInlineOut = 4;
+  boost::container::small_vector<mxArray*, 8> in_, extra_;
+  mxArray* inlineOut_[kInlineOut] = {};
+  std::unique_ptr<mxArray*[]> moreOut_;
+  mxArray** out_ = inlineOut_;
+  std::size_t nout_;
   int nargout_;
 };
 

@@ -143,6 +143,20 @@ TEST_F(CApi, OutPointersAndSinks) {
   EXPECT_EQ(data(take(mlfSize(mclValueVarargout(), row({1, 2}), nullptr))),
             (std::vector<double>{1, 2}));
   EXPECT_EQ(take(mlfSize(mclValueVarargout(), row({1, 2}), num(2))).at(0), 2);
+  // More names than the door keeps on its stack, and a name that is the
+  // input's own variable ([x, n] = size(x)): replaced only after it is read.
+  mxArray* six[6] = {};
+  mlfSize(mlfVarargout(&six[0], &six[1], &six[2], &six[3], &six[4], &six[5], nullptr),
+          newTemp(Value::numeric({2, 3, 4})), nullptr);
+  for (int k = 0; k < 6; ++k) EXPECT_EQ(valueOf(six[k]).at(0), k < 3 ? 2 + k : 1) << k;
+  for (mxArray* h : six) destroyHandle(h);
+  mxArray* x = newHandle(Value::numeric({5, 6}), false);
+  n = nullptr;
+  mlfSize(mlfVarargout(&x, &n, nullptr), x, nullptr);
+  EXPECT_EQ(valueOf(x).at(0), 5);
+  EXPECT_EQ(valueOf(n).at(0), 6);
+  destroyHandle(x);
+  destroyHandle(n);
 
   mxArray *cols = nullptr, *vals = nullptr;
   EXPECT_EQ(take(mlfFind(&cols, &vals, row({0, 4}))).at(0), 1);

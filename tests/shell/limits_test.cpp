@@ -3,15 +3,67 @@
 // interrupt request stop any loop at its next statement, and none of them
 // leaves handles behind or stops the next text from running.
 #include <gtest/gtest.h>
+#include <pthread.h>
 
 #include <string>
 
+#include "host/core/errors.h"
 #include "host/core/interrupt.h"
+#include "host/core/limits.h"
 #include "host/values/handle.h"
 #include "host/values/value.h"
 #include "tests/shell/shell_fixture.h"
 
 namespace {
+
+// Goes down a kilobyte of stack a level, counting levels in `reached`,
+// until the stack check stops it.
+[[gnu::noinline]] int descend(int level, int& reached) {
+  volatile char pad[1024];
+  pad[0] = 0;
+  reached = level;
+  if (level == 100000) return 0;  // a hundred megabytes: past any stack here
+  kh::checkStackRoom("Levels are");
+  return descend(level + 1, reached) + pad[0];
+}
+
+// The levels this thread reached before its stack check raised its error
+// (-1 when something else was raised).
+int levelsBeforeTheStackCheck() {
+  int reached = 0;
+  try {
+    descend(0, reached);
+  } catch (const kh::MError& e) {
+    if (e.message() != "Levels are nested too deeply for the stack.") return -1;
+  }
+  return reached;
+}
+
+TEST(StackRoom, EachThreadStopsAtItsOwnStacksMargin) {
+  // The main thread's stack is megabytes deep; a thread made with 1 MB keeps
+  // half of it free, so it stops after some hundreds of levels. A bound
+  // learnt on one thread and used on another would stop the second at once
+  // or let it run off its stack.
+  const int mainLevels = levelsBeforeTheStackCheck();
+  int threadLevels = 0;
+  pthread_attr_t attr;
+  ASSERT_EQ(pthread_attr_init(&attr), 0);
+  ASSERT_EQ(pthread_attr_setstacksize(&attr, 1 << 20), 0);
+  pthread_t t;
+  ASSERT_EQ(pthread_create(
+                &t, &attr,
+                [](void* out) -> void* {
+                  *static_cast<int*>(out) = levelsBeforeTheStackCheck();
+                  return nullptr;
+                },
+                &threadLevels),
+            0);
+  pthread_join(t, nullptr);
+  pthread_attr_destroy(&attr);
+  EXPECT_GT(threadLevels, 100);
+  EXPECT_LT(threadLevels, 1000);
+  EXPECT_GT(mainLevels, threadLevels);
+}
 
 class Limits : public ::testing::Test {
  protected:

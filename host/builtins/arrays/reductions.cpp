@@ -24,11 +24,11 @@ void reduction(Call& c, F f) {
 
 void extreme(Call& c, bool isMax) {
   c.counts(1, 3, 2);
-  const std::string fn = isMax ? "MAX" : "MIN";
   // A second input compares two arrays element by element; an empty one
   // (or none) asks for the extreme along a dimension: max(x, []) is max(x),
   // and max(x, [], dim) works along dim.
   if (c.nargin() >= 2 && !c.arg(1).isEmpty()) {
+    const std::string fn = isMax ? "MAX" : "MIN";
     if (c.nargout() > 1)
       raise(fn + " with two matrices to compare and two output arguments is not supported.");
     if (c.nargin() == 3)

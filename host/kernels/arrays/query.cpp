@@ -12,7 +12,7 @@ namespace kh {
 
 Value sizeVector(const Value& x) {
   const Dims& d = x.dims();
-  Value r = Value::numericForWrite({1, d.size()});
+  Value r = Value::numericForWrite(Dims(1, d.size(), Dims::Pair{}));
   double* p = r.mutRe();
   for (std::size_t k = 0; k < d.size(); ++k) p[k] = static_cast<double>(d[k]);
   return r;
@@ -29,19 +29,27 @@ double sizeOutput(const Value& x, std::size_t k, std::size_t n) {
 
 namespace {
 
+bool bothRealDoubles(const Value& a, const Value& b) {
+  return a.isDouble() && b.isDouble() && !a.isComplex() && !b.isComplex();
+}
+
+// Whether real doubles a and b are equal, compared in place (NaN equals
+// nothing).
+bool equalReals(const Value& a, const Value& b) {
+  if (a.dims() != b.dims()) return false;
+  const double *x = a.re(), *y = b.re();
+  for (std::size_t i = 0, n = a.numel(); i < n; ++i)
+    if (!(x[i] == y[i])) return false;
+  return true;
+}
+
 // Whether a and b are equal apart from what they hold: for cells and
 // structures, their shapes and field names; for anything else, everything.
 // The pairs of elements still to compare are added to `pending`.
 bool sameShell(const Value& a, const Value& b,
                std::vector<std::pair<const Value*, const Value*>>& pending) {
+  if (bothRealDoubles(a, b)) return equalReals(a, b);
   if (a.dims() != b.dims()) return false;
-  if (a.isDouble() && b.isDouble() && !a.isComplex() && !b.isComplex()) {
-    // Real doubles, the common case, compared in place (NaN equals nothing).
-    const double *x = a.re(), *y = b.re();
-    for (std::size_t i = 0; i < a.numel(); ++i)
-      if (!(x[i] == y[i])) return false;
-    return true;
-  }
   if (isNumericLike(a) && isNumericLike(b)) {
     if (a.isChar() && b.isChar()) return std::equal(a.chr(), a.chr() + a.numel(), b.chr());
     const Value x = toNumeric(a, "isequal"), y = toNumeric(b, "isequal");
@@ -78,6 +86,11 @@ bool sameShell(const Value& a, const Value& b,
 }  // namespace
 
 bool isEqual(const Value& a, const Value& b) {
+  // Two real doubles or two texts, nearly every comparison a program
+  // makes: no list.
+  if (bothRealDoubles(a, b)) return equalReals(a, b);
+  if (a.isChar() && b.isChar())
+    return a.dims() == b.dims() && std::equal(a.chr(), a.chr() + a.numel(), b.chr());
   // Cells within cells are compared from a list of pairs still to do, not
   // by recursion: however deep a value nests, the stack stays flat. Pairs
   // are taken in element order, so the first difference ends the walk.
