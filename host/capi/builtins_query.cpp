@@ -15,7 +15,7 @@ mxArray* mlfIsequal(mxArray* a, mxArray* b, ...) {
   va_list ap;
   va_start(ap, b);
   mxArray* c = b ? va_arg(ap, mxArray*) : nullptr;
-  if (a && !c) {
+  if (a && !c) [[likely]] {
     va_end(ap);
     // Two values, nearly always.
     return kh::Door(a, b).run(kh::builtin::isequal, 1).result();

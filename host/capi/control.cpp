@@ -63,18 +63,13 @@ mxArray* mclInitialize(mxArray* a) {
 void mlfError(mxArray* msg) { kh::Door(msg).run(kh::builtin::error, 0); }
 
 mxArray* mlfNWarning(int nargout, mxArray* arg, ...) {
-  if (!arg) {
-    // No input: the state of all warnings.
-    kh::Door<1> d(arg);
-    d.run(kh::builtin::warning, nargout);
-    return nargout < 1 ? nullptr : d.result();
-  }
   va_list ap;
   va_start(ap, arg);
-  mxArray* second = va_arg(ap, mxArray*);
-  if (!second) {
+  mxArray* second = arg ? va_arg(ap, mxArray*) : nullptr;
+  if (!second) [[likely]] {
     va_end(ap);
-    // One input, nearly always 'on' or 'off'.
+    // One input, nearly always 'on' or 'off', or none: the state of all
+    // warnings.
     kh::Door<1> d(arg);
     d.run(kh::builtin::warning, nargout);
     return nargout < 1 ? nullptr : d.result();

@@ -55,17 +55,13 @@ class Door {
     SinkGuard s(sink);
     if (!sink || sink->valueOnly) return s.deliverOne(std::move(run(read, 1).out_[0]));
     const int count = s.count();
-    if (count <= kSinkRoom) {
-      // A few names, nearly always ([m, n] = size(x)): outputs on the stack.
-      Value out[kSinkRoom];
-      Call call(in_, n_, count, out, static_cast<std::size_t>(count > 1 ? count : 1));
-      read(call);
-      return s.deliver(out, call.given());
-    }
-    ValueList out(static_cast<std::size_t>(count));
-    Call call(in_, n_, count, out.data(), out.size());
+    if (count > kSinkRoom) [[unlikely]]
+      return deliverMany(read, s);
+    // A few names, nearly always ([m, n] = size(x)): outputs on the stack.
+    Value out[kSinkRoom];
+    Call call(in_, n_, count, out, static_cast<std::size_t>(count > 1 ? count : 1));
     read(call);
-    return s.deliver(out.data(), call.given());
+    return s.deliver(out, call.given());
   }
   // Output k (0-based) into *slot when the caller wants it (slot not null).
   Door& output(std::size_t k, mxArray** slot) {
@@ -85,6 +81,14 @@ class Door {
 
  private:
   static constexpr int kSinkRoom = 4;
+  // Out of line: the door's common forms stay small in the caller.
+  template <typename Read>
+  [[gnu::noinline]] mxArray* deliverMany(Read&& read, SinkGuard& s) {
+    ValueList out(static_cast<std::size_t>(s.count()));
+    Call call(in_, n_, s.count(), out.data(), out.size());
+    read(call);
+    return s.deliver(out.data(), call.given());
+  }
   // Whether input k is not the same handle as an earlier one.
   bool firstOf(std::size_t k) const {
     for (std::size_t j = 0; j < k; ++j)
@@ -126,8 +130,10 @@ class ListDoor {
     addList(va_arg(ap, mxArray*), ap);
   }
   // Runs the built-in asking for nargout outputs; room is made for two.
+  // Out of line: a list door is mostly the rare form of an entry point
+  // whose common form is a Door, and stays out of that form's code.
   template <typename Read>
-  ListDoor& run(Read&& read, int nargout) {
+  [[gnu::noinline]] ListDoor& run(Read&& read, int nargout) {
     if (!lists_) {
       Call call(handles_.data(), handles_.size(), nargout, out_, 2);
       read(call);

@@ -11,11 +11,14 @@
 
 namespace kh::builtin {
 
-// abs(x), sqrt(x), ... : the function F of the table, element by element.
+// abs(x), sqrt(x), ... : the function fn of the table, element by element.
+inline void unaryWith(Call& c, UnaryFn fn) {
+  c.counts(1, 1);
+  c.give(kh::unary(fn, c.take(0)));
+}
 template <UnaryFn F>
 inline void unary(Call& c) {
-  c.counts(1, 1);
-  c.give(kh::unary(F, c.take(0)));
+  unaryWith(c, F);
 }
 
 // plus(a, b), minus(a, b), ...: the operator Op, element by element.
