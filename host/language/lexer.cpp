@@ -174,9 +174,10 @@ Token Lexer::scan() {
   t.pos = start;
   t.spaceBefore = sawSpace;
   if (t.kind == Tok::Op) {
-    t.infix = operatorOf(t.text, Fix::Infix);
-    t.prefix = operatorOf(t.text, Fix::Prefix);
-    t.postfix = operatorOf(t.text, Fix::Postfix);
+    const OperatorsSpelt ops = operatorsSpelt(t.text);
+    t.infix = ops.infix;
+    t.prefix = ops.prefix;
+    t.postfix = ops.postfix;
     const char c = t.text[0];
     if (t.text.size() == 1 && (c == '(' || c == '[' || c == '{')) brackets_.push_back(c);
     if (t.text.size() == 1 && (c == ')' || c == ']' || c == '}') && !brackets_.empty())

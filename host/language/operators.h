@@ -3,7 +3,10 @@
 // dispatches and the text of an expression is written back.
 #pragma once
 
+#include <array>
+#include <bit>
 #include <cstdint>
+#include <iterator>
 #include <string_view>
 
 namespace kh {
@@ -105,12 +108,40 @@ static_assert(tableInOrder(), "kOperators lists the operators in the order of Op
 
 constexpr const OperatorInfo& operatorInfo(Op op) { return kOperators[static_cast<int>(op)]; }
 
-// The operator of the given fix spelt `text`; Op::None when there is none.
-constexpr Op operatorOf(std::string_view text, Fix fix) {
+// What a token spelt `text` can be as each fix: Op::None where it is no
+// operator of that fix.
+struct OperatorsSpelt {
+  Op infix = Op::None, prefix = Op::None, postfix = Op::None;
+};
+
+namespace detail {
+// For each first character, the operators whose text starts with it, as
+// bits over Op: most tokens (`=`, `;`, `(`, `,`) start no operator and are
+// told so by one load, the others compare one to five texts.
+using OperatorMask = std::uint32_t;
+static_assert(std::size(kOperators) <= 32, "OperatorMask has a bit for every operator");
+constexpr std::array<OperatorMask, 128> operatorsByFirstChar() {
+  std::array<OperatorMask, 128> m{};
   for (const OperatorInfo& o : kOperators)
-    if (o.fix == fix && o.op != Op::None && o.text == text) return o.op;
-  return Op::None;
+    if (o.op != Op::None) m[static_cast<unsigned char>(o.text[0]) & 127] |= OperatorMask{1} << static_cast<int>(o.op);
+  return m;
 }
+inline constexpr std::array<OperatorMask, 128> kOperatorsByFirstChar = operatorsByFirstChar();
+}  // namespace detail
+
+constexpr OperatorsSpelt operatorsSpelt(std::string_view text) {
+  OperatorsSpelt r;
+  const auto c = static_cast<unsigned char>(text.empty() ? 0 : text[0]);
+  for (detail::OperatorMask m = c < 128 ? detail::kOperatorsByFirstChar[c] : 0; m != 0; m &= m - 1) {
+    const OperatorInfo& o = kOperators[std::countr_zero(m)];
+    if (o.text != text) continue;
+    (o.fix == Fix::Infix ? r.infix : o.fix == Fix::Prefix ? r.prefix : r.postfix) = o.op;
+  }
+  return r;
+}
+static_assert(operatorsSpelt("-").infix == Op::Minus && operatorsSpelt("-").prefix == Op::Negate);
+static_assert(operatorsSpelt(".'").postfix == Op::Transpose && operatorsSpelt(".").infix == Op::None);
+static_assert(operatorsSpelt("=").infix == Op::None && operatorsSpelt("").prefix == Op::None);
 
 // The next stronger level.
 constexpr Prec stronger(Prec p) { return static_cast<Prec>(static_cast<int>(p) + 1); }
