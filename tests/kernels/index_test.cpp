@@ -272,6 +272,16 @@ TEST(CellsAndStructs, BracesAndFields) {
   ASSERT_EQ(list.size(), 2u);
   EXPECT_EQ(list[1].utf8(), "two");
   EXPECT_THROW(braceRef(S(1), {S(1)}), MError);
+  // With no subscripts the braces name the whole cell: one cell is filled,
+  // a cell of any other size is refused and left as it was.
+  Value one = Value::cell({1, 1});
+  braceAssign(one, {}, S(7));
+  EXPECT_EQ(one.cellAt(0).at(0), 7);
+  for (Value many : {c, Value()}) {
+    const std::size_t before = many.numel();
+    EXPECT_THROW(braceAssign(many, {}, S(7)), MError);
+    EXPECT_EQ(many.numel(), before);
+  }
 
   Value s;
   fieldAssign(s, "R", M({{1, 2}}));

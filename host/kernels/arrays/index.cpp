@@ -1,6 +1,7 @@
 #include "host/kernels/arrays/index.h"
 
 #include <algorithm>
+#include <cassert>
 #include <cmath>
 #include <cstdint>
 
@@ -170,8 +171,9 @@ bool isIdentity(const IndexList& l, std::size_t extent) {
   return true;
 }
 
-// The dimensions seen by k subscripts: the k-th absorbs the rest.
+// The dimensions seen by k >= 1 subscripts: the k-th absorbs the rest.
 Dims folded(const Dims& d, std::size_t k) {
+  assert(k >= 1);
   Dims f(k, 1);
   for (std::size_t j = 0; j < d.size(); ++j) {
     if (j < k)
@@ -687,7 +689,11 @@ void braceAssign(Value& a, const Subscripts& subs, const Value& rhs) {
   Value wrapped = Value::cell({1, 1});
   wrapped.mutCellAt(0) = rhs;
   Value t = a;
-  if (subs.size() == 1)
+  if (subs.empty()) {
+    // c{} = x names every cell at once, so it fills one only when there is one.
+    if (t.numel() != 1) raise(msg::kAssignCount);
+    t.mutCellAt(0) = rhs;
+  } else if (subs.size() == 1)
     assignLinear(t, subs[0], wrapped);
   else
     assignMulti(t, subs, wrapped);
