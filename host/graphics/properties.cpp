@@ -1,5 +1,7 @@
 #include "host/graphics/properties.h"
 
+#include <algorithm>
+#include <cassert>
 #include <cctype>
 #include <cmath>
 #include <deque>
@@ -346,23 +348,24 @@ const char* typeName(Type t) {
 }
 
 int TypeTable::find(std::string_view name) const {
-  // Compared in place, without regard to case: every get and set comes here.
-  auto lowerChar = [](char c) {
-    return static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  };
-  int prefix = -1;
-  int prefixes = 0;
-  for (std::size_t i = 0; i < lower_.size(); ++i) {
-    const std::string& l = lower_[i];
-    if (name.empty() || name.size() > l.size()) continue;
-    std::size_t k = 0;
-    while (k < name.size() && lowerChar(name[k]) == l[k]) ++k;
-    if (k < name.size()) continue;
-    if (k == l.size()) return static_cast<int>(i);
-    prefix = static_cast<int>(i);
-    ++prefixes;
+  // Every get and set comes here. The name is lowered once (names are ASCII;
+  // a longer one than any property matches none), then found among the
+  // lowered names in sorted order: an exact match wins, otherwise the name
+  // must begin exactly one of them.
+  char buf[64];
+  if (name.empty() || name.size() > sizeof buf) return -1;
+  for (std::size_t k = 0; k < name.size(); ++k) {
+    const char c = name[k];
+    buf[k] = c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
   }
-  return prefixes == 1 ? prefix : -1;
+  const std::string_view key(buf, name.size());
+  auto lowerAt = [&](int i) -> std::string_view { return lower_[static_cast<std::size_t>(i)]; };
+  auto at = std::lower_bound(sorted_.begin(), sorted_.end(), key,
+                             [&](int i, std::string_view k) { return lowerAt(i) < k; });
+  auto begins = [&](auto it) { return it != sorted_.end() && lowerAt(*it).starts_with(key); };
+  if (!begins(at)) return -1;
+  if (lowerAt(*at).size() == key.size()) return *at;
+  return begins(at + 1) ? -1 : *at;
 }
 
 const TypeTable& table(Type t) {
@@ -378,7 +381,14 @@ const TypeTable& table(Type t) {
     v.push_back(build(Type::Surface, surfaceLike(false)));
     v.push_back(build(Type::Uicontrol, controlProps()));
     for (TypeTable& tt : v) {
-      for (const PropSpec& p : tt.props) tt.lower_.push_back(lowered(p.name));
+      for (const PropSpec& p : tt.props) {
+        tt.lower_.push_back(lowered(p.name));
+        assert(tt.lower_.back().size() <= 64);  // find's buffer holds any name
+      }
+      for (int i = 0; i < static_cast<int>(tt.props.size()); ++i) tt.sorted_.push_back(i);
+      std::sort(tt.sorted_.begin(), tt.sorted_.end(), [&](int a, int b) {
+        return tt.lower_[static_cast<std::size_t>(a)] < tt.lower_[static_cast<std::size_t>(b)];
+      });
       for (PropSpec& p : tt.props) {
         if (p.modeName) p.mode = tt.find(p.modeName);
       }

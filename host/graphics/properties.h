@@ -54,7 +54,8 @@ struct TypeTable {
   int find(std::string_view name) const;  // -1 when none matches
  private:
   friend const TypeTable& table(Type t);
-  std::vector<std::string> lower_;
+  std::vector<std::string> lower_;  // the names in lower case
+  std::vector<int> sorted_;         // indices of props in the order of lower_
 };
 
 const TypeTable& table(Type t);

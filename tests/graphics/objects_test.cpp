@@ -3,10 +3,13 @@
 // units, plot, and the C entry points.
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <cmath>
+#include <string>
 
 #include "host/graphics/commands.h"
 #include "host/graphics/journal.h"
+#include "host/graphics/properties.h"
 #include "host/values/handle.h"
 #include "runtime/graphics.h"
 #include "tests/graphics/figure_fixture.h"
@@ -48,6 +51,41 @@ TEST_F(Graphics, PropertyChecksNameThePropertyAndTheType) {
   EXPECT_EQ(text("get(h, 'EraseMode')"), "xor");
   EXPECT_EQ(text("get(ax, 'nextplot')"), "replace");
   EXPECT_EQ(text("get(h, 'type')"), "line");
+}
+
+// Every property of every type, its every prefix, in three cases and with
+// one character too many, is found as a plain scan of the names would find
+// it: an exact match first, otherwise the one name the text begins.
+TEST(PropertyNames, FoundAsAScanOfTheNamesFindsThem) {
+  auto lower = [](std::string s) {
+    for (char& ch : s) ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
+    return s;
+  };
+  for (int t = 0; t < kh::gfx::kTypeCount; ++t) {
+    const kh::gfx::TypeTable& tt = kh::gfx::table(static_cast<kh::gfx::Type>(t));
+    auto scan = [&](const std::string& name) {
+      int prefix = -1, prefixes = 0;
+      for (std::size_t i = 0; i < tt.props.size(); ++i) {
+        const std::string l = lower(tt.props[i].name);
+        if (name.empty() || l.compare(0, name.size(), lower(name)) != 0) continue;
+        if (l.size() == name.size()) return static_cast<int>(i);
+        prefix = static_cast<int>(i);
+        ++prefixes;
+      }
+      return prefixes == 1 ? prefix : -1;
+    };
+    for (const kh::gfx::PropSpec& p : tt.props) {
+      const std::string name = p.name;
+      for (std::size_t n = 0; n <= name.size(); ++n) {
+        std::string upper = name.substr(0, n);
+        for (char& ch : upper) ch = static_cast<char>(std::toupper(static_cast<unsigned char>(ch)));
+        for (const std::string& q : {name.substr(0, n), lower(name.substr(0, n)), upper})
+          ASSERT_EQ(tt.find(q), scan(q)) << q;
+      }
+      ASSERT_EQ(tt.find(name + "x"), scan(name + "x"));
+    }
+    EXPECT_EQ(tt.find(std::string(200, 'a')), -1);
+  }
 }
 
 TEST_F(Graphics, SetAppliesPairsInOrderAndStopsAtTheFirstBadOne) {
