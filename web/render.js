@@ -251,9 +251,11 @@ function drawAxesFrame(ctx, f, ax, store) {
   // grid
   const grid = dashOf(p.GridLineStyle, ctx.lineWidth);
   if (grid) {
+    // In the axis colours, as the exported picture draws it.
     ctx.setLineDash(grid);
-    ctx.strokeStyle = 'rgba(0,0,0,0.15)';
+    ctx.strokeStyle = xc;
     if (p.XGrid === 'on') for (const t of xt) { ctx.beginPath(); ctx.moveTo(f.px(t), T); ctx.lineTo(f.px(t), B); ctx.stroke(); }
+    ctx.strokeStyle = yc;
     if (p.YGrid === 'on') for (const t of yt) { ctx.beginPath(); ctx.moveTo(L, f.py(t)); ctx.lineTo(R, f.py(t)); ctx.stroke(); }
     ctx.setLineDash([]);
   }

@@ -187,7 +187,10 @@ async function drawnStyles(markerNames) {
       legend: legend && { width: Number(legend.getAttribute('stroke-width')), dash: legend.getAttribute('stroke-dasharray') },
     });
   }
-  const grid = window.strokes.filter((s) => /rgba\(0, 0, 0, 0\.15\)/.test(s.color));
+  // The grid: dotted strokes in the axes' XColor, the colour the export
+  // draws it in (no line of the figure has that colour).
+  const gridColor = hex(Array.from(byTag('dashes').props.XColor));
+  const grid = window.strokes.filter((s) => s.color === gridColor && s.dash.length > 0);
   // Ink: how much of a box about a point is not white, in figure pixels.
   const inkOf = (data, width, scale, cx, cy, half) => {
     let ink = 0;
